@@ -1,0 +1,36 @@
+#include "CommandLine.h"
+
+#include <QUrl>
+
+QString JoinCommandLine(const QStringList& arguments) { return arguments.join(u' '); }
+
+CommandLineAction ClassifyCommandLine(const QString& commandLine)
+{
+    if (commandLine == u"/S")
+        return CommandLineAction::RegisterHandlers;
+    if (commandLine == u"/R")
+        return CommandLineAction::UnregisterHandlers;
+    if (commandLine == u"S")
+        return CommandLineAction::ExitAtOnce;
+    return CommandLineAction::Run;
+}
+
+QString PathFromCommandLine(const QString& commandLine)
+{
+    QString path = commandLine;
+    if (path.startsWith(u'"'))
+        path = path.size() >= 2 ? path.mid(1, path.size() - 2) : QString();
+    // The desktop hands discs over as addresses.
+    if (path.startsWith(QLatin1String("file://"))) {
+        const QUrl url(path);
+        if (url.isValid() && url.isLocalFile())
+            path = url.toLocalFile();
+    } else if (path.startsWith(QLatin1String("cdda://"))) {
+        const QString device = path.mid(7).section(u'/', 0, 0);
+        if (!device.isEmpty())
+            path = QStringLiteral("/dev/") + device;
+    }
+    if (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    return path;
+}

@@ -1,0 +1,83 @@
+#include "SorlinApp.h"
+
+#include "AutoplayHandlers.h"
+#include "CommandLine.h"
+#include "Messages.h"
+#include "SettingsStore.h"
+#include "SorlinDlg.h"
+#include "platform/Folders.h"
+#include "platform/SignalNotifier.h"
+
+#include <QApplication>
+
+CSorlinApp::CSorlinApp(QString line) : commandLine(std::move(line)), programFolder(platform::ProgramFolder()) {}
+
+void CSorlinApp::RegisterAutoplayHandlers() const
+{
+    ::RegisterAutoplayHandlers(QCoreApplication::applicationFilePath(), programFolder + QStringLiteral("sorlin.png"));
+}
+
+void CSorlinApp::UnregisterAutoplayHandlers() const { ::UnregisterAutoplayHandlers(); }
+
+void CSorlinApp::DeleteSettings(SettingsStore& store) { store.DeleteSettings(); }
+
+void CSorlinApp::AfterMainWindow(int result, SettingsStore& store) const
+{
+    if (result == kResultDeleteSettings) {
+        DeleteSettings(store);
+        UnregisterAutoplayHandlers();
+    }
+}
+
+int CSorlinApp::InitInstance()
+{
+    RegisterAutoplayHandlers();
+
+    SettingsStore store;
+    const bool border = store.ReadInt(QStringLiteral("Position"), QStringLiteral("BORDER"), 0) != 0;
+
+    CSorlinDlg::Environment environment;
+    environment.commandLine = commandLine;
+    environment.programFolder = programFolder;
+    environment.store = &store;
+    environment.drives = platform::DriveTable::FromSystem();
+
+    CSorlinDlg dialog(std::move(environment), border);
+    platform::SignalNotifier terminationSignals;
+    QObject::connect(&terminationSignals, &platform::SignalNotifier::TerminationRequested, &dialog,
+                     &CSorlinDlg::CloseFromOutside);
+
+    const int result = dialog.DoModal();
+    dialog.DestroyWindow();
+    AfterMainWindow(result, store);
+    return 0;
+}
+
+int RunSorlin(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const QString commandLine = JoinCommandLine(arguments);
+
+    switch (ClassifyCommandLine(commandLine)) {
+    case CommandLineAction::ExitAtOnce:
+        return 0;
+    case CommandLineAction::RegisterHandlers: {
+        QCoreApplication app(argc, argv);
+        CSorlinApp(commandLine).RegisterAutoplayHandlers();
+        return 0;
+    }
+    case CommandLineAction::UnregisterHandlers: {
+        QCoreApplication app(argc, argv);
+        CSorlinApp(commandLine).UnregisterAutoplayHandlers();
+        return 0;
+    }
+    case CommandLineAction::Run:
+        break;
+    }
+
+    QApplication app(argc, argv);
+    // Qt takes its own options (-platform, -display) out of the arguments.
+    return CSorlinApp(JoinCommandLine(QApplication::arguments().mid(1))).InitInstance();
+}

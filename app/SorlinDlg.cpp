@@ -1,0 +1,268 @@
+#include "SorlinDlg.h"
+
+#include "CommandLine.h"
+#include "DiagnosticHooks.h"
+#include "Messages.h"
+#include "SettingsStore.h"
+#include "res/Icons.h"
+#include "res/StringTable.h"
+#include "platform/Folders.h"
+#include "platform/Log.h"
+#include "platform/SingleInstance.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QTimerEvent>
+
+#include <array>
+
+namespace {
+
+using Entry = platform::MessageMapEntry<CSorlinDlg>;
+
+constexpr std::array kMessageMap{
+    Entry{WM_PLAY_REQUEST, &CSorlinDlg::OnPlayRequest},
+    Entry{WM_TRAY_NOTIFY, &CSorlinDlg::OnTrayNotify},
+    Entry{WM_SHOW_CONTEXT_MENU, &CSorlinDlg::OnShowContextMenu},
+    Entry{WM_HOOK_KEY, &CSorlinDlg::OnHookKey},
+    Entry{WM_VIDEO_MOUSE, &CSorlinDlg::OnVideoMouse},
+    Entry{WM_OPEN_PATHS, &CSorlinDlg::OnOpenPaths},
+    Entry{WM_TOGGLE_FULLSCREEN, &CSorlinDlg::OnToggleFullScreen},
+    Entry{WM_GRAPH_EVENT, &CSorlinDlg::OnGraphEvent},
+    Entry{MM_MCINOTIFY, &CSorlinDlg::OnMciNotify},
+};
+
+Qt::WindowFlags WindowFlagsFor(bool border)
+{
+    // A tool window has no taskbar button: the program lives in the notification area.
+    const Qt::WindowFlags base = Qt::Window | Qt::Tool;
+    return border ? base | Qt::CustomizeWindowHint : base | Qt::FramelessWindowHint;
+}
+
+} // namespace
+
+CSorlinDlg::CSorlinDlg(Environment environment, bool border)
+    : QDialog(nullptr, WindowFlagsFor(border)), env(std::move(environment)),
+      settings(AppSettings::Defaults(env.programFolder))
+{
+    // The window manager draws a frame outside the client area, so the stored size is the
+    // client size with or without a frame.
+    frameCompensation = QSize(0, 0);
+    setObjectName(QStringLiteral("SorlinDlg"));
+}
+
+CSorlinDlg::~CSorlinDlg() { DestroyWindow(); }
+
+int CSorlinDlg::DoModal()
+{
+    if (!OnInitDialog())
+        return result();
+    return exec();
+}
+
+bool CSorlinDlg::OnInitDialog()
+{
+    dropTarget.Register(this);
+    keyHook.Load(env.programFolder, this, WM_HOOK_KEY);
+    setWindowIcon(res::ProgramIcon());
+
+    drive = LoadDrive(*env.store);
+    if (drive.isEmpty())
+        drive = env.drives.FirstOpticalDrive();
+
+    commandLinePath = PathFromCommandLine(env.commandLine);
+    title = QStringLiteral("%1 - %2").arg(res::LoadString(res::kStrAppTitle), drive);
+
+    if (CheckOtherInstance()) {
+        noSaveSettings = true;
+        setResult(IDCANCEL);
+        return false;
+    }
+    setWindowTitle(title);
+    trayIcon.Add(this, kTrayIconId, WM_TRAY_NOTIFY, res::ProgramIcon(), title);
+
+    settings = LoadSettings(*env.store, env.programFolder);
+    settings.drive = LoadDrive(*env.store);
+
+    QDir().mkpath(platform::UserDataFolder());
+    QDir().mkpath(platform::CacheFolder());
+
+    PlaceWindow();
+    timer.start(kTimerPeriodMs, this);
+    initialised = true;
+
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { DestroyWindow(); });
+    ScheduleDiagnosticScreenshot(this, [this] { EndDialog(IDCANCEL); });
+    return true;
+}
+
+bool CSorlinDlg::CheckOtherInstance()
+{
+    if (platform::HandOverToInstance(title, commandLinePath))
+        return true;
+    instanceServer = std::make_unique<platform::InstanceServer>();
+    if (!instanceServer->Listen(title)) {
+        // Another window took the title between the two steps: hand over to it instead.
+        if (platform::HandOverToInstance(title, commandLinePath))
+            return true;
+        qCWarning(lcApp) << "cannot listen for other instances of" << title;
+    }
+    connect(instanceServer.get(), &platform::InstanceServer::TextReceived, this, &CSorlinDlg::OnHandOver);
+    return false;
+}
+
+void CSorlinDlg::OnHandOver(const QString& text)
+{
+    platform::PostWindowMessage(this, WM_OPEN_PATHS, 0, atoms.Add(text));
+}
+
+void CSorlinDlg::PlaceWindow()
+{
+    resize(settings.w + frameCompensation.width(), settings.h + frameCompensation.height());
+    if (settings.x != 0 || settings.y != 0)
+        move(settings.x, settings.y);
+    if (settings.topmost != 0 && !settings.fullScreen)
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    dragStart = pos();
+}
+
+void CSorlinDlg::DestroyWindow()
+{
+    if (destroyed || !initialised)
+        return;
+    destroyed = true;
+    keyHook.Unload();
+    const QRect rect = geometry();
+    if (!noSaveSettings) {
+        settings.x = rect.x();
+        settings.y = rect.y();
+        settings.w = rect.width() - frameCompensation.width();
+        settings.h = rect.height() - frameCompensation.height();
+        if (!SaveSettings(*env.store, settings))
+            qCWarning(lcApp) << "settings could not be written to" << env.store->FilePath();
+    }
+    clearMask();
+    timer.stop();
+    trayIcon.Delete();
+    instanceServer.reset();
+}
+
+void CSorlinDlg::EndDialog(int code) { done(code); }
+
+void CSorlinDlg::CloseFromOutside()
+{
+    // Nested modal dialogs and menus end first, so the main loop can return.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget == this || !widget->isVisible())
+            continue;
+        if (auto* dialog = qobject_cast<QDialog*>(widget))
+            dialog->reject();
+        else if (auto* menu = qobject_cast<QMenu*>(widget))
+            menu->close();
+    }
+    EndDialog(IDCANCEL);
+}
+
+void CSorlinDlg::customEvent(QEvent* event)
+{
+    if (event->type() == platform::WindowMessageEvent::Type()) {
+        platform::DispatchWindowMessage<CSorlinDlg>(this, kMessageMap, *static_cast<platform::WindowMessageEvent*>(event));
+        return;
+    }
+    QDialog::customEvent(event);
+}
+
+void CSorlinDlg::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == timer.timerId()) {
+        OnTimer();
+        return;
+    }
+    QDialog::timerEvent(event);
+}
+
+void CSorlinDlg::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    ReportFirstPaint();
+}
+
+void CSorlinDlg::OnTimer()
+{
+    // A tick that arrives inside a nested message loop does nothing.
+    if (busy)
+        return;
+}
+
+void CSorlinDlg::BringToForeground()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void CSorlinDlg::ShowContextMenu(const QPoint& screenPoint)
+{
+    QMenu menu(this);
+    QAction* exit = menu.addAction(QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)\t1"));
+    exit->setData(ID_APP_EXIT);
+    busy = true;
+    const QAction* chosen = menu.exec(screenPoint);
+    busy = false;
+    if (chosen && chosen->data().toInt() == ID_APP_EXIT)
+        EndDialog(IDCANCEL);
+}
+
+platform::LRESULT CSorlinDlg::OnPlayRequest(platform::WPARAM, platform::LPARAM) { return 0; }
+
+platform::LRESULT CSorlinDlg::OnTrayNotify(platform::WPARAM, platform::LPARAM lParam)
+{
+    if (lParam == WM_RBUTTONDOWN) {
+        BringToForeground();
+        ShowContextMenu(QCursor::pos());
+    } else if (lParam == WM_LBUTTONDOWN) {
+        BringToForeground();
+    }
+    return 0;
+}
+
+platform::LRESULT CSorlinDlg::OnShowContextMenu(platform::WPARAM, platform::LPARAM)
+{
+    ShowContextMenu(QCursor::pos());
+    return 0;
+}
+
+platform::LRESULT CSorlinDlg::OnHookKey(platform::WPARAM wParam, platform::LPARAM)
+{
+    qCDebug(lcApp) << "hook key" << wParam;
+    return 0;
+}
+
+platform::LRESULT CSorlinDlg::OnVideoMouse(platform::WPARAM, platform::LPARAM) { return 0; }
+
+platform::LRESULT CSorlinDlg::OnOpenPaths(platform::WPARAM, platform::LPARAM lParam)
+{
+    QStringList paths;
+    if (lParam == 0) {
+        paths = dropTarget.Paths();
+    } else {
+        const auto atom = static_cast<uint16_t>(lParam);
+        const QString path = atoms.Get(atom);
+        atoms.Delete(atom);
+        if (!path.isEmpty())
+            paths << path;
+    }
+    if (paths.isEmpty())
+        return 0;
+    qCDebug(lcApp).noquote() << "open paths:" << paths.join(u'|');
+    return 0;
+}
+
+platform::LRESULT CSorlinDlg::OnToggleFullScreen(platform::WPARAM, platform::LPARAM) { return 0; }
+
+platform::LRESULT CSorlinDlg::OnGraphEvent(platform::WPARAM, platform::LPARAM) { return 0; }
+
+platform::LRESULT CSorlinDlg::OnMciNotify(platform::WPARAM, platform::LPARAM) { return 0; }

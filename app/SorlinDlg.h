@@ -1,0 +1,101 @@
+#pragma once
+// CSorlinDlg: the main window. Runs modally for the program's whole life: initialises itself
+// in a fixed order (settings, drive, title, instance check, tray icon, placement, timer),
+// dispatches its private messages, and on destruction writes every setting exactly once.
+// Lives on the UI thread; other threads reach it only through posted window messages.
+
+#include "DropTarget.h"
+#include "Settings.h"
+#include "TrayIcon.h"
+#include "platform/Drives.h"
+#include "platform/KeyHook.h"
+#include "platform/WindowMessage.h"
+
+#include <QBasicTimer>
+#include <QDialog>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+#include <memory>
+
+class SettingsStore;
+
+namespace platform {
+class InstanceServer;
+}
+
+class CSorlinDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    struct Environment
+    {
+        QString commandLine;   // the raw command line
+        QString programFolder; // ends in "/"
+        SettingsStore* store = nullptr;
+        platform::DriveTable drives;
+    };
+
+    // `border` chooses the window with a sizing frame over the frameless one.
+    CSorlinDlg(Environment environment, bool border);
+    ~CSorlinDlg() override;
+
+    // Initialises the window and runs it modally; the result is what it ended with
+    // (IDCANCEL when another window already serves this drive).
+    int DoModal();
+    // The shutdown steps: run at most once, by the first of session end, close or destruction.
+    void DestroyWindow();
+    // Ends the modal loop with `result`.
+    void EndDialog(int result);
+    // Closes the window as the user would, also from inside nested dialogs and menus.
+    void CloseFromOutside();
+
+    const QString& Drive() const { return drive; }
+    const QString& CommandLinePath() const { return commandLinePath; }
+    const QString& Title() const { return title; }
+    AppSettings& Settings() { return settings; }
+    bool SavesSettings() const { return !noSaveSettings; }
+
+    platform::LRESULT OnPlayRequest(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT OnTrayNotify(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT OnShowContextMenu(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT OnHookKey(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT OnVideoMouse(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT OnOpenPaths(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT OnToggleFullScreen(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT OnGraphEvent(platform::WPARAM, platform::LPARAM);
+    platform::LRESULT OnMciNotify(platform::WPARAM, platform::LPARAM);
+
+protected:
+    void customEvent(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool OnInitDialog();
+    bool CheckOtherInstance();
+    void PlaceWindow();
+    void OnTimer();
+    void ShowContextMenu(const QPoint& screenPoint);
+    void BringToForeground();
+    void OnHandOver(const QString& text);
+
+    Environment env;
+    AppSettings settings;
+    QString drive;
+    QString commandLinePath;
+    QString title;
+    bool noSaveSettings = false;
+    bool destroyed = false;
+    bool initialised = false;
+    bool busy = false;
+    QSize frameCompensation;
+    QPoint dragStart;
+    QBasicTimer timer;
+    CTrayIcon trayIcon;
+    COleDropTargetFile dropTarget;
+    platform::KeyHookLibrary keyHook;
+    platform::AtomTable atoms;
+    std::unique_ptr<platform::InstanceServer> instanceServer;
+};

@@ -1,0 +1,3 @@
+#include "SorlinApp.h"
+
+int main(int argc, char** argv) { return RunSorlin(argc, argv); }

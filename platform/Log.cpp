@@ -1,0 +1,4 @@
+#include "Log.h"
+
+Q_LOGGING_CATEGORY(lcApp, "sorlin.app", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcPlatform, "sorlin.platform", QtWarningMsg)

@@ -1,0 +1,7 @@
+#pragma once
+// Logging categories: the program's debug output. Enable with QT_LOGGING_RULES="sorlin.*=true".
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcApp)
+Q_DECLARE_LOGGING_CATEGORY(lcPlatform)

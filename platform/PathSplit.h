@@ -1,0 +1,29 @@
+#pragma once
+// Splitting a path into drive, folder, name and extension, with "/" separators.
+
+#include <QString>
+
+namespace platform {
+
+class DriveTable;
+
+struct PathParts
+{
+    QString drive; // the drive part (optical device or image file), or empty
+    QString root;  // what the path begins with for that drive: the drive itself or its mount point
+    QString dir;   // the folder after `root`, with a leading and trailing "/" when not empty
+    QString name;  // the file name without its extension
+    QString ext;   // the extension with its dot (".mp3"), or empty
+
+    // root + dir: the folder the path lies in, ending in "/".
+    QString Folder() const { return root + dir; }
+};
+
+// Splits `path`; root + dir + name + ext gives `path` back. The extension starts at the last
+// dot of the last component; a trailing "/" leaves name and extension empty.
+PathParts SplitPath(const QString& path, const DriveTable& drives);
+
+// True when a path is complete rather than relative to a folder (it starts with "/").
+inline bool HasDrive(const QString& path) { return path.startsWith(u'/'); }
+
+} // namespace platform

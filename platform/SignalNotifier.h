@@ -1,0 +1,26 @@
+#pragma once
+// Turns the termination signals (SIGTERM, SIGINT, SIGHUP) into a Qt signal on the UI thread,
+// so the program can close its window and write its settings as on any other close.
+
+#include <QObject>
+
+class QSocketNotifier;
+
+namespace platform {
+
+class SignalNotifier : public QObject
+{
+    Q_OBJECT
+public:
+    // Installs the handlers; only one notifier may exist at a time.
+    explicit SignalNotifier(QObject* parent = nullptr);
+    ~SignalNotifier() override;
+
+signals:
+    void TerminationRequested(int signalNumber);
+
+private:
+    QSocketNotifier* notifier = nullptr;
+};
+
+} // namespace platform

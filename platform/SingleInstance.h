@@ -1,0 +1,44 @@
+#pragma once
+// One running window per title. The window listens on a local socket named after its title
+// in the user's runtime folder; a second start with the same title hands its text over to it
+// and the running window receives it as TextReceived.
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace platform {
+
+// The socket path that stands for a window titled `title`.
+QString InstanceSocketPath(const QString& title);
+
+// Hands `text` to the running window titled `title` and waits (at most `timeoutMs`) until it
+// has taken it. False when no such window answers.
+bool HandOverToInstance(const QString& title, const QString& text, int timeoutMs = 3000);
+
+class InstanceServer : public QObject
+{
+    Q_OBJECT
+public:
+    explicit InstanceServer(QObject* parent = nullptr);
+    ~InstanceServer() override;
+
+    // Starts answering for `title`. A socket left behind by a crashed window is replaced;
+    // false when another live window holds the title or the socket cannot be made.
+    bool Listen(const QString& title);
+
+signals:
+    void TextReceived(const QString& text);
+
+private:
+    void OnNewConnection();
+    void OnReadyRead(QLocalSocket* socket);
+
+    std::unique_ptr<QLocalServer> server;
+};
+
+} // namespace platform

@@ -1,0 +1,47 @@
+#include "WindowMessage.h"
+
+#include <QCoreApplication>
+
+namespace platform {
+
+QEvent::Type WindowMessageEvent::Type()
+{
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+void PostWindowMessage(QObject* target, unsigned message, WPARAM wParam, LPARAM lParam)
+{
+    if (target)
+        QCoreApplication::postEvent(target, new WindowMessageEvent(message, wParam, lParam));
+}
+
+uint16_t AtomTable::Add(const QString& text)
+{
+    for (auto& [atom, value] : atoms) {
+        if (value.text == text) {
+            ++value.references;
+            return atom;
+        }
+    }
+    while (next == 0 || atoms.count(next))
+        next = next == 0xFFFF ? 0xC000 : next + 1;
+    const uint16_t atom = next++;
+    atoms.emplace(atom, Atom{text, 1});
+    return atom;
+}
+
+QString AtomTable::Get(uint16_t atom) const
+{
+    const auto it = atoms.find(atom);
+    return it == atoms.end() ? QString() : it->second.text;
+}
+
+void AtomTable::Delete(uint16_t atom)
+{
+    const auto it = atoms.find(atom);
+    if (it != atoms.end() && --it->second.references == 0)
+        atoms.erase(it);
+}
+
+} // namespace platform

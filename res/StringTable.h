@@ -1,0 +1,56 @@
+#pragma once
+// The program's string table: every user-visible text that code loads by number.
+// Ids keep the numbers of the original resource script so tables, menus and
+// dialogs elsewhere can refer to them unchanged.
+
+#include <QString>
+
+namespace res {
+
+constexpr int kStrVersionMenuItem = 101;       // system menu entry for the About dialog
+constexpr int kStrClockFormat = 102;           // date and time in the clock display
+constexpr int kStrConnecting = 103;            // display text while downloading
+constexpr int kStrDefaultFontFace = 104;       // default display font
+constexpr int kStrMeasureSample = 105;         // sample text measured for the display box
+constexpr int kStrBuildGraphFailed = 107;
+constexpr int kStrCannotPlay = 108;
+constexpr int kStrCannotPause = 109;
+constexpr int kStrCannotStop = 110;
+constexpr int kStrStopwatchFormat = 111;
+constexpr int kStrNoGraphBuilder = 112;
+constexpr int kStrNoMediaEvent = 113;
+constexpr int kStrNoEventHandle = 114;
+constexpr int kStrNoMediaControl = 115;
+constexpr int kStrNoMediaPosition = 116;
+constexpr int kStrTrackFormat = 117;
+constexpr int kStrTitleTimeFormat = 118;
+constexpr int kStrNoVideoWindow = 119;
+constexpr int kStrNoDvdControl = 120;
+constexpr int kStrNoDvdInfo = 121;
+constexpr int kStrScrolledTitleFormat = 123;
+constexpr int kStrConfirmDeleteSettings = 124;
+constexpr int kStrNoPropertyPages = 128;
+constexpr int kStrNoFilterInfo = 129;
+constexpr int kStrErrorCode = 10003;
+constexpr int kStrExeDefaultExt = 10010;
+constexpr int kStrLaunchFilter = 10011;
+constexpr int kStrOpenTitle = 10012;
+constexpr int kStrMediaDefaultExt = 10013;
+constexpr int kStrMediaFilter = 10014;
+constexpr int kStrImageFilter = 10015;
+constexpr int kStrImageDefaultExt = 10016;
+constexpr int kStrSkinDefaultExt = 10017;
+constexpr int kStrSkinFilter = 10018;
+constexpr int kStrPlaylistFilter = 10019;
+constexpr int kStrPlaylistDefaultExt = 10020;
+constexpr int kStrSavePlaylistTitle = 10021;
+constexpr int kStrPlayCaption = 10022;
+constexpr int kStrStopCaption = 10023;
+constexpr int kStrOpenPlaylistTitle = 10024;
+constexpr int kStrAppTitle = 57344;
+constexpr int kStrOleInitFailed = 57345;
+
+// The text of string `id`; empty when the table has no such entry.
+QString LoadString(int id);
+
+} // namespace res

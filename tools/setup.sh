@@ -1,0 +1,51 @@
+# Shared set-up for tools/run and tools/test: installs the missing Debian packages named in
+# the package lists, then configures and builds. Source it; do not run it.
+
+SORLIN_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+SORLIN_BUILD="${SORLIN_BUILD:-$SORLIN_ROOT/build}"
+
+sorlin_missing_packages() {
+    local list pkg
+    for list in "$@"; do
+        grep -v '^\s*#' "$SORLIN_ROOT/tools/$list" | while read -r pkg; do
+            [ -n "$pkg" ] || continue
+            dpkg-query -W -f='${Status}\n' "$pkg" 2>/dev/null | grep -q '^install ok installed' || echo "$pkg"
+        done
+    done
+}
+
+sorlin_install_packages() {
+    local missing
+    missing="$(sorlin_missing_packages "$@" | tr '\n' ' ')"
+    [ -n "${missing// /}" ] || return 0
+    echo "Installing: $missing"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    # shellcheck disable=SC2086
+    $sudo apt-get install -y -qq --no-install-recommends $missing
+}
+
+sorlin_build() {
+    local options=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+    [ "${CI:-}" = "true" ] && options+=(-DWARNINGS_AS_ERRORS=ON)
+    cmake -S "$SORLIN_ROOT" -B "$SORLIN_BUILD" "${options[@]}" "$@" >/dev/null
+    cmake --build "$SORLIN_BUILD" -j "$(nproc)"
+}
+
+# Starts a virtual X display when there is none; sets DISPLAY and SORLIN_XVFB_PID.
+sorlin_ensure_display() {
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+        return 0
+    fi
+    local fifo display
+    fifo="$(mktemp -u)"
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    SORLIN_XVFB_PID=$!
+    read -r -t 20 display <"$fifo" || { echo "Xvfb did not start" >&2; rm -f "$fifo"; return 1; }
+    rm -f "$fifo"
+    export DISPLAY=":$display"
+    trap 'kill "$SORLIN_XVFB_PID" 2>/dev/null' EXIT
+}
