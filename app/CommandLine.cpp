@@ -2,7 +2,10 @@
 
 #include <QUrl>
 
-QString JoinCommandLine(const QStringList& arguments) { return arguments.join(u' '); }
+QString JoinCommandLine(const QStringList& arguments)
+{
+    return arguments.join(u' ');
+}
 
 CommandLineAction ClassifyCommandLine(const QString& commandLine)
 {

@@ -15,7 +15,8 @@ enum class ReadAs
     DecodeMode, // 0..3, anything else 0
 };
 
-using Field = std::variant<int AppSettings::*, bool AppSettings::*, uint8_t AppSettings::*, QString AppSettings::*>;
+using Field =
+    std::variant<int AppSettings::*, bool AppSettings::*, uint8_t AppSettings::*, QString AppSettings::*>;
 
 struct ValueDef
 {
@@ -104,7 +105,8 @@ void LoadValue(const SettingsStore& store, const ValueDef& def, AppSettings& set
                 value = store.ReadString(section, key, value);
             } else {
                 // The default already in `value` passes through the read-as rule unchanged.
-                value = static_cast<T>(ApplyReadAs(store.ReadInt(section, key, static_cast<int>(value)), def.readAs));
+                value = static_cast<T>(
+                    ApplyReadAs(store.ReadInt(section, key, static_cast<int>(value)), def.readAs));
             }
         },
         def.field);
@@ -141,7 +143,10 @@ void SaveSection(SettingsStore& store, const char* section, const AppSettings& s
     }
 }
 
-QString TimerSection(int n) { return QStringLiteral("Program%1").arg(n); }
+QString TimerSection(int n)
+{
+    return QStringLiteral("Program%1").arg(n);
+}
 
 CTimerEntry LoadTimerEntry(const SettingsStore& store, int n, const QString& programFolder)
 {
@@ -213,7 +218,10 @@ QString QuoteLaunch(const QString& launch)
     return u'"' + launch + u'"';
 }
 
-QString LoadDrive(const SettingsStore& store) { return store.ReadString(kPlay, QStringLiteral("Drive"), QString()); }
+QString LoadDrive(const SettingsStore& store)
+{
+    return store.ReadString(kPlay, QStringLiteral("Drive"), QString());
+}
 
 AppSettings LoadSettings(const SettingsStore& store, const QString& programFolder)
 {

@@ -10,16 +10,24 @@
 
 #include <QApplication>
 
-CSorlinApp::CSorlinApp(QString line) : commandLine(std::move(line)), programFolder(platform::ProgramFolder()) {}
+CSorlinApp::CSorlinApp(QString line) : commandLine(std::move(line)), programFolder(platform::ProgramFolder())
+{}
 
 void CSorlinApp::RegisterAutoplayHandlers() const
 {
-    ::RegisterAutoplayHandlers(QCoreApplication::applicationFilePath(), programFolder + QStringLiteral("sorlin.png"));
+    ::RegisterAutoplayHandlers(QCoreApplication::applicationFilePath(),
+                               programFolder + QStringLiteral("sorlin.png"));
 }
 
-void CSorlinApp::UnregisterAutoplayHandlers() const { ::UnregisterAutoplayHandlers(); }
+void CSorlinApp::UnregisterAutoplayHandlers() const
+{
+    ::UnregisterAutoplayHandlers();
+}
 
-void CSorlinApp::DeleteSettings(SettingsStore& store) { store.DeleteSettings(); }
+void CSorlinApp::DeleteSettings(SettingsStore& store)
+{
+    store.DeleteSettings();
+}
 
 void CSorlinApp::AfterMainWindow(int result, SettingsStore& store) const
 {

@@ -4,15 +4,16 @@
 #include "DiagnosticHooks.h"
 #include "Messages.h"
 #include "SettingsStore.h"
-#include "res/Icons.h"
-#include "res/StringTable.h"
 #include "platform/Folders.h"
 #include "platform/Log.h"
 #include "platform/SingleInstance.h"
+#include "res/Icons.h"
+#include "res/StringTable.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QMenu>
 #include <QTimerEvent>
@@ -54,13 +55,39 @@ CSorlinDlg::CSorlinDlg(Environment environment, bool border)
     setObjectName(QStringLiteral("SorlinDlg"));
 }
 
-CSorlinDlg::~CSorlinDlg() { DestroyWindow(); }
+CSorlinDlg::~CSorlinDlg()
+{
+    DestroyWindow();
+}
 
 int CSorlinDlg::DoModal()
 {
     if (!OnInitDialog())
         return result();
-    return exec();
+    // Our own loop instead of exec(): an application-modal main window would shut out the
+    // tray icon and every other window of the program.
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    show();
+    if (!ended)
+        loop.exec(QEventLoop::DialogExec);
+    return result();
+}
+
+void CSorlinDlg::done(int code)
+{
+    ended = true;
+    QDialog::done(code);
+}
+
+void CSorlinDlg::accept()
+{
+    done(IDOK);
+}
+
+void CSorlinDlg::reject()
+{
+    done(IDCANCEL);
 }
 
 bool CSorlinDlg::OnInitDialog()
@@ -101,14 +128,10 @@ bool CSorlinDlg::OnInitDialog()
 
 bool CSorlinDlg::CheckOtherInstance()
 {
-    if (platform::HandOverToInstance(title, commandLinePath))
-        return true;
     instanceServer = std::make_unique<platform::InstanceServer>();
-    if (!instanceServer->Listen(title)) {
-        // Another window took the title between the two steps: hand over to it instead.
-        if (platform::HandOverToInstance(title, commandLinePath))
-            return true;
-        qCWarning(lcApp) << "cannot listen for other instances of" << title;
+    if (platform::HandOverOrListen(title, commandLinePath, *instanceServer)) {
+        instanceServer.reset();
+        return true;
     }
     connect(instanceServer.get(), &platform::InstanceServer::TextReceived, this, &CSorlinDlg::OnHandOver);
     return false;
@@ -150,7 +173,10 @@ void CSorlinDlg::DestroyWindow()
     instanceServer.reset();
 }
 
-void CSorlinDlg::EndDialog(int code) { done(code); }
+void CSorlinDlg::EndDialog(int code)
+{
+    done(code);
+}
 
 void CSorlinDlg::CloseFromOutside()
 {
@@ -169,7 +195,8 @@ void CSorlinDlg::CloseFromOutside()
 void CSorlinDlg::customEvent(QEvent* event)
 {
     if (event->type() == platform::WindowMessageEvent::Type()) {
-        platform::DispatchWindowMessage<CSorlinDlg>(this, kMessageMap, *static_cast<platform::WindowMessageEvent*>(event));
+        platform::DispatchWindowMessage<CSorlinDlg>(this, kMessageMap,
+                                                    *static_cast<platform::WindowMessageEvent*>(event));
         return;
     }
     QDialog::customEvent(event);
@@ -216,10 +243,14 @@ void CSorlinDlg::ShowContextMenu(const QPoint& screenPoint)
         EndDialog(IDCANCEL);
 }
 
-platform::LRESULT CSorlinDlg::OnPlayRequest(platform::WPARAM, platform::LPARAM) { return 0; }
+platform::LRESULT CSorlinDlg::OnPlayRequest(platform::WPARAM, platform::LPARAM)
+{
+    return 0;
+}
 
 platform::LRESULT CSorlinDlg::OnTrayNotify(platform::WPARAM, platform::LPARAM lParam)
 {
+    qCDebug(lcApp) << "tray notify" << Qt::hex << lParam;
     if (lParam == WM_RBUTTONDOWN) {
         BringToForeground();
         ShowContextMenu(QCursor::pos());
@@ -241,7 +272,10 @@ platform::LRESULT CSorlinDlg::OnHookKey(platform::WPARAM wParam, platform::LPARA
     return 0;
 }
 
-platform::LRESULT CSorlinDlg::OnVideoMouse(platform::WPARAM, platform::LPARAM) { return 0; }
+platform::LRESULT CSorlinDlg::OnVideoMouse(platform::WPARAM, platform::LPARAM)
+{
+    return 0;
+}
 
 platform::LRESULT CSorlinDlg::OnOpenPaths(platform::WPARAM, platform::LPARAM lParam)
 {
@@ -261,8 +295,17 @@ platform::LRESULT CSorlinDlg::OnOpenPaths(platform::WPARAM, platform::LPARAM lPa
     return 0;
 }
 
-platform::LRESULT CSorlinDlg::OnToggleFullScreen(platform::WPARAM, platform::LPARAM) { return 0; }
+platform::LRESULT CSorlinDlg::OnToggleFullScreen(platform::WPARAM, platform::LPARAM)
+{
+    return 0;
+}
 
-platform::LRESULT CSorlinDlg::OnGraphEvent(platform::WPARAM, platform::LPARAM) { return 0; }
+platform::LRESULT CSorlinDlg::OnGraphEvent(platform::WPARAM, platform::LPARAM)
+{
+    return 0;
+}
 
-platform::LRESULT CSorlinDlg::OnMciNotify(platform::WPARAM, platform::LPARAM) { return 0; }
+platform::LRESULT CSorlinDlg::OnMciNotify(platform::WPARAM, platform::LPARAM)
+{
+    return 0;
+}

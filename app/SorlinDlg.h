@@ -67,6 +67,11 @@ public:
     platform::LRESULT OnGraphEvent(platform::WPARAM, platform::LPARAM);
     platform::LRESULT OnMciNotify(platform::WPARAM, platform::LPARAM);
 
+    // Ends the window with IDOK, IDCANCEL or `code`.
+    void done(int code) override;
+    void accept() override;
+    void reject() override;
+
 protected:
     void customEvent(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
@@ -88,6 +93,7 @@ private:
     QString title;
     bool noSaveSettings = false;
     bool destroyed = false;
+    bool ended = false;
     bool initialised = false;
     bool busy = false;
     QSize frameCompensation;

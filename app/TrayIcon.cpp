@@ -11,9 +11,13 @@ constexpr int kMaxTipLength = 127;
 
 CTrayIcon::CTrayIcon() = default;
 
-CTrayIcon::~CTrayIcon() { Delete(); }
+CTrayIcon::~CTrayIcon()
+{
+    Delete();
+}
 
-bool CTrayIcon::Add(QObject* window, unsigned iconId, unsigned callbackMessage, const QIcon& image, const QString& tip)
+bool CTrayIcon::Add(QObject* window, unsigned iconId, unsigned callbackMessage, const QIcon& image,
+                    const QString& tip)
 {
     Delete();
     icon = std::make_unique<QSystemTrayIcon>(image);

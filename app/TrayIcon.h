@@ -20,7 +20,8 @@ public:
 
     // Shows the icon with `tip` (cut to 127 characters). Clicks are posted to `window` as
     // `callbackMessage`. False when the desktop has no notification area.
-    bool Add(QObject* window, unsigned iconId, unsigned callbackMessage, const QIcon& icon, const QString& tip);
+    bool Add(QObject* window, unsigned iconId, unsigned callbackMessage, const QIcon& icon,
+             const QString& tip);
     void Delete();
     bool IsShown() const { return icon != nullptr; }
 

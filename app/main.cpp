@@ -1,3 +1,6 @@
 #include "SorlinApp.h"
 
-int main(int argc, char** argv) { return RunSorlin(argc, argv); }
+int main(int argc, char** argv)
+{
+    return RunSorlin(argc, argv);
+}

@@ -1,6 +1,5 @@
 #include "AnsiText.h"
 
-
 #include <cerrno>
 #include <iconv.h>
 #include <memory>

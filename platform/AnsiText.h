@@ -16,6 +16,9 @@ QString DecodeAnsi(const QByteArray& bytes);
 bool IsValidUtf8(const QByteArray& bytes);
 
 // What the program writes for `text`.
-inline QByteArray EncodeAnsi(const QString& text) { return text.toUtf8(); }
+inline QByteArray EncodeAnsi(const QString& text)
+{
+    return text.toUtf8();
+}
 
 } // namespace platform

@@ -21,7 +21,10 @@ QString EscapeValue(QString value)
     return value;
 }
 
-QString DesktopFile(const QString& id) { return ApplicationsFolder() + id + QStringLiteral(".desktop"); }
+QString DesktopFile(const QString& id)
+{
+    return ApplicationsFolder() + id + QStringLiteral(".desktop");
+}
 
 bool EditAssociation(const QString& mimeType, const QString& id, bool add)
 {
@@ -49,26 +52,31 @@ bool EditAssociation(const QString& mimeType, const QString& id, bool add)
 
 QString ApplicationsFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/applications/");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/applications/");
 }
 
 QString MimeAppsListPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/mimeapps.list");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/mimeapps.list");
 }
 
 QString QuoteExecArgument(const QString& argument)
 {
     static const QString kReserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
-    const bool needsQuotes =
-        argument.isEmpty() || std::any_of(argument.begin(), argument.end(), [](QChar c) { return kReserved.contains(c); });
+    const bool needsQuotes = argument.isEmpty() || std::any_of(argument.begin(), argument.end(),
+                                                               [](QChar c) { return kReserved.contains(c); });
+    // A literal "%" would start a field code; it is written "%%", quoted or not.
     if (!needsQuotes)
-        return argument;
+        return QString(argument).replace(u'%', QLatin1String("%%"));
     QString quoted;
     for (QChar c : argument) {
         if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
             quoted += u'\\';
         quoted += c;
+        if (c == u'%')
+            quoted += u'%';
     }
     return u'"' + quoted + u'"';
 }
@@ -93,7 +101,10 @@ bool RemoveDesktopEntry(const QString& id)
     return !file.exists() || file.remove();
 }
 
-bool AddMimeAssociation(const QString& mimeType, const QString& id) { return EditAssociation(mimeType, id, true); }
+bool AddMimeAssociation(const QString& mimeType, const QString& id)
+{
+    return EditAssociation(mimeType, id, true);
+}
 
 bool RemoveMimeAssociation(const QString& mimeType, const QString& id)
 {

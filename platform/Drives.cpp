@@ -2,12 +2,12 @@
 
 #include "AnsiText.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <utility>
 
 namespace platform {
 
@@ -19,8 +19,8 @@ QString Unescape(const QByteArray& field)
     QByteArray out;
     out.reserve(field.size());
     for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) &&
-            isOctal(field[i + 2]) && isOctal(field[i + 3])) {
+        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) && isOctal(field[i + 2]) &&
+            isOctal(field[i + 3])) {
             out.append(static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) |
                                          (field[i + 3] - '0')));
             i += 3;
@@ -145,9 +145,16 @@ QStringList ParseCdromInfo(const QByteArray& text, const QString& deviceFolder)
                 drives << deviceFolder + u'/' + QString::fromUtf8(name);
         }
     }
-    QCollator collator;
-    collator.setNumericMode(true);
-    std::sort(drives.begin(), drives.end(), [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    // "sr2" before "sr10" in any locale (a collator for the C locale ignores numeric mode):
+    // names compare by their text, then by the number they end in.
+    const auto key = [](const QString& name) {
+        qsizetype digits = name.size();
+        while (digits > 0 && name[digits - 1] >= u'0' && name[digits - 1] <= u'9')
+            --digits;
+        return std::pair(name.left(digits), name.mid(digits).toULongLong());
+    };
+    std::sort(drives.begin(), drives.end(),
+              [&](const QString& a, const QString& b) { return key(a) < key(b); });
     return drives;
 }
 
@@ -162,8 +169,7 @@ bool IsDiscImageFile(const QString& path)
 
 DriveTable::DriveTable(QStringList drives, std::vector<MountEntry> mountTable)
     : opticalDrives(std::move(drives)), mounts(std::move(mountTable))
-{
-}
+{}
 
 DriveTable DriveTable::FromSystem(const QString& sysRoot)
 {
@@ -189,8 +195,9 @@ DriveTable DriveTable::FromSystem(const QString& sysRoot)
 bool DriveTable::IsOpticalDevice(const QString& device) const
 {
     const QString canonical = Canonical(device);
-    return std::any_of(opticalDrives.begin(), opticalDrives.end(),
-                       [&](const QString& drive) { return drive == device || Canonical(drive) == canonical; });
+    return std::any_of(opticalDrives.begin(), opticalDrives.end(), [&](const QString& drive) {
+        return drive == device || Canonical(drive) == canonical;
+    });
 }
 
 const MountEntry* DriveTable::MountOf(const QString& drive) const
@@ -272,7 +279,8 @@ QString ReadVolumeLabel(const QString& drive, const DriveTable& drives, const QS
         if (!canonical.isEmpty() && link.canonicalFilePath() == canonical) {
             // udev escapes blanks and slashes in label link names as \x20 and \x2f.
             QString name = link.fileName();
-            name.replace(QLatin1String("\\x20"), QLatin1String(" ")).replace(QLatin1String("\\x2f"), QLatin1String("/"));
+            name.replace(QLatin1String("\\x20"), QLatin1String(" "))
+                .replace(QLatin1String("\\x2f"), QLatin1String("/"));
             return name;
         }
     }

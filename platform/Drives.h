@@ -17,7 +17,7 @@ struct MountEntry
     QString device;     // as the mount table names it ("/dev/sr0", "/dev/loop3")
     QString mountPoint; // without a trailing "/" except for the root
     QString fsType;
-    QString imageFile;  // for a loop device: the image file behind it, else empty
+    QString imageFile; // for a loop device: the image file behind it, else empty
 };
 
 // Parses the kernel's mount table format ("/proc/self/mounts"), undoing its octal escapes.

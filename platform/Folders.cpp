@@ -5,18 +5,26 @@
 
 namespace platform {
 
-QString ProgramFolder() { return QCoreApplication::applicationDirPath() + u'/'; }
+QString ProgramFolder()
+{
+    return QCoreApplication::applicationDirPath() + u'/';
+}
 
 QString UserDataFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/VimoPlayer/");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/VimoPlayer/");
 }
 
 QString CacheFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/VimoPlayer");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/VimoPlayer");
 }
 
-QString MusicFolder() { return QStandardPaths::writableLocation(QStandardPaths::MusicLocation); }
+QString MusicFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+}
 
 } // namespace platform

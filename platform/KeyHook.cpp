@@ -21,7 +21,10 @@ void PostFromHook(void* window, unsigned message, uintptr_t wParam, intptr_t lPa
 
 KeyHookLibrary::KeyHookLibrary() = default;
 
-KeyHookLibrary::~KeyHookLibrary() { Unload(); }
+KeyHookLibrary::~KeyHookLibrary()
+{
+    Unload();
+}
 
 bool KeyHookLibrary::Load(const QString& programFolder, QObject* window, unsigned message)
 {

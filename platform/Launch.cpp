@@ -15,7 +15,9 @@ bool IsProgramFile(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray head = file.read(4);
-    return head == "\x7F" "ELF" || head.startsWith("#!");
+    return head == "\x7F"
+                   "ELF" ||
+           head.startsWith("#!");
 }
 
 bool Launch(const QString& target, const QStringList& arguments)

@@ -14,7 +14,10 @@ MessageBoxObserver& Observer()
 }
 } // namespace
 
-void SetMessageBoxObserver(MessageBoxObserver observer) { Observer() = std::move(observer); }
+void SetMessageBoxObserver(MessageBoxObserver observer)
+{
+    Observer() = std::move(observer);
+}
 
 int ShowMessageBox(QWidget* parent, const QString& text, int buttons)
 {

@@ -10,8 +10,18 @@ class QWidget;
 namespace platform {
 
 // Button sets and answers, with the numbers of the Windows message box.
-enum MessageBoxButtons : int { kMbOk = 0, kMbYesNo = 4 };
-enum MessageBoxAnswer : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
+enum MessageBoxButtons : int
+{
+    kMbOk = 0,
+    kMbYesNo = 4
+};
+enum MessageBoxAnswer : int
+{
+    kIdOk = 1,
+    kIdCancel = 2,
+    kIdYes = 6,
+    kIdNo = 7
+};
 
 // Shows `text` modally over `parent` and returns the answer.
 int ShowMessageBox(QWidget* parent, const QString& text, int buttons = kMbOk);

@@ -24,6 +24,9 @@ struct PathParts
 PathParts SplitPath(const QString& path, const DriveTable& drives);
 
 // True when a path is complete rather than relative to a folder (it starts with "/").
-inline bool HasDrive(const QString& path) { return path.startsWith(u'/'); }
+inline bool HasDrive(const QString& path)
+{
+    return path.startsWith(u'/');
+}
 
 } // namespace platform

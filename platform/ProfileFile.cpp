@@ -3,13 +3,15 @@
 #include "AnsiText.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace platform {
 
 namespace {
 
-bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool SameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 QString DropEnclosingQuotes(const QString& value)
 {
@@ -22,18 +24,6 @@ QString DropEnclosingQuotes(const QString& value)
 }
 
 } // namespace
-
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
 
 bool ProfileFile::Load(const QString& filePath)
 {
@@ -139,7 +129,7 @@ int ProfileFile::GetInt(const QString& section, const QString& key, int defaultV
     qint64 result = 0;
     for (; i < text.size(); ++i) {
         const char16_t ch = QChar(text[i]).toLower().unicode();
-        const int digit = ch >= u'0' && ch <= u'9'              ? ch - u'0'
+        const int digit = ch >= u'0' && ch <= u'9'                 ? ch - u'0'
                           : base == 16 && ch >= u'a' && ch <= u'f' ? ch - u'a' + 10
                                                                    : -1;
         if (digit < 0)
@@ -200,7 +190,8 @@ void ProfileFile::SetString(const QString& section, const QString& key, const QS
     }
     // After the section's last key, before any blank lines that separate it from the next.
     int insertAt = SectionEnd(header);
-    while (insertAt > header + 1 && lines[insertAt - 1].kind == Line::Other && lines[insertAt - 1].text.trimmed().isEmpty())
+    while (insertAt > header + 1 && lines[insertAt - 1].kind == Line::Other &&
+           lines[insertAt - 1].text.trimmed().isEmpty())
         --insertAt;
     lines.insert(lines.begin() + insertAt, line);
 }
@@ -232,7 +223,10 @@ QByteArray ProfileFile::ToBytes() const
     return text.toUtf8();
 }
 
-bool ProfileFile::Save() const { return SaveAs(path); }
+bool ProfileFile::Save() const
+{
+    return SaveAs(path);
+}
 
 bool ProfileFile::SaveAs(const QString& target) const
 {

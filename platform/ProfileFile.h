@@ -5,6 +5,8 @@
 // dropped on read, and values are cut to the caller's buffer. Text is read by the ANSI rule
 // and written as UTF-8; a save replaces the file whole or leaves it untouched.
 
+#include "AtomicFile.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -54,18 +56,20 @@ private:
         QString section; // for section headers: the name
         QString key;     // for key lines: the trimmed name
         QString value;   // for key lines: the trimmed raw value
-        enum Kind { Other, Section, Key } kind = Other;
+        enum Kind
+        {
+            Other,
+            Section,
+            Key
+        } kind = Other;
     };
 
-    int FindSection(const QString& section) const;                  // index of the header, -1 = none
-    int SectionEnd(int headerIndex) const;                          // index after the section's last line
-    int FindKey(int headerIndex, const QString& key) const;         // index of the key line, -1 = none
+    int FindSection(const QString& section) const;          // index of the header, -1 = none
+    int SectionEnd(int headerIndex) const;                  // index after the section's last line
+    int FindKey(int headerIndex, const QString& key) const; // index of the key line, -1 = none
 
     QString path;
     std::vector<Line> lines;
 };
-
-// Writes `bytes` to `path` so that the file is either replaced whole or left as it was.
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
 } // namespace platform

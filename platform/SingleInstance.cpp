@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtEndian>
@@ -27,7 +28,8 @@ QString InstanceSocketPath(const QString& title)
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
-    const QByteArray hash = QCryptographicHash::hash(title.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    const QByteArray hash =
+        QCryptographicHash::hash(title.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     return folder + QStringLiteral("/sorlin-") + QString::fromLatin1(hash);
 }
 
@@ -52,6 +54,19 @@ bool HandOverToInstance(const QString& title, const QString& text, int timeoutMs
     return socket.read(1) == QByteArray(1, kAcknowledge);
 }
 
+bool HandOverOrListen(const QString& title, const QString& text, InstanceServer& server)
+{
+    QLockFile lock(InstanceSocketPath(title) + QStringLiteral(".lock"));
+    // Held only for the check; a lock left by a crashed program goes stale and is taken over.
+    lock.setStaleLockTime(10000);
+    lock.tryLock(10000);
+    if (HandOverToInstance(title, text))
+        return true;
+    if (!server.Listen(title))
+        qCWarning(lcPlatform) << "cannot answer for other instances of" << title;
+    return false;
+}
+
 InstanceServer::InstanceServer(QObject* parent) : QObject(parent) {}
 
 InstanceServer::~InstanceServer() = default;
@@ -59,20 +74,20 @@ InstanceServer::~InstanceServer() = default;
 bool InstanceServer::Listen(const QString& title)
 {
     const QString path = InstanceSocketPath(title);
-    server = std::make_unique<QLocalServer>();
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(path)) {
-        if (server->serverError() != QAbstractSocket::AddressInUseError)
-            return false;
-        // Only a socket nobody answers on may be taken over.
+    // Only a socket nobody answers on may be taken over. Ask before listening: with access
+    // options set, listen() puts its new socket in place of whatever is at the path, a live
+    // window's socket included.
+    {
         QLocalSocket probe;
         probe.connectToServer(path);
         if (probe.waitForConnected(500))
             return false;
-        QLocalServer::removeServer(path);
-        if (!server->listen(path))
-            return false;
     }
+    QLocalServer::removeServer(path);
+    server = std::make_unique<QLocalServer>();
+    server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server->listen(path))
+        return false;
     connect(server.get(), &QLocalServer::newConnection, this, &InstanceServer::OnNewConnection);
     return true;
 }

@@ -20,6 +20,13 @@ QString InstanceSocketPath(const QString& title);
 // has taken it. False when no such window answers.
 bool HandOverToInstance(const QString& title, const QString& text, int timeoutMs = 3000);
 
+class InstanceServer;
+
+// The start-up check in one step: when a window titled `title` runs, hands `text` to it and
+// returns true; otherwise makes `server` answer for the title and returns false. A lock keeps
+// two programs starting at the same moment from both taking the title.
+bool HandOverOrListen(const QString& title, const QString& text, InstanceServer& server);
+
 class InstanceServer : public QObject
 {
     Q_OBJECT

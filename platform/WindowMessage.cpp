@@ -26,7 +26,9 @@ uint16_t AtomTable::Add(const QString& text)
     }
     while (next == 0 || atoms.count(next))
         next = next == 0xFFFF ? 0xC000 : next + 1;
-    const uint16_t atom = next++;
+    const uint16_t atom = next;
+    // After 0xFFFF comes 0xC000 again, never 0 and the numbers below the atom range.
+    next = next == 0xFFFF ? 0xC000 : next + 1;
     atoms.emplace(atom, Atom{text, 1});
     return atom;
 }

@@ -22,8 +22,7 @@ class WindowMessageEvent : public QEvent
 public:
     WindowMessageEvent(unsigned message, WPARAM wParam, LPARAM lParam)
         : QEvent(Type()), message(message), wParam(wParam), lParam(lParam)
-    {
-    }
+    {}
     static QEvent::Type Type();
 
     const unsigned message;
@@ -34,8 +33,7 @@ public:
 void PostWindowMessage(QObject* target, unsigned message, WPARAM wParam = 0, LPARAM lParam = 0);
 
 // One row of a message map: the handler of `message` on an `Owner`.
-template <typename Owner>
-struct MessageMapEntry
+template <typename Owner> struct MessageMapEntry
 {
     unsigned message;
     LRESULT (Owner::*handler)(WPARAM, LPARAM);
@@ -43,8 +41,8 @@ struct MessageMapEntry
 
 // Calls the handler that `map` lists for the event's message. False when none does.
 template <typename Owner>
-bool DispatchWindowMessage(Owner* owner, std::span<const MessageMapEntry<Owner>> map, const WindowMessageEvent& event,
-                           LRESULT* result = nullptr)
+bool DispatchWindowMessage(Owner* owner, std::span<const MessageMapEntry<Owner>> map,
+                           const WindowMessageEvent& event, LRESULT* result = nullptr)
 {
     for (const auto& entry : map) {
         if (entry.message == event.message) {

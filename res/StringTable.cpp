@@ -45,12 +45,13 @@ constexpr std::array kStrings{
                             "実行ﾌｧｲﾙ(*.exe)|*.exe|全てのﾌｧｲﾙ(*.*)|*.*||"},
     Entry{kStrOpenTitle, "開く"},
     Entry{kStrMediaDefaultExt, "mpg"},
-    Entry{kStrMediaFilter, "ﾒﾃﾞｨｱﾌｧｲﾙ|*.wav;*.mp3;*.wma;*.mid;*.midi;*.rmi;*.avi;*.mpg;*.mpeg;*.m1v;*.dat;*.wmv;"
-                           "*.asf;*.mp4;*.m4a;*.ogg;*.flac;*.mkv;*.webm;*.m3u|"
-                           "ﾌﾟﾚｲﾘｽﾄ(*.m3u)|*.m3u|"
-                           "ﾋﾞﾃﾞｵﾌｧｲﾙ|*.avi;*.mpg;*.mpeg;*.m1v;*.dat;*.wmv;*.asf;*.mp4;*.mkv;*.webm|"
-                           "ｵｰﾃﾞｨｵﾌｧｲﾙ|*.wav;*.mp3;*.wma;*.mid;*.midi;*.rmi;*.m4a;*.ogg;*.flac|"
-                           "全てのﾌｧｲﾙ(*.*)|*.*||"},
+    Entry{kStrMediaFilter,
+          "ﾒﾃﾞｨｱﾌｧｲﾙ|*.wav;*.mp3;*.wma;*.mid;*.midi;*.rmi;*.avi;*.mpg;*.mpeg;*.m1v;*.dat;*.wmv;"
+          "*.asf;*.mp4;*.m4a;*.ogg;*.flac;*.mkv;*.webm;*.m3u|"
+          "ﾌﾟﾚｲﾘｽﾄ(*.m3u)|*.m3u|"
+          "ﾋﾞﾃﾞｵﾌｧｲﾙ|*.avi;*.mpg;*.mpeg;*.m1v;*.dat;*.wmv;*.asf;*.mp4;*.mkv;*.webm|"
+          "ｵｰﾃﾞｨｵﾌｧｲﾙ|*.wav;*.mp3;*.wma;*.mid;*.midi;*.rmi;*.m4a;*.ogg;*.flac|"
+          "全てのﾌｧｲﾙ(*.*)|*.*||"},
     Entry{kStrImageFilter, "画像ﾌｧｲﾙ(*.bmp;*.jpg;*.jpeg;*.png)|*.bmp;*.jpg;*.jpeg;*.png|"
                            "BMPﾌｧｲﾙ(*.bmp)|*.bmp|全てのﾌｧｲﾙ(*.*)|*.*||"},
     Entry{kStrImageDefaultExt, "bmp"},
@@ -63,14 +64,16 @@ constexpr std::array kStrings{
     Entry{kStrStopCaption, "停止"},
     Entry{kStrOpenPlaylistTitle, "プレイリストを開く"},
     Entry{kStrAppTitle, "Vimoﾌﾟﾚｰﾔ"},
-    Entry{kStrOleInitFailed, "OLE の初期化に失敗しました。OLE ﾗｲﾌﾞﾗﾘが正しいﾊﾞｰｼﾞｮﾝのものか確認してください。"},
+    Entry{kStrOleInitFailed,
+          "OLE の初期化に失敗しました。OLE ﾗｲﾌﾞﾗﾘが正しいﾊﾞｰｼﾞｮﾝのものか確認してください。"},
 };
 
 } // namespace
 
 QString LoadString(int id)
 {
-    const auto it = std::find_if(kStrings.begin(), kStrings.end(), [id](const Entry& e) { return e.id == id; });
+    const auto it =
+        std::find_if(kStrings.begin(), kStrings.end(), [id](const Entry& e) { return e.id == id; });
     return it == kStrings.end() ? QString() : QString::fromUtf8(it->text);
 }
 

@@ -7,11 +7,11 @@
 
 namespace res {
 
-constexpr int kStrVersionMenuItem = 101;       // system menu entry for the About dialog
-constexpr int kStrClockFormat = 102;           // date and time in the clock display
-constexpr int kStrConnecting = 103;            // display text while downloading
-constexpr int kStrDefaultFontFace = 104;       // default display font
-constexpr int kStrMeasureSample = 105;         // sample text measured for the display box
+constexpr int kStrVersionMenuItem = 101; // system menu entry for the About dialog
+constexpr int kStrClockFormat = 102;     // date and time in the clock display
+constexpr int kStrConnecting = 103;      // display text while downloading
+constexpr int kStrDefaultFontFace = 104; // default display font
+constexpr int kStrMeasureSample = 105;   // sample text measured for the display box
 constexpr int kStrBuildGraphFailed = 107;
 constexpr int kStrCannotPlay = 108;
 constexpr int kStrCannotPause = 109;

@@ -1,0 +1,73 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ClassifyCase
+{
+    const char* commandLine;
+    CommandLineAction action;
+};
+
+class ClassifyCommandLineTest : public ::testing::TestWithParam<ClassifyCase>
+{};
+
+TEST_P(ClassifyCommandLineTest, SwitchesAreExactAndCaseSensitive)
+{
+    EXPECT_EQ(ClassifyCommandLine(QString::fromUtf8(GetParam().commandLine)), GetParam().action);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ClassifyCommandLineTest,
+                         ::testing::Values(ClassifyCase{"/S", CommandLineAction::RegisterHandlers},
+                                           ClassifyCase{"/R", CommandLineAction::UnregisterHandlers},
+                                           ClassifyCase{"S", CommandLineAction::ExitAtOnce},
+                                           // Lower case, blanks or quotes make it a path.
+                                           ClassifyCase{"/s", CommandLineAction::Run},
+                                           ClassifyCase{"/r", CommandLineAction::Run},
+                                           ClassifyCase{"s", CommandLineAction::Run},
+                                           ClassifyCase{"S ", CommandLineAction::Run},
+                                           ClassifyCase{" /S", CommandLineAction::Run},
+                                           ClassifyCase{"\"/S\"", CommandLineAction::Run},
+                                           ClassifyCase{"", CommandLineAction::Run},
+                                           ClassifyCase{"/media/cdrom", CommandLineAction::Run}));
+
+struct PathCase
+{
+    const char* commandLine;
+    const char* path;
+};
+
+class PathFromCommandLineTest : public ::testing::TestWithParam<PathCase>
+{};
+
+TEST_P(PathFromCommandLineTest, QuotesAndTrailingSlashAreDropped)
+{
+    EXPECT_EQ(PathFromCommandLine(QString::fromUtf8(GetParam().commandLine)),
+              QString::fromUtf8(GetParam().path));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PathFromCommandLineTest,
+                         ::testing::Values(PathCase{"", ""}, PathCase{"\"/media/cdrom/\"", "/media/cdrom"},
+                                           PathCase{"\"/home/a b/song.mp3\"", "/home/a b/song.mp3"},
+                                           PathCase{"/home/a b/song.mp3", "/home/a b/song.mp3"},
+                                           // A lone quote is dropped as first and last character together.
+                                           PathCase{"\"", ""},
+                                           // Only a leading quote: the first and the last character go.
+                                           PathCase{"\"/music/x.mp3", "/music/x.mp"},
+                                           PathCase{"/music/", "/music"},
+                                           // The root stays a path.
+                                           PathCase{"/", "/"}, PathCase{"\"/\"", "/"}, PathCase{"/s", "/s"},
+                                           PathCase{"file:///home/a%20b/disc", "/home/a b/disc"},
+                                           PathCase{"cdda://sr0/", "/dev/sr0"},
+                                           PathCase{"http://127.0.0.1/x.mp3", "http://127.0.0.1/x.mp3"},
+                                           PathCase{"ＣＤ/曲.mp3", "ＣＤ/曲.mp3"}));
+
+TEST(JoinCommandLineTest, ArgumentsAreJoinedWithOneBlank)
+{
+    EXPECT_EQ(JoinCommandLine({}), QString());
+    EXPECT_EQ(JoinCommandLine({QStringLiteral("/home/a"), QStringLiteral("b.mp3")}),
+              QStringLiteral("/home/a b.mp3"));
+}
+
+} // namespace

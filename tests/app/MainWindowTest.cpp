@@ -1,0 +1,158 @@
+#include "app/AutoplayHandlers.h"
+#include "app/Messages.h"
+#include "app/SettingsStore.h"
+#include "app/SorlinApp.h"
+#include "app/SorlinDlg.h"
+#include "support/TempHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Vimoﾌﾟﾚｰﾔ - ");
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    CSorlinDlg::Environment Environment(platform::DriveTable drives = {})
+    {
+        CSorlinDlg::Environment env;
+        env.programFolder = QStringLiteral("/opt/sorlin/");
+        env.store = store.get();
+        env.drives = std::move(drives);
+        return env;
+    }
+
+    void WriteSettings(const QByteArray& ini)
+    {
+        home.WriteFile(QStringLiteral(".config/pelmo_rin/Sorlin.conf"), ini);
+        store = std::make_unique<SettingsStore>(home.SettingsFile());
+    }
+
+    // Runs `dialog` modally; `whileOpen` runs inside its loop and must end it.
+    static int RunModal(CSorlinDlg& dialog, std::function<void()> whileOpen)
+    {
+        QTimer::singleShot(0, &dialog, std::move(whileOpen));
+        // Whatever happens, the loop ends within the bound.
+        QTimer::singleShot(10000, &dialog, [&dialog] { dialog.EndDialog(-1); });
+        return dialog.DoModal();
+    }
+
+    TempHome home;
+    std::unique_ptr<SettingsStore> store = std::make_unique<SettingsStore>(home.SettingsFile());
+};
+
+TEST_F(MainWindowTest, PlacesItselfFromTheSettingsAndWritesThemOnceAtClose)
+{
+    WriteSettings("[Play]\nDrive=/dev/sr9\nRepeat=2\n[Position]\nX=30\nY=40\nW=200\nH=150\nTOPMOST=1\n");
+    CSorlinDlg dialog(Environment(), false);
+    QRect shown;
+    Qt::WindowFlags flags;
+    const int result = RunModal(dialog, [&] {
+        shown = dialog.geometry();
+        flags = dialog.windowFlags();
+        EXPECT_EQ(dialog.windowTitle(), kTitle + QStringLiteral("/dev/sr9"));
+        dialog.move(50, 60);
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(shown, QRect(30, 40, 200, 150));
+    EXPECT_TRUE(flags & Qt::FramelessWindowHint);
+    EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ((flags & Qt::WindowType_Mask), Qt::Tool);
+
+    dialog.DestroyWindow();
+    SettingsStore saved(home.SettingsFile());
+    EXPECT_EQ(saved.ReadInt(QStringLiteral("Position"), QStringLiteral("X"), -1), 50);
+    EXPECT_EQ(saved.ReadInt(QStringLiteral("Position"), QStringLiteral("Y"), -1), 60);
+    EXPECT_EQ(saved.ReadInt(QStringLiteral("Position"), QStringLiteral("W"), -1), 200);
+    EXPECT_EQ(saved.ReadInt(QStringLiteral("Play"), QStringLiteral("Repeat"), -1), 1);
+    EXPECT_EQ(saved.ReadString(QStringLiteral("Play"), QStringLiteral("Drive"), QString()),
+              QStringLiteral("/dev/sr9"));
+
+    // A second shutdown writes nothing.
+    ASSERT_TRUE(QFile::remove(home.SettingsFile()));
+    dialog.DestroyWindow();
+    EXPECT_FALSE(QFile::exists(home.SettingsFile()));
+}
+
+TEST_F(MainWindowTest, BorderAndTopmostSettingsChooseTheWindowKind)
+{
+    WriteSettings("[Position]\nTOPMOST=0\n");
+    CSorlinDlg dialog(Environment(), true);
+    Qt::WindowFlags flags;
+    RunModal(dialog, [&] {
+        flags = dialog.windowFlags();
+        dialog.EndDialog(IDCANCEL);
+    });
+    EXPECT_FALSE(flags & Qt::FramelessWindowHint);
+    EXPECT_FALSE(flags & Qt::WindowStaysOnTopHint);
+}
+
+TEST_F(MainWindowTest, WithoutAStoredDriveTheFirstOpticalDriveNamesTheWindow)
+{
+    {
+        CSorlinDlg dialog(
+            Environment(platform::DriveTable({QStringLiteral("/dev/sr3"), QStringLiteral("/dev/sr4")}, {})),
+            false);
+        QString title;
+        RunModal(dialog, [&] {
+            title = dialog.windowTitle();
+            dialog.EndDialog(IDCANCEL);
+        });
+        EXPECT_EQ(title, kTitle + QStringLiteral("/dev/sr3"));
+    }
+    CSorlinDlg dialog(Environment(), false);
+    QString title;
+    RunModal(dialog, [&] {
+        title = dialog.windowTitle();
+        dialog.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(title, kTitle);
+}
+
+TEST_F(MainWindowTest, CloseFromOutsideEndsNestedDialogsAndSavesSettings)
+{
+    CSorlinDlg dialog(Environment(), false);
+    bool nestedEnded = false;
+    const int result = RunModal(dialog, [&] {
+        QTimer::singleShot(100, &dialog, [&dialog] { dialog.CloseFromOutside(); });
+        QMessageBox box(&dialog);
+        box.setText(QStringLiteral("nested"));
+        box.exec();
+        nestedEnded = true;
+    });
+    EXPECT_TRUE(nestedEnded);
+    EXPECT_EQ(result, IDCANCEL);
+    dialog.DestroyWindow();
+    EXPECT_TRUE(QFile::exists(home.SettingsFile()));
+}
+
+TEST_F(MainWindowTest, ConfirmedRemovalDeletesSettingsAndHandlersAfterTheWindowClosed)
+{
+    RegisterAutoplayHandlers(QStringLiteral("/opt/sorlin/sorlin"), QStringLiteral("/opt/sorlin/sorlin.png"));
+    ASSERT_TRUE(SaveSettings(*store, AppSettings::Defaults(QStringLiteral("/opt/sorlin/"))));
+    const QString entry =
+        home.DataHome() + QStringLiteral("/applications/VimoPlayerDVDMovieOnArrival.desktop");
+    ASSERT_TRUE(QFile::exists(entry));
+
+    CSorlinApp app(QString{});
+    app.AfterMainWindow(IDOK, *store);
+    EXPECT_TRUE(QFile::exists(home.SettingsFile()));
+    EXPECT_TRUE(QFile::exists(entry));
+
+    app.AfterMainWindow(kResultDeleteSettings, *store);
+    EXPECT_FALSE(QFile::exists(home.SettingsFile()));
+    EXPECT_FALSE(QFileInfo::exists(home.ConfigHome() + QStringLiteral("/pelmo_rin")));
+    EXPECT_TRUE(QDir(home.DataHome() + QStringLiteral("/applications")).isEmpty());
+    QFile list(home.ConfigHome() + QStringLiteral("/mimeapps.list"));
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(list.readAll().contains("VimoPlayer"));
+}
+
+} // namespace

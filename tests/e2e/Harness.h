@@ -1,0 +1,85 @@
+#pragma once
+// End-to-end harness: a virtual X display (with a notification area), the real program
+// started in it with a temporary home, and the X tools to find, click, type into and close
+// its windows. Every wait is bounded.
+
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TempHome;
+
+namespace e2e {
+
+// Runs `program` with `arguments` to its end (at most `timeoutMs`) and returns its output.
+QString RunTool(const QString& program, const QStringList& arguments, const QString& display,
+                int timeoutMs = 10000);
+
+// Polls `condition` until it holds or `timeoutMs` passed, keeping the event loop running.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
+
+class VirtualDisplay
+{
+public:
+    // Starts Xvfb; `withTray` also starts a notification area (trayer) on it.
+    explicit VirtualDisplay(bool withTray = true);
+    ~VirtualDisplay();
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+    bool IsRunning() const { return !name.isEmpty(); }
+    const QString& Name() const { return name; }
+
+private:
+    std::unique_ptr<QProcess> server;
+    std::unique_ptr<QProcess> tray;
+    QString name;
+};
+
+struct Window
+{
+    QString id;
+    QString title;
+    bool inTray = false; // embedded in the notification area
+};
+
+// The program's windows on `display`: top-level windows and tray icons.
+std::vector<Window> ProgramWindows(const QString& display);
+std::vector<Window> MainWindows(const QString& display);
+int TrayIconCount(const QString& display);
+QRect WindowGeometry(const QString& display, const QString& id);
+
+void ClickWindow(const QString& display, const QString& id, int x, int y, int button);
+void TypeKeys(const QString& display, const QStringList& keys);
+// Asks the window to close, as a window manager's close button would.
+void RequestClose(const QString& display, const QString& id);
+
+// One run of the program.
+class ProgramRun
+{
+public:
+    ProgramRun(const VirtualDisplay& display, const QStringList& arguments,
+               const QStringList& extraEnvironment = {});
+    ~ProgramRun();
+
+    bool WaitForExit(int timeoutMs = 20000);
+    int ExitCode() const { return process.exitCode(); }
+    bool ExitedNormally() const { return process.exitStatus() == QProcess::NormalExit; }
+    void Signal(int signalNumber);
+    // What the program printed so far (standard output and error).
+    QString Output();
+    // Waits for a main window titled `title` of this display.
+    QString WaitForMainWindow(const QString& title, int timeoutMs = 20000);
+
+private:
+    const VirtualDisplay& display;
+    QProcess process;
+    QString output;
+};
+
+} // namespace e2e

@@ -1,0 +1,205 @@
+#include "Harness.h"
+#include "app/SettingsStore.h"
+#include "platform/Drives.h"
+#include "support/TempHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <csignal>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace e2e;
+
+const QString kAppTitle = QStringLiteral("Vimoﾌﾟﾚｰﾔ - ");
+
+class StartupTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(display.IsRunning()) << "Xvfb did not start"; }
+
+    QString DefaultTitle() const
+    {
+        return kAppTitle + platform::DriveTable::FromSystem().FirstOpticalDrive();
+    }
+    QString Applications() const { return home.DataHome() + QStringLiteral("/applications"); }
+    QByteArray MimeApps() const
+    {
+        QFile file(home.ConfigHome() + QStringLiteral("/mimeapps.list"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    int SavedInt(const char* section, const char* key) const
+    {
+        return SettingsStore(home.SettingsFile())
+            .ReadInt(QString::fromLatin1(section), QString::fromLatin1(key), -12345);
+    }
+
+    TempHome home;
+    VirtualDisplay display;
+};
+
+TEST_F(StartupTest, FreshStartShowsTheWindowAndTrayIconAndWritesDefaultsOnTerm)
+{
+    ProgramRun run(display, {});
+    const QString window = run.WaitForMainWindow(DefaultTitle());
+    ASSERT_FALSE(window.isEmpty()) << run.Output().toStdString();
+    EXPECT_EQ(WindowGeometry(display.Name(), window).size(), QSize(179, 179));
+    EXPECT_TRUE(WaitUntil([&] { return TrayIconCount(display.Name()) == 1; }));
+    EXPECT_FALSE(QFile::exists(home.SettingsFile())) << "settings are written only at exit";
+    EXPECT_TRUE(QFile::exists(Applications() + QStringLiteral("/VimoPlayerCDAudioOnArrival.desktop")));
+
+    run.Signal(SIGTERM);
+    ASSERT_TRUE(run.WaitForExit());
+    EXPECT_TRUE(run.ExitedNormally());
+    EXPECT_EQ(run.ExitCode(), 0);
+
+    EXPECT_EQ(SavedInt("Play", "AutoPlay"), 1);
+    EXPECT_EQ(SavedInt("Position", "W"), 179);
+    EXPECT_EQ(SavedInt("Position", "H"), 179);
+    EXPECT_EQ(SavedInt("Position", "TOPMOST"), 1);
+    EXPECT_EQ(SavedInt("Position", "COLOR"), 0x99FF66);
+    EXPECT_EQ(SavedInt("Font", "Height"), -16);
+    EXPECT_EQ(SavedInt("Program0", "Hour"), 65535);
+    EXPECT_EQ(SavedInt("Program50", "Exec"), 1);
+    EXPECT_EQ(SavedInt("Program", "CountDown"), 180000);
+    SettingsStore saved(home.SettingsFile());
+    EXPECT_EQ(saved.ReadString(QStringLiteral("Font"), QStringLiteral("FaceName"), QString()),
+              QStringLiteral("ＭＳ ゴシック"));
+    const QString launch = saved.ReadString(QStringLiteral("Program0"), QStringLiteral("Launch"), QString());
+    EXPECT_TRUE(launch.startsWith(u'"') && launch.endsWith(QLatin1String("/Chimes.wav\"")))
+        << launch.toStdString();
+}
+
+TEST_F(StartupTest, SecondStartForTheSameDriveHandsOverItsPathAndLeavesNothingBehind)
+{
+    ProgramRun first(display, {});
+    const QString window = first.WaitForMainWindow(DefaultTitle());
+    ASSERT_FALSE(window.isEmpty()) << first.Output().toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return TrayIconCount(display.Name()) == 1; }));
+
+    ProgramRun second(display, {QStringLiteral("\"/media/my disc/\"")});
+    ASSERT_TRUE(second.WaitForExit());
+    EXPECT_EQ(second.ExitCode(), 0);
+    EXPECT_TRUE(WaitUntil([&] {
+        return first.Output().contains(QLatin1String("open paths: /media/my disc\n"));
+    })) << first.Output().toStdString();
+    EXPECT_EQ(MainWindows(display.Name()).size(), 1u);
+    EXPECT_EQ(TrayIconCount(display.Name()), 1);
+    EXPECT_FALSE(QFile::exists(home.SettingsFile())) << "the deferring start wrote settings";
+
+    // A close request ends the first window normally, with its settings.
+    RequestClose(display.Name(), window);
+    ASSERT_TRUE(first.WaitForExit());
+    EXPECT_EQ(first.ExitCode(), 0);
+    EXPECT_EQ(SavedInt("Position", "W"), 179);
+}
+
+TEST_F(StartupTest, StartForAnotherDriveOpensAWindowOfItsOwn)
+{
+    home.WriteFile(QStringLiteral(".config/pelmo_rin/Sorlin.conf"), "[Play]\nDrive=/dev/sr7\n");
+    ProgramRun first(display, {});
+    ASSERT_FALSE(first.WaitForMainWindow(kAppTitle + QStringLiteral("/dev/sr7")).isEmpty())
+        << first.Output().toStdString();
+
+    home.WriteFile(QStringLiteral(".config/pelmo_rin/Sorlin.conf"), "[Play]\nDrive=/dev/sr8\n");
+    ProgramRun second(display, {});
+    ASSERT_FALSE(second.WaitForMainWindow(kAppTitle + QStringLiteral("/dev/sr8")).isEmpty())
+        << second.Output().toStdString();
+    EXPECT_EQ(MainWindows(display.Name()).size(), 2u);
+    EXPECT_TRUE(WaitUntil([&] { return TrayIconCount(display.Name()) == 2; }));
+
+    second.Signal(SIGTERM);
+    first.Signal(SIGINT);
+    EXPECT_TRUE(second.WaitForExit());
+    EXPECT_TRUE(first.WaitForExit());
+    EXPECT_EQ(first.ExitCode(), 0);
+    EXPECT_EQ(second.ExitCode(), 0);
+}
+
+TEST_F(StartupTest, ExitFromTheTrayIconMenuClosesNormally)
+{
+    ProgramRun run(display, {});
+    ASSERT_FALSE(run.WaitForMainWindow(DefaultTitle()).isEmpty()) << run.Output().toStdString();
+    QString trayIcon;
+    ASSERT_TRUE(WaitUntil([&] {
+        for (const Window& window : ProgramWindows(display.Name())) {
+            if (window.inTray)
+                trayIcon = window.id;
+        }
+        return !trayIcon.isEmpty();
+    }));
+    ClickWindow(display.Name(), trayIcon, 5, 5, 3);
+    // The menu opens at the pointer; its one entry ends the program.
+    ASSERT_TRUE(WaitUntil([&] {
+        TypeKeys(display.Name(), {QStringLiteral("Down"), QStringLiteral("Return")});
+        return run.WaitForExit(1000);
+    }));
+    EXPECT_EQ(run.ExitCode(), 0);
+    EXPECT_EQ(SavedInt("Play", "AutoPlay"), 1);
+}
+
+TEST_F(StartupTest, SwitchesRegisterRemoveOrExitWithoutAWindow)
+{
+    ProgramRun exitAtOnce(display, {QStringLiteral("S")});
+    ASSERT_TRUE(exitAtOnce.WaitForExit());
+    EXPECT_EQ(exitAtOnce.ExitCode(), 0);
+    EXPECT_FALSE(QFileInfo::exists(Applications()));
+    EXPECT_FALSE(QFileInfo::exists(home.ConfigHome()));
+
+    ProgramRun registration(display, {QStringLiteral("/S")});
+    ASSERT_TRUE(registration.WaitForExit());
+    const QStringList entries = QDir(Applications()).entryList(QDir::Files);
+    EXPECT_EQ(entries, (QStringList{QStringLiteral("VimoPlayerCDAudioOnArrival.desktop"),
+                                    QStringLiteral("VimoPlayerDVDAudioOnArrival.desktop"),
+                                    QStringLiteral("VimoPlayerDVDMovieOnArrival.desktop")}));
+    EXPECT_TRUE(MimeApps().contains("x-content/video-dvd=VimoPlayerDVDMovieOnArrival.desktop;"));
+    EXPECT_FALSE(QFile::exists(home.SettingsFile()));
+
+    ProgramRun removal(display, {QStringLiteral("/R")});
+    ASSERT_TRUE(removal.WaitForExit());
+    EXPECT_TRUE(QDir(Applications()).entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(MimeApps().contains("VimoPlayer"));
+    EXPECT_EQ(MainWindows(display.Name()).size(), 0u);
+}
+
+TEST_F(StartupTest, LowerCaseSwitchIsAPathThatRuns)
+{
+    ProgramRun run(display, {QStringLiteral("/s")});
+    ASSERT_FALSE(run.WaitForMainWindow(DefaultTitle()).isEmpty()) << run.Output().toStdString();
+    EXPECT_EQ(QDir(Applications()).entryList(QDir::Files).size(), 3);
+    run.Signal(SIGTERM);
+    ASSERT_TRUE(run.WaitForExit());
+    EXPECT_EQ(run.ExitCode(), 0);
+}
+
+TEST_F(StartupTest, BrokenSettingsFileGivesDefaultsAndIsReplacedWhole)
+{
+    static const char kGarbage[] = "\x00\xff garbage\n[Position\nW=wide\n[Play]\nAutoPlay=2\n\n";
+    home.WriteFile(QStringLiteral(".config/pelmo_rin/Sorlin.conf"), QByteArray(kGarbage, sizeof kGarbage - 1));
+    ProgramRun run(display, {});
+    const QString window = run.WaitForMainWindow(DefaultTitle());
+    ASSERT_FALSE(window.isEmpty()) << run.Output().toStdString();
+    EXPECT_EQ(WindowGeometry(display.Name(), window).size(), QSize(179, 179));
+    run.Signal(SIGTERM);
+    ASSERT_TRUE(run.WaitForExit());
+    EXPECT_EQ(SavedInt("Position", "W"), 179);
+    EXPECT_EQ(SavedInt("Play", "AutoPlay"), 0);
+}
+
+TEST_F(StartupTest, SettingsPathThatCannotBeReadOrWrittenStillRuns)
+{
+    ASSERT_TRUE(QDir().mkpath(home.SettingsFile()));
+    ProgramRun run(display, {});
+    ASSERT_FALSE(run.WaitForMainWindow(DefaultTitle()).isEmpty()) << run.Output().toStdString();
+    run.Signal(SIGTERM);
+    ASSERT_TRUE(run.WaitForExit());
+    EXPECT_TRUE(run.ExitedNormally());
+    EXPECT_EQ(run.ExitCode(), 0);
+    EXPECT_TRUE(QFileInfo(home.SettingsFile()).isDir());
+}
+
+} // namespace
