@@ -10,6 +10,22 @@
 
 #include <QApplication>
 
+#include <cstdlib>
+
+namespace {
+
+// When the display goes away, Qt ends the process with exit() from inside the event loop;
+// the window is still alive then, and its settings are written on the way out.
+CSorlinDlg* windowAtExit = nullptr;
+
+void SaveSettingsAtExit()
+{
+    if (windowAtExit)
+        windowAtExit->SaveSettingsOnce();
+}
+
+} // namespace
+
 CSorlinApp::CSorlinApp(QString line) : commandLine(std::move(line)), programFolder(platform::ProgramFolder())
 {}
 
@@ -55,8 +71,12 @@ int CSorlinApp::InitInstance()
     QObject::connect(&terminationSignals, &platform::SignalNotifier::TerminationRequested, &dialog,
                      &CSorlinDlg::CloseFromOutside);
 
+    static const bool atExitRegistered = std::atexit(&SaveSettingsAtExit) == 0;
+    (void)atExitRegistered;
+    windowAtExit = &dialog;
     const int result = dialog.DoModal();
     dialog.DestroyWindow();
+    windowAtExit = nullptr;
     AfterMainWindow(result, store);
     return 0;
 }

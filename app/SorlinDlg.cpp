@@ -158,19 +158,25 @@ void CSorlinDlg::DestroyWindow()
         return;
     destroyed = true;
     keyHook.Unload();
-    const QRect rect = geometry();
-    if (!noSaveSettings) {
-        settings.x = rect.x();
-        settings.y = rect.y();
-        settings.w = rect.width() - frameCompensation.width();
-        settings.h = rect.height() - frameCompensation.height();
-        if (!SaveSettings(*env.store, settings))
-            qCWarning(lcApp) << "settings could not be written to" << env.store->FilePath();
-    }
+    SaveSettingsOnce();
     clearMask();
     timer.stop();
     trayIcon.Delete();
     instanceServer.reset();
+}
+
+void CSorlinDlg::SaveSettingsOnce()
+{
+    if (settingsSaved || noSaveSettings || !initialised)
+        return;
+    settingsSaved = true;
+    const QRect rect = geometry();
+    settings.x = rect.x();
+    settings.y = rect.y();
+    settings.w = rect.width() - frameCompensation.width();
+    settings.h = rect.height() - frameCompensation.height();
+    if (!SaveSettings(*env.store, settings))
+        qCWarning(lcApp) << "settings could not be written to" << env.store->FilePath();
 }
 
 void CSorlinDlg::EndDialog(int code)
@@ -215,6 +221,12 @@ void CSorlinDlg::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
     ReportFirstPaint();
+}
+
+void CSorlinDlg::closeEvent(QCloseEvent* event)
+{
+    qCDebug(lcApp) << "close request";
+    QDialog::closeEvent(event);
 }
 
 void CSorlinDlg::OnTimer()

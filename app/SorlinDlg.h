@@ -46,6 +46,9 @@ public:
     int DoModal();
     // The shutdown steps: run at most once, by the first of session end, close or destruction.
     void DestroyWindow();
+    // Only the settings step of the shutdown, for a process that ends without its window
+    // closing (the display went away). At most once, and never for a deferring start.
+    void SaveSettingsOnce();
     // Ends the modal loop with `result`.
     void EndDialog(int result);
     // Closes the window as the user would, also from inside nested dialogs and menus.
@@ -76,6 +79,7 @@ protected:
     void customEvent(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     bool OnInitDialog();
@@ -93,6 +97,7 @@ private:
     QString title;
     bool noSaveSettings = false;
     bool destroyed = false;
+    bool settingsSaved = false;
     bool ended = false;
     bool initialised = false;
     bool busy = false;

@@ -76,14 +76,20 @@ VirtualDisplay::VirtualDisplay(bool withTray) : server(std::make_unique<QProcess
     tray->start(QStringLiteral("trayer"),
                 {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
                  QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request")});
+    // The tray is ready once its panel is on screen; it owns the tray selection by then.
     WaitUntil([&] {
         return RunTool(QStringLiteral("xdotool"),
-                       {QStringLiteral("search"), QStringLiteral("--class"), QStringLiteral("trayer")}, name)
+                       {QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^panel$")}, name)
             .contains(QRegularExpression(QStringLiteral("\\d")));
     });
 }
 
 VirtualDisplay::~VirtualDisplay()
+{
+    Stop();
+}
+
+void VirtualDisplay::Stop()
 {
     for (QProcess* process : {tray.get(), server.get()}) {
         if (process && process->state() != QProcess::NotRunning) {

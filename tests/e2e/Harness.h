@@ -33,6 +33,8 @@ public:
     VirtualDisplay& operator=(const VirtualDisplay&) = delete;
 
     bool IsRunning() const { return !name.isEmpty(); }
+    // Ends the display server, as when the desktop session ends.
+    void Stop();
     const QString& Name() const { return name; }
 
 private:

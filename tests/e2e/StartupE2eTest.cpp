@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 
 #include <csignal>
 
@@ -74,6 +75,30 @@ TEST_F(StartupTest, FreshStartShowsTheWindowAndTrayIconAndWritesDefaultsOnTerm)
         << launch.toStdString();
 }
 
+TEST_F(StartupTest, SettingsAreWrittenWhenTheDisplayGoesAway)
+{
+    home.WriteFile(QStringLiteral(".config/pelmo_rin/Sorlin.conf"), "[Play]\nRepeat=1\n");
+    ProgramRun run(display, {});
+    ASSERT_FALSE(run.WaitForMainWindow(DefaultTitle()).isEmpty()) << run.Output().toStdString();
+    display.Stop();
+    ASSERT_TRUE(run.WaitForExit());
+    EXPECT_EQ(SavedInt("Play", "Repeat"), 1);
+    EXPECT_EQ(SavedInt("Position", "W"), 179);
+}
+
+TEST_F(StartupTest, ScreenshotHookSavesThePictureAndClosesNormally)
+{
+    const QString picture = home.Path() + QStringLiteral("/shot.png");
+    ProgramRun run(
+        display, {},
+        {QStringLiteral("SORLIN_SCREENSHOT=") + picture, QStringLiteral("SORLIN_SCREENSHOT_AFTER=0.5")});
+    ASSERT_TRUE(run.WaitForExit());
+    EXPECT_EQ(run.ExitCode(), 0);
+    const QImage image(picture);
+    EXPECT_EQ(image.size(), QSize(179, 179));
+    EXPECT_EQ(SavedInt("Position", "H"), 179);
+}
+
 TEST_F(StartupTest, SecondStartForTheSameDriveHandsOverItsPathAndLeavesNothingBehind)
 {
     ProgramRun first(display, {});
@@ -93,7 +118,7 @@ TEST_F(StartupTest, SecondStartForTheSameDriveHandsOverItsPathAndLeavesNothingBe
 
     // A close request ends the first window normally, with its settings.
     RequestClose(display.Name(), window);
-    ASSERT_TRUE(first.WaitForExit());
+    ASSERT_TRUE(first.WaitForExit()) << first.Output().toStdString();
     EXPECT_EQ(first.ExitCode(), 0);
     EXPECT_EQ(SavedInt("Position", "W"), 179);
 }
@@ -179,7 +204,8 @@ TEST_F(StartupTest, LowerCaseSwitchIsAPathThatRuns)
 TEST_F(StartupTest, BrokenSettingsFileGivesDefaultsAndIsReplacedWhole)
 {
     static const char kGarbage[] = "\x00\xff garbage\n[Position\nW=wide\n[Play]\nAutoPlay=2\n\n";
-    home.WriteFile(QStringLiteral(".config/pelmo_rin/Sorlin.conf"), QByteArray(kGarbage, sizeof kGarbage - 1));
+    home.WriteFile(QStringLiteral(".config/pelmo_rin/Sorlin.conf"),
+                   QByteArray(kGarbage, sizeof kGarbage - 1));
     ProgramRun run(display, {});
     const QString window = run.WaitForMainWindow(DefaultTitle());
     ASSERT_FALSE(window.isEmpty()) << run.Output().toStdString();

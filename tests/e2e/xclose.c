@@ -30,7 +30,8 @@ int main(int argc, char** argv)
     event.data.data32[0] = intern(c, "WM_DELETE_WINDOW");
     event.data.data32[1] = XCB_CURRENT_TIME;
     xcb_send_event(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, (const char*)&event);
-    xcb_flush(c);
+    /* A round trip makes sure the server has handled the event before we hang up. */
+    free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), NULL));
     xcb_disconnect(c);
     return 0;
 }

@@ -1,0 +1,88 @@
+// The smallest Qt Widgets program the start-up benchmark compares Sorlin with: a frameless
+// 200×200 window holding one label, shown at once.
+//   bench_minimal_window           the window, with a fixed text
+//   bench_minimal_window --clock   the label shows the time "HH:mm:ss", refreshed every 500 ms:
+//                                  the reference for the CPU an idle desk clock may use
+// With SORLIN_REPORT_FIRST_PAINT set in the environment it prints "first-paint <µs>" to stderr
+// once, at the end of its first paint, where <µs> is CLOCK_MONOTONIC in microseconds, as the
+// program itself does.
+
+#include <QApplication>
+#include <QLabel>
+#include <QTime>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+constexpr int kSide = 200;
+constexpr int kClockPeriodMs = 500;
+
+class MinimalWindow : public QWidget
+{
+public:
+    MinimalWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), label(new QLabel(this))
+    {
+        label->setAlignment(Qt::AlignCenter);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(label);
+        resize(kSide, kSide);
+    }
+
+    void SetText(const QString& text) { label->setText(text); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QWidget::paintEvent(event);
+        ReportFirstPaint();
+    }
+
+private:
+    void ReportFirstPaint()
+    {
+        if (reported)
+            return;
+        reported = true;
+        if (qEnvironmentVariableIsEmpty("SORLIN_REPORT_FIRST_PAINT"))
+            return;
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        std::fprintf(stderr, "first-paint %lld\n",
+                     static_cast<long long>(now.tv_sec) * 1000000 + now.tv_nsec / 1000);
+        std::fflush(stderr);
+    }
+
+    QLabel* label;
+    bool reported = false;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    bool clock = false;
+    for (int i = 1; i < argc; ++i)
+        clock = clock || std::strcmp(argv[i], "--clock") == 0;
+
+    MinimalWindow window;
+    QTimer timer;
+    if (clock) {
+        const auto showTime = [&window] {
+            window.SetText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+        };
+        showTime();
+        QObject::connect(&timer, &QTimer::timeout, &window, showTime);
+        timer.start(kClockPeriodMs);
+    } else {
+        window.SetText(QStringLiteral("minimal window"));
+    }
+    window.show();
+    return QApplication::exec();
+}

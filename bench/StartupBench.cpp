@@ -1,0 +1,662 @@
+// Start-up, memory and idle-CPU benchmark: Sorlin against the smallest Qt Widgets window.
+//   bench_startup [--sorlin PATH] [--minimal PATH] [--runs N] [--idle-seconds S]
+// Needs an X display in DISPLAY. Every start gets a fresh empty home, so each Sorlin run is a
+// first start with the default settings. Measured per program, runs interleaved:
+//   first paint   CLOCK_MONOTONIC just before the start to the "first-paint <µs>" line the
+//                 program prints (SORLIN_REPORT_FIRST_PAINT=1)
+//   memory        VmRSS (/proc/<pid>/status) and Pss (/proc/<pid>/smaps_rollup) 2 s after it
+//   idle CPU      utime+stime (/proc/<pid>/stat) over an idle period, Sorlin against the
+//                 minimal window running as a clock
+// Exits 0 when everything could be measured, whether or not the goals are met.
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <memory>
+#include <optional>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr int64_t kPaintTimeoutUs = 20'000'000;
+constexpr int64_t kMemoryDelayUs = 2'000'000;
+constexpr int64_t kExitTimeoutUs = 10'000'000;
+constexpr int64_t kIdleSettleUs = 3'000'000;
+constexpr double kPaintRatioGoal = 1.10;
+constexpr double kRssGoalMiB = 35.0;
+// CPU times come in clock ticks (10 ms); allow a couple of them either way.
+constexpr double kIdleToleranceMs = 20.0;
+constexpr size_t kKeptOutputBytes = 4096;
+// Above this one-minute load average other programs compete with the measured ones for the CPU.
+constexpr double kBusyLoad = 1.0;
+
+int64_t NowUs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
+}
+
+struct Program
+{
+    std::string name;
+    std::string path;
+    std::vector<std::string> arguments;
+    // The reference program has no handler for SIGTERM and simply dies of it.
+    bool diesOfSigterm = false;
+};
+
+// A started program: its process, its stderr and the home it runs in.
+struct Child
+{
+    const Program* program = nullptr;
+    pid_t pid = -1;
+    int errorFd = -1;
+    int64_t startUs = 0;
+    std::optional<int64_t> paintUs;
+    std::string output;  // the last few KiB of stderr
+    std::string pending; // stderr not yet split into lines
+    bool outputClosed = false;
+    bool reaped = false;
+    int status = 0;
+    std::unique_ptr<QTemporaryDir> home;
+
+    Child() = default;
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    ~Child()
+    {
+        if (pid > 0 && !reaped) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+        if (errorFd >= 0)
+            ::close(errorFd);
+    }
+
+    std::string Tail() const
+    {
+        std::string tail = output.size() > 600 ? output.substr(output.size() - 600) : output;
+        while (!tail.empty() && tail.back() == '\n')
+            tail.pop_back();
+        return tail;
+    }
+};
+
+bool MakePrivateFolder(const QString& path)
+{
+    return QDir().mkpath(path) &&
+           QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// The environment of a started program: ours, with a fresh home and no desktop session.
+std::vector<std::string> ChildEnvironment(const QString& home)
+{
+    static const char* const kReplaced[] = {
+        "HOME",
+        "XDG_CONFIG_HOME",
+        "XDG_DATA_HOME",
+        "XDG_CACHE_HOME",
+        "XDG_RUNTIME_DIR",
+        "DBUS_SESSION_BUS_ADDRESS",
+        "SESSION_MANAGER",
+        "QT_QPA_PLATFORM",
+    };
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string assignment = *entry;
+        const std::string name = assignment.substr(0, assignment.find('='));
+        // SORLIN_SCREENSHOT and the like would change what the program does.
+        if (name.rfind("SORLIN_", 0) == 0)
+            continue;
+        if (std::find_if(std::begin(kReplaced), std::end(kReplaced),
+                         [&](const char* replaced) { return name == replaced; }) != std::end(kReplaced))
+            continue;
+        environment.push_back(assignment);
+    }
+    const std::string root = home.toStdString();
+    environment.push_back("HOME=" + root);
+    environment.push_back("XDG_CONFIG_HOME=" + root + "/.config");
+    environment.push_back("XDG_DATA_HOME=" + root + "/.local/share");
+    environment.push_back("XDG_CACHE_HOME=" + root + "/.cache");
+    environment.push_back("XDG_RUNTIME_DIR=" + root + "/runtime");
+    environment.push_back("QT_QPA_PLATFORM=xcb");
+    environment.push_back("SORLIN_REPORT_FIRST_PAINT=1");
+    return environment;
+}
+
+// Starts `program` in a fresh home with stderr on a pipe. Returns an error text or "".
+std::string Start(const Program& program, Child& child)
+{
+    child.program = &program;
+    child.home = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/sorlin-bench-XXXXXX"));
+    if (!child.home->isValid())
+        return "cannot make a temporary home: " + child.home->errorString().toStdString();
+    const QString home = child.home->path();
+    for (const char* folder : {"/.config", "/.local/share", "/.cache"}) {
+        if (!QDir().mkpath(home + QString::fromLatin1(folder)))
+            return "cannot make " + (home + QString::fromLatin1(folder)).toStdString();
+    }
+    if (!MakePrivateFolder(home + QStringLiteral("/runtime")))
+        return "cannot make the runtime folder in " + home.toStdString();
+
+    const std::vector<std::string> environment = ChildEnvironment(home);
+    std::vector<char*> envp;
+    for (const std::string& assignment : environment)
+        envp.push_back(const_cast<char*>(assignment.c_str()));
+    envp.push_back(nullptr);
+    std::vector<char*> argv{const_cast<char*>(program.path.c_str())};
+    for (const std::string& argument : program.arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return std::string("pipe: ") + std::strerror(errno);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+
+    child.startUs = NowUs();
+    const int error =
+        posix_spawn(&child.pid, program.path.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    if (error != 0) {
+        child.pid = -1;
+        ::close(fds[0]);
+        return "cannot start " + program.path + ": " + std::strerror(error);
+    }
+    child.errorFd = fds[0];
+    ::fcntl(child.errorFd, F_SETFL, O_NONBLOCK);
+    return "";
+}
+
+// Takes what the program wrote to stderr; notes the first "first-paint <µs>" line.
+void ReadOutput(Child& child)
+{
+    char buffer[4096];
+    for (;;) {
+        const ssize_t count = ::read(child.errorFd, buffer, sizeof buffer);
+        if (count > 0) {
+            child.output.append(buffer, static_cast<size_t>(count));
+            if (child.output.size() > 2 * kKeptOutputBytes)
+                child.output.erase(0, child.output.size() - kKeptOutputBytes);
+            child.pending.append(buffer, static_cast<size_t>(count));
+            size_t end;
+            while ((end = child.pending.find('\n')) != std::string::npos) {
+                const std::string line = child.pending.substr(0, end);
+                child.pending.erase(0, end + 1);
+                long long us = 0;
+                if (!child.paintUs && std::sscanf(line.c_str(), "first-paint %lld", &us) == 1)
+                    child.paintUs = us;
+            }
+            continue;
+        }
+        if (count == 0)
+            child.outputClosed = true;
+        else if (errno == EINTR)
+            continue;
+        return;
+    }
+}
+
+// Waits until `untilUs`, reading the children's stderr so they never block on it; returns
+// early once `done` holds.
+template <typename Done> void Pause(const std::vector<Child*>& children, int64_t untilUs, Done done)
+{
+    for (;;) {
+        if (done())
+            return;
+        const int64_t left = untilUs - NowUs();
+        if (left <= 0)
+            return;
+        std::vector<pollfd> fds;
+        std::vector<Child*> watched;
+        for (Child* child : children) {
+            if (child->errorFd >= 0 && !child->outputClosed) {
+                fds.push_back({child->errorFd, POLLIN, 0});
+                watched.push_back(child);
+            }
+        }
+        // Once every stderr is closed, a short nap keeps waitpid() polling cheap.
+        const int timeoutMs =
+            static_cast<int>(std::min<int64_t>((left + 999) / 1000, fds.empty() ? 20 : 1000));
+        const int ready = ::poll(fds.data(), fds.size(), timeoutMs);
+        if (ready < 0 && errno != EINTR)
+            return;
+        for (size_t i = 0; i < fds.size() && ready > 0; ++i) {
+            if (fds[i].revents != 0)
+                ReadOutput(*watched[i]);
+        }
+    }
+}
+
+void Pause(const std::vector<Child*>& children, int64_t untilUs)
+{
+    Pause(children, untilUs, [] { return false; });
+}
+
+bool Reap(Child& child)
+{
+    if (child.reaped)
+        return true;
+    const pid_t result = ::waitpid(child.pid, &child.status, WNOHANG);
+    if (result == child.pid)
+        child.reaped = true;
+    return child.reaped;
+}
+
+// Waits for the first paint; "" when it came, otherwise why not.
+std::string WaitForFirstPaint(Child& child)
+{
+    Pause({&child}, child.startUs + kPaintTimeoutUs, [&] { return child.paintUs || child.outputClosed; });
+    if (child.paintUs)
+        return "";
+    if (child.outputClosed) {
+        // Give the exit a moment to become visible to waitpid().
+        Pause({&child}, NowUs() + 1'000'000, [&] { return Reap(child); });
+        return "exited before its first paint";
+    }
+    return "did not paint within " + std::to_string(kPaintTimeoutUs / 1'000'000) + " s";
+}
+
+std::string DescribeStatus(int status)
+{
+    if (WIFEXITED(status))
+        return "exit code " + std::to_string(WEXITSTATUS(status));
+    if (WIFSIGNALED(status))
+        return std::string("signal ") + strsignal(WTERMSIG(status));
+    return "status " + std::to_string(status);
+}
+
+// Ends the program with SIGTERM as a session would. "" when it ended as it should.
+std::string Stop(Child& child)
+{
+    if (Reap(child))
+        return "had ended on its own with " + DescribeStatus(child.status);
+    ::kill(child.pid, SIGTERM);
+    Pause({&child}, NowUs() + kExitTimeoutUs, [&] { return Reap(child); });
+    if (!child.reaped) {
+        ::kill(child.pid, SIGKILL);
+        ::waitpid(child.pid, &child.status, 0);
+        child.reaped = true;
+        return "did not end within " + std::to_string(kExitTimeoutUs / 1'000'000) + " s of SIGTERM";
+    }
+    const int status = child.status;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return "";
+    if (child.program->diesOfSigterm && WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM)
+        return "";
+    return "ended with " + DescribeStatus(status) + " after SIGTERM";
+}
+
+// One "Name:   123 kB" value from a /proc file, in MiB.
+std::optional<double> ProcValueMiB(pid_t pid, const char* file, const char* key)
+{
+    QFile proc(QStringLiteral("/proc/%1/%2").arg(pid).arg(QString::fromLatin1(file)));
+    if (!proc.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray prefix = QByteArray(key) + ':';
+    for (const QByteArray& line : proc.readAll().split('\n')) {
+        if (!line.startsWith(prefix))
+            continue;
+        bool ok = false;
+        const long long kib = line.mid(prefix.size()).trimmed().split(' ').value(0).toLongLong(&ok);
+        if (ok)
+            return static_cast<double>(kib) / 1024.0;
+    }
+    return std::nullopt;
+}
+
+// utime + stime of the whole process in milliseconds.
+std::optional<double> CpuMs(pid_t pid)
+{
+    QFile proc(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!proc.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray text = proc.readAll();
+    // The command name may hold blanks and parentheses; the fields follow the last ')'.
+    const qsizetype close = text.lastIndexOf(')');
+    if (close < 0)
+        return std::nullopt;
+    const QList<QByteArray> fields = text.mid(close + 2).split(' ');
+    // After the name: state is field 3, utime field 14, stime field 15.
+    if (fields.size() < 13)
+        return std::nullopt;
+    bool okUser = false;
+    bool okSystem = false;
+    const long long ticks = fields[11].toLongLong(&okUser) + fields[12].toLongLong(&okSystem);
+    if (!okUser || !okSystem)
+        return std::nullopt;
+    return static_cast<double>(ticks) * 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// The one-minute load average, the measured programs included.
+double LoadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    return file.readAll().split(' ').value(0).toDouble();
+}
+
+struct RunResult
+{
+    double paintMs = 0;
+    double rssMiB = 0;
+    double pssMiB = 0;
+};
+
+struct Figures
+{
+    std::vector<double> paintMs;
+    std::vector<double> rssMiB;
+    std::vector<double> pssMiB;
+};
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Starts the program, waits for its first paint, reads its memory 2 s later and ends it.
+// Returns the figures, or nothing after printing why not.
+std::optional<RunResult> MeasureStart(const Program& program, const std::string& label)
+{
+    Child child;
+    std::string problem = Start(program, child);
+    if (problem.empty())
+        problem = WaitForFirstPaint(child);
+    RunResult result;
+    if (problem.empty()) {
+        result.paintMs = static_cast<double>(*child.paintUs - child.startUs) / 1000.0;
+        Pause({&child}, *child.paintUs + kMemoryDelayUs, [&] { return child.outputClosed; });
+        const std::optional<double> rss = ProcValueMiB(child.pid, "status", "VmRSS");
+        const std::optional<double> pss = ProcValueMiB(child.pid, "smaps_rollup", "Pss");
+        if (!rss || !pss)
+            problem = "memory could not be read from /proc (the program had ended?)";
+        else {
+            result.rssMiB = *rss;
+            result.pssMiB = *pss;
+        }
+    }
+    if (child.pid > 0) {
+        const std::string stopped = Stop(child);
+        if (problem.empty())
+            problem = stopped;
+        else if (!stopped.empty())
+            problem += "; " + stopped;
+    }
+    if (problem.empty()) {
+        std::printf("  %-8s %-15s first paint %6.1f ms   RSS %5.1f MiB   PSS %5.1f MiB\n", label.c_str(),
+                    program.name.c_str(), result.paintMs, result.rssMiB, result.pssMiB);
+        std::fflush(stdout);
+        return result;
+    }
+    std::printf("  FAILED %s: %s %s\n", label.c_str(), program.name.c_str(), problem.c_str());
+    if (const std::string tail = child.Tail(); !tail.empty())
+        std::printf("    its stderr ended with:\n%s\n", tail.c_str());
+    return std::nullopt;
+}
+
+std::string Range(const std::vector<double>& values)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f [%.1f–%.1f]", Median(values),
+                  *std::min_element(values.begin(), values.end()),
+                  *std::max_element(values.begin(), values.end()));
+    return text;
+}
+
+const char* Verdict(bool met)
+{
+    return met ? "goal met" : "goal missed";
+}
+
+// The result lines, printed together once everything has run.
+std::string table;
+
+[[gnu::format(printf, 1, 2)]] void AddLine(const char* format, ...)
+{
+    char line[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    table += line;
+    table += '\n';
+}
+
+struct Options
+{
+    Program sorlin;
+    Program minimal;
+    int runs = 10;
+    int idleSeconds = 30;
+};
+
+std::optional<Options> ParseOptions(const QCoreApplication& app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Measures Sorlin's start-up (exec to first paint), memory and idle CPU against a minimal Qt "
+        "window on the X display in DISPLAY."));
+    parser.addHelpOption();
+    const QCommandLineOption sorlinOption(QStringLiteral("sorlin"),
+                                          QStringLiteral("The Sorlin executable (default: beside this one)."),
+                                          QStringLiteral("path"));
+    const QCommandLineOption minimalOption(
+        QStringLiteral("minimal"),
+        QStringLiteral("The minimal window executable (default: beside this one)."), QStringLiteral("path"));
+    const QCommandLineOption runsOption(QStringLiteral("runs"),
+                                        QStringLiteral("Starts of each program (default 10)."),
+                                        QStringLiteral("n"), QStringLiteral("10"));
+    const QCommandLineOption idleOption(QStringLiteral("idle-seconds"),
+                                        QStringLiteral("Length of the idle CPU period (default 30)."),
+                                        QStringLiteral("s"), QStringLiteral("30"));
+    parser.addOptions({sorlinOption, minimalOption, runsOption, idleOption});
+    parser.process(app);
+
+    Options options;
+    const QString folder = QCoreApplication::applicationDirPath() + u'/';
+    const auto executable = [&](const QCommandLineOption& option, const char* name) {
+        const QString path = parser.isSet(option) ? parser.value(option) : folder + QString::fromLatin1(name);
+        return QFileInfo(path).absoluteFilePath().toStdString();
+    };
+    options.sorlin = {"sorlin", executable(sorlinOption, "sorlin"), {}, false};
+    options.minimal = {"minimal window", executable(minimalOption, "bench_minimal_window"), {}, true};
+    bool okRuns = false;
+    bool okIdle = false;
+    options.runs = parser.value(runsOption).toInt(&okRuns);
+    options.idleSeconds = parser.value(idleOption).toInt(&okIdle);
+    if (!okRuns || options.runs < 1 || !okIdle || options.idleSeconds < 1) {
+        std::fprintf(stderr, "bench_startup: --runs and --idle-seconds take a whole number of at least 1\n");
+        return std::nullopt;
+    }
+    for (const Program* program : {&options.sorlin, &options.minimal}) {
+        if (!QFileInfo(QString::fromStdString(program->path)).isExecutable()) {
+            std::fprintf(stderr, "bench_startup: %s is not an executable file\n", program->path.c_str());
+            return std::nullopt;
+        }
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        std::fprintf(stderr, "bench_startup: DISPLAY is not set; the programs need an X display\n");
+        return std::nullopt;
+    }
+    return options;
+}
+
+// First paint and memory; false when a run failed.
+bool MeasureStartUp(const Options& options)
+{
+    std::printf("start-up: %d runs of each program, interleaved, each in a fresh home (after one warm-up "
+                "start of each)\n",
+                options.runs);
+    std::fflush(stdout);
+    // Brings both programs and Qt's libraries into the page cache; not counted.
+    bool measured = MeasureStart(options.sorlin, "warm-up").has_value();
+    measured = MeasureStart(options.minimal, "warm-up").has_value() && measured;
+
+    Figures sorlin;
+    Figures minimal;
+    for (int run = 0; run < options.runs; ++run) {
+        // Alternate which program goes first, so neither always follows the other.
+        const Program* order[] = {&options.sorlin, &options.minimal};
+        if (run % 2)
+            std::swap(order[0], order[1]);
+        for (const Program* program : order) {
+            const std::optional<RunResult> result = MeasureStart(*program, "run " + std::to_string(run + 1));
+            if (!result) {
+                measured = false;
+                continue;
+            }
+            Figures& figures = program == &options.sorlin ? sorlin : minimal;
+            figures.paintMs.push_back(result->paintMs);
+            figures.rssMiB.push_back(result->rssMiB);
+            figures.pssMiB.push_back(result->pssMiB);
+        }
+    }
+    if (sorlin.paintMs.empty() || minimal.paintMs.empty()) {
+        AddLine("first paint (ms)   no successful runs of %s",
+                sorlin.paintMs.empty() ? "sorlin" : "the minimal window");
+        return false;
+    }
+
+    const double ratio = Median(sorlin.paintMs) / Median(minimal.paintMs);
+    AddLine("first paint (ms)   sorlin %s   minimal window %s   ratio %.2f (goal ≤ %.2f)   %s",
+            Range(sorlin.paintMs).c_str(), Range(minimal.paintMs).c_str(), ratio, kPaintRatioGoal,
+            Verdict(ratio <= kPaintRatioGoal));
+    const double rss = Median(sorlin.rssMiB);
+    AddLine("memory at 2 s      sorlin RSS %.1f MiB PSS %.1f MiB   minimal RSS %.1f MiB PSS %.1f MiB   "
+            "(goal RSS ≤ %.0f MiB)   %s",
+            rss, Median(sorlin.pssMiB), Median(minimal.rssMiB), Median(minimal.pssMiB), kRssGoalMiB,
+            Verdict(rss <= kRssGoalMiB));
+    if (sorlin.paintMs.size() != static_cast<size_t>(options.runs) ||
+        minimal.paintMs.size() != static_cast<size_t>(options.runs))
+        AddLine("                   (medians of %zu sorlin and %zu minimal runs that succeeded)",
+                sorlin.paintMs.size(), minimal.paintMs.size());
+    std::fflush(stdout);
+    return measured;
+}
+
+// Idle CPU of Sorlin against the minimal clock, both running at once; false when it could not
+// be measured.
+bool MeasureIdleCpu(const Options& options)
+{
+    Program clock = options.minimal;
+    clock.name = "minimal clock";
+    clock.arguments = {"--clock"};
+    Child sorlin;
+    Child minimal;
+    std::vector<Child*> children{&sorlin, &minimal};
+    std::string problem = Start(options.sorlin, sorlin);
+    if (problem.empty())
+        problem = Start(clock, minimal);
+    for (Child* child : children) {
+        if (problem.empty() && child->pid > 0) {
+            problem = WaitForFirstPaint(*child);
+            if (!problem.empty())
+                problem = child->program->name + " " + problem;
+        }
+    }
+
+    std::optional<double> before[2];
+    std::optional<double> after[2];
+    int64_t periodUs = 0;
+    if (problem.empty()) {
+        Pause(children, NowUs() + kIdleSettleUs);
+        const int64_t startUs = NowUs();
+        before[0] = CpuMs(sorlin.pid);
+        before[1] = CpuMs(minimal.pid);
+        Pause(children, startUs + static_cast<int64_t>(options.idleSeconds) * 1'000'000);
+        after[0] = CpuMs(sorlin.pid);
+        after[1] = CpuMs(minimal.pid);
+        periodUs = NowUs() - startUs;
+        if (!before[0] || !before[1] || !after[0] || !after[1])
+            problem = "CPU times could not be read from /proc (a program had ended?)";
+    }
+    for (Child* child : children) {
+        if (child->pid <= 0)
+            continue;
+        const std::string stopped = Stop(*child);
+        if (!stopped.empty())
+            problem += (problem.empty() ? "" : "; ") + child->program->name + " " + stopped;
+    }
+    if (!problem.empty()) {
+        AddLine("idle CPU           FAILED: %s", problem.c_str());
+        for (Child* child : children) {
+            if (const std::string tail = child->Tail(); !tail.empty())
+                std::printf("    %s stderr ended with:\n%s\n", child->program->name.c_str(), tail.c_str());
+        }
+        return false;
+    }
+    const double sorlinMs = *after[0] - *before[0];
+    const double clockMs = *after[1] - *before[1];
+    const double periodMs = static_cast<double>(periodUs) / 1000.0;
+    AddLine("idle CPU over %d s sorlin %.0f ms (%.2f %%)   minimal clock %.0f ms (%.2f %%)   "
+            "(goal sorlin ≤ clock + %.0f ms)   %s",
+            options.idleSeconds, sorlinMs, 100.0 * sorlinMs / periodMs, clockMs, 100.0 * clockMs / periodMs,
+            kIdleToleranceMs, Verdict(sorlinMs <= clockMs + kIdleToleranceMs));
+    std::fflush(stdout);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const std::optional<Options> options = ParseOptions(app);
+    if (!options)
+        return 2;
+    // A child that dies must not take us with it through a broken pipe.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::printf("sorlin:         %s\nminimal window: %s\ndisplay:        %s\n", options->sorlin.path.c_str(),
+                options->minimal.path.c_str(), qgetenv("DISPLAY").constData());
+    const double loadBefore = LoadAverage();
+    bool measured = MeasureStartUp(*options);
+    std::printf("idle CPU: both programs at once (the minimal one as a clock), %d s measured from 3 s after "
+                "their first paint\n",
+                options->idleSeconds);
+    std::fflush(stdout);
+    measured = MeasureIdleCpu(*options) && measured;
+    const double loadAfter = LoadAverage();
+    AddLine("load average       %.2f before, %.2f after (%ld cores)%s", loadBefore, loadAfter,
+            ::sysconf(_SC_NPROCESSORS_ONLN),
+            std::max(loadBefore, loadAfter) >= kBusyLoad ? "   machine busy: the timings above are skewed"
+                                                         : "");
+    std::printf("\n%s", table.c_str());
+    if (!measured) {
+        std::printf("\nSome figures could not be measured (see FAILED above).\n");
+        return 1;
+    }
+    return 0;
+}
