@@ -13,10 +13,19 @@
 
 namespace {
 
-bool IsHexDigit(char16_t c)
+// The value of a hexadecimal digit, or -1.
+int HexValue(char16_t c)
 {
-    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
 }
+
+bool IsHexDigit(char16_t c) { return HexValue(c) >= 0; }
 
 QString Hex(char16_t c)
 {
@@ -145,7 +154,7 @@ std::optional<QString> UnescapeIniValue(const QString& raw)
             case u'x': {
                 uint code = 0;
                 while (i < raw.size() && IsHexDigit(raw[i].unicode()))
-                    code = code * 16 + static_cast<uint>(QString(raw[i++]).toUInt(nullptr, 16));
+                    code = code * 16 + static_cast<uint>(HexValue(raw[i++].unicode()));
                 item += QChar(static_cast<char16_t>(code));
                 break;
             }

@@ -112,7 +112,6 @@ bool CSorlinDlg::OnInitDialog()
     trayIcon.Add(this, kTrayIconId, WM_TRAY_NOTIFY, res::ProgramIcon(), title);
 
     settings = LoadSettings(*env.store, env.programFolder);
-    settings.drive = LoadDrive(*env.store);
 
     QDir().mkpath(platform::UserDataFolder());
     QDir().mkpath(platform::CacheFolder());
