@@ -7,22 +7,6 @@
 #include <QWidget>
 
 #include <cstdio>
-#include <ctime>
-
-void ReportFirstPaint()
-{
-    static bool reported = false;
-    if (reported)
-        return;
-    reported = true;
-    if (qEnvironmentVariableIsEmpty("SORLIN_REPORT_FIRST_PAINT"))
-        return;
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    std::fprintf(stderr, "first-paint %lld\n",
-                 static_cast<long long>(now.tv_sec) * 1000000 + now.tv_nsec / 1000);
-    std::fflush(stderr);
-}
 
 void ScheduleDiagnosticScreenshot(QWidget* window, std::function<void()> close)
 {

@@ -5,12 +5,11 @@
 //   SORLIN_SCREENSHOT=<file.png>        save a picture of the main window, then close it
 //   SORLIN_SCREENSHOT_AFTER=<seconds>   how long to wait before that (default 2)
 
+#include "FirstPaint.h"
+
 #include <functional>
 
 class QWidget;
-
-// Called at the end of every paint of the main window; reports the first one.
-void ReportFirstPaint();
 
 // When SORLIN_SCREENSHOT is set, grabs `window` from the screen after the delay, writes the
 // PNG and calls `close`.

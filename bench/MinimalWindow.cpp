@@ -7,6 +7,8 @@
 // once, at the end of its first paint, where <µs> is CLOCK_MONOTONIC in microseconds, as the
 // program itself does.
 
+#include "app/FirstPaint.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QTime>
@@ -44,22 +46,7 @@ protected:
     }
 
 private:
-    void ReportFirstPaint()
-    {
-        if (reported)
-            return;
-        reported = true;
-        if (qEnvironmentVariableIsEmpty("SORLIN_REPORT_FIRST_PAINT"))
-            return;
-        timespec now{};
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        std::fprintf(stderr, "first-paint %lld\n",
-                     static_cast<long long>(now.tv_sec) * 1000000 + now.tv_nsec / 1000);
-        std::fflush(stderr);
-    }
-
     QLabel* label;
-    bool reported = false;
 };
 
 } // namespace

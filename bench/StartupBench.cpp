@@ -29,6 +29,8 @@
 #include <poll.h>
 #include <spawn.h>
 #include <string>
+#include <sys/resource.h>
+#include <sys/statfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -46,8 +48,10 @@ constexpr double kRssGoalMiB = 35.0;
 // CPU times come in clock ticks (10 ms); allow a couple of them either way.
 constexpr double kIdleToleranceMs = 20.0;
 constexpr size_t kKeptOutputBytes = 4096;
-// Above this one-minute load average other programs compete with the measured ones for the CPU.
-constexpr double kBusyLoad = 1.0;
+constexpr decltype(statfs::f_type) kTmpfsMagic = 0x01021994;
+// When other programs use more of the machine than this, they compete with the measured ones for
+// the CPU and the disk, and the timings say more about them than about the programs.
+constexpr double kBusyPercent = 5.0;
 
 int64_t NowUs()
 {
@@ -354,13 +358,56 @@ std::optional<double> CpuMs(pid_t pid)
     return static_cast<double>(ticks) * 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
-// The one-minute load average, the measured programs included.
-double LoadAverage()
+// CPU time of the whole machine and of this process with its ended children, to tell how
+// much other programs ran during the measurements.
+struct CpuUse
 {
-    QFile file(QStringLiteral("/proc/loadavg"));
-    if (!file.open(QIODevice::ReadOnly))
+    double machineBusyMs = 0;
+    double machineTotalMs = 0;
+    double ownMs = 0;
+};
+
+CpuUse ReadCpuUse()
+{
+    CpuUse use;
+    QFile file(QStringLiteral("/proc/stat"));
+    if (file.open(QIODevice::ReadOnly)) {
+        // cpu  user nice system idle iowait irq softirq steal ...
+        const QList<QByteArray> fields = file.readLine().simplified().split(' ');
+        const double tickMs = 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
+        for (qsizetype i = 1; i < fields.size() && i <= 8; ++i) {
+            const double ms = static_cast<double>(fields[i].toLongLong()) * tickMs;
+            use.machineTotalMs += ms;
+            if (i != 4 && i != 5)
+                use.machineBusyMs += ms;
+        }
+    }
+    for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage usage{};
+        ::getrusage(who, &usage);
+        for (const timeval& time : {usage.ru_utime, usage.ru_stime})
+            use.ownMs +=
+                static_cast<double>(time.tv_sec) * 1000.0 + static_cast<double>(time.tv_usec) / 1000.0;
+    }
+    return use;
+}
+
+// The share of all cores other programs (the X server included) used since `before`.
+double OtherProgramsPercent(const CpuUse& before)
+{
+    const CpuUse after = ReadCpuUse();
+    const double total = after.machineTotalMs - before.machineTotalMs;
+    if (total <= 0)
         return 0;
-    return file.readAll().split(' ').value(0).toDouble();
+    const double other = (after.machineBusyMs - before.machineBusyMs) - (after.ownMs - before.ownMs);
+    return std::max(0.0, 100.0 * other / total);
+}
+
+bool IsInMemory(const QString& folder)
+{
+    struct statfs fileSystem = {};
+    return ::statfs(QFile::encodeName(folder).constData(), &fileSystem) == 0 &&
+           fileSystem.f_type == kTmpfsMagic;
 }
 
 struct RunResult
@@ -576,44 +623,48 @@ bool MeasureIdleCpu(const Options& options)
     Child sorlin;
     Child minimal;
     std::vector<Child*> children{&sorlin, &minimal};
-    std::string problem = Start(options.sorlin, sorlin);
-    if (problem.empty())
-        problem = Start(clock, minimal);
-    for (Child* child : children) {
-        if (problem.empty() && child->pid > 0) {
-            problem = WaitForFirstPaint(*child);
-            if (!problem.empty())
-                problem = child->program->name + " " + problem;
-        }
+    // What went wrong, for each program.
+    std::string problems[2];
+    const auto note = [&](size_t index, const std::string& problem) {
+        if (!problem.empty() && problems[index].empty())
+            problems[index] = children[index]->program->name + " " + problem;
+    };
+    note(0, Start(options.sorlin, sorlin));
+    note(1, Start(clock, minimal));
+    for (size_t i = 0; i < children.size(); ++i) {
+        if (children[i]->pid > 0)
+            note(i, WaitForFirstPaint(*children[i]));
     }
 
     std::optional<double> before[2];
     std::optional<double> after[2];
     int64_t periodUs = 0;
-    if (problem.empty()) {
+    if (problems[0].empty() && problems[1].empty()) {
         Pause(children, NowUs() + kIdleSettleUs);
         const int64_t startUs = NowUs();
-        before[0] = CpuMs(sorlin.pid);
-        before[1] = CpuMs(minimal.pid);
+        for (size_t i = 0; i < children.size(); ++i)
+            before[i] = CpuMs(children[i]->pid);
         Pause(children, startUs + static_cast<int64_t>(options.idleSeconds) * 1'000'000);
-        after[0] = CpuMs(sorlin.pid);
-        after[1] = CpuMs(minimal.pid);
+        for (size_t i = 0; i < children.size(); ++i) {
+            after[i] = CpuMs(children[i]->pid);
+            if (!before[i] || !after[i])
+                note(i, "CPU times could not be read from /proc (had it ended?)");
+        }
         periodUs = NowUs() - startUs;
-        if (!before[0] || !before[1] || !after[0] || !after[1])
-            problem = "CPU times could not be read from /proc (a program had ended?)";
     }
-    for (Child* child : children) {
-        if (child->pid <= 0)
-            continue;
-        const std::string stopped = Stop(*child);
-        if (!stopped.empty())
-            problem += (problem.empty() ? "" : "; ") + child->program->name + " " + stopped;
+    for (size_t i = 0; i < children.size(); ++i) {
+        if (children[i]->pid > 0)
+            note(i, Stop(*children[i]));
     }
-    if (!problem.empty()) {
-        AddLine("idle CPU           FAILED: %s", problem.c_str());
-        for (Child* child : children) {
-            if (const std::string tail = child->Tail(); !tail.empty())
-                std::printf("    %s stderr ended with:\n%s\n", child->program->name.c_str(), tail.c_str());
+    if (!problems[0].empty() || !problems[1].empty()) {
+        std::string both = problems[0];
+        if (!problems[1].empty())
+            both += (both.empty() ? "" : "; ") + problems[1];
+        AddLine("idle CPU           FAILED: %s", both.c_str());
+        for (size_t i = 0; i < children.size(); ++i) {
+            if (const std::string tail = children[i]->Tail(); !problems[i].empty() && !tail.empty())
+                std::printf("    %s stderr ended with:\n%s\n", children[i]->program->name.c_str(),
+                            tail.c_str());
         }
         return false;
     }
@@ -639,20 +690,23 @@ int main(int argc, char** argv)
     // A child that dies must not take us with it through a broken pipe.
     std::signal(SIGPIPE, SIG_IGN);
 
-    std::printf("sorlin:         %s\nminimal window: %s\ndisplay:        %s\n", options->sorlin.path.c_str(),
-                options->minimal.path.c_str(), qgetenv("DISPLAY").constData());
-    const double loadBefore = LoadAverage();
+    std::printf("sorlin:          %s\nminimal window:  %s\ndisplay:         %s\n",
+                options->sorlin.path.c_str(), options->minimal.path.c_str(), qgetenv("DISPLAY").constData());
+    // Where the homes are matters: the program writes and flushes files on its first start.
+    const QString tempFolder = QDir::tempPath();
+    std::printf("fresh homes in:  %s (%s; TMPDIR chooses)\n", qPrintable(tempFolder),
+                IsInMemory(tempFolder) ? "tmpfs: writing to disk costs nothing there" : "on disk");
+    const CpuUse startUse = ReadCpuUse();
     bool measured = MeasureStartUp(*options);
     std::printf("idle CPU: both programs at once (the minimal one as a clock), %d s measured from 3 s after "
                 "their first paint\n",
                 options->idleSeconds);
     std::fflush(stdout);
     measured = MeasureIdleCpu(*options) && measured;
-    const double loadAfter = LoadAverage();
-    AddLine("load average       %.2f before, %.2f after (%ld cores)%s", loadBefore, loadAfter,
+    const double otherPercent = OtherProgramsPercent(startUse);
+    AddLine("other programs     used %.1f %% of the %ld cores meanwhile   %s", otherPercent,
             ::sysconf(_SC_NPROCESSORS_ONLN),
-            std::max(loadBefore, loadAfter) >= kBusyLoad ? "   machine busy: the timings above are skewed"
-                                                         : "");
+            otherPercent > kBusyPercent ? "machine busy: the timings above are skewed" : "machine quiet");
     std::printf("\n%s", table.c_str());
     if (!measured) {
         std::printf("\nSome figures could not be measured (see FAILED above).\n");
