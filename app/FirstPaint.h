@@ -18,6 +18,7 @@ inline void ReportFirstPaint()
         return;
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    std::fprintf(stderr, "first-paint %lld\n", static_cast<long long>(now.tv_sec) * 1000000 + now.tv_nsec / 1000);
+    std::fprintf(stderr, "first-paint %lld\n",
+                 static_cast<long long>(now.tv_sec) * 1000000 + now.tv_nsec / 1000);
     std::fflush(stderr);
 }

@@ -25,7 +25,10 @@ int HexValue(char16_t c)
     return -1;
 }
 
-bool IsHexDigit(char16_t c) { return HexValue(c) >= 0; }
+bool IsHexDigit(char16_t c)
+{
+    return HexValue(c) >= 0;
+}
 
 QString Hex(char16_t c)
 {

@@ -11,6 +11,7 @@
 #include <QApplication>
 
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -55,7 +56,14 @@ void CSorlinApp::AfterMainWindow(int result, SettingsStore& store) const
 
 int CSorlinApp::InitInstance()
 {
-    RegisterAutoplayHandlers();
+    // The registration is renewed on every start; it waits until the window is on screen,
+    // and a start that ends without painting (one that defers to a running window) does it
+    // on its way out.
+    bool registered = false;
+    const auto registerOnce = [this, &registered] {
+        if (!std::exchange(registered, true))
+            RegisterAutoplayHandlers();
+    };
 
     SettingsStore store;
     const bool border = store.ReadInt(QStringLiteral("Position"), QStringLiteral("BORDER"), 0) != 0;
@@ -65,6 +73,7 @@ int CSorlinApp::InitInstance()
     environment.programFolder = programFolder;
     environment.store = &store;
     environment.drives = platform::DriveTable::FromSystem();
+    environment.afterFirstPaint = registerOnce;
 
     CSorlinDlg dialog(std::move(environment), border);
     platform::SignalNotifier terminationSignals;
@@ -77,6 +86,7 @@ int CSorlinApp::InitInstance()
     const int result = dialog.DoModal();
     dialog.DestroyWindow();
     windowAtExit = nullptr;
+    registerOnce();
     AfterMainWindow(result, store);
     return 0;
 }

@@ -16,9 +16,11 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMenu>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -108,8 +110,9 @@ bool CSorlinDlg::OnInitDialog()
         setResult(IDCANCEL);
         return false;
     }
+    // The tray icon follows the first paint (OnFirstPainted): asking the desktop for its
+    // notification area is the slowest part of getting the window on screen.
     setWindowTitle(title);
-    trayIcon.Add(this, kTrayIconId, WM_TRAY_NOTIFY, res::ProgramIcon(), title);
 
     settings = LoadSettings(*env.store, env.programFolder);
 
@@ -220,6 +223,19 @@ void CSorlinDlg::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
     ReportFirstPaint();
+    if (!painted) {
+        painted = true;
+        QTimer::singleShot(0, this, &CSorlinDlg::OnFirstPainted);
+    }
+}
+
+void CSorlinDlg::OnFirstPainted()
+{
+    if (destroyed)
+        return;
+    trayIcon.Add(this, kTrayIconId, WM_TRAY_NOTIFY, res::ProgramIcon(), title);
+    if (env.afterFirstPaint)
+        std::exchange(env.afterFirstPaint, nullptr)();
 }
 
 void CSorlinDlg::closeEvent(QCloseEvent* event)

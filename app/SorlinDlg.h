@@ -17,6 +17,7 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class SettingsStore;
@@ -35,6 +36,8 @@ public:
         QString programFolder; // ends in "/"
         SettingsStore* store = nullptr;
         platform::DriveTable drives;
+        // Work that may wait until the window is on screen; runs once after the first paint.
+        std::function<void()> afterFirstPaint;
     };
 
     // `border` chooses the window with a sizing frame over the frameless one.
@@ -89,6 +92,7 @@ private:
     void ShowContextMenu(const QPoint& screenPoint);
     void BringToForeground();
     void OnHandOver(const QString& text);
+    void OnFirstPainted();
 
     Environment env;
     AppSettings settings;
@@ -101,6 +105,7 @@ private:
     bool ended = false;
     bool initialised = false;
     bool busy = false;
+    bool painted = false;
     QSize frameCompensation;
     QPoint dragStart;
     QBasicTimer timer;

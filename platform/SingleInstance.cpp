@@ -4,12 +4,17 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtEndian>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
 
 namespace platform {
 
@@ -20,6 +25,32 @@ namespace {
 constexpr qint64 kMaxTextBytes = 64 * 1024;
 constexpr char kAcknowledge = 'A';
 constexpr int kReadTimeoutMs = 5000;
+
+// An advisory lock on a file, held for the object's life. The system drops it when the
+// process ends, so a crashed program never leaves it behind; unlike QLockFile it does not
+// flush anything to disk on the way to the first window.
+class FileLock
+{
+public:
+    FileLock(const QString& path, int timeoutMs)
+        : fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    {
+        if (fd < 0)
+            return;
+        for (int waited = 0; ::flock(fd, LOCK_EX | LOCK_NB) != 0 && waited < timeoutMs; waited += 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ~FileLock()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+private:
+    int fd;
+};
 
 } // namespace
 
@@ -56,10 +87,7 @@ bool HandOverToInstance(const QString& title, const QString& text, int timeoutMs
 
 bool HandOverOrListen(const QString& title, const QString& text, InstanceServer& server)
 {
-    QLockFile lock(InstanceSocketPath(title) + QStringLiteral(".lock"));
-    // Held only for the check; a lock left by a crashed program goes stale and is taken over.
-    lock.setStaleLockTime(10000);
-    lock.tryLock(10000);
+    const FileLock lock(InstanceSocketPath(title) + QStringLiteral(".lock"), 10000);
     if (HandOverToInstance(title, text))
         return true;
     if (!server.Listen(title))

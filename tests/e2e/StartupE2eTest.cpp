@@ -51,7 +51,9 @@ TEST_F(StartupTest, FreshStartShowsTheWindowAndTrayIconAndWritesDefaultsOnTerm)
     EXPECT_EQ(WindowGeometry(display.Name(), window).size(), QSize(179, 179));
     EXPECT_TRUE(WaitUntil([&] { return TrayIconCount(display.Name()) == 1; }));
     EXPECT_FALSE(QFile::exists(home.SettingsFile())) << "settings are written only at exit";
-    EXPECT_TRUE(QFile::exists(Applications() + QStringLiteral("/VimoPlayerCDAudioOnArrival.desktop")));
+    EXPECT_TRUE(WaitUntil([&] {
+        return QFile::exists(Applications() + QStringLiteral("/VimoPlayerCDAudioOnArrival.desktop"));
+    }));
 
     run.Signal(SIGTERM);
     ASSERT_TRUE(run.WaitForExit());
@@ -195,7 +197,7 @@ TEST_F(StartupTest, LowerCaseSwitchIsAPathThatRuns)
 {
     ProgramRun run(display, {QStringLiteral("/s")});
     ASSERT_FALSE(run.WaitForMainWindow(DefaultTitle()).isEmpty()) << run.Output().toStdString();
-    EXPECT_EQ(QDir(Applications()).entryList(QDir::Files).size(), 3);
+    EXPECT_TRUE(WaitUntil([&] { return QDir(Applications()).entryList(QDir::Files).size() == 3; }));
     run.Signal(SIGTERM);
     ASSERT_TRUE(run.WaitForExit());
     EXPECT_EQ(run.ExitCode(), 0);
