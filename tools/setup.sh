@@ -42,7 +42,7 @@ sorlin_ensure_display() {
     local fifo display
     fifo="$(mktemp -u)"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -noreset -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     SORLIN_XVFB_PID=$!
     read -r -t 20 display <"$fifo" || { echo "Xvfb did not start" >&2; rm -f "$fifo"; return 1; }
     rm -f "$fifo"

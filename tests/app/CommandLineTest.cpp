@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include <ostream>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -8,6 +10,7 @@ struct ClassifyCase
 {
     const char* commandLine;
     CommandLineAction action;
+    friend void PrintTo(const ClassifyCase& c, std::ostream* os) { *os << '[' << c.commandLine << ']'; }
 };
 
 class ClassifyCommandLineTest : public ::testing::TestWithParam<ClassifyCase>
@@ -36,6 +39,7 @@ struct PathCase
 {
     const char* commandLine;
     const char* path;
+    friend void PrintTo(const PathCase& c, std::ostream* os) { *os << '[' << c.commandLine << ']'; }
 };
 
 class PathFromCommandLineTest : public ::testing::TestWithParam<PathCase>

@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include <csignal>
+#include <random>
 
 namespace e2e {
 
@@ -52,36 +53,63 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
-VirtualDisplay::VirtualDisplay(bool withTray) : server(std::make_unique<QProcess>())
+namespace {
+
+// The window owning the display's notification area ("0" for none); empty when the display
+// cannot be reached.
+QString TrayOwner(const QString& display)
 {
-    server->setProcessChannelMode(QProcess::SeparateChannels);
-    server->start(QStringLiteral("Xvfb"),
-                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                   QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                   QStringLiteral("tcp")});
-    if (!server->waitForStarted(10000))
-        return;
-    QByteArray number;
-    WaitUntil([&] {
-        number += server->readAllStandardOutput();
-        return number.contains('\n') || server->state() != QProcess::Running;
-    });
-    if (!number.contains('\n'))
-        return;
-    name = u':' + QString::fromLatin1(number.trimmed());
-    if (!withTray)
+    QProcess probe;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display);
+    probe.setProcessEnvironment(environment);
+    probe.start(QStringLiteral(X11PROBE_EXECUTABLE), {QStringLiteral("tray-owner")});
+    if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+        return {};
+    return QString::fromLatin1(probe.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+VirtualDisplay::VirtualDisplay(bool withTray)
+{
+    // -noreset: by default the server resets when its last client leaves, and refuses
+    // connections meanwhile. Numbers are picked here rather than by Xvfb: a server left running elsewhere can
+    // hold a number without its lock file, and clients would reach that server instead of ours.
+    std::mt19937 random(static_cast<unsigned>(QCoreApplication::applicationPid()) ^ std::random_device{}());
+    for (int attempt = 0; attempt < 20 && name.isEmpty(); ++attempt) {
+        const int number = 100 + static_cast<int>(random() % 800);
+        const QString candidate = QStringLiteral(":%1").arg(number);
+        if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)) || !TrayOwner(candidate).isEmpty())
+            continue;
+        server = std::make_unique<QProcess>();
+        server->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        server->setStandardOutputFile(QProcess::nullDevice());
+        server->start(QStringLiteral("Xvfb"), {candidate, QStringLiteral("-screen"), QStringLiteral("0"),
+                                               QStringLiteral("1024x768x24"), QStringLiteral("-noreset"),
+                                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        // A server that lost the number to another one ends at once.
+        if (server->waitForStarted(10000) && WaitUntil([&] {
+                return server->state() != QProcess::Running || !TrayOwner(candidate).isEmpty();
+            }) &&
+            server->state() == QProcess::Running)
+            name = candidate;
+        else
+            Stop();
+    }
+    if (name.isEmpty() || !withTray)
         return;
     tray = std::make_unique<QProcess>();
     tray->setProcessEnvironment(EnvironmentFor(name));
     tray->start(QStringLiteral("trayer"),
                 {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
                  QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request")});
-    // The tray is ready once its panel is on screen; it owns the tray selection by then.
-    WaitUntil([&] {
-        return RunTool(QStringLiteral("xdotool"),
-                       {QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^panel$")}, name)
-            .contains(QRegularExpression(QStringLiteral("\\d")));
-    });
+    // Programs started from now on find the notification area.
+    if (!WaitUntil([&] {
+            const QString owner = TrayOwner(name);
+            return !owner.isEmpty() && owner != u"0";
+        }))
+        name.clear();
 }
 
 VirtualDisplay::~VirtualDisplay()
@@ -175,7 +203,7 @@ void TypeKeys(const QString& display, const QStringList& keys)
 
 void RequestClose(const QString& display, const QString& id)
 {
-    RunTool(QStringLiteral(XCLOSE_EXECUTABLE), {id}, display);
+    RunTool(QStringLiteral(X11PROBE_EXECUTABLE), {QStringLiteral("close"), id}, display);
 }
 
 ProgramRun::ProgramRun(const VirtualDisplay& on, const QStringList& arguments,
