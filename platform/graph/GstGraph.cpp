@@ -1,0 +1,510 @@
+#include "GstGraph.h"
+
+#include "platform/Log.h"
+#include "platform/WindowMessage.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFileInfo>
+#include <QObject>
+
+#include <gst/app/gstappsink.h>
+#include <gst/audio/streamvolume.h>
+#include <gst/gst.h>
+#include <gst/video/video.h>
+
+#include <atomic>
+#include <cmath>
+#include <deque>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+struct GstObjectUnref
+{
+    void operator()(gpointer p) const
+    {
+        if (p)
+            gst_object_unref(p);
+    }
+};
+using GstElementPtr = std::unique_ptr<GstElement, GstObjectUnref>;
+using GstBusPtr = std::unique_ptr<GstBus, GstObjectUnref>;
+using GstPadPtr = std::unique_ptr<GstPad, GstObjectUnref>;
+
+struct GstCapsUnref
+{
+    void operator()(GstCaps* caps) const { gst_caps_unref(caps); }
+};
+using GstCapsPtr = std::unique_ptr<GstCaps, GstCapsUnref>;
+
+void InitialiseGStreamer()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { gst_init(nullptr, nullptr); });
+}
+
+// A bus message on its way to the UI thread.
+class BusEvent : public QEvent
+{
+public:
+    BusEvent(GstMessage* m, quint64 g) : QEvent(Type()), message(m), generation(g) {}
+    ~BusEvent() override { gst_message_unref(message); }
+    static QEvent::Type Type()
+    {
+        static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return type;
+    }
+    GstMessage* const message;
+    const quint64 generation;
+};
+
+// A video frame on its way to the UI thread.
+class FrameEvent : public QEvent
+{
+public:
+    FrameEvent(GstSample* s, quint64 g) : QEvent(Type()), sample(s), generation(g) {}
+    ~FrameEvent() override
+    {
+        if (sample)
+            gst_sample_unref(sample);
+    }
+    static QEvent::Type Type()
+    {
+        static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return type;
+    }
+    GstSample* sample;
+    const quint64 generation;
+};
+
+// A sample mapped for a QImage; released with the last copy of the image.
+struct MappedFrame
+{
+    GstSample* sample;
+    GstBuffer* buffer;
+    GstMapInfo map;
+};
+
+void ReleaseMappedFrame(void* info)
+{
+    auto* frame = static_cast<MappedFrame*>(info);
+    gst_buffer_unmap(frame->buffer, &frame->map);
+    gst_sample_unref(frame->sample);
+    delete frame;
+}
+
+// At most this many frames wait for the UI thread; later ones are dropped.
+constexpr int kMaxFramesInFlight = 2;
+
+} // namespace
+
+// Receives what the streaming threads post; lives on the UI thread.
+class GraphMailbox : public QObject
+{
+public:
+    explicit GraphMailbox(GstGraph::Private* graph) : graph(graph) {}
+
+protected:
+    void customEvent(QEvent* event) override;
+
+private:
+    GstGraph::Private* graph;
+};
+
+struct GstGraph::Private
+{
+    QObject* owner = nullptr;
+    unsigned notifyMessage = 0;
+    GstElementPtr pipeline;
+    GstElement* videoSink = nullptr; // owned by the pipeline
+    GstElement* audioSink = nullptr; // owned by the pipeline
+    std::atomic<quint64> generation{1};
+    std::atomic<int> framesInFlight{0};
+    std::deque<int> events;
+    std::function<void(const QImage&)> frameHandler;
+    QString* lastError = nullptr;
+    std::unique_ptr<GraphMailbox> mailbox;
+
+    static GstBusSyncReply OnBusSync(GstBus*, GstMessage* message, gpointer self);
+    static GstFlowReturn OnNewSample(GstAppSink* sink, gpointer self);
+
+    void OnBusMessage(GstMessage* message);
+    void OnFrame(GstSample* sample);
+    bool WaitForState(int timeoutMs) const;
+    void Announce() const { PostWindowMessage(owner, notifyMessage); }
+};
+
+void GraphMailbox::customEvent(QEvent* event)
+{
+    const quint64 current = graph->generation.load();
+    if (event->type() == BusEvent::Type()) {
+        auto* bus = static_cast<BusEvent*>(event);
+        if (bus->generation == current)
+            graph->OnBusMessage(bus->message);
+    } else if (event->type() == FrameEvent::Type()) {
+        auto* frame = static_cast<FrameEvent*>(event);
+        graph->framesInFlight.fetch_sub(1);
+        if (frame->generation == current)
+            graph->OnFrame(std::exchange(frame->sample, nullptr));
+    }
+}
+
+GstBusSyncReply GstGraph::Private::OnBusSync(GstBus*, GstMessage* message, gpointer self)
+{
+    auto* d = static_cast<Private*>(self);
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_EOS:
+    case GST_MESSAGE_ERROR:
+    case GST_MESSAGE_WARNING:
+        QCoreApplication::postEvent(d->mailbox.get(),
+                                    new BusEvent(gst_message_ref(message), d->generation.load()));
+        break;
+    default:
+        break;
+    }
+    return GST_BUS_DROP;
+}
+
+GstFlowReturn GstGraph::Private::OnNewSample(GstAppSink* sink, gpointer self)
+{
+    auto* d = static_cast<Private*>(self);
+    GstSample* sample = gst_app_sink_pull_sample(sink);
+    if (!sample)
+        return GST_FLOW_OK;
+    if (d->framesInFlight.fetch_add(1) >= kMaxFramesInFlight) {
+        d->framesInFlight.fetch_sub(1);
+        gst_sample_unref(sample);
+        return GST_FLOW_OK;
+    }
+    QCoreApplication::postEvent(d->mailbox.get(), new FrameEvent(sample, d->generation.load()));
+    return GST_FLOW_OK;
+}
+
+void GstGraph::Private::OnBusMessage(GstMessage* message)
+{
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_EOS:
+        events.push_back(EC_COMPLETE);
+        Announce();
+        break;
+    case GST_MESSAGE_ERROR:
+    case GST_MESSAGE_WARNING: {
+        GError* error = nullptr;
+        gchar* debug = nullptr;
+        const bool isError = GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR;
+        if (isError)
+            gst_message_parse_error(message, &error, &debug);
+        else
+            gst_message_parse_warning(message, &error, &debug);
+        const QString text = QString::fromUtf8(error ? error->message : "unknown error");
+        qCDebug(lcPlatform) << (isError ? "graph error:" : "graph warning:") << text << (debug ? debug : "");
+        g_clear_error(&error);
+        g_free(debug);
+        if (isError) {
+            *lastError = text;
+            events.push_back(EC_ERRORABORT);
+            Announce();
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void GstGraph::Private::OnFrame(GstSample* sample)
+{
+    GstCaps* caps = gst_sample_get_caps(sample);
+    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    GstVideoInfo info;
+    if (!frameHandler || !caps || !buffer || !gst_video_info_from_caps(&info, caps)) {
+        gst_sample_unref(sample);
+        return;
+    }
+    auto* frame = new MappedFrame{sample, buffer, {}};
+    if (!gst_buffer_map(buffer, &frame->map, GST_MAP_READ)) {
+        gst_sample_unref(sample);
+        delete frame;
+        return;
+    }
+    const QImage image(frame->map.data, GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info),
+                       GST_VIDEO_INFO_PLANE_STRIDE(&info, 0), QImage::Format_RGB32, &ReleaseMappedFrame,
+                       frame);
+    frameHandler(image);
+}
+
+bool GstGraph::Private::WaitForState(int timeoutMs) const
+{
+    if (!pipeline)
+        return false;
+    const GstStateChangeReturn result = gst_element_get_state(
+        pipeline.get(), nullptr, nullptr, static_cast<GstClockTime>(timeoutMs) * GST_MSECOND);
+    return result == GST_STATE_CHANGE_SUCCESS || result == GST_STATE_CHANGE_NO_PREROLL;
+}
+
+GstGraph::GstGraph(QObject* owner, unsigned notifyMessage) : d(std::make_unique<Private>())
+{
+    InitialiseGStreamer();
+    d->owner = owner;
+    d->notifyMessage = notifyMessage;
+    d->lastError = &lastError;
+    d->mailbox = std::make_unique<GraphMailbox>(d.get());
+}
+
+GstGraph::~GstGraph()
+{
+    Close();
+}
+
+bool GstGraph::IsOpen() const
+{
+    return d->pipeline != nullptr;
+}
+
+bool GstGraph::RenderFile(const QString& path, int timeoutMs)
+{
+    Close();
+    lastError.clear();
+    const QFileInfo file(path);
+    if (!file.isFile()) {
+        lastError = file.exists() ? QStringLiteral("not a file: %1").arg(path)
+                                  : QStringLiteral("no such file: %1").arg(path);
+        return false;
+    }
+
+    d->pipeline.reset(gst_element_factory_make("playbin", nullptr));
+    GstElement* videoSink = gst_element_factory_make("appsink", "sorlin-video");
+    GstElement* audioSink = gst_element_factory_make("autoaudiosink", "sorlin-audio");
+    if (!d->pipeline || !videoSink || !audioSink) {
+        lastError = QStringLiteral("the media framework lacks playbin, appsink or autoaudiosink");
+        if (videoSink)
+            gst_object_unref(gst_object_ref_sink(videoSink));
+        if (audioSink)
+            gst_object_unref(gst_object_ref_sink(audioSink));
+        d->pipeline.reset();
+        return false;
+    }
+    gst_object_ref_sink(d->pipeline.get());
+
+    GstCapsPtr caps(gst_caps_from_string("video/x-raw,format=BGRx"));
+    g_object_set(videoSink, "caps", caps.get(), "sync", TRUE, "max-buffers", 2, "drop", TRUE, nullptr);
+    GstAppSinkCallbacks callbacks{};
+    callbacks.new_sample = &Private::OnNewSample;
+    gst_app_sink_set_callbacks(GST_APP_SINK(videoSink), &callbacks, d.get(), nullptr);
+
+    gchar* uri = gst_filename_to_uri(QFile::encodeName(file.absoluteFilePath()).constData(), nullptr);
+    g_object_set(d->pipeline.get(), "uri", uri, "video-sink", videoSink, "audio-sink", audioSink, nullptr);
+    g_free(uri);
+    d->videoSink = videoSink;
+    d->audioSink = audioSink;
+
+    GstBusPtr bus(gst_element_get_bus(d->pipeline.get()));
+    gst_bus_set_sync_handler(bus.get(), &Private::OnBusSync, d.get(), nullptr);
+
+    rate = 1.0;
+    const bool prerolled =
+        gst_element_set_state(d->pipeline.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE &&
+        d->WaitForState(timeoutMs);
+    // The errors of a failed preroll are on their way to the mailbox: take them now.
+    QCoreApplication::sendPostedEvents(d->mailbox.get(), BusEvent::Type());
+    if (prerolled && d->events.empty())
+        return true;
+    if (lastError.isEmpty())
+        lastError = prerolled ? QStringLiteral("the file cannot be played")
+                              : QStringLiteral("the file did not open in time");
+    const QString reason = lastError;
+    Close();
+    lastError = reason;
+    return false;
+}
+
+void GstGraph::Close()
+{
+    // Whatever the old pipeline still posts is dropped on arrival from now on.
+    d->generation.fetch_add(1);
+    if (d->pipeline) {
+        gst_element_set_state(d->pipeline.get(), GST_STATE_NULL);
+        GstBusPtr bus(gst_element_get_bus(d->pipeline.get()));
+        gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
+        d->pipeline.reset();
+    }
+    d->videoSink = nullptr;
+    d->audioSink = nullptr;
+    d->events.clear();
+    rate = 1.0;
+}
+
+bool GstGraph::Run()
+{
+    return d->pipeline &&
+           gst_element_set_state(d->pipeline.get(), GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+}
+
+bool GstGraph::Pause(int timeoutMs)
+{
+    return d->pipeline &&
+           gst_element_set_state(d->pipeline.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE &&
+           d->WaitForState(timeoutMs);
+}
+
+bool GstGraph::StopAndRewind(int timeoutMs)
+{
+    return Pause(timeoutMs) && Seek(0, timeoutMs);
+}
+
+bool GstGraph::Seek(qint64 ms, int timeoutMs)
+{
+    if (!d->pipeline || ms < 0)
+        return false;
+    const gint64 position = ms * GST_MSECOND;
+    const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    const bool sent =
+        rate >= 0 ? gst_element_seek(d->pipeline.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                                     position, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)
+                  : gst_element_seek(d->pipeline.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, 0,
+                                     GST_SEEK_TYPE_SET, position);
+    return sent && d->WaitForState(timeoutMs);
+}
+
+qint64 GstGraph::Position() const
+{
+    gint64 position = 0;
+    if (!d->pipeline || !gst_element_query_position(d->pipeline.get(), GST_FORMAT_TIME, &position) ||
+        position < 0)
+        return -1;
+    return position / GST_MSECOND;
+}
+
+qint64 GstGraph::Duration() const
+{
+    gint64 duration = 0;
+    if (!d->pipeline || !gst_element_query_duration(d->pipeline.get(), GST_FORMAT_TIME, &duration) ||
+        duration < 0)
+        return -1;
+    return duration / GST_MSECOND;
+}
+
+bool GstGraph::SetRate(double newRate)
+{
+    if (!d->pipeline || newRate == 0 || !std::isfinite(newRate))
+        return false;
+    const qint64 position = std::max<qint64>(Position(), 0);
+    const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    const gint64 at = position * GST_MSECOND;
+    const bool accepted =
+        newRate > 0 ? gst_element_seek(d->pipeline.get(), newRate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                                       at, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)
+                    : gst_element_seek(d->pipeline.get(), newRate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
+                                       0, GST_SEEK_TYPE_SET, at);
+    if (!accepted)
+        return false;
+    rate = newRate;
+    d->WaitForState(5000);
+    return true;
+}
+
+void GstGraph::SetVolume(long hundredthsOfDecibel)
+{
+    if (!d->pipeline)
+        return;
+    const double linear = hundredthsOfDecibel <= -10000 ? 0.0 : std::pow(10.0, hundredthsOfDecibel / 2000.0);
+    gst_stream_volume_set_volume(GST_STREAM_VOLUME(d->pipeline.get()), GST_STREAM_VOLUME_FORMAT_LINEAR,
+                                 std::min(linear, 1.0));
+}
+
+QSize GstGraph::NativeVideoSize() const
+{
+    if (!d->pipeline)
+        return {};
+    GstPad* rawPad = nullptr;
+    g_signal_emit_by_name(d->pipeline.get(), "get-video-pad", 0, &rawPad);
+    GstPadPtr pad(rawPad);
+    if (!pad)
+        return {};
+    GstCapsPtr caps(gst_pad_get_current_caps(pad.get()));
+    GstVideoInfo info;
+    if (!caps || !gst_video_info_from_caps(&info, caps.get()))
+        return {};
+    int width = GST_VIDEO_INFO_WIDTH(&info);
+    if (GST_VIDEO_INFO_PAR_N(&info) > 0 && GST_VIDEO_INFO_PAR_D(&info) > 0)
+        width = static_cast<int>(static_cast<qint64>(width) * GST_VIDEO_INFO_PAR_N(&info) /
+                                 GST_VIDEO_INFO_PAR_D(&info));
+    return QSize(width, GST_VIDEO_INFO_HEIGHT(&info));
+}
+
+QStringList GstGraph::ElementNames() const
+{
+    QStringList names;
+    if (!d->pipeline)
+        return names;
+    names << QString::fromUtf8(GST_OBJECT_NAME(d->pipeline.get()));
+    GstIterator* iterator = gst_bin_iterate_recurse(GST_BIN(d->pipeline.get()));
+    GValue item = G_VALUE_INIT;
+    bool done = false;
+    while (!done) {
+        switch (gst_iterator_next(iterator, &item)) {
+        case GST_ITERATOR_OK: {
+            auto* element = GST_ELEMENT(g_value_get_object(&item));
+            GstElementFactory* factory = gst_element_get_factory(element);
+            const char* longName =
+                factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME) : nullptr;
+            names << QString::fromUtf8(longName ? longName : GST_OBJECT_NAME(element));
+            g_value_reset(&item);
+            break;
+        }
+        case GST_ITERATOR_RESYNC:
+            gst_iterator_resync(iterator);
+            names.erase(names.begin() + 1, names.end());
+            break;
+        default:
+            done = true;
+        }
+    }
+    g_value_unset(&item);
+    gst_iterator_free(iterator);
+    return names;
+}
+
+bool GstGraph::AudioIsSilent() const
+{
+    if (!d->audioSink || !GST_IS_BIN(d->audioSink))
+        return false;
+    // autoaudiosink falls back to a fakesink child when no sound device answers.
+    bool silent = false;
+    GstIterator* iterator = gst_bin_iterate_sinks(GST_BIN(d->audioSink));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(iterator, &item) == GST_ITERATOR_OK) {
+        GstElementFactory* factory = gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)));
+        if (factory && g_str_equal(GST_OBJECT_NAME(factory), "fakesink"))
+            silent = true;
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(iterator);
+    return silent;
+}
+
+int GstGraph::TakeEvent()
+{
+    if (d->events.empty())
+        return 0;
+    const int code = d->events.front();
+    d->events.pop_front();
+    return code;
+}
+
+void GstGraph::QueueEvent(int code)
+{
+    d->events.push_back(code);
+    d->Announce();
+}
+
+void GstGraph::SetFrameHandler(std::function<void(const QImage&)> handler)
+{
+    d->frameHandler = std::move(handler);
+}
+
+} // namespace platform

@@ -1,0 +1,88 @@
+#pragma once
+// One media file played through a GStreamer playbin: the filter graph of the media engine.
+//
+// Threads: every call is made on the UI thread. GStreamer's streaming threads never touch
+// this object's state; bus messages and video frames are posted to the UI thread, stamped
+// with the graph's generation, and whatever arrives from a graph closed since is dropped, so
+// the end of one file can never end the next. Pending graph events are announced by posting
+// `notifyMessage` to `owner` and are taken one at a time with TakeEvent().
+//
+// Times are milliseconds. Waits on the pipeline are bounded and report failure instead of
+// hanging.
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QObject;
+
+namespace platform {
+
+// Graph event codes, as the media engines know them.
+constexpr int EC_COMPLETE = 1;
+constexpr int EC_USERABORT = 2;
+constexpr int EC_ERRORABORT = 3;
+
+class GstGraph
+{
+public:
+    GstGraph(QObject* owner, unsigned notifyMessage);
+    ~GstGraph();
+    GstGraph(const GstGraph&) = delete;
+    GstGraph& operator=(const GstGraph&) = delete;
+
+    // Builds the graph for `path` and prerolls it (paused at the start). False, with the
+    // reason in LastError(), when nothing here decodes the file or it cannot be read; the
+    // graph is closed then.
+    bool RenderFile(const QString& path, int timeoutMs = 10000);
+    // Releases the graph; pending events and frames of it are forgotten.
+    void Close();
+    bool IsOpen() const;
+
+    bool Run();
+    bool Pause(int timeoutMs = 5000);
+    // Pauses, then goes back to the start; waits (bounded) until both are done.
+    bool StopAndRewind(int timeoutMs = 5000);
+    // Jumps to `ms` at the current rate; waits (bounded) until the jump is done.
+    bool Seek(qint64 ms, int timeoutMs = 5000);
+    // The position and length in milliseconds, -1 when unknown.
+    qint64 Position() const;
+    qint64 Duration() const;
+    // Plays at `rate` (negative: backwards) from the current position. False when the
+    // pipeline refuses it; the previous rate then stays in force.
+    bool SetRate(double rate);
+    double Rate() const { return rate; }
+    // Volume in hundredths of a decibel: 0 is full, -10000 and below silent.
+    void SetVolume(long hundredthsOfDecibel);
+
+    // The decoded picture size with square pixels; empty without video.
+    QSize NativeVideoSize() const;
+    // Names of the elements of the running pipeline, outermost first.
+    QStringList ElementNames() const;
+    // True when no sound device answered and audio goes to a silent sink that keeps time.
+    bool AudioIsSilent() const;
+
+    // The next pending event code, 0 when none is pending.
+    int TakeEvent();
+    // Queues an event from outside the pipeline (the user closed the video window).
+    void QueueEvent(int code);
+    // The text of the last error the pipeline reported.
+    const QString& LastError() const { return lastError; }
+
+    // Called on the UI thread with every new video frame while it is current. The image
+    // shares the frame's memory and stays valid as long as a copy of it is kept.
+    void SetFrameHandler(std::function<void(const QImage&)> handler);
+
+    struct Private;
+
+private:
+    std::unique_ptr<Private> d;
+    QString lastError;
+    double rate = 1.0;
+};
+
+} // namespace platform
