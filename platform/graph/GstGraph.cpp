@@ -259,6 +259,18 @@ GstGraph::~GstGraph()
     Close();
 }
 
+bool GstGraph::FrameworkAvailable()
+{
+    InitialiseGStreamer();
+    for (const char* name : {"playbin", "appsink", "autoaudiosink"}) {
+        GstElementFactory* factory = gst_element_factory_find(name);
+        if (!factory)
+            return false;
+        gst_object_unref(factory);
+    }
+    return true;
+}
+
 bool GstGraph::IsOpen() const
 {
     return d->pipeline != nullptr;

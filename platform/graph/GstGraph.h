@@ -32,6 +32,9 @@ class GstGraph
 public:
     GstGraph(QObject* owner, unsigned notifyMessage);
     ~GstGraph();
+
+    // True when the media framework and the elements the graph is built from are there.
+    static bool FrameworkAvailable();
     GstGraph(const GstGraph&) = delete;
     GstGraph& operator=(const GstGraph&) = delete;
 

@@ -1,0 +1,337 @@
+#include "Media.h"
+
+#include "VideoWindow.h"
+#include "platform/MessageBox.h"
+#include "platform/PathSplit.h"
+#include "platform/graph/GstGraph.h"
+#include "res/StringTable.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+constexpr unsigned kGraphEventMessage = 0x40D; // the main window's WM_GRAPH_EVENT
+
+void Message(int id)
+{
+    platform::ShowMessageBox(nullptr, res::LoadString(id));
+}
+
+// The step rule of the rate commands: a new request adds to a rate in the same direction,
+// turns the direction over at ±1, and slow rates (|request| < 0.5) are taken as they are.
+double NextRate(double current, double request)
+{
+    if (request == 0)
+        return 1.0;
+    if (request > 0 && request < 0.5)
+        return request;
+    if (request >= 0.5)
+        return current < 0 ? 1.0 : current >= 0.5 ? current + request : request;
+    if (request > -0.5)
+        return request;
+    return current >= 0 ? -1.0 : current <= -0.5 ? current + request : request;
+}
+
+} // namespace
+
+CMedia::CMedia(platform::DriveTable driveTable) : drives(std::move(driveTable)) {}
+
+CMedia::~CMedia()
+{
+    CMedia::Close();
+}
+
+QRect& CMedia::RememberedVideoRect()
+{
+    static QRect rect(0, 0, 0, 0);
+    return rect;
+}
+
+double CMedia::GetRate()
+{
+    return rate;
+}
+void CMedia::FitVideoWindow() {}
+int CMedia::ParseChapterItem(const QString&, int*)
+{
+    return 0;
+}
+bool CMedia::ListChapterItems(const QString&, QStringList*, bool*, int*, const QString&, bool)
+{
+    return false;
+}
+void CMedia::GetSubpictureStreams(QStringList*, unsigned*, unsigned long*, bool*) {}
+void CMedia::GetAudioStreams(QStringList*, unsigned*, unsigned long*) {}
+bool CMedia::IsFullScreen()
+{
+    return fullScreen;
+}
+void CMedia::SetClosedCaption(bool) {}
+void CMedia::SetDecodeMode(int) {}
+void CMedia::SelectSubpicture(int, bool) {}
+void CMedia::SelectAudio(int) {}
+void CMedia::PointerAction(int, int, int) {}
+void CMedia::MenuKey(int, double) {}
+void CMedia::ShowMenu(int) {}
+void CMedia::PlayTitle(int, bool) {}
+void CMedia::PlayChapter(int, bool, int) {}
+
+void CMedia::GetFilterNames(QStringList* names, int* count)
+{
+    names->clear();
+    *names = graph ? graph->ElementNames() : QStringList();
+    *count = static_cast<int>(names->size());
+}
+
+void CMedia::ShowFilterProperties(int) {}
+
+void CMedia::SetRate(double request)
+{
+    const double fallback = request == 0 ? 1.0 : rate;
+    rate = NextRate(rate, request);
+    if (graph && !graph->SetRate(rate)) {
+        rate = fallback;
+        graph->SetRate(fallback);
+    }
+}
+
+void CMedia::HideCursor(bool hide)
+{
+    if (window)
+        window->setCursor(hide ? Qt::BlankCursor : Qt::ArrowCursor);
+}
+
+bool CMedia::SetFullScreen(bool on, bool temporary)
+{
+    if (!temporary)
+        fullScreen = on;
+    if (!window)
+        return false;
+    if (on) {
+        window->showFullScreen();
+        window->raise();
+        window->activateWindow();
+        videoWnd.SetActive(true);
+        return true;
+    }
+    if (!temporary) {
+        const QRect& remembered = RememberedVideoRect();
+        if (remembered.left() != 0 && remembered.top() != 0) {
+            window->showNormal();
+            window->setGeometry(remembered);
+        } else {
+            window->showNormal();
+        }
+    }
+    videoWnd.SetActive(false);
+    return true;
+}
+
+bool CMedia::Seek(int ms, int)
+{
+    return graph && graph->Seek(ms);
+}
+
+int CMedia::GetPosition()
+{
+    if (!graph)
+        return -1;
+    const qint64 position = graph->Position();
+    return position < 0 ? -1 : static_cast<int>(position);
+}
+
+int CMedia::HandleGraphEvent()
+{
+    const int code = graph ? graph->TakeEvent() : 0;
+    switch (code) {
+    case platform::EC_COMPLETE:
+        changed = true;
+        break;
+    case platform::EC_USERABORT:
+    case platform::EC_ERRORABORT:
+        Halt();
+        SetFullScreen(false, true);
+        Close();
+        break;
+    default:
+        break;
+    }
+    return code;
+}
+
+bool CMedia::Play()
+{
+    if (!state.CanPlay())
+        return false;
+    if (!graph || !graph->Run()) {
+        Message(res::kStrCannotPlay);
+        return false;
+    }
+    state.Set(2);
+    return true;
+}
+
+void CMedia::Pause()
+{
+    if (!state.CanPause())
+        return;
+    if (!graph || !graph->Pause()) {
+        Message(res::kStrCannotPause);
+        return;
+    }
+    state.Set(3);
+}
+
+void CMedia::Stop()
+{
+    if (!state.CanStop())
+        return;
+    if (!graph) {
+        Message(res::kStrCannotStop);
+        return;
+    }
+    graph->StopAndRewind();
+    state.Set(4);
+}
+
+void CMedia::Halt()
+{
+    if (!state.CanStop() || !graph)
+        return;
+    graph->Pause(1000);
+    if (graph->Seek(0, 1000))
+        state.Set(4);
+}
+
+void CMedia::SetVolume(long level)
+{
+    if (graph)
+        graph->SetVolume(level);
+}
+
+void CMedia::Close()
+{
+    QRect& remembered = RememberedVideoRect();
+    if (window) {
+        const QRect geometry = window->geometry();
+        remembered.moveTo(geometry.topLeft());
+        if (!fullScreen)
+            remembered.setSize(geometry.size());
+        window.reset();
+    }
+    if (!nativeVideoSize.isEmpty() && !fullScreen)
+        remembered.setSize(nativeVideoSize);
+    nativeVideoSize = QSize();
+    if (graph) {
+        graph->Close();
+        graph.reset();
+        changed = true;
+        // The next graph starts at normal speed; a scan rate left here would be reported
+        // for a medium that does not scan.
+        rate = 1.0;
+    }
+    videoWnd.Route(nullptr, nullptr);
+    videoWnd.SetActive(false);
+    state.Set(0);
+}
+
+void CMedia::ResetInterfaces()
+{
+    state.Set(0);
+    if (graph)
+        graph->Close();
+    graph.reset();
+}
+
+bool CMedia::BuildGraph(const QString& path)
+{
+    engineFailed = false;
+    graph = std::make_unique<platform::GstGraph>(owner, kGraphEventMessage);
+    if (!platform::GstGraph::FrameworkAvailable()) {
+        Message(res::kStrNoGraphBuilder);
+        graph.reset();
+        engineFailed = true;
+        return false;
+    }
+    // A file nothing here decodes is a failed build too, so the caller can try it as a
+    // still image or hand it to the desktop.
+    if (!graph->RenderFile(path)) {
+        graph.reset();
+        return false;
+    }
+    nativeVideoSize = graph->NativeVideoSize();
+    if (!nativeVideoSize.isEmpty()) {
+        QRect& remembered = RememberedVideoRect();
+        const double aspect = double(nativeVideoSize.width()) / nativeVideoSize.height();
+        remembered.setWidth(std::max(remembered.width(), nativeVideoSize.width()));
+        remembered.setHeight(std::max(remembered.height(), nativeVideoSize.height()));
+        if (double(remembered.width()) / remembered.height() < aspect)
+            remembered.setWidth(static_cast<int>(remembered.height() * aspect));
+        window = std::make_unique<VideoWindow>(nativeVideoSize);
+        window->onUserClose = [this] {
+            if (graph)
+                graph->QueueEvent(platform::EC_USERABORT);
+        };
+        graph->SetFrameHandler([this](const QImage& frame) {
+            if (window)
+                window->SetFrame(frame);
+        });
+    }
+    return true;
+}
+
+bool CMedia::Open(const QString& path)
+{
+    Close();
+    changed = false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool built = BuildGraph(path);
+    QApplication::restoreOverrideCursor();
+    if (!built) {
+        if (engineFailed)
+            Message(res::kStrBuildGraphFailed);
+        return false;
+    }
+    if (window) {
+        videoWnd.Route(window.get(), owner);
+        window->resize(RememberedVideoRect().size().isEmpty() ? nativeVideoSize
+                                                              : RememberedVideoRect().size());
+    }
+    SetFullScreen(fullScreen, false);
+    return true;
+}
+
+void CMedia::AttachPlayWnd(CMedia* target)
+{
+    videoWnd.target = target;
+    videoWnd.mode = 2;
+}
+
+bool CMedia::OpenMedia(QObject* ownerWindow, const QString& path, QWidget** videoWindow)
+{
+    owner = ownerWindow;
+    AttachPlayWnd(this);
+    const bool opened = Open(path);
+    if (opened) {
+        const platform::PathParts parts = platform::SplitPath(path, drives);
+        drive = parts.drive;
+        folderName = parts.Folder() + parts.name;
+        state.Set(4);
+    }
+    if (videoWindow)
+        *videoWindow = window.get();
+    return opened;
+}
+
+bool CMedia::IsSameDrive(const QString& path) const
+{
+    return drives.DrivePart(path) == drive;
+}
+
+bool CMedia::IsVideoCD(const QString& root)
+{
+    return QFileInfo::exists(root + QStringLiteral("/MPEGAV/AVSEQ01.DAT"));
+}

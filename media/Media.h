@@ -1,0 +1,106 @@
+#pragma once
+// CMedia: plays one media file through a GStreamer graph, and is the interface of the DVD
+// engine, which overrides the virtual operations (those that only make sense for DVD are
+// empty here). The player controller owns one for the program's life; exactly one medium is
+// open at a time. UI thread only. Times are milliseconds.
+
+#include "PlayWnd.h"
+#include "State.h"
+#include "platform/Drives.h"
+
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QObject;
+class QWidget;
+class VideoWindow;
+
+namespace platform {
+class GstGraph;
+}
+
+class CMedia
+{
+public:
+    explicit CMedia(platform::DriveTable drives = {});
+    virtual ~CMedia();
+    CMedia(const CMedia&) = delete;
+    CMedia& operator=(const CMedia&) = delete;
+
+    // The engine interface.
+    virtual double GetRate();
+    virtual void FitVideoWindow();
+    virtual int ParseChapterItem(const QString& itemPath, int* title);
+    virtual bool ListChapterItems(const QString& path, QStringList* items, bool* found, int* foundPos,
+                                  const QString& wanted, bool select);
+    virtual void GetFilterNames(QStringList* names, int* count);
+    virtual void ShowFilterProperties(int index);
+    virtual void SetRate(double request);
+    virtual void GetSubpictureStreams(QStringList* names, unsigned* count, unsigned long* current,
+                                      bool* disabled);
+    virtual void GetAudioStreams(QStringList* names, unsigned* count, unsigned long* current);
+    virtual bool IsFullScreen();
+    virtual void HideCursor(bool hide);
+    virtual void SetClosedCaption(bool on);
+    virtual void SetDecodeMode(int flags);
+    virtual void SelectSubpicture(int stream, bool show);
+    virtual void SelectAudio(int stream);
+    virtual void PointerAction(int action, int x, int y);
+    virtual void MenuKey(int key, double rate);
+    virtual void ShowMenu(int menuId);
+    virtual void PlayTitle(int title, bool absolute);
+    virtual void PlayChapter(int chapter, bool absolute, int title);
+    virtual bool SetFullScreen(bool on, bool temporary);
+    virtual bool Seek(int ms, int title);
+    virtual int GetPosition();
+    virtual int HandleGraphEvent();
+    virtual void Stop();
+    virtual bool Play();
+    virtual void Close();
+    virtual bool BuildGraph(const QString& path);
+    virtual void AttachPlayWnd(CMedia* target);
+
+    // Opens `path` for `owner` (the main window, which gets the graph notifications);
+    // hands back the video window, null for audio.
+    bool OpenMedia(QObject* owner, const QString& path, QWidget** videoWnd);
+    void Pause();
+    // Volume in hundredths of a decibel (-10000 .. 0).
+    void SetVolume(long level);
+    // Stops at once and rewinds; no message.
+    void Halt();
+    bool IsSameDrive(const QString& path) const;
+    void SetState(int value) { state.Set(value); }
+    void ResetInterfaces();
+    // True when `root` holds a Video CD's first stream (MPEGAV/AVSEQ01.DAT).
+    static bool IsVideoCD(const QString& root);
+
+    // The video window's place and size, remembered across media for the whole process and
+    // shared by the engines.
+    static QRect& RememberedVideoRect();
+
+    CState state;
+    bool changed = false; // the item ended or changed; read and cleared by the controller
+    int title = 0;
+    int chapter = 0;
+    QString folderName; // folder and file name (without extension) of the opened path
+    QString drive;      // drive part of the opened path
+    double rate = 1.0;
+    int domain = 1;
+    bool fullScreen = false; // the user's full-screen choice
+    QObject* owner = nullptr;
+    CPlayWnd videoWnd;
+
+    VideoWindow* Window() const { return window.get(); }
+
+protected:
+    bool Open(const QString& path);
+
+    platform::DriveTable drives;
+    std::unique_ptr<platform::GstGraph> graph;
+    std::unique_ptr<VideoWindow> window;
+    QSize nativeVideoSize;
+    bool engineFailed = false; // the last BuildGraph failed for the engine, not for the file
+};

@@ -1,0 +1,44 @@
+#include "VideoWindow.h"
+
+#include "res/Icons.h"
+#include "res/StringTable.h"
+
+#include <QCloseEvent>
+#include <QPainter>
+
+VideoWindow::VideoWindow(QSize size) : QWidget(nullptr, Qt::Window), videoSize(size)
+{
+    setObjectName(QStringLiteral("VideoRenderer"));
+    setWindowTitle(res::LoadString(res::kStrAppTitle));
+    setWindowIcon(res::ProgramIcon());
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(size.isEmpty() ? QSize(320, 240) : size);
+}
+
+void VideoWindow::SetFrame(const QImage& image)
+{
+    frame = image;
+    update();
+}
+
+void VideoWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    if (frame.isNull())
+        return;
+    // Frames may carry non-square pixels: the picture takes the shape of the video size.
+    const QSize shape = videoSize.isEmpty() ? frame.size() : videoSize;
+    const QSize fitted = shape.scaled(size(), Qt::KeepAspectRatio);
+    const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, frame);
+}
+
+void VideoWindow::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    hide();
+    if (onUserClose)
+        onUserClose();
+}

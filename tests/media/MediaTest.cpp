@@ -1,0 +1,244 @@
+#include "media/Media.h"
+#include "media/VideoWindow.h"
+#include "platform/MessageBox.h"
+#include "platform/graph/GstGraph.h"
+#include "support/MediaFiles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <functional>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 15000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+class MediaTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        folder = std::make_unique<QTemporaryDir>();
+        media_files::MakeTone(folder->path(), QStringLiteral("ogg"), 2.0);
+        media_files::MakeTone(folder->path(), QStringLiteral("wav"), 1.0);
+        media_files::MakeVideo(folder->path(), QStringLiteral("mp4"), 2.0, 320, 240);
+    }
+    static void TearDownTestSuite() { folder.reset(); }
+
+    void SetUp() override
+    {
+        platform::SetMessageBoxObserver([this](const QString& text, int) {
+            messages << text;
+            return platform::kIdOk;
+        });
+        CMedia::RememberedVideoRect() = QRect(0, 0, 0, 0);
+    }
+    void TearDown() override { platform::SetMessageBoxObserver(nullptr); }
+
+    static QString Media(const char* name) { return folder->filePath(QString::fromLatin1(name)); }
+
+    // Hands the engine every graph event as the main window would.
+    void PumpEvents(int ms = 200)
+    {
+        WaitUntil(
+            [&] {
+                engine.HandleGraphEvent();
+                return false;
+            },
+            ms);
+    }
+
+    QObject mainWindow;
+    CMedia engine;
+    QStringList messages;
+    static std::unique_ptr<QTemporaryDir> folder;
+};
+
+std::unique_ptr<QTemporaryDir> MediaTest::folder;
+
+TEST_F(MediaTest, TransportFollowsTheStateGuards)
+{
+    EXPECT_FALSE(engine.Play()); // nothing open: refused silently
+    engine.Pause();
+    engine.Stop();
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(engine.GetPosition(), -1);
+
+    QWidget* video = reinterpret_cast<QWidget*>(1);
+    ASSERT_TRUE(engine.OpenMedia(&mainWindow, Media("tone.ogg"), &video));
+    EXPECT_EQ(video, nullptr); // audio only
+    EXPECT_TRUE(engine.state.Is(4));
+    EXPECT_EQ(engine.folderName, QDir(folder->path()).filePath(QStringLiteral("tone")));
+    EXPECT_TRUE(engine.drive.isEmpty());
+    EXPECT_FALSE(engine.changed);
+
+    ASSERT_TRUE(engine.Play());
+    EXPECT_TRUE(engine.state.Is(2));
+    ASSERT_TRUE(WaitUntil([&] { return engine.GetPosition() > 300; }));
+
+    engine.Pause();
+    EXPECT_TRUE(engine.state.Is(3));
+    engine.Pause(); // paused already: nothing happens
+    EXPECT_TRUE(engine.state.Is(3));
+
+    engine.Stop();
+    EXPECT_TRUE(engine.state.Is(4));
+    EXPECT_LE(engine.GetPosition(), 40);
+    EXPECT_TRUE(engine.Seek(1500, 0));
+    EXPECT_NEAR(engine.GetPosition(), 1500, 100);
+
+    ASSERT_TRUE(engine.Play());
+    ASSERT_TRUE(WaitUntil([&] {
+        engine.HandleGraphEvent();
+        return engine.changed;
+    }));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+
+    engine.changed = false;
+    engine.Close();
+    EXPECT_TRUE(engine.state.Is(0));
+    EXPECT_TRUE(engine.changed); // closing a graph that existed ends the item
+}
+
+TEST_F(MediaTest, RateStepRule)
+{
+    struct Step
+    {
+        double current;
+        double request;
+        double expected;
+    };
+    const Step steps[] = {
+        {2.0, 0, 1.0},     {1.0, 1, 2.0},      {2.0, 1, 3.0},      {-2.0, 1, 1.0},   {0.25, 1, 1.0},
+        {3.0, 0.25, 0.25}, {-3.0, 0.25, 0.25}, {0.25, -1, -1.0},   {-1.0, -1, -2.0}, {-0.25, -1, -1.0},
+        {1.0, -0.2, -0.2}, {-0.2, -0.5, -0.5}, {-0.3, -0.5, -0.5}, {1.0, 0.5, 1.5},  {0.3, 0.5, 0.5},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(testing::Message() << step.current << " + " << step.request);
+        engine.rate = step.current;
+        engine.SetRate(step.request);
+        EXPECT_DOUBLE_EQ(engine.GetRate(), step.expected);
+    }
+}
+
+TEST_F(MediaTest, RatesReachThePipelineAndARefusedRateKeepsThePreviousOne)
+{
+    ASSERT_TRUE(engine.OpenMedia(&mainWindow, Media("tone.ogg"), nullptr));
+    ASSERT_TRUE(engine.Play());
+    engine.SetRate(1); // 1.0 -> 2.0
+    EXPECT_DOUBLE_EQ(engine.GetRate(), 2.0);
+    ASSERT_TRUE(WaitUntil([&] { return engine.GetPosition() > 800; }));
+    engine.SetRate(-1); // forward -> backward at normal speed
+    EXPECT_DOUBLE_EQ(engine.GetRate(), -1.0);
+    qint64 start = -1;
+    ASSERT_TRUE(WaitUntil([&] { return (start = engine.GetPosition()) >= 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return engine.GetPosition() >= 0 && engine.GetPosition() < start - 200; }));
+
+    // The wav reader cannot play backwards: the previous rate stays in force.
+    engine.Close();
+    EXPECT_DOUBLE_EQ(engine.GetRate(), 1.0); // a new medium starts at normal speed
+    ASSERT_TRUE(engine.OpenMedia(&mainWindow, Media("tone.wav"), nullptr));
+    ASSERT_TRUE(engine.Play());
+    engine.SetRate(1);
+    ASSERT_DOUBLE_EQ(engine.GetRate(), 2.0);
+    engine.SetRate(-1);
+    EXPECT_DOUBLE_EQ(engine.GetRate(), 2.0);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(MediaTest, FilesThatDoNotDecodeFailWithoutTheEngineMessage)
+{
+    QTemporaryDir dir;
+    QFile text(dir.filePath(QStringLiteral("readme.txt")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a song");
+    text.close();
+    for (const QString& path : {text.fileName(), dir.filePath(QStringLiteral("missing.mp3")), dir.path()}) {
+        SCOPED_TRACE(path.toStdString());
+        QWidget* video = nullptr;
+        EXPECT_FALSE(engine.OpenMedia(&mainWindow, path, &video));
+        EXPECT_TRUE(engine.state.Is(0));
+        EXPECT_EQ(video, nullptr);
+        EXPECT_FALSE(engine.Play());
+    }
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+}
+
+TEST_F(MediaTest, VideoOpensItsWindowAndRemembersItsSize)
+{
+    QWidget* video = nullptr;
+    ASSERT_TRUE(engine.OpenMedia(&mainWindow, Media("clip.mp4"), &video));
+    ASSERT_NE(video, nullptr);
+    EXPECT_EQ(video->objectName(), QStringLiteral("VideoRenderer"));
+    EXPECT_EQ(video->windowTitle(), QStringLiteral("Vimoﾌﾟﾚｰﾔ"));
+    EXPECT_TRUE(video->isVisible());
+    EXPECT_EQ(CMedia::RememberedVideoRect().size(), QSize(320, 240));
+
+    ASSERT_TRUE(engine.Play());
+    ASSERT_TRUE(WaitUntil([&] { return !engine.Window()->Frame().isNull(); }));
+    const QImage shown = video->grab().toImage();
+    EXPECT_GT(qGray(shown.pixel(5, shown.height() / 4)), 150); // the test picture's white bar
+
+    QStringList names;
+    int count = 0;
+    engine.GetFilterNames(&names, &count);
+    EXPECT_EQ(count, names.size());
+    EXPECT_GT(count, 4);
+
+    // Audio afterwards leaves the remembered size alone.
+    CMedia::RememberedVideoRect().setSize(QSize(640, 480));
+    engine.Close();
+    EXPECT_EQ(CMedia::RememberedVideoRect().size(), QSize(320, 240)); // the video's own size when windowed
+    CMedia::RememberedVideoRect().setSize(QSize(500, 400));
+    ASSERT_TRUE(engine.OpenMedia(&mainWindow, Media("tone.ogg"), &video));
+    engine.Close();
+    EXPECT_EQ(CMedia::RememberedVideoRect().size(), QSize(500, 400));
+}
+
+TEST_F(MediaTest, ClosingTheVideoWindowEndsTheItemAndKeepsTheFullScreenChoice)
+{
+    engine.fullScreen = true;
+    QWidget* video = nullptr;
+    ASSERT_TRUE(engine.OpenMedia(&mainWindow, Media("clip.mp4"), &video));
+    ASSERT_NE(video, nullptr);
+    EXPECT_TRUE(video->isFullScreen());
+    ASSERT_TRUE(engine.Play());
+    engine.changed = false;
+    video->close();
+    ASSERT_TRUE(WaitUntil([&] { return engine.HandleGraphEvent() == platform::EC_USERABORT; }));
+    EXPECT_TRUE(engine.state.Is(0));
+    EXPECT_TRUE(engine.changed);
+    EXPECT_TRUE(engine.IsFullScreen());
+    EXPECT_EQ(engine.Window(), nullptr);
+}
+
+TEST_F(MediaTest, VideoCDsAreFoundByTheirFirstStream)
+{
+    QTemporaryDir dir;
+    EXPECT_FALSE(CMedia::IsVideoCD(dir.path()));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("MPEGAV")));
+    QFile stream(dir.filePath(QStringLiteral("MPEGAV/AVSEQ01.DAT")));
+    ASSERT_TRUE(stream.open(QIODevice::WriteOnly));
+    stream.close();
+    EXPECT_TRUE(CMedia::IsVideoCD(dir.path()));
+}
+
+} // namespace
