@@ -1,5 +1,6 @@
 #include "Media.h"
 
+#include "FilterPropertiesDialog.h"
 #include "VideoWindow.h"
 #include "platform/MessageBox.h"
 #include "platform/PathSplit.h"
@@ -86,7 +87,18 @@ void CMedia::GetFilterNames(QStringList* names, int* count)
     *count = static_cast<int>(names->size());
 }
 
-void CMedia::ShowFilterProperties(int) {}
+void CMedia::ShowFilterProperties(int index)
+{
+    QString name;
+    QList<platform::GstGraph::ElementProperty> properties;
+    if (!graph || !graph->ElementProperties(index, &name, &properties))
+        return; // no such element: nothing to show
+    QList<FilterPropertiesDialog::Row> rows;
+    for (const auto& property : properties)
+        rows.append({property.name, property.value, property.description});
+    FilterPropertiesDialog dialog(name, rows);
+    dialog.exec();
+}
 
 void CMedia::SetRate(double request)
 {

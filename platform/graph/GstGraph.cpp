@@ -126,6 +126,9 @@ struct GstGraph::Private
     std::deque<int> events;
     std::function<void(const QImage&)> frameHandler;
     QString* lastError = nullptr;
+    // Where the stream's timeline starts: a Video CD's starts near half a second. Positions
+    // are told relative to it.
+    qint64 startOffset = 0;
     std::unique_ptr<GraphMailbox> mailbox;
 
     static GstBusSyncReply OnBusSync(GstBus*, GstMessage* message, gpointer self);
@@ -134,6 +137,7 @@ struct GstGraph::Private
     void OnBusMessage(GstMessage* message);
     void OnFrame(GstSample* sample);
     bool WaitForState(int timeoutMs) const;
+    qint64 RawPosition() const;
     void Announce() const { PostWindowMessage(owner, notifyMessage); }
 };
 
@@ -322,8 +326,10 @@ bool GstGraph::RenderFile(const QString& path, int timeoutMs)
         d->WaitForState(timeoutMs);
     // The errors of a failed preroll are on their way to the mailbox: take them now.
     QCoreApplication::sendPostedEvents(d->mailbox.get(), BusEvent::Type());
-    if (prerolled && d->events.empty())
+    if (prerolled && d->events.empty()) {
+        d->startOffset = std::max<qint64>(d->RawPosition(), 0);
         return true;
+    }
     if (lastError.isEmpty())
         lastError = prerolled ? QStringLiteral("the file cannot be played")
                               : QStringLiteral("the file did not open in time");
@@ -346,6 +352,7 @@ void GstGraph::Close()
     d->videoSink = nullptr;
     d->audioSink = nullptr;
     d->events.clear();
+    d->startOffset = 0;
     rate = 1.0;
 }
 
@@ -371,7 +378,7 @@ bool GstGraph::Seek(qint64 ms, int timeoutMs)
 {
     if (!d->pipeline || ms < 0)
         return false;
-    const gint64 position = ms * GST_MSECOND;
+    const gint64 position = (ms + d->startOffset) * GST_MSECOND;
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     const bool sent =
         rate >= 0 ? gst_element_seek(d->pipeline.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
@@ -381,13 +388,18 @@ bool GstGraph::Seek(qint64 ms, int timeoutMs)
     return sent && d->WaitForState(timeoutMs);
 }
 
-qint64 GstGraph::Position() const
+qint64 GstGraph::Private::RawPosition() const
 {
     gint64 position = 0;
-    if (!d->pipeline || !gst_element_query_position(d->pipeline.get(), GST_FORMAT_TIME, &position) ||
-        position < 0)
+    if (!pipeline || !gst_element_query_position(pipeline.get(), GST_FORMAT_TIME, &position) || position < 0)
         return -1;
     return position / GST_MSECOND;
+}
+
+qint64 GstGraph::Position() const
+{
+    const qint64 raw = d->RawPosition();
+    return raw < 0 ? -1 : std::max<qint64>(raw - d->startOffset, 0);
 }
 
 qint64 GstGraph::Duration() const
@@ -403,7 +415,7 @@ bool GstGraph::SetRate(double newRate)
 {
     if (!d->pipeline || newRate == 0 || !std::isfinite(newRate))
         return false;
-    const qint64 position = std::max<qint64>(Position(), 0);
+    const qint64 position = std::max<qint64>(d->RawPosition(), 0);
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     const gint64 at = position * GST_MSECOND;
     const bool accepted =
@@ -447,29 +459,27 @@ QSize GstGraph::NativeVideoSize() const
     return QSize(width, GST_VIDEO_INFO_HEIGHT(&info));
 }
 
-QStringList GstGraph::ElementNames() const
+namespace {
+
+// The pipeline and every element inside it, outermost first; each holds a reference.
+std::vector<GstElementPtr> AllElements(GstElement* pipeline)
 {
-    QStringList names;
-    if (!d->pipeline)
-        return names;
-    names << QString::fromUtf8(GST_OBJECT_NAME(d->pipeline.get()));
-    GstIterator* iterator = gst_bin_iterate_recurse(GST_BIN(d->pipeline.get()));
+    std::vector<GstElementPtr> elements;
+    if (!pipeline)
+        return elements;
+    elements.emplace_back(GST_ELEMENT(gst_object_ref(pipeline)));
+    GstIterator* iterator = gst_bin_iterate_recurse(GST_BIN(pipeline));
     GValue item = G_VALUE_INIT;
     bool done = false;
     while (!done) {
         switch (gst_iterator_next(iterator, &item)) {
-        case GST_ITERATOR_OK: {
-            auto* element = GST_ELEMENT(g_value_get_object(&item));
-            GstElementFactory* factory = gst_element_get_factory(element);
-            const char* longName =
-                factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME) : nullptr;
-            names << QString::fromUtf8(longName ? longName : GST_OBJECT_NAME(element));
+        case GST_ITERATOR_OK:
+            elements.emplace_back(GST_ELEMENT(gst_object_ref(g_value_get_object(&item))));
             g_value_reset(&item);
             break;
-        }
         case GST_ITERATOR_RESYNC:
             gst_iterator_resync(iterator);
-            names.erase(names.begin() + 1, names.end());
+            elements.resize(1);
             break;
         default:
             done = true;
@@ -477,7 +487,53 @@ QStringList GstGraph::ElementNames() const
     }
     g_value_unset(&item);
     gst_iterator_free(iterator);
+    return elements;
+}
+
+QString DisplayName(GstElement* element)
+{
+    GstElementFactory* factory = gst_element_get_factory(element);
+    const char* longName =
+        factory ? gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_LONGNAME) : nullptr;
+    return QString::fromUtf8(longName ? longName : GST_OBJECT_NAME(element));
+}
+
+} // namespace
+
+QStringList GstGraph::ElementNames() const
+{
+    QStringList names;
+    const auto elements = AllElements(d->pipeline.get());
+    for (const GstElementPtr& element : elements)
+        names << (element.get() == d->pipeline.get() ? QString::fromUtf8(GST_OBJECT_NAME(element.get()))
+                                                     : DisplayName(element.get()));
     return names;
+}
+
+bool GstGraph::ElementProperties(int index, QString* name, QList<ElementProperty>* properties) const
+{
+    const auto elements = AllElements(d->pipeline.get());
+    if (index < 0 || static_cast<size_t>(index) >= elements.size())
+        return false;
+    GstElement* element = elements[static_cast<size_t>(index)].get();
+    *name = index == 0 ? QString::fromUtf8(GST_OBJECT_NAME(element)) : DisplayName(element);
+    properties->clear();
+    guint count = 0;
+    GParamSpec** specs = g_object_class_list_properties(G_OBJECT_GET_CLASS(element), &count);
+    for (guint i = 0; i < count; ++i) {
+        if (!(specs[i]->flags & G_PARAM_READABLE))
+            continue;
+        GValue value = G_VALUE_INIT;
+        g_value_init(&value, specs[i]->value_type);
+        g_object_get_property(G_OBJECT(element), specs[i]->name, &value);
+        gchar* text = g_strdup_value_contents(&value);
+        properties->append({QString::fromUtf8(specs[i]->name), QString::fromUtf8(text),
+                            QString::fromUtf8(g_param_spec_get_blurb(specs[i]))});
+        g_free(text);
+        g_value_unset(&value);
+    }
+    g_free(specs);
+    return true;
 }
 
 bool GstGraph::AudioIsSilent() const

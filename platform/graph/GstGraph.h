@@ -11,6 +11,7 @@
 // hanging.
 
 #include <QImage>
+#include <QList>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -66,6 +67,16 @@ public:
     QSize NativeVideoSize() const;
     // Names of the elements of the running pipeline, outermost first.
     QStringList ElementNames() const;
+    struct ElementProperty
+    {
+        QString name;
+        QString value; // as text
+        QString description;
+    };
+    // The name and readable properties of the element at `index` in ElementNames() order.
+    // False when there is no such element.
+    bool ElementProperties(int index, QString* name, QList<ElementProperty>* properties) const;
+
     // True when no sound device answered and audio goes to a silent sink that keeps time.
     bool AudioIsSilent() const;
 

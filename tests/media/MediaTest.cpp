@@ -1,15 +1,21 @@
 #include "media/Media.h"
 #include "media/VideoWindow.h"
 #include "platform/MessageBox.h"
+#include "platform/WindowMessage.h"
 #include "platform/graph/GstGraph.h"
 #include "support/MediaFiles.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -228,6 +234,103 @@ TEST_F(MediaTest, ClosingTheVideoWindowEndsTheItemAndKeepsTheFullScreenChoice)
     EXPECT_TRUE(engine.changed);
     EXPECT_TRUE(engine.IsFullScreen());
     EXPECT_EQ(engine.Window(), nullptr);
+}
+
+TEST_F(MediaTest, FilterPropertiesShowOneElementOrNothing)
+{
+    ASSERT_TRUE(engine.OpenMedia(&mainWindow, Media("tone.ogg"), nullptr));
+    QStringList names;
+    int count = 0;
+    engine.GetFilterNames(&names, &count);
+    ASSERT_GT(count, 1);
+
+    QString caption;
+    int rows = 0;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            caption = dialog->windowTitle();
+            if (auto* table = dialog->findChild<QTableWidget*>())
+                rows = table->rowCount();
+            dialog->accept();
+        }
+    });
+    engine.ShowFilterProperties(1);
+    EXPECT_EQ(caption, names[1]);
+    EXPECT_GT(rows, 0);
+
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        shown = QApplication::activeModalWidget() != nullptr;
+        if (shown)
+            QApplication::activeModalWidget()->close();
+    });
+    engine.ShowFilterProperties(count); // one past the last element
+    engine.ShowFilterProperties(-1);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(shown);
+}
+
+// Records what the input router hands to the engine and to the main window.
+class RecordingMedia : public CMedia
+{
+public:
+    void PointerAction(int action, int x, int y) override
+    {
+        actions << QString::fromLatin1("%1:%2,%3").arg(action).arg(x).arg(y);
+    }
+    QStringList actions;
+};
+
+class MessageLog : public QObject
+{
+public:
+    QList<QPair<unsigned, platform::WPARAM>> messages;
+
+protected:
+    void customEvent(QEvent* event) override
+    {
+        if (event->type() == platform::WindowMessageEvent::Type()) {
+            const auto* message = static_cast<platform::WindowMessageEvent*>(event);
+            messages.append({message->message, message->wParam});
+        }
+    }
+};
+
+TEST_F(MediaTest, FullScreenVideoRoutesPointerAndKeys)
+{
+    RecordingMedia video;
+    MessageLog main;
+    QWidget* window = nullptr;
+    ASSERT_TRUE(video.OpenMedia(&main, Media("clip.mp4"), &window));
+    ASSERT_NE(window, nullptr);
+
+    // Windowed: nothing is routed.
+    QTest::mouseMove(window, QPoint(10, 10));
+    QTest::keyClick(window, Qt::Key_PageDown);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(video.actions.isEmpty());
+
+    ASSERT_TRUE(video.SetFullScreen(true, false));
+    QTest::mouseMove(window, QPoint(30, 40));
+    QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(31, 41));
+    QTest::keyClick(window, Qt::Key_PageDown);
+    QTest::mouseClick(window, Qt::RightButton, {}, QPoint(12, 13));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(video.actions.contains(QStringLiteral("0:30,40"))) << video.actions.join(u' ').toStdString();
+    EXPECT_TRUE(video.actions.contains(QStringLiteral("1:31,41"))) << video.actions.join(u' ').toStdString();
+    const QList<QPair<unsigned, platform::WPARAM>> expected{
+        {0x100u, platform::WPARAM{0x22}}, {0x101u, platform::WPARAM{0x22}}, {0x403u, platform::WPARAM{12}}};
+    QList<QPair<unsigned, platform::WPARAM>> received;
+    for (const auto& message : main.messages) {
+        if (message.first != 0x40D) // graph notifications aside
+            received.append(message);
+    }
+    EXPECT_EQ(received, expected);
+
+    // Leaving full screen for the first time in the process restores the window.
+    ASSERT_TRUE(video.SetFullScreen(false, false));
+    EXPECT_FALSE(window->isFullScreen());
+    EXPECT_FALSE(video.IsFullScreen());
 }
 
 TEST_F(MediaTest, VideoCDsAreFoundByTheirFirstStream)

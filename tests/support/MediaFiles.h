@@ -15,4 +15,8 @@ QString MakeTone(const QString& folder, const QString& extension, double seconds
 QString MakeVideo(const QString& folder, const QString& extension, double seconds = 2.0, int width = 320,
                   int height = 240);
 
+// A Video CD's first stream, `folder`/MPEGAV/AVSEQ01.DAT: MPEG-1 video 352 × 240 with MPEG
+// audio layer 2 in a VCD program stream, whose timeline does not start at 0.
+QString MakeVideoCD(const QString& folder, double seconds = 3.0);
+
 } // namespace media_files

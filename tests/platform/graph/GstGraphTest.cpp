@@ -198,6 +198,23 @@ TEST_F(GraphTest, EventsOfAClosedGraphNeverReachTheNextOne)
     EXPECT_EQ(owner.notifications, 0);
 }
 
+TEST_F(GraphTest, VideoCDPositionsCountFromTheStreamsStart)
+{
+    QTemporaryDir disc;
+    const QString stream = media_files::MakeVideoCD(disc.path());
+    ASSERT_FALSE(stream.isEmpty());
+    ASSERT_TRUE(graph.RenderFile(stream)) << graph.LastError().toStdString();
+    EXPECT_EQ(graph.NativeVideoSize(), QSize(352, 240));
+    EXPECT_EQ(graph.Position(), 0);
+    ASSERT_TRUE(graph.Seek(1000));
+    EXPECT_NEAR(graph.Position(), 1000, 100);
+    ASSERT_TRUE(graph.Run());
+    ASSERT_TRUE(WaitUntil([&] { return owner.notifications > 0; }));
+    EXPECT_EQ(graph.TakeEvent(), platform::EC_COMPLETE);
+    // At the end the position is the stream's length, not its length plus the start.
+    EXPECT_NEAR(graph.Position(), 3000, 200);
+}
+
 TEST_F(GraphTest, UserAbortIsQueuedAndAnnounced)
 {
     ASSERT_TRUE(graph.RenderFile(Media(QStringLiteral("tone.wav"))));
