@@ -684,6 +684,8 @@ int main(int argc, char** argv)
         return 2;
     // A child that dies must not take us with it through a broken pipe.
     std::signal(SIGPIPE, SIG_IGN);
+    // Sorlin's video window must go to the display, as mpv's does.
+    qputenv("QT_QPA_PLATFORM", "xcb");
 
     QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/sorlin-media-bench-XXXXXX"));
     if (!folder.isValid()) {

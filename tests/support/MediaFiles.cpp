@@ -72,7 +72,7 @@ QString MakeVideo(const QString& folder, const QString& extension, double second
     return Run(QStringLiteral(
                    "%1 name=mux ! filesink location=%2 "
                    "videotestsrc num-buffers=%3 ! video/x-raw,width=%4,height=%5,framerate=25/1 ! "
-                   "videoconvert ! %6 ! queue ! mux. "
+                   "videoconvert ! video/x-raw,format=I420 ! %6 ! queue ! mux. "
                    "audiotestsrc num-buffers=%7 samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=2 ! "
                    "audioconvert ! audioresample ! %8 ! queue ! mux.")
                    .arg(recipe.mux, path)
