@@ -40,19 +40,6 @@ QString RunTool(const QString& program, const QStringList& arguments, const QStr
     return QString::fromUtf8(process.readAll());
 }
 
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(50);
-    }
-    return true;
-}
-
 namespace {
 
 // The window owning the display's notification area ("0" for none); empty when the display

@@ -3,6 +3,8 @@
 // started in it with a temporary home, and the X tools to find, click, type into and close
 // its windows. Every wait is bounded.
 
+#include "support/Wait.h"
+
 #include <QProcess>
 #include <QRect>
 #include <QString>
@@ -20,8 +22,7 @@ namespace e2e {
 QString RunTool(const QString& program, const QStringList& arguments, const QString& display,
                 int timeoutMs = 10000);
 
-// Polls `condition` until it holds or `timeoutMs` passed, keeping the event loop running.
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
+using testsupport::WaitUntil;
 
 class VirtualDisplay
 {

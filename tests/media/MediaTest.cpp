@@ -4,6 +4,7 @@
 #include "platform/WindowMessage.h"
 #include "platform/graph/GstGraph.h"
 #include "support/MediaFiles.h"
+#include "support/Wait.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -24,18 +25,7 @@
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 15000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-    return true;
-}
+using testsupport::WaitUntil;
 
 class MediaTest : public ::testing::Test
 {

@@ -1,4 +1,6 @@
 #pragma once
+
+#include "support/Wait.h"
 // Small helpers shared by the platform tests.
 
 #include <QByteArray>
@@ -20,18 +22,6 @@ inline void PrintTo(const QString& text, std::ostream* os)
 }
 
 namespace testsupport {
-
-// Runs the event loop until `done` holds or `timeoutMs` have passed; returns whether it holds.
-inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
 
 // Writes `bytes` to `path`, creating its folder. Returns `path`.
 inline QString WriteFile(const QString& path, const QByteArray& bytes)

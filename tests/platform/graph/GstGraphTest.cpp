@@ -1,6 +1,7 @@
 #include "platform/graph/GstGraph.h"
 #include "platform/WindowMessage.h"
 #include "support/MediaFiles.h"
+#include "support/Wait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -19,18 +20,7 @@ using platform::GstGraph;
 
 constexpr unsigned kNotify = 0x40D;
 
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 15000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-    return true;
-}
+using testsupport::WaitUntil;
 
 // Counts the graph notifications the main window would get.
 class Owner : public QObject
