@@ -17,6 +17,8 @@
 // and mpv decoding the video without showing it.
 // Exits 0 when everything could be measured, whether or not the goals are met.
 
+#include "BenchSupport.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -47,6 +49,12 @@ extern char** environ;
 
 namespace {
 
+using bench::DescribeStatus;
+using bench::Median;
+using bench::NowUs;
+using bench::ProcessCpuSeconds;
+using bench::Verdict;
+
 constexpr double kAudioCpuRatioGoal = 1.10;
 constexpr double kAudioRssGoalMiB = 57.0;
 constexpr double kVideoCpuRatioGoal = 1.10;
@@ -60,48 +68,9 @@ constexpr size_t kKeptOutputBytes = 4096;
 // When other programs use more of the machine than this, they compete with the measured ones.
 constexpr double kBusyPercent = 5.0;
 
-int64_t NowUs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
-}
-
 double Seconds(const timeval& time)
 {
     return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
-}
-
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-// utime + stime of a process in seconds, from /proc/<pid>/stat.
-std::optional<double> ProcessCpuSeconds(pid_t pid)
-{
-    QFile proc(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!proc.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray text = proc.readAll();
-    // The command name may hold blanks and parentheses; the fields follow the last ')'.
-    const qsizetype close = text.lastIndexOf(')');
-    if (close < 0)
-        return std::nullopt;
-    const QList<QByteArray> fields = text.mid(close + 2).split(' ');
-    // After the name: state is field 3, utime field 14, stime field 15.
-    if (fields.size() < 13)
-        return std::nullopt;
-    bool okUser = false;
-    bool okSystem = false;
-    const long long ticks = fields[11].toLongLong(&okUser) + fields[12].toLongLong(&okSystem);
-    if (!okUser || !okSystem)
-        return std::nullopt;
-    return static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
 // The X server the programs paint on: SORLIN_XVFB_PID when set (tools/bench-media sets it for
@@ -209,15 +178,6 @@ struct Outcome
         return tail;
     }
 };
-
-std::string DescribeStatus(int status)
-{
-    if (WIFEXITED(status))
-        return "exit code " + std::to_string(WEXITSTATUS(status));
-    if (WIFSIGNALED(status))
-        return std::string("signal ") + strsignal(WTERMSIG(status));
-    return "status " + std::to_string(status);
-}
 
 void TakeLine(const std::string& line, Outcome& outcome)
 {
@@ -427,11 +387,6 @@ std::string table;
     va_end(arguments);
     table += line;
     table += '\n';
-}
-
-const char* Verdict(bool met)
-{
-    return met ? "goal met" : "goal missed";
 }
 
 struct Options

@@ -9,6 +9,8 @@
 //                 minimal window running as a clock
 // Exits 0 when everything could be measured, whether or not the goals are met.
 
+#include "BenchSupport.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -39,6 +41,16 @@ extern char** environ;
 
 namespace {
 
+using bench::DescribeStatus;
+using bench::Median;
+using bench::NowUs;
+using bench::Verdict;
+
+std::optional<double> MilliSeconds(std::optional<double> seconds)
+{
+    return seconds ? std::optional<double>(*seconds * 1000.0) : std::nullopt;
+}
+
 constexpr int64_t kPaintTimeoutUs = 20'000'000;
 constexpr int64_t kMemoryDelayUs = 2'000'000;
 constexpr int64_t kExitTimeoutUs = 10'000'000;
@@ -52,13 +64,6 @@ constexpr decltype(statfs::f_type) kTmpfsMagic = 0x01021994;
 // When other programs use more of the machine than this, they compete with the measured ones for
 // the CPU and the disk, and the timings say more about them than about the programs.
 constexpr double kBusyPercent = 5.0;
-
-int64_t NowUs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
-}
 
 struct Program
 {
@@ -287,15 +292,6 @@ std::string WaitForFirstPaint(Child& child)
     return "did not paint within " + std::to_string(kPaintTimeoutUs / 1'000'000) + " s";
 }
 
-std::string DescribeStatus(int status)
-{
-    if (WIFEXITED(status))
-        return "exit code " + std::to_string(WEXITSTATUS(status));
-    if (WIFSIGNALED(status))
-        return std::string("signal ") + strsignal(WTERMSIG(status));
-    return "status " + std::to_string(status);
-}
-
 // Ends the program with SIGTERM as a session would. "" when it ended as it should.
 std::string Stop(Child& child)
 {
@@ -333,29 +329,6 @@ std::optional<double> ProcValueMiB(pid_t pid, const char* file, const char* key)
             return static_cast<double>(kib) / 1024.0;
     }
     return std::nullopt;
-}
-
-// utime + stime of the whole process in milliseconds.
-std::optional<double> CpuMs(pid_t pid)
-{
-    QFile proc(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!proc.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray text = proc.readAll();
-    // The command name may hold blanks and parentheses; the fields follow the last ')'.
-    const qsizetype close = text.lastIndexOf(')');
-    if (close < 0)
-        return std::nullopt;
-    const QList<QByteArray> fields = text.mid(close + 2).split(' ');
-    // After the name: state is field 3, utime field 14, stime field 15.
-    if (fields.size() < 13)
-        return std::nullopt;
-    bool okUser = false;
-    bool okSystem = false;
-    const long long ticks = fields[11].toLongLong(&okUser) + fields[12].toLongLong(&okSystem);
-    if (!okUser || !okSystem)
-        return std::nullopt;
-    return static_cast<double>(ticks) * 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
 // CPU time of the whole machine and of this process with its ended children, to tell how
@@ -424,15 +397,6 @@ struct Figures
     std::vector<double> pssMiB;
 };
 
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 // Starts the program, waits for its first paint, reads its memory 2 s later and ends it.
 // Returns the figures, or nothing after printing why not.
 std::optional<RunResult> MeasureStart(const Program& program, const std::string& label)
@@ -480,11 +444,6 @@ std::string Range(const std::vector<double>& values)
                   *std::min_element(values.begin(), values.end()),
                   *std::max_element(values.begin(), values.end()));
     return text;
-}
-
-const char* Verdict(bool met)
-{
-    return met ? "goal met" : "goal missed";
 }
 
 // The result lines, printed together once everything has run.
@@ -643,10 +602,10 @@ bool MeasureIdleCpu(const Options& options)
         Pause(children, NowUs() + kIdleSettleUs);
         const int64_t startUs = NowUs();
         for (size_t i = 0; i < children.size(); ++i)
-            before[i] = CpuMs(children[i]->pid);
+            before[i] = MilliSeconds(bench::ProcessCpuSeconds(children[i]->pid));
         Pause(children, startUs + static_cast<int64_t>(options.idleSeconds) * 1'000'000);
         for (size_t i = 0; i < children.size(); ++i) {
-            after[i] = CpuMs(children[i]->pid);
+            after[i] = MilliSeconds(bench::ProcessCpuSeconds(children[i]->pid));
             if (!before[i] || !after[i])
                 note(i, "CPU times could not be read from /proc (had it ended?)");
         }

@@ -1,0 +1,25 @@
+#pragma once
+// Helpers the benchmark programs share: clocks, medians, a process's CPU time, exit states.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// CLOCK_MONOTONIC in microseconds, the clock the programs report their first paint in.
+int64_t NowUs();
+double Median(std::vector<double> values);
+// utime + stime of a running process in seconds, from /proc/<pid>/stat.
+std::optional<double> ProcessCpuSeconds(pid_t pid);
+// "exit code N" or "signal NAME" for a wait status.
+std::string DescribeStatus(int status);
+inline const char* Verdict(bool met)
+{
+    return met ? "goal met" : "goal missed";
+}
+
+} // namespace bench
