@@ -115,6 +115,9 @@ int RunSorlin(int argc, char** argv)
         break;
     }
 
+    // The display connection is written without MSG_NOSIGNAL: when the server goes away in
+    // the middle of a write, the process must still reach exit() and write its settings.
+    platform::IgnoreBrokenPipes();
     QApplication app(argc, argv);
     // Qt takes its own options (-platform, -display) out of the arguments.
     return CSorlinApp(JoinCommandLine(QApplication::arguments().mid(1))).InitInstance();

@@ -23,4 +23,8 @@ private:
     QSocketNotifier* notifier = nullptr;
 };
 
+// A peer that goes away (the display server, a download's server) makes writes fail with
+// EPIPE instead of ending the process unannounced, so the usual way out still runs.
+void IgnoreBrokenPipes();
+
 } // namespace platform
