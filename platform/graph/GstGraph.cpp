@@ -1,5 +1,7 @@
 #include "GstGraph.h"
 
+#include "GstSupport.h"
+
 #include "platform/Log.h"
 #include "platform/WindowMessage.h"
 
@@ -22,16 +24,6 @@ namespace platform {
 
 namespace {
 
-struct GstObjectUnref
-{
-    void operator()(gpointer p) const
-    {
-        if (p)
-            gst_object_unref(p);
-    }
-};
-using GstElementPtr = std::unique_ptr<GstElement, GstObjectUnref>;
-using GstBusPtr = std::unique_ptr<GstBus, GstObjectUnref>;
 using GstPadPtr = std::unique_ptr<GstPad, GstObjectUnref>;
 
 struct GstCapsUnref
@@ -39,20 +31,6 @@ struct GstCapsUnref
     void operator()(GstCaps* caps) const { gst_caps_unref(caps); }
 };
 using GstCapsPtr = std::unique_ptr<GstCaps, GstCapsUnref>;
-
-void InitialiseGStreamer()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        gst_init(nullptr, nullptr);
-        // mp3 would otherwise go to the FFmpeg decoder, which loads all of FFmpeg: 30 MiB
-        // more memory and twice the time to start playing than the mpg123 decoder.
-        if (GstPluginFeature* mpg123 = gst_registry_lookup_feature(gst_registry_get(), "mpg123audiodec")) {
-            gst_plugin_feature_set_rank(mpg123, GST_RANK_PRIMARY);
-            gst_object_unref(mpg123);
-        }
-    });
-}
 
 // A bus message on its way to the UI thread.
 class BusEvent : public QEvent

@@ -1,0 +1,230 @@
+#include "CdAudioPlayer.h"
+
+#include "CdioHandle.h"
+#include "platform/Log.h"
+#include "platform/graph/GstSupport.h"
+
+#include <QFile>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace platform::mci {
+
+namespace {
+
+constexpr int kStateTimeoutMs = 5000;
+
+bool WaitForState(GstElement* pipeline)
+{
+    const GstStateChangeReturn result = gst_element_get_state(
+        pipeline, nullptr, nullptr, static_cast<GstClockTime>(kStateTimeoutMs) * GST_MSECOND);
+    return result == GST_STATE_CHANGE_SUCCESS || result == GST_STATE_CHANGE_NO_PREROLL;
+}
+
+} // namespace
+
+struct CdAudioPlayer::Pipeline
+{
+    GstElementPtr element;
+    std::unique_ptr<GstBusRelay> relay;
+    // Stamps the end of a play that had nothing to play, so a later play is not ended by it.
+    quint64 playNumber = 0;
+};
+
+CdAudioPlayer::CdAudioPlayer(std::function<void(bool)> onEnded)
+    : pipeline(std::make_unique<Pipeline>()), onEnded(std::move(onEnded))
+{
+    InitialiseGStreamer();
+    pipeline->relay = std::make_unique<GstBusRelay>([this](GstMessage* message) { OnMessage(message); });
+}
+
+CdAudioPlayer::~CdAudioPlayer()
+{
+    Release();
+}
+
+bool CdAudioPlayer::Play(const QString& device, const CdToc& toc, int fromMs, int toMs, QString* error)
+{
+    Stop();
+    ++pipeline->playNumber;
+    segments.clear();
+    current = 0;
+    int audioIndex = 0;
+    for (const CdTrack& track : toc.tracks) {
+        if (!track.audio)
+            continue;
+        ++audioIndex;
+        const int start = SectorToMs(track.startSector);
+        const int end = SectorToMs(track.startSector + track.sectors);
+        const int from = std::max(fromMs, start);
+        const int to = std::min(toMs, end);
+        if (from < to)
+            segments.push_back({audioIndex, start, from, to});
+    }
+    drive = device;
+    endMs = toMs;
+    positionMs = fromMs;
+    active = true;
+    paused = false;
+    if (segments.empty()) {
+        // Nothing audible in the range: it has been played as soon as the caller is done.
+        const quint64 number = pipeline->playNumber;
+        QTimer::singleShot(0, pipeline->relay.get(), [this, number] {
+            if (active && pipeline->playNumber == number) {
+                positionMs = endMs;
+                Finish(true);
+            }
+        });
+        return true;
+    }
+    if (!StartSegment(error)) {
+        active = false;
+        return false;
+    }
+    return true;
+}
+
+bool CdAudioPlayer::StartSegment(QString* error)
+{
+    Release();
+    const Segment& segment = segments[current];
+    positionMs = segment.fromMs;
+
+    GstElementPtr element(gst_pipeline_new("sorlin-cd"));
+    gst_object_ref_sink(element.get());
+    GstElement* source = gst_element_factory_make("cdiocddasrc", nullptr);
+    GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
+    GstElement* resample = gst_element_factory_make("audioresample", nullptr);
+    GstElement* sink = gst_element_factory_make("autoaudiosink", nullptr);
+    if (!source || !convert || !resample || !sink) {
+        for (GstElement* e : {source, convert, resample, sink}) {
+            if (e)
+                gst_object_unref(gst_object_ref_sink(e));
+        }
+        if (error)
+            *error = QStringLiteral("the media framework lacks the CD audio source");
+        return false;
+    }
+    g_object_set(source, "device", QFile::encodeName(CdioSource(drive)).constData(), "track",
+                 static_cast<guint>(segment.audioIndex), nullptr);
+    gst_bin_add_many(GST_BIN(element.get()), source, convert, resample, sink, nullptr);
+    gst_element_link_many(source, convert, resample, sink, nullptr);
+    pipeline->element = std::move(element);
+    pipeline->relay->Attach(pipeline->element.get());
+
+    GstElement* p = pipeline->element.get();
+    const qint64 start = static_cast<qint64>(segment.fromMs - segment.trackStartMs) * GST_MSECOND;
+    const qint64 stop = static_cast<qint64>(segment.toMs - segment.trackStartMs) * GST_MSECOND;
+    const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    const bool started =
+        gst_element_set_state(p, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE && WaitForState(p) &&
+        gst_element_seek(p, 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, start, GST_SEEK_TYPE_SET, stop) &&
+        WaitForState(p) && gst_element_set_state(p, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+    if (started)
+        return true;
+    QString reason = QStringLiteral("the CD audio of %1 cannot be played").arg(drive);
+    pipeline->relay->DeliverPending();
+    Release();
+    if (error)
+        *error = reason;
+    return false;
+}
+
+void CdAudioPlayer::OnMessage(GstMessage* message)
+{
+    if (!active || current >= segments.size())
+        return;
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_EOS:
+        positionMs = segments[current].toMs;
+        if (++current < segments.size()) {
+            QString error;
+            if (StartSegment(&error))
+                return;
+            qCWarning(lcPlatform) << error;
+            Finish(false);
+            return;
+        }
+        Finish(true);
+        break;
+    case GST_MESSAGE_ERROR:
+        qCWarning(lcPlatform) << "CD audio:" << MessageText(message);
+        positionMs = PositionMs();
+        Finish(false);
+        break;
+    default:
+        qCDebug(lcPlatform) << "CD audio:" << MessageText(message);
+        break;
+    }
+}
+
+void CdAudioPlayer::Finish(bool completed)
+{
+    Release();
+    active = false;
+    paused = false;
+    if (onEnded)
+        onEnded(completed);
+}
+
+void CdAudioPlayer::Release()
+{
+    if (!pipeline || !pipeline->element)
+        return;
+    pipeline->relay->Detach(pipeline->element.get());
+    gst_element_set_state(pipeline->element.get(), GST_STATE_NULL);
+    pipeline->element.reset();
+}
+
+bool CdAudioPlayer::Pause()
+{
+    if (!active)
+        return false;
+    positionMs = PositionMs();
+    paused = true;
+    if (!pipeline->element)
+        return true;
+    return gst_element_set_state(pipeline->element.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE;
+}
+
+bool CdAudioPlayer::Resume()
+{
+    if (!active)
+        return false;
+    paused = false;
+    if (!pipeline->element)
+        return true;
+    return gst_element_set_state(pipeline->element.get(), GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+}
+
+void CdAudioPlayer::Stop()
+{
+    if (!active)
+        return;
+    positionMs = PositionMs();
+    ++pipeline->playNumber;
+    Release();
+    active = false;
+    paused = false;
+}
+
+int CdAudioPlayer::PositionMs() const
+{
+    if (!pipeline->element || current >= segments.size())
+        return positionMs;
+    gint64 position = -1;
+    if (!gst_element_query_position(pipeline->element.get(), GST_FORMAT_TIME, &position) || position < 0)
+        return positionMs;
+    const Segment& segment = segments[current];
+    const int ms = segment.trackStartMs + static_cast<int>(position / GST_MSECOND);
+    return std::clamp(ms, segment.fromMs, segment.toMs);
+}
+
+void CdAudioPlayer::SetPositionMs(int ms)
+{
+    if (!active)
+        positionMs = ms;
+}
+
+} // namespace platform::mci

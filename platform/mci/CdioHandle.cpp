@@ -1,0 +1,100 @@
+#include "CdioHandle.h"
+
+#include "platform/Log.h"
+
+#include "platform/AtomicFile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <cdio/cdio.h>
+#include <cdio/logging.h>
+
+#include <mutex>
+
+namespace platform::mci {
+
+namespace {
+
+void LogCdioMessage(cdio_log_level_t level, const char message[])
+{
+    if (level >= CDIO_LOG_ERROR)
+        qCWarning(lcPlatform) << "libcdio:" << message;
+    else
+        qCDebug(lcPlatform) << "libcdio:" << message;
+}
+
+driver_id_t DriverFor(const QString& drive)
+{
+    const QString suffix = QFileInfo(drive).suffix().toLower();
+    if (suffix == u"cue")
+        return DRIVER_BINCUE;
+    if (suffix == u"toc")
+        return DRIVER_CDRDAO;
+    if (suffix == u"nrg")
+        return DRIVER_NRG;
+    return DRIVER_DEVICE;
+}
+
+QString ResolvedTocCopy(const QString& toc)
+{
+    QFile file(toc);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 1024 * 1024)
+        return toc;
+    const QDir folder = QFileInfo(toc).absoluteDir();
+    // FILE "name", AUDIOFILE "name" and DATAFILE "name": a relative name becomes a full path.
+    static const QRegularExpression reference(
+        QStringLiteral(R"re(\b(FILE|AUDIOFILE|DATAFILE)(\s+)"([^"]*)")re"));
+    QString text = QString::fromUtf8(file.readAll());
+    QString resolved;
+    qsizetype last = 0;
+    for (auto it = reference.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const QString name = match.captured(3);
+        resolved += text.mid(last, match.capturedStart(3) - last);
+        resolved += QDir::isAbsolutePath(name) ? name : folder.absoluteFilePath(name);
+        last = match.capturedEnd(3);
+    }
+    resolved += text.mid(last);
+
+    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty())
+        runtime = QDir::tempPath();
+    const QByteArray key =
+        QCryptographicHash::hash(QFileInfo(toc).absoluteFilePath().toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16);
+    const QString copy =
+        runtime + QStringLiteral("/sorlin-") + QString::fromLatin1(key) + QStringLiteral(".toc");
+    return WriteFileAtomically(copy, resolved.toUtf8()) ? copy : toc;
+}
+
+} // namespace
+
+QString CdioSource(const QString& drive)
+{
+    if (QFileInfo(drive).suffix().compare(QLatin1String("toc"), Qt::CaseInsensitive) == 0)
+        return ResolvedTocCopy(drive);
+    return drive;
+}
+
+void CdioDestroy::operator()(CdIo_t* cdio) const
+{
+    if (cdio)
+        cdio_destroy(cdio);
+}
+
+CdioHandle OpenCdio(const QString& drive)
+{
+    static std::once_flag once;
+    std::call_once(once, [] { cdio_log_set_handler(&LogCdioMessage); });
+    if (drive.isEmpty())
+        return CdioHandle();
+    return CdioHandle(cdio_open(QFile::encodeName(CdioSource(drive)).constData(), DriverFor(drive)));
+}
+
+} // namespace platform::mci
