@@ -1,6 +1,8 @@
 #pragma once
 // The main window's private messages and the numbers that travel with them.
 
+#include "platform/mci/Mci.h"
+
 constexpr unsigned WM_PLAY_REQUEST = 0x401;
 constexpr unsigned WM_TRAY_NOTIFY = 0x402;
 constexpr unsigned WM_SHOW_CONTEXT_MENU = 0x403;
@@ -9,7 +11,7 @@ constexpr unsigned WM_VIDEO_MOUSE = 0x405;
 constexpr unsigned WM_OPEN_PATHS = 0x406;
 constexpr unsigned WM_TOGGLE_FULLSCREEN = 0x407;
 constexpr unsigned WM_GRAPH_EVENT = 0x40D;
-constexpr unsigned MM_MCINOTIFY = 0x3B9;
+using platform::MM_MCINOTIFY; // the CD device's end of play
 
 // Mouse messages the tray icon reports in lParam of WM_TRAY_NOTIFY.
 constexpr long WM_LBUTTONDOWN = 0x201;

@@ -97,7 +97,11 @@ bool CMCI::StopDevice()
 bool CMCI::CloseDevice()
 {
     StopDevice();
-    const bool result = SendCommand(QStringLiteral("close %1 wait").arg(alias), nullptr, false);
+    // A device that was never opened is not closed: the error of that close would be the
+    // first of the object's life and take the place of the first real one.
+    const bool result =
+        !deviceOpen || SendCommand(QStringLiteral("close %1 wait").arg(alias), nullptr, false);
+    deviceOpen = false;
     state.Set(5);
     return result;
 }

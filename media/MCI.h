@@ -51,4 +51,5 @@ protected:
     QString deviceType = QStringLiteral("XXX");
     QString alias = QStringLiteral("XX");
     QPointer<QObject> notifyWnd;
+    bool deviceOpen = false; // the alias is open on the device
 };

@@ -68,6 +68,7 @@ bool CMCICD::OpenDisc(QObject* notify, const QString& path, bool showError)
         drive = oldDrive;
         return false;
     }
+    deviceOpen = true;
     state.Set(1);
 
     QString reply;

@@ -250,4 +250,20 @@ TEST_F(MciTest, ClosingTheAliasThatPlaysEndsTheSound)
     EXPECT_EQ(Send(QStringLiteral("status T8 mode")), MCIERR_INVALID_DEVICE_NAME);
 }
 
+TEST_F(MciTest, ADiscThatGoesAwayDuringPlayEndsItWithAFailure)
+{
+    MessageLog window;
+    const QString longer = cd_images::Write(dir.path(), QStringLiteral("long"), {{Seconds(6)}, {Seconds(1)}});
+    Open(QStringLiteral("T9"), longer);
+    ASSERT_EQ(Send(QStringLiteral("play T9 from 2000 to 7900 notify"), &window), 0u);
+    ASSERT_TRUE(WaitUntil([&] { return Position(QStringLiteral("T9")) > 2100; }));
+    // The samples vanish under the source, as a disc does whose drive is unplugged.
+    QFile data(cd_images::DataFile(longer));
+    ASSERT_TRUE(data.resize(2352 * 20));
+    ASSERT_TRUE(WaitUntil([&] { return !window.messages.isEmpty(); }));
+    EXPECT_EQ(window.Params(MM_MCINOTIFY), QList<WPARAM>{MCI_NOTIFY_FAILURE});
+    EXPECT_LT(Position(QStringLiteral("T9")), 7900);
+    EXPECT_EQ(Status(QStringLiteral("T9"), QStringLiteral("mode")), u"stopped");
+}
+
 } // namespace
