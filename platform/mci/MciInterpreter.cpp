@@ -196,6 +196,9 @@ unsigned MciInterpreter::Open(const QString& command, const MciCommand& parsed, 
     device.alias = alias;
     device.id = nextId++;
     device.drive = &DriveFor(element);
+    // The disc may have been changed by hand since the drive was last asked.
+    if (!device.drive->player.IsPlaying() && !device.drive->player.IsPaused())
+        device.drive->drive.ReadToc();
     devices.push_back(device);
     if (notify && callback)
         PostWindowMessage(callback, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, device.id);

@@ -250,6 +250,20 @@ TEST_F(MciTest, ClosingTheAliasThatPlaysEndsTheSound)
     EXPECT_EQ(Send(QStringLiteral("status T8 mode")), MCIERR_INVALID_DEVICE_NAME);
 }
 
+TEST_F(MciTest, OpeningAgainSeesADiscChangedByHand)
+{
+    const QString swapped =
+        cd_images::Write(dir.path(), QStringLiteral("swap"), std::vector<Track>(3, {Seconds(1)}));
+    Open(QStringLiteral("T10"), swapped);
+    EXPECT_EQ(Status(QStringLiteral("T10"), QStringLiteral("number of tracks")), u"3");
+    ASSERT_EQ(Send(QStringLiteral("close T10")), 0u);
+    opened.removeAll(QStringLiteral("T10"));
+    ASSERT_EQ(cd_images::Write(dir.path(), QStringLiteral("swap"), std::vector<Track>(2, {Seconds(1)})),
+              swapped);
+    Open(QStringLiteral("T10"), swapped);
+    EXPECT_EQ(Status(QStringLiteral("T10"), QStringLiteral("number of tracks")), u"2");
+}
+
 TEST_F(MciTest, ADiscThatGoesAwayDuringPlayEndsItWithAFailure)
 {
     MessageLog window;
