@@ -144,15 +144,17 @@ void GraphMailbox::customEvent(QEvent* event)
 
 GstBusSyncReply GstGraph::Private::OnBusSync(GstBus*, GstMessage* message, gpointer self)
 {
+    // A dropped message is ours to release: one kept would hold its element, and through it
+    // the whole pipeline, for good. The ones the UI thread needs travel with their reference.
     auto* d = static_cast<Private*>(self);
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_EOS:
     case GST_MESSAGE_ERROR:
     case GST_MESSAGE_WARNING:
-        QCoreApplication::postEvent(d->mailbox.get(),
-                                    new BusEvent(gst_message_ref(message), d->generation.load()));
+        QCoreApplication::postEvent(d->mailbox.get(), new BusEvent(message, d->generation.load()));
         break;
     default:
+        gst_message_unref(message);
         break;
     }
     return GST_BUS_DROP;
@@ -261,6 +263,11 @@ bool GstGraph::FrameworkAvailable()
     return true;
 }
 
+int GstGraph::LivePipelines()
+{
+    return LivePipelineCount();
+}
+
 bool GstGraph::IsOpen() const
 {
     return d->pipeline != nullptr;
@@ -279,7 +286,7 @@ bool GstGraph::RenderFile(const QString& path, int timeoutMs)
 
     d->pipeline.reset(gst_element_factory_make("playbin", nullptr));
     GstElement* videoSink = gst_element_factory_make("appsink", "sorlin-video");
-    GstElement* audioSink = gst_element_factory_make("autoaudiosink", "sorlin-audio");
+    GstElement* audioSink = MakeAudioSink("sorlin-audio");
     if (!d->pipeline || !videoSink || !audioSink) {
         lastError = QStringLiteral("the media framework lacks playbin, appsink or autoaudiosink");
         if (videoSink)
@@ -290,6 +297,7 @@ bool GstGraph::RenderFile(const QString& path, int timeoutMs)
         return false;
     }
     gst_object_ref_sink(d->pipeline.get());
+    CountPipeline(d->pipeline.get());
 
     GstCapsPtr caps(gst_caps_from_string("video/x-raw,format=BGRx"));
     g_object_set(videoSink, "caps", caps.get(), "sync", TRUE, "max-buffers", 2, "drop", TRUE, nullptr);
@@ -524,21 +532,7 @@ bool GstGraph::ElementProperties(int index, QString* name, QList<ElementProperty
 
 bool GstGraph::AudioIsSilent() const
 {
-    if (!d->audioSink || !GST_IS_BIN(d->audioSink))
-        return false;
-    // autoaudiosink falls back to a fakesink child when no sound device answers.
-    bool silent = false;
-    GstIterator* iterator = gst_bin_iterate_sinks(GST_BIN(d->audioSink));
-    GValue item = G_VALUE_INIT;
-    while (gst_iterator_next(iterator, &item) == GST_ITERATOR_OK) {
-        GstElementFactory* factory = gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)));
-        if (factory && g_str_equal(GST_OBJECT_NAME(factory), "fakesink"))
-            silent = true;
-        g_value_reset(&item);
-    }
-    g_value_unset(&item);
-    gst_iterator_free(iterator);
-    return silent;
+    return IsSilentAudioSink(d->audioSink);
 }
 
 int GstGraph::TakeEvent()

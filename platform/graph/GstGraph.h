@@ -36,6 +36,9 @@ public:
 
     // True when the media framework and the elements the graph is built from are there.
     static bool FrameworkAvailable();
+    // How many pipelines (of graphs and of CD playback) are alive in the process: a closed
+    // one must be gone, or every file played would keep its decoders in memory.
+    static int LivePipelines();
     GstGraph(const GstGraph&) = delete;
     GstGraph& operator=(const GstGraph&) = delete;
 

@@ -1,6 +1,7 @@
 #include "GstSupport.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 
 #include <mutex>
@@ -19,6 +20,78 @@ void InitialiseGStreamer()
             gst_object_unref(mpg123);
         }
     });
+}
+
+namespace {
+
+// The factory of the sink autoaudiosink settles on here, "fakesink" when none answers.
+QByteArray ProbeAudioOutput()
+{
+    GstElementPtr probe(gst_element_factory_make("autoaudiosink", nullptr));
+    if (!probe)
+        return QByteArrayLiteral("fakesink");
+    gst_object_ref_sink(probe.get());
+    QByteArray chosen = QByteArrayLiteral("fakesink");
+    if (gst_element_set_state(probe.get(), GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
+        GstIterator* iterator = gst_bin_iterate_sinks(GST_BIN(probe.get()));
+        GValue item = G_VALUE_INIT;
+        if (gst_iterator_next(iterator, &item) == GST_ITERATOR_OK) {
+            if (GstElementFactory* factory = gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item))))
+                chosen = GST_OBJECT_NAME(factory);
+        }
+        g_value_unset(&item);
+        gst_iterator_free(iterator);
+    }
+    gst_element_set_state(probe.get(), GST_STATE_NULL);
+    return chosen;
+}
+
+} // namespace
+
+GstElement* MakeAudioSink(const char* name)
+{
+    static QByteArray output;
+    static QElapsedTimer sinceProbe;
+    if (output.isEmpty() || (output == "fakesink" && sinceProbe.elapsed() > 10000)) {
+        output = ProbeAudioOutput();
+        sinceProbe.start();
+    }
+    GstElement* sink = gst_element_factory_make(output.constData(), name);
+    if (!sink) {
+        output.clear();
+        return nullptr;
+    }
+    if (output == "fakesink")
+        g_object_set(sink, "sync", TRUE, nullptr);
+    return sink;
+}
+
+namespace {
+
+std::atomic<int> livePipelines{0};
+
+void PipelineFinalized(gpointer, GObject*)
+{
+    livePipelines.fetch_sub(1);
+}
+
+} // namespace
+
+void CountPipeline(GstElement* pipeline)
+{
+    livePipelines.fetch_add(1);
+    g_object_weak_ref(G_OBJECT(pipeline), &PipelineFinalized, nullptr);
+}
+
+int LivePipelineCount()
+{
+    return livePipelines.load();
+}
+
+bool IsSilentAudioSink(GstElement* sink)
+{
+    GstElementFactory* factory = sink ? gst_element_get_factory(sink) : nullptr;
+    return factory && g_str_equal(GST_OBJECT_NAME(factory), "fakesink");
 }
 
 namespace {
@@ -74,15 +147,17 @@ void GstBusRelay::customEvent(QEvent* event)
 
 GstBusSyncReply GstBusRelay::OnBusSync(GstBus*, GstMessage* message, gpointer self)
 {
+    // A dropped message is ours to release: one kept would hold its element, and through it
+    // the whole pipeline, for good. The ones passed on travel with their reference.
     auto* relay = static_cast<GstBusRelay*>(self);
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_EOS:
     case GST_MESSAGE_ERROR:
     case GST_MESSAGE_WARNING:
-        QCoreApplication::postEvent(relay,
-                                    new RelayedMessage(gst_message_ref(message), relay->generation.load()));
+        QCoreApplication::postEvent(relay, new RelayedMessage(message, relay->generation.load()));
         break;
     default:
+        gst_message_unref(message);
         break;
     }
     return GST_BUS_DROP;

@@ -16,6 +16,19 @@ namespace platform {
 // Initialises GStreamer and sets the decoder preferences; safe to call from anywhere, often.
 void InitialiseGStreamer();
 
+// A new (floating) audio output: the sink that answered when the outputs were last tried,
+// else a silent sink that keeps real time. Trying every output on each file costs time and,
+// in the sound libraries, memory that is never given back; it is done again only while no
+// output answers, at most every ten seconds, so a sound server started later is found.
+// UI thread only.
+GstElement* MakeAudioSink(const char* name);
+// Counts `pipeline` among the live ones until it is finalized (see GstGraph::LivePipelines).
+void CountPipeline(GstElement* pipeline);
+int LivePipelineCount();
+
+// True when `sink` (made by MakeAudioSink) is the silent one.
+bool IsSilentAudioSink(GstElement* sink);
+
 struct GstObjectUnref
 {
     void operator()(gpointer p) const

@@ -93,10 +93,11 @@ bool CdAudioPlayer::StartSegment(QString* error)
 
     GstElementPtr element(gst_pipeline_new("sorlin-cd"));
     gst_object_ref_sink(element.get());
+    CountPipeline(element.get());
     GstElement* source = gst_element_factory_make("cdiocddasrc", nullptr);
     GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
     GstElement* resample = gst_element_factory_make("audioresample", nullptr);
-    GstElement* sink = gst_element_factory_make("autoaudiosink", nullptr);
+    GstElement* sink = MakeAudioSink(nullptr);
     if (!source || !convert || !resample || !sink) {
         for (GstElement* e : {source, convert, resample, sink}) {
             if (e)

@@ -135,6 +135,29 @@ TEST_F(GraphTest, FilesThatAreNotMediaDoNotBuild)
     EXPECT_TRUE(graph.RenderFile(Media(QStringLiteral("tone.wav")))) << graph.LastError().toStdString();
 }
 
+TEST_F(GraphTest, ClosedGraphsLeaveNoPipelineBehind)
+{
+    const int before = GstGraph::LivePipelines();
+    QTemporaryDir dir;
+    QFile noise(dir.filePath(QStringLiteral("noise.mp3")));
+    ASSERT_TRUE(noise.open(QIODevice::WriteOnly));
+    noise.write(QByteArray(8192, '\x33'));
+    noise.close();
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(graph.RenderFile(Media(QStringLiteral("clip.mp4"))));
+        EXPECT_EQ(GstGraph::LivePipelines(), before + 1);
+        ASSERT_TRUE(graph.Run());
+        ASSERT_TRUE(WaitUntil([&] { return graph.Position() > 200; }));
+        EXPECT_FALSE(graph.RenderFile(noise.fileName()));
+        ASSERT_TRUE(graph.RenderFile(Media(QStringLiteral("tone.ogg"))));
+        ASSERT_TRUE(graph.Run());
+        ASSERT_TRUE(WaitUntil([&] { return graph.TakeEvent() == platform::EC_COMPLETE; }));
+    }
+    graph.Close();
+    EXPECT_TRUE(WaitUntil([&] { return GstGraph::LivePipelines() == before; }))
+        << GstGraph::LivePipelines() - before << " pipelines kept alive";
+}
+
 TEST_F(GraphTest, VideoSizeFramesAndElementNames)
 {
     ASSERT_TRUE(graph.RenderFile(Media(QStringLiteral("clip.mp4")))) << graph.LastError().toStdString();

@@ -1,4 +1,5 @@
 #include "platform/mci/Mci.h"
+#include "platform/graph/GstGraph.h"
 #include "support/CdImages.h"
 #include "support/MessageLog.h"
 #include "support/Wait.h"
@@ -235,6 +236,7 @@ TEST_F(MciTest, TheImageDoorIsSharedByEveryAlias)
 
 TEST_F(MciTest, ClosingTheAliasThatPlaysEndsTheSound)
 {
+    const int pipelines = platform::GstGraph::LivePipelines();
     MessageLog window;
     Open(QStringLiteral("T8"), image);
     Open(QStringLiteral("T8B"), image);
@@ -248,6 +250,7 @@ TEST_F(MciTest, ClosingTheAliasThatPlaysEndsTheSound)
     ASSERT_TRUE(WaitUntil([&] { return !window.messages.isEmpty(); }));
     EXPECT_EQ(window.Params(MM_MCINOTIFY), QList<WPARAM>{MCI_NOTIFY_ABORTED});
     EXPECT_EQ(Send(QStringLiteral("status T8 mode")), MCIERR_INVALID_DEVICE_NAME);
+    EXPECT_TRUE(WaitUntil([&] { return platform::GstGraph::LivePipelines() == pipelines; }));
 }
 
 TEST_F(MciTest, OpeningAgainSeesADiscChangedByHand)
