@@ -60,7 +60,7 @@ bool CdAudioPlayer::Play(const QString& device, const CdToc& toc, int fromMs, in
         const int from = std::max(fromMs, start);
         const int to = std::min(toMs, end);
         if (from < to)
-            segments.push_back({audioIndex, start, from, to});
+            segments.push_back({audioIndex, start, from, to, track.sampleFile, track.sampleFileStartMs});
     }
     drive = device;
     endMs = toMs;
@@ -94,12 +94,16 @@ bool CdAudioPlayer::StartSegment(QString* error)
     GstElementPtr element(gst_pipeline_new("sorlin-cd"));
     gst_object_ref_sink(element.get());
     CountPipeline(element.get());
-    GstElement* source = gst_element_factory_make("cdiocddasrc", nullptr);
+    // A drive or raw image is read by the CD audio source a track at a time (times count from
+    // the track's start); a WAVE file is read whole (times count from the file's start).
+    const bool wave = !segment.sampleFile.isEmpty();
+    GstElement* source = gst_element_factory_make(wave ? "filesrc" : "cdiocddasrc", nullptr);
+    GstElement* parse = wave ? gst_element_factory_make("wavparse", nullptr) : nullptr;
     GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
     GstElement* resample = gst_element_factory_make("audioresample", nullptr);
     GstElement* sink = MakeAudioSink(nullptr);
-    if (!source || !convert || !resample || !sink) {
-        for (GstElement* e : {source, convert, resample, sink}) {
+    if (!source || (wave && !parse) || !convert || !resample || !sink) {
+        for (GstElement* e : {source, parse, convert, resample, sink}) {
             if (e)
                 gst_object_unref(gst_object_ref_sink(e));
         }
@@ -107,16 +111,23 @@ bool CdAudioPlayer::StartSegment(QString* error)
             *error = QStringLiteral("the media framework lacks the CD audio source");
         return false;
     }
-    g_object_set(source, "device", QFile::encodeName(CdioSource(drive)).constData(), "track",
-                 static_cast<guint>(segment.audioIndex), nullptr);
-    gst_bin_add_many(GST_BIN(element.get()), source, convert, resample, sink, nullptr);
-    gst_element_link_many(source, convert, resample, sink, nullptr);
+    if (wave) {
+        g_object_set(source, "location", QFile::encodeName(segment.sampleFile).constData(), nullptr);
+        gst_bin_add_many(GST_BIN(element.get()), source, parse, convert, resample, sink, nullptr);
+        gst_element_link_many(source, parse, convert, resample, sink, nullptr);
+    } else {
+        g_object_set(source, "device", QFile::encodeName(CdioSource(drive)).constData(), "track",
+                     static_cast<guint>(segment.audioIndex), nullptr);
+        gst_bin_add_many(GST_BIN(element.get()), source, convert, resample, sink, nullptr);
+        gst_element_link_many(source, convert, resample, sink, nullptr);
+    }
     pipeline->element = std::move(element);
     pipeline->relay->Attach(pipeline->element.get());
 
     GstElement* p = pipeline->element.get();
-    const qint64 start = static_cast<qint64>(segment.fromMs - segment.trackStartMs) * GST_MSECOND;
-    const qint64 stop = static_cast<qint64>(segment.toMs - segment.trackStartMs) * GST_MSECOND;
+    const qint64 origin = segment.trackStartMs - segment.sampleFileStartMs;
+    const qint64 start = (segment.fromMs - origin) * GST_MSECOND;
+    const qint64 stop = (segment.toMs - origin) * GST_MSECOND;
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     const bool started =
         gst_element_set_state(p, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE && WaitForState(p) &&
@@ -218,7 +229,8 @@ int CdAudioPlayer::PositionMs() const
     if (!gst_element_query_position(pipeline->element.get(), GST_FORMAT_TIME, &position) || position < 0)
         return positionMs;
     const Segment& segment = segments[current];
-    const int ms = segment.trackStartMs + static_cast<int>(position / GST_MSECOND);
+    const int ms =
+        segment.trackStartMs - segment.sampleFileStartMs + static_cast<int>(position / GST_MSECOND);
     return std::clamp(ms, segment.fromMs, segment.toMs);
 }
 

@@ -52,6 +52,8 @@ private:
         int trackStartMs;
         int fromMs; // disc addresses
         int toMs;
+        QString sampleFile; // a WAVE file holding the track, else empty
+        int sampleFileStartMs;
     };
     bool StartSegment(QString* error);
     void OnMessage(GstMessage* message);

@@ -1,11 +1,11 @@
 #include "CdToc.h"
 
 #include "CdioHandle.h"
+#include "WaveCue.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -88,25 +88,6 @@ bool AudioIsComplete(CdIo_t* cdio, const CdToc& toc)
     return true;
 }
 
-// libcdio reads the samples of a cue sheet from a raw data file only: for a WAVE or AIFF file
-// it silently reads a .bin of the sheet's name instead.
-bool CueNamesRawDataOnly(const QString& cue)
-{
-    QFile file(cue);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > 1024 * 1024)
-        return false;
-    static const QRegularExpression fileLine(QStringLiteral(R"re(^\s*FILE\s+("[^"]*"|\S+)\s+(\S+))re"),
-                                             QRegularExpression::MultilineOption |
-                                                 QRegularExpression::CaseInsensitiveOption);
-    const QString text = QString::fromUtf8(file.readAll());
-    for (auto it = fileLine.globalMatch(text); it.hasNext();) {
-        const QString type = it.next().captured(2).toUpper();
-        if (type != u"BINARY" && type != u"MOTOROLA")
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 std::optional<CdToc> ReadCdToc(const QString& drive, QString* error)
@@ -119,9 +100,10 @@ std::optional<CdToc> ReadCdToc(const QString& drive, QString* error)
     const bool image = IsCdImageFile(drive);
     if (image && !QFileInfo(drive).isFile())
         return fail(QStringLiteral("no such image: %1").arg(drive));
+    // libcdio would read the samples of a sheet over WAVE files from a .bin of the sheet's name.
     if (QFileInfo(drive).suffix().compare(QLatin1String("cue"), Qt::CaseInsensitive) == 0 &&
-        !CueNamesRawDataOnly(drive))
-        return fail(QStringLiteral("%1 names a data file that is not raw CD audio (.bin)").arg(drive));
+        CueNamesNonRawFiles(drive))
+        return ReadWaveCue(drive, error);
     const CdioHandle cdio = OpenCdio(drive);
     if (!cdio)
         return fail(QStringLiteral("cannot open %1").arg(drive));

@@ -23,6 +23,10 @@ struct CdTrack
     int startSector = 0; // first sector of the track
     int sectors = 0;     // up to the next track's start (or the lead-out)
     bool audio = false;
+    // For an image whose samples are in WAVE files: the file and where the track starts in it.
+    // Empty for drives and raw images, which the CD audio source reads.
+    QString sampleFile;
+    int sampleFileStartMs = 0;
 };
 
 struct CdToc

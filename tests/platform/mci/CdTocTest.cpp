@@ -29,7 +29,7 @@ protected:
 TEST_F(CdTocTest, EveryImageFormatGivesTheSameTable)
 {
     const std::vector<Track> tracks{{Seconds(2)}, {Seconds(1.5)}, {Seconds(3)}};
-    for (Format format : {Format::BinCue, Format::Toc}) {
+    for (Format format : {Format::BinCue, Format::WavCue, Format::Toc}) {
         SCOPED_TRACE(static_cast<int>(format));
         QString error;
         const auto toc =
@@ -105,9 +105,28 @@ TEST_F(CdTocTest, BrokenImagesAreRefusedWithAReason)
     sheet.close();
     EXPECT_FALSE(ReadCdToc(garbage, &error));
     EXPECT_FALSE(ReadCdToc(dir.path() + QStringLiteral("/none.cue"), &error));
-    // A sheet over a WAVE file is refused rather than read against some other file.
-    EXPECT_FALSE(ReadCdToc(Image(tracks, Format::WavCue, QStringLiteral("wave")), &error));
-    EXPECT_TRUE(error.contains(u".bin")) << error.toStdString();
+    // WAVE sheets: a track past the end of its file, a file that is not CD audio, a type of
+    // file that is not read.
+    const QString wave = Image(tracks, Format::WavCue, QStringLiteral("wave"));
+    QFile waveData(cd_images::DataFile(wave, Format::WavCue));
+    ASSERT_TRUE(waveData.resize(44 + 2352 * 200));
+    error.clear();
+    EXPECT_FALSE(ReadCdToc(wave, &error));
+    EXPECT_TRUE(error.contains(u"track 3")) << error.toStdString();
+    const QString mono = Image(tracks, Format::WavCue, QStringLiteral("mono"));
+    QFile monoData(cd_images::DataFile(mono, Format::WavCue));
+    ASSERT_TRUE(monoData.open(QIODevice::ReadWrite));
+    monoData.seek(22);
+    monoData.write(QByteArray("\x01\x00", 2));
+    monoData.close();
+    error.clear();
+    EXPECT_FALSE(ReadCdToc(mono, &error));
+    EXPECT_TRUE(error.contains(u"CD audio")) << error.toStdString();
+    QFile aiff(dir.path() + QStringLiteral("/aiff.cue"));
+    ASSERT_TRUE(aiff.open(QIODevice::WriteOnly));
+    aiff.write("FILE \"a.aiff\" AIFF\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n");
+    aiff.close();
+    EXPECT_FALSE(ReadCdToc(aiff.fileName(), &error));
     EXPECT_FALSE(ReadCdToc(QString(), &error));
 }
 

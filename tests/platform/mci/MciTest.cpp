@@ -148,6 +148,23 @@ TEST_F(MciTest, APlayedRangeEndsWithASuccessfulNotify)
     EXPECT_EQ(Status(QStringLiteral("T4"), QStringLiteral("mode")), u"stopped");
 }
 
+TEST_F(MciTest, ASheetOverAWaveFilePlaysItsSamples)
+{
+    MessageLog window;
+    const QString wave = cd_images::Write(dir.path(), QStringLiteral("wave"), {{Seconds(1)}, {Seconds(2)}},
+                                          cd_images::Format::WavCue);
+    ASSERT_FALSE(wave.isEmpty());
+    Open(QStringLiteral("T11"), wave);
+    EXPECT_EQ(Status(QStringLiteral("T11"), QStringLiteral("position track 2")), u"3000");
+    ASSERT_EQ(Send(QStringLiteral("play T11 from 3500 to 4200 notify"), &window), 0u);
+    ASSERT_TRUE(
+        WaitUntil([&] { return Position(QStringLiteral("T11")) > 3600 || !window.messages.isEmpty(); }));
+    EXPECT_EQ(Status(QStringLiteral("T11"), QStringLiteral("current track")), u"2");
+    ASSERT_TRUE(WaitUntil([&] { return !window.messages.isEmpty(); }));
+    EXPECT_EQ(window.Params(MM_MCINOTIFY), QList<WPARAM>{MCI_NOTIFY_SUCCESSFUL});
+    EXPECT_EQ(Position(QStringLiteral("T11")), 4200);
+}
+
 TEST_F(MciTest, PlayingAcrossADataTrackSkipsIt)
 {
     MessageLog window;
