@@ -1,0 +1,45 @@
+#pragma once
+// One Susie plug-in module (*.spi) loaded from a file, with its entry points. The module stays
+// loaded while this object lives. See SusieApi.h for the interface.
+
+#include "SusieApi.h"
+
+#include <QString>
+
+#include <memory>
+
+class QLibrary;
+
+namespace platform {
+
+class SusiePlugin
+{
+public:
+    // Loads `path`; IsLoaded() tells whether it is a module at all.
+    explicit SusiePlugin(const QString& path);
+    ~SusiePlugin();
+    SusiePlugin(const SusiePlugin&) = delete;
+    SusiePlugin& operator=(const SusiePlugin&) = delete;
+
+    bool IsLoaded() const { return loaded; }
+    // The version text of information number 0 ("00IN", "00AM"), empty when there is none.
+    QString Version() const;
+    bool IsArchivePlugin() const { return Version().size() >= 3 && Version()[2] == u'A'; }
+
+    // The entry points; null when the module does not export them.
+    SpiGetPluginInfo getPluginInfo = nullptr;
+    SpiIsSupported isSupported = nullptr;
+    SpiGetPicture getPicture = nullptr;
+    SpiGetArchiveInfo getArchiveInfo = nullptr;
+    SpiGetFileInfo getFileInfo = nullptr;
+    SpiGetFile getFile = nullptr;
+
+private:
+    std::unique_ptr<QLibrary> library;
+    bool loaded = false;
+};
+
+// The plug-in files of `folder` ("*.spi"), in the order the folder lists them.
+QStringList SusiePluginFiles(const QString& folder);
+
+} // namespace platform
