@@ -1,6 +1,7 @@
 #include "MCICD.h"
 
 #include "platform/Log.h"
+#include "platform/NumberText.h"
 #include "platform/PathSplit.h"
 #include "platform/TickCount.h"
 
@@ -11,26 +12,10 @@ namespace {
 // Each CD device gets its own alias: CD0, CD1, ...
 int aliasCounter = 0;
 
-// The integer at the start of `text`, as C's atoi reads it: blanks, a sign, digits; 0 when
-// there are none.
-int LeadingInteger(const QString& text)
-{
-    qsizetype i = 0;
-    while (i < text.size() && text[i].isSpace())
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
-        negative = text[i++] == u'-';
-    qint64 value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
-        value = std::min<qint64>(value * 10 + (text[i].unicode() - u'0'), 0x7fffffff);
-    return static_cast<int>(negative ? -value : value);
-}
-
 // The number a track file name carries from its sixth character on (TRACK05 gives 5).
 int NumberInName(const QString& name)
 {
-    return LeadingInteger(name.mid(5));
+    return platform::LeadingInt(name.mid(5));
 }
 
 } // namespace

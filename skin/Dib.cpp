@@ -1,0 +1,269 @@
+#include "Dib.h"
+
+#include "platform/Folders.h"
+#include "platform/Log.h"
+#include "platform/susie/SusiePlugin.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+
+#include <cstdlib>
+#include <malloc.h>
+#include <memory>
+
+namespace {
+
+constexpr qint64 kMemoryModeLimit = 1024 * 1024;
+constexpr int kMacHeader = 128;
+// Image plug-ins look at the first 2 KiB of a file.
+constexpr qint64 kProbeBytes = 2048;
+
+struct FreeDeleter
+{
+    void operator()(void* p) const { std::free(p); }
+};
+using PluginMemory = std::unique_ptr<void, FreeDeleter>;
+
+// A plug-in for `path`, chosen by its answer for `probe`; null when none takes it.
+std::unique_ptr<platform::SusiePlugin> FindImagePlugin(const QString& folder, const QString& path,
+                                                       intptr_t probe)
+{
+    const QByteArray name = QFile::encodeName(path);
+    for (const QString& file : platform::SusiePluginFiles(folder)) {
+        auto plugin = std::make_unique<platform::SusiePlugin>(file);
+        if (!plugin->IsLoaded() || !plugin->getPluginInfo || !plugin->isSupported ||
+            plugin->IsArchivePlugin())
+            continue;
+        if (plugin->isSupported(name.constData(), probe)) {
+            qCDebug(lcSkin) << "Hit";
+            return plugin;
+        }
+        // A buffer may start with a Macintosh file's 128-byte header.
+        if (probe >= 0x10000 && plugin->isSupported(name.constData(), probe + kMacHeader)) {
+            qCDebug(lcSkin) << "Hit(Mac)";
+            return plugin;
+        }
+    }
+    return nullptr;
+}
+
+// The plug-in's two blocks as one packed bitmap. Sizes the plug-in's header claims are held
+// to what it really allocated.
+QByteArray JoinPluginOutput(void* info, void* pixels)
+{
+    const size_t infoSize = malloc_usable_size(info);
+    QByteArray head(static_cast<const char*>(info),
+                    static_cast<qsizetype>(std::min<size_t>(infoSize, 40 + 256 * 4)));
+    DibHeader header = ReadDibHeader(head);
+    if (!header.valid || header.core)
+        return QByteArray();
+    qint64 imageBytes = 0;
+    if (header.compression == 1 || header.compression == 2)
+        imageBytes = header.imageSizeField;
+    else
+        imageBytes = header.RowBytes() * header.AbsHeight();
+    const size_t pixelSize = malloc_usable_size(pixels);
+    if (imageBytes <= 0 || static_cast<size_t>(imageBytes) > pixelSize || imageBytes > 512LL * 1024 * 1024)
+        return QByteArray();
+    QByteArray block = head.left(header.PixelOffset());
+    if (header.compression != 1 && header.compression != 2)
+        WriteLe32(block.data() + 20, static_cast<quint32>(imageBytes));
+    block.append(static_cast<const char*>(pixels), static_cast<qsizetype>(imageBytes));
+    return block;
+}
+
+} // namespace
+
+CDib::CDib() : pluginFolder(platform::ProgramFolder()) {}
+
+CDib::~CDib()
+{
+    Clear();
+}
+
+void CDib::Clear()
+{
+    block.clear();
+    header = DibHeader();
+    topDown = false;
+    source = QRect();
+    palette.clear();
+    image = QImage();
+    imageMade = false;
+}
+
+bool CDib::Attach(QByteArray newBlock)
+{
+    if (newBlock.isEmpty())
+        return false;
+    const DibHeader read = ReadDibHeader(newBlock);
+    if (!read.valid)
+        return false;
+    Clear();
+    block = std::move(newBlock);
+    header = read;
+    topDown = header.TopDown();
+    source = QRect(0, 0, header.width, header.AbsHeight());
+    palette = header.ColourTable(block);
+    return true;
+}
+
+bool CDib::Load(const QString& path, qint64 offset, bool forceBmp)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QString extension = QStringLiteral(".") + QFileInfo(path).suffix().toUpper();
+    if (offset != 0 && !file.seek(offset))
+        return false;
+    if (extension == u".BMP" || forceBmp)
+        return LoadBmp(file, offset);
+    if (extension == u".M3U")
+        return false;
+    if (LoadThroughPlugins(file, path, offset))
+        return true;
+    return file.seek(offset) && LoadBmp(file, offset);
+}
+
+bool CDib::LoadBmp(QFile& file, qint64 offset)
+{
+    const QByteArray fileHeader = file.read(14);
+    if (fileHeader.size() != 14 || !fileHeader.startsWith("BM"))
+        return false;
+    const qint64 declared = static_cast<qint64>(ReadLe32(fileHeader.constData() + 2)) - 14;
+    // A size beyond the file is a short read: nothing is allocated for it.
+    if (declared <= 0 || declared > file.size() - offset - 14)
+        return false;
+    QByteArray rest = file.read(declared);
+    if (rest.size() != declared)
+        return false;
+    return Attach(std::move(rest));
+}
+
+bool CDib::LoadThroughPlugins(QFile& file, const QString& path, qint64 offset)
+{
+    const QByteArray name = QFile::encodeName(path);
+    void* info = nullptr;
+    void* pixels = nullptr;
+    const auto take = [&]() {
+        PluginMemory infoBlock(info);
+        PluginMemory pixelBlock(pixels);
+        info = pixels = nullptr;
+        return Attach(JoinPluginOutput(infoBlock.get(), pixelBlock.get()));
+    };
+
+    // File mode: the plug-in reads the file itself.
+    if (auto plugin = FindImagePlugin(pluginFolder, path, file.handle()); plugin && plugin->getPicture) {
+        if (plugin->getPicture(name.constData(), 0, SPI_INPUT_FILE, &info, &pixels, nullptr, 0) ==
+                SPI_SUCCESS &&
+            info && pixels)
+            return take();
+        std::free(info);
+        std::free(pixels);
+        info = pixels = nullptr;
+        if (plugin->getPicture(name.constData(), kMacHeader, SPI_INPUT_FILE, &info, &pixels, nullptr, 0) ==
+                SPI_SUCCESS &&
+            info && pixels)
+            return take();
+        std::free(info);
+        std::free(pixels);
+        info = pixels = nullptr;
+    }
+
+    // Memory mode: the start of the file, at most 1 MiB, with room for a plug-in's 2 KiB look
+    // and a 128-byte prefix.
+    const qint64 n = std::min(file.size() - offset, kMemoryModeLimit);
+    if (n <= 0 || !file.seek(offset))
+        return false;
+    QByteArray buffer(static_cast<qsizetype>(std::max(n, kProbeBytes) + kMacHeader), '\0');
+    if (file.read(buffer.data(), n) != n)
+        return false;
+    auto plugin = FindImagePlugin(pluginFolder, path, reinterpret_cast<intptr_t>(buffer.constData()));
+    if (!plugin || !plugin->getPicture)
+        return false;
+    if (plugin->getPicture(buffer.constData(), n, SPI_INPUT_MEMORY, &info, &pixels, nullptr, 0) ==
+            SPI_SUCCESS &&
+        info && pixels)
+        return take();
+    std::free(info);
+    std::free(pixels);
+    info = pixels = nullptr;
+    if (n > kMacHeader &&
+        plugin->getPicture(buffer.constData() + kMacHeader, n - kMacHeader, SPI_INPUT_MEMORY, &info, &pixels,
+                           nullptr, 0) == SPI_SUCCESS &&
+        info && pixels)
+        return take();
+    std::free(info);
+    std::free(pixels);
+    return false;
+}
+
+const QImage& CDib::Image() const
+{
+    if (imageMade)
+        return image;
+    imageMade = true;
+    if (block.isEmpty() || !header.valid)
+        return image;
+    // A file header in front makes the block a BMP file, which Qt's reader checks thoroughly.
+    QByteArray file(14, '\0');
+    file[0] = 'B';
+    file[1] = 'M';
+    WriteLe32(file.data() + 2, static_cast<quint32>(14 + block.size()));
+    WriteLe32(file.data() + 10, static_cast<quint32>(14 + header.PixelOffset()));
+    file += block;
+    image = QImage::fromData(file, "BMP");
+    return image;
+}
+
+QRect CDib::CoverRect(const QSize& size, const QRect& dest)
+{
+    QRect r = dest;
+    const qint64 w = size.width();
+    const qint64 h = size.height();
+    if (w == 0 || h == 0)
+        return r;
+    const qint64 scaledHeight = h * dest.width() / w;
+    if (dest.height() > scaledHeight) {
+        const qint64 scaledWidth = w * dest.height() / h;
+        const int left = dest.left() + static_cast<int>((dest.width() - scaledWidth) / 2);
+        r.setLeft(left);
+        r.setWidth(static_cast<int>(scaledWidth));
+    } else {
+        const int top = dest.top() + static_cast<int>((dest.height() - scaledHeight) / 2);
+        r.setTop(top);
+        r.setHeight(static_cast<int>(scaledHeight));
+    }
+    return r;
+}
+
+bool CDib::Draw(QPainter& painter, const QRect& dest, bool keepAspect) const
+{
+    const QImage& picture = Image();
+    if (picture.isNull() || dest.isEmpty())
+        return false;
+    const QRect target = keepAspect ? CoverRect(source.size(), dest) : dest;
+    painter.save();
+    // A picture drawn at another size is smoothed: a skin drawn for high-density screens
+    // stays clean on ordinary ones.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, target.size() != source.size());
+    painter.drawImage(target, picture, picture.rect());
+    painter.restore();
+    return true;
+}
+
+COLORREF CDib::PixelColor(int x, int y) const
+{
+    if (!header.valid || header.core || header.headerSize != 40 || header.compression != 0 ||
+        header.bitCount != 24 || header.height <= 0)
+        return 0;
+    if (x < 0 || y < 0 || x >= header.width || y >= header.height)
+        return 0;
+    const qint64 row = header.RowBytes();
+    const qint64 at = header.PixelOffset() + (static_cast<qint64>(header.height) - 1 - y) * row + x * 3LL;
+    if (at + 3 > block.size())
+        return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(block.constData() + at);
+    return RGB(p[2], p[1], p[0]);
+}

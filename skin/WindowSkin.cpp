@@ -1,0 +1,223 @@
+#include "WindowSkin.h"
+
+#include <QPainter>
+
+namespace {
+
+// Windows rectangles are given by their edges, right and bottom outside.
+QRect Edges(qint64 left, qint64 top, qint64 right, qint64 bottom)
+{
+    return QRect(QPoint(static_cast<int>(left), static_cast<int>(top)),
+                 QPoint(static_cast<int>(right) - 1, static_cast<int>(bottom) - 1));
+}
+
+QRegion Ellipse(const QRect& r)
+{
+    return r.isEmpty() ? QRegion() : QRegion(r, QRegion::Ellipse);
+}
+
+constexpr COLORREF kTextAreaKey = RGB(255, 99, 255);
+
+COLORREF ButtonKey(int index)
+{
+    return RGB(255, index + 1, 255);
+}
+
+} // namespace
+
+QRegion RegionFrame(const QRegion& region)
+{
+    const QRegion inner = region & region.translated(1, 0) & region.translated(-1, 0) &
+                          region.translated(0, 1) & region.translated(0, -1);
+    return region - inner;
+}
+
+bool WindowSkin::LoadMask(const QString& path)
+{
+    maskMode = false;
+    mask.Clear();
+    if (path.isEmpty() || !mask.Load(path))
+        return false;
+    maskMode = true;
+    if (definition.baseSize == QSize(0, 0))
+        definition.baseSize = mask.SourceRect().size();
+    return true;
+}
+
+QRect WindowSkin::Measured(const QRect& windowRect) const
+{
+    if (frame.x() > 0 && frame.y() > 0)
+        return windowRect.translated(frame.x() - 1, frame.y() - 1);
+    return windowRect;
+}
+
+void WindowSkin::Rebuild(const QRect& windowRect, const CDib* background)
+{
+    if (busy)
+        return;
+    busy = true;
+    const QRect R = Measured(windowRect);
+    const qint64 W = R.width();
+    const qint64 H = R.height();
+    const qint64 bw = BaseWidth(R);
+    const qint64 bh = BaseHeight(R);
+
+    // Buttons: from the mask's colours in one pass, or from the scaled outlines.
+    std::map<COLORREF, QRegion> keyed;
+    if (maskMode) {
+        std::vector<COLORREF> keys;
+        for (int i = 0; i < definition.buttonCount; ++i)
+            keys.push_back(ButtonKey(i));
+        keys.push_back(kTextAreaKey);
+        keyed = filter.SelectColours(mask, keys, R);
+    }
+    for (int i = 0; i < kMaxSkinButtons; ++i) {
+        std::optional<QRegion>& region = buttonRegions[i];
+        region.reset();
+        if (i >= definition.buttonCount)
+            continue;
+        if (maskMode) {
+            if (const auto found = keyed.find(ButtonKey(i)); found != keyed.end())
+                region = found->second;
+            continue;
+        }
+        const std::vector<QPoint>& points = definition.buttons[i].points;
+        if (points.empty())
+            continue;
+        QPolygon polygon;
+        for (const QPoint& p : points)
+            polygon << QPoint(static_cast<int>(p.x() * W / bw + R.left()),
+                              static_cast<int>(p.y() * H / bh + R.top()));
+        region = QRegion(polygon, Qt::WindingFill);
+    }
+
+    if (maskMode && keyed.count(kTextAreaKey))
+        textArea = keyed[kTextAreaKey];
+    else
+        BuildTextArea(windowRect);
+
+    // The window's outline.
+    shapeRects.clear();
+    scaledOutline.clear();
+    const std::vector<QPoint>& shape = definition.shape;
+    const int type = definition.shapeTypes.empty() ? 0 : definition.shapeTypes.front();
+    window = QRegion();
+    if (type == 0 || type == 1) {
+        if (shape.empty()) {
+            window = Ellipse(R);
+        } else {
+            for (size_t j = 0; j + 1 < shape.size(); j += 2) {
+                const QRect rect = Edges(shape[j].x() * W / bw, shape[j].y() * H / bh,
+                                         shape[j + 1].x() * W / bw, shape[j + 1].y() * H / bh);
+                shapeRects.push_back(rect);
+                const size_t k = j / 2;
+                const bool rectangle = k < definition.shapeTypes.size() && definition.shapeTypes[k] != 0;
+                window += rectangle ? QRegion(rect) : Ellipse(rect);
+            }
+        }
+    } else if (type == 2) {
+        if (shape.empty()) {
+            window = Ellipse(R);
+        } else {
+            for (const QPoint& p : shape)
+                scaledOutline << QPoint(static_cast<int>(p.x() * W / bw), static_cast<int>(p.y() * H / bh));
+            window = QRegion(scaledOutline, Qt::WindingFill);
+        }
+    } else if (type == 3) {
+        window = QRegion(R);
+        if (background && !background->IsEmpty()) {
+            if (const auto cut = filter.SelectColour(*background, background->PixelColor(0, 0), R))
+                window -= *cut;
+        }
+    } else {
+        window = Ellipse(R);
+    }
+    busy = false;
+}
+
+void WindowSkin::BuildTextArea(const QRect& windowRect)
+{
+    const QRect R = Measured(windowRect);
+    const qint64 W = R.width();
+    const qint64 H = R.height();
+    if (maskMode) {
+        if (auto keyed = filter.SelectColour(mask, kTextAreaKey, R); keyed && !keyed->isEmpty()) {
+            textArea = *keyed;
+            return;
+        }
+    }
+    const QPoint a = definition.textArea0;
+    const QPoint b = definition.textArea1;
+    const qint64 dy = b.y() - a.y();
+    const qint64 width = (b.x() - a.x()) * W / BaseWidth(R);
+    const qint64 height = dy != 0 ? H * dy / BaseHeight(R) : lineHeight;
+    qint64 top = a.y() * H / BaseHeight(R);
+    if (dy == 0)
+        top -= lineHeight / 2;
+    const qint64 left = a.x() * W / BaseWidth(R) - frame.x();
+    top -= frame.y();
+    textArea = QRegion(Edges(left, top, left + width, top + height).normalized());
+}
+
+int WindowSkin::HitTest(const QPoint& point) const
+{
+    for (int i = 0; i < definition.buttonCount; ++i) {
+        if (buttonRegions[i] && buttonRegions[i]->contains(point))
+            return i;
+    }
+    return textArea.contains(point) ? kTextAreaHit : kNoHit;
+}
+
+QRegion WindowSkin::ButtonArea(int index) const
+{
+    if (index >= 0 && index < kMaxSkinButtons && buttonRegions[index])
+        return *buttonRegions[index];
+    return QRegion();
+}
+
+void WindowSkin::Paint(QPainter& painter, const QRect& client, const PaintOptions& options) const
+{
+    painter.save();
+    const QColor base = ToQColor(definition.baseBrush);
+    if (!options.drawBackground || !options.drawBackground(painter, client)) {
+        const int type = definition.shapeTypes.empty() ? 0 : definition.shapeTypes.front();
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(base);
+        if (type == 0 && !shapeRects.empty())
+            painter.drawEllipse(shapeRects.front());
+        else if (type == 1 && !shapeRects.empty())
+            painter.drawRect(shapeRects.front());
+        else if (type == 2 && !scaledOutline.isEmpty())
+            painter.drawPolygon(scaledOutline, Qt::WindingFill);
+        else
+            painter.fillRect(client, base);
+    }
+
+    const QColor on = ToQColor(definition.buttonOnColour);
+    const QColor off = ToQColor(definition.buttonOffColour);
+    const auto fill = [&painter](const QRegion& region, const QColor& colour) {
+        for (const QRect& rect : region)
+            painter.fillRect(rect, colour);
+    };
+    if (options.showButtons) {
+        for (int i = 0; i < definition.buttonCount; ++i) {
+            if (!buttonRegions[i])
+                continue;
+            fill(*buttonRegions[i], i == lit ? on : off);
+            fill(RegionFrame(*buttonRegions[i]), on);
+        }
+    }
+    if (hover >= 0 && hover < kMaxSkinButtons && buttonRegions[hover])
+        fill(RegionFrame(*buttonRegions[hover]), on);
+
+    if (options.showText && !textArea.isEmpty()) {
+        QRect box = textArea.boundingRect();
+        box.setTop(box.top() + (box.height() - lineHeight) / 2);
+        box.setHeight(lineHeight);
+        painter.setPen(options.textColour);
+        painter.setFont(options.font);
+        painter.setClipRect(box, Qt::IntersectClip);
+        painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop, options.text);
+    }
+    painter.restore();
+}
