@@ -27,10 +27,17 @@ sorlin_install_packages() {
     $sudo apt-get install -y -qq --no-install-recommends $missing
 }
 
-sorlin_build() {
+# The test programs that tools/test also runs built with AddressSanitizer.
+SORLIN_SANITIZED_TESTS="skin_tests"
+
+sorlin_configure() {
     local options=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
     [ "${CI:-}" = "true" ] && options+=(-DWARNINGS_AS_ERRORS=ON)
     cmake -S "$SORLIN_ROOT" -B "$SORLIN_BUILD" "${options[@]}" "$@" >/dev/null
+}
+
+sorlin_build() {
+    sorlin_configure "$@"
     cmake --build "$SORLIN_BUILD" -j "$(nproc)"
 }
 
