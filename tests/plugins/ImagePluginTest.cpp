@@ -231,6 +231,7 @@ TEST_F(ImagePluginTest, RefusesBmpTextNoiseAndEmptyFiles)
         {"list.m3u", "#EXTM3U\n#EXTINF:123,Artist - Title\n/music/song.mp3\n"},
         {"p5.m3u", "P5 - Live.mp3\nP6 Encore.mp3\n"}, // a netpbm signature, but text
         {"plain.ppm", "P3\n2 1\n255\n255 0 0 0 255 0\n"},
+        {"note.txt", "P6 12 3 255 was the room; bring 4 copies\n"}, // a whole binary PPM header
         {"icon.xpm", Encoded(image, "xpm")},
         {"noise.png", RandomBytes(4096)},
         {"empty.png", QByteArray()},
