@@ -1,0 +1,22 @@
+#pragma once
+// The caller's progress callback, as GetPicture receives it: tells how far decoding has come and
+// whether the caller wants it stopped.
+
+#include "SusieApi.h"
+
+namespace ifqtimage {
+
+class Progress
+{
+public:
+    Progress(SpiProgressCallback callback, intptr_t data) : callback(callback), data(data) {}
+
+    // Reports `done` of `total`; true when the caller asks to stop.
+    bool Stop(int done, int total) const { return callback && callback(done, total, data) != 0; }
+
+private:
+    SpiProgressCallback callback;
+    intptr_t data;
+};
+
+} // namespace ifqtimage
