@@ -28,7 +28,7 @@ sorlin_install_packages() {
 }
 
 # The test programs that tools/test also runs built with AddressSanitizer.
-SORLIN_SANITIZED_TESTS="skin_tests"
+SORLIN_SANITIZED_TESTS="skin_tests plugin_image_tests"
 
 sorlin_configure() {
     local options=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)

@@ -193,6 +193,29 @@ TEST_F(DibTest, PlugInsAreAskedByFileThenByMemory)
     EXPECT_EQ(dib.PixelColor(0, 0), RGB(0, 255, 0));
 }
 
+TEST_F(DibTest, PhotosLoadThroughTheProgramsImagePlugIn)
+{
+    QImage photo(40, 30, QImage::Format_RGB32);
+    photo.fill(qRgb(250, 10, 10));
+    const QString jpeg = dir.filePath(QStringLiteral("photo.jpg"));
+    ASSERT_TRUE(photo.save(jpeg, "JPEG", 95));
+
+    CDib without;
+    without.SetPluginFolder(PluginFolder({}));
+    EXPECT_FALSE(without.Load(jpeg)) << "no plug-in, and no bitmap either";
+
+    const QString folder = dir.filePath(QStringLiteral("program"));
+    QDir().mkpath(folder);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(SORLIN_IMAGE_PLUGIN), folder + QStringLiteral("/ifqtimage.spi")));
+    CDib dib;
+    dib.SetPluginFolder(folder);
+    ASSERT_TRUE(dib.Load(jpeg));
+    EXPECT_EQ(dib.SourceRect(), QRect(0, 0, 40, 30));
+    const COLORREF centre = dib.PixelColor(20, 15);
+    EXPECT_GT(centre & 0xff, 230u);
+    EXPECT_LT((centre >> 8) & 0xff, 30u);
+}
+
 TEST_F(DibTest, ModulesThatAreNotPlugInsAreSkipped)
 {
     const QString folder = dir.filePath(QStringLiteral("mixed"));
