@@ -1,5 +1,6 @@
 #include "GstGraph.h"
 
+#include "GstGraphHooks.h"
 #include "platform/Log.h"
 #include "platform/WindowMessage.h"
 
@@ -134,6 +135,7 @@ struct GstGraph::Private
     std::deque<int> events;
     std::function<void(const QImage&)> frameHandler;
     QString* lastError = nullptr;
+    GstGraphHooks* hooks = nullptr; // set while a hooked graph's pipeline exists
     // Where the stream's timeline starts: a Video CD's starts near half a second. Positions
     // are told relative to it.
     qint64 startOffset = 0;
@@ -175,6 +177,9 @@ GstBusSyncReply GstGraph::Private::OnBusSync(GstBus*, GstMessage* message, gpoin
                                     new BusEvent(gst_message_ref(message), d->generation.load()));
         break;
     default:
+        if (d->hooks && d->hooks->WantsMessage(message))
+            QCoreApplication::postEvent(d->mailbox.get(),
+                                        new BusEvent(gst_message_ref(message), d->generation.load()));
         break;
     }
     return GST_BUS_DROP;
@@ -223,6 +228,8 @@ void GstGraph::Private::OnBusMessage(GstMessage* message)
         break;
     }
     default:
+        if (hooks)
+            hooks->OnMessage(message);
         break;
     }
 }
@@ -298,7 +305,16 @@ bool GstGraph::RenderFile(const QString& path, int timeoutMs)
                                   : QStringLiteral("no such file: %1").arg(path);
         return false;
     }
+    gchar* uri = gst_filename_to_uri(QFile::encodeName(file.absoluteFilePath()).constData(), nullptr);
+    const QString fileUri = QString::fromUtf8(uri);
+    g_free(uri);
+    return RenderUri(fileUri, nullptr, timeoutMs);
+}
 
+bool GstGraph::RenderUri(const QString& uri, GstGraphHooks* hooks, int timeoutMs)
+{
+    GstGraph::Close();
+    lastError.clear();
     d->pipeline.reset(gst_element_factory_make("playbin", nullptr));
     GstElement* videoSink = gst_element_factory_make("appsink", "sorlin-video");
     GstElement* audioSink = gst_element_factory_make("autoaudiosink", "sorlin-audio");
@@ -319,15 +335,21 @@ bool GstGraph::RenderFile(const QString& path, int timeoutMs)
     callbacks.new_sample = &Private::OnNewSample;
     gst_app_sink_set_callbacks(GST_APP_SINK(videoSink), &callbacks, d.get(), nullptr);
 
-    gchar* uri = gst_filename_to_uri(QFile::encodeName(file.absoluteFilePath()).constData(), nullptr);
-    g_object_set(d->pipeline.get(), "uri", uri, "video-sink", videoSink, "audio-sink", audioSink, nullptr);
-    g_free(uri);
+    g_object_set(d->pipeline.get(), "uri", uri.toUtf8().constData(), "video-sink", videoSink, "audio-sink",
+                 audioSink, nullptr);
     d->videoSink = videoSink;
     d->audioSink = audioSink;
+    d->hooks = hooks;
+    if (hooks)
+        hooks->OnPipelineCreated(d->pipeline.get());
 
     GstBusPtr bus(gst_element_get_bus(d->pipeline.get()));
     gst_bus_set_sync_handler(bus.get(), &Private::OnBusSync, d.get(), nullptr);
+    return Preroll(timeoutMs);
+}
 
+bool GstGraph::Preroll(int timeoutMs)
+{
     rate = 1.0;
     const bool prerolled =
         gst_element_set_state(d->pipeline.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE &&
@@ -357,6 +379,7 @@ void GstGraph::Close()
         gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
         d->pipeline.reset();
     }
+    d->hooks = nullptr;
     d->videoSink = nullptr;
     d->audioSink = nullptr;
     d->events.clear();

@@ -1,0 +1,796 @@
+#include "DvdGraph.h"
+
+#include "DvdVolume.h"
+#include "platform/Log.h"
+#include "platform/WindowMessage.h"
+#include "platform/graph/GstGraphHooks.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+
+#include <gst/gst.h>
+#include <gst/video/navigation.h>
+#include <gst/video/video-event.h>
+
+#include <cmath>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+struct GstObjectUnref
+{
+    void operator()(gpointer p) const
+    {
+        if (p)
+            gst_object_unref(p);
+    }
+};
+using GstElementPtr = std::unique_ptr<GstElement, GstObjectUnref>;
+using GstPadPtr = std::unique_ptr<GstPad, GstObjectUnref>;
+
+struct GstQueryUnref
+{
+    void operator()(GstQuery* query) const { gst_query_unref(query); }
+};
+using GstQueryPtr = std::unique_ptr<GstQuery, GstQueryUnref>;
+
+// Messages the source's pad probe posts for the UI thread.
+constexpr const char* kWatchMessage = "sorlin-dvd";
+// Marks the stream choices this graph sends, so the probe lets them pass unchanged.
+constexpr const char* kOwnChoice = "sorlin-choice";
+// How often the navigator's place is looked at, and how often the time in the title is told.
+constexpr int kPollMs = 100;
+constexpr int kTimeReportMs = 500;
+
+bool IsDvdEvent(GstEvent* event, const char* name)
+{
+    const GstStructure* s = gst_event_get_structure(event);
+    return s && gst_structure_has_name(s, "application/x-gst-dvd") &&
+           g_strcmp0(gst_structure_get_string(s, "event"), name) == 0;
+}
+
+// A hardware MPEG-2 video decoder, when the system has one.
+bool HaveHardwareMpeg2Decoder()
+{
+    GList* factories = gst_element_factory_list_get_elements(
+        static_cast<GstElementFactoryListType>(GST_ELEMENT_FACTORY_TYPE_DECODER |
+                                               GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO |
+                                               GST_ELEMENT_FACTORY_TYPE_HARDWARE),
+        GST_RANK_MARGINAL);
+    GstCaps* mpeg2 = gst_caps_from_string("video/mpeg,mpegversion=(int)2,systemstream=(boolean)false");
+    GList* usable = gst_element_factory_list_filter(factories, mpeg2, GST_PAD_SINK, FALSE);
+    const bool found = usable != nullptr;
+    gst_plugin_feature_list_free(usable);
+    gst_plugin_feature_list_free(factories);
+    gst_caps_unref(mpeg2);
+    return found;
+}
+
+} // namespace
+
+// Everything that watches the running pipeline: the source's pad probe (streaming threads)
+// and the bus messages and the poll timer (UI thread).
+struct DvdGraph::Watch : GstGraphHooks
+{
+    explicit Watch(DvdGraph* graph) : graph(graph)
+    {
+        poll.setInterval(kPollMs);
+        QObject::connect(&poll, &QTimer::timeout, [this] { this->graph->Poll(); });
+    }
+
+    void OnPipelineCreated(GstElement* pipeline) override
+    {
+        playbin = pipeline;
+        g_signal_connect(pipeline, "source-setup", G_CALLBACK(&Watch::OnSourceSetup), this);
+        g_signal_connect(pipeline, "deep-element-added", G_CALLBACK(&Watch::OnElementAdded), this);
+    }
+
+    bool WantsMessage(GstMessage* message) override
+    {
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_APPLICATION)
+            return gst_structure_has_name(gst_message_get_structure(message), kWatchMessage);
+        return GST_MESSAGE_TYPE(message) == GST_MESSAGE_ELEMENT &&
+               gst_navigation_message_get_type(message) == GST_NAVIGATION_MESSAGE_COMMANDS_CHANGED;
+    }
+
+    void OnMessage(GstMessage* message) override;
+
+    static void OnSourceSetup(GstElement*, GstElement* source, Watch* self)
+    {
+        if (g_object_class_find_property(G_OBJECT_GET_CLASS(source), "device"))
+            g_object_set(source, "device", self->deviceBytes.constData(), nullptr);
+    }
+
+    // Runs on the thread that changes the pipeline's state.
+    static void OnElementAdded(GstBin*, GstBin*, GstElement* element, Watch* self)
+    {
+        // rsndvdbin makes its source without a factory; it is known by name and its options.
+        if (g_strcmp0(GST_OBJECT_NAME(element), "dvdsrc") != 0 ||
+            !g_object_class_find_property(G_OBJECT_GET_CLASS(element), "fast-start"))
+            return;
+        // The source starts at the disc's title menu (title 1 on a disc without menus): after
+        // the disc's own first-play program the navigator cannot tell where it is.
+        g_object_set(element, "device", self->deviceBytes.constData(), nullptr);
+        std::lock_guard lock(self->mutex);
+        self->source.reset(GST_ELEMENT(gst_object_ref(element)));
+        self->sourcePad.reset(gst_element_get_static_pad(element, "src"));
+        if (self->sourcePad)
+            gst_pad_add_probe(self->sourcePad.get(),
+                              static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
+                                                           GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM |
+                                                           GST_PAD_PROBE_TYPE_EVENT_FLUSH),
+                              &Watch::OnProbe, self, nullptr);
+    }
+
+    static GstPadProbeReturn OnProbe(GstPad* pad, GstPadProbeInfo* info, gpointer data);
+    void PostToUi(GstElement* from, GstStructure* structure)
+    {
+        gst_element_post_message(from, gst_message_new_application(GST_OBJECT(from), structure));
+    }
+    GstEvent* AudioChoice(int stream) const
+    {
+        return gst_event_new_custom(GST_EVENT_CUSTOM_DOWNSTREAM,
+                                    gst_structure_new("application/x-gst-dvd", "event", G_TYPE_STRING,
+                                                      "dvd-set-audio-track", "logical-id", G_TYPE_INT, stream,
+                                                      "physical-id", G_TYPE_INT, stream, kOwnChoice,
+                                                      G_TYPE_BOOLEAN, TRUE, nullptr));
+    }
+    GstEvent* SubpictureChoice(int stream, bool shown) const
+    {
+        return gst_event_new_custom(GST_EVENT_CUSTOM_DOWNSTREAM,
+                                    gst_structure_new("application/x-gst-dvd", "event", G_TYPE_STRING,
+                                                      "dvd-set-subpicture-track", "logical-id", G_TYPE_INT,
+                                                      stream, "physical-id", G_TYPE_INT, stream,
+                                                      "forced-only", G_TYPE_BOOLEAN, !shown, kOwnChoice,
+                                                      G_TYPE_BOOLEAN, TRUE, nullptr));
+    }
+
+    GstElement* Source() const
+    {
+        std::lock_guard lock(mutex);
+        return source.get();
+    }
+    GstPad* SourcePad() const
+    {
+        std::lock_guard lock(mutex);
+        return sourcePad.get();
+    }
+
+    DvdGraph* graph;
+    GstElement* playbin = nullptr; // owned by the media graph
+    QByteArray deviceBytes;
+    GstFormat titleFormat = GST_FORMAT_UNDEFINED;
+    GstFormat chapterFormat = GST_FORMAT_UNDEFINED;
+    DvdVolume volume; // the table as it was when the graph was built
+    QTimer poll;
+    QElapsedTimer sinceTimeReport;
+    int lastDomain = kDvdDomainFirstPlay;
+    int lastTitle = 0;
+    int lastChapter = 0;
+    unsigned long lastUops = 0;
+    double rate = 1.0;
+
+    // Shared with the streaming threads.
+    mutable std::mutex mutex;
+    GstElementPtr source;
+    GstPadPtr sourcePad;
+    bool stillShown = false;
+    int wantedAudio = -1;      // -1: the disc's own choice
+    int wantedSubpicture = -1; // likewise
+    bool wantedShown = true;
+    bool subpictureStateSet = false;
+    bool choicePending = false;
+    int sentAudio = -1;
+    int sentSubpicture = -1;
+    bool sentShown = false;
+};
+
+GstPadProbeReturn DvdGraph::Watch::OnProbe(GstPad* pad, GstPadProbeInfo* info, gpointer data)
+{
+    auto* self = static_cast<Watch*>(data);
+    GstElement* from = GST_PAD_PARENT(pad) ? GST_ELEMENT(GST_PAD_PARENT(pad)) : nullptr;
+    if (!from)
+        return GST_PAD_PROBE_OK;
+
+    if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
+        bool stillEnded = false;
+        GstEvent* audio = nullptr;
+        GstEvent* subpicture = nullptr;
+        {
+            std::lock_guard lock(self->mutex);
+            stillEnded = std::exchange(self->stillShown, false);
+            if (std::exchange(self->choicePending, false)) {
+                if (self->wantedAudio >= 0)
+                    audio = self->AudioChoice(self->wantedAudio);
+                if (self->wantedSubpicture >= 0 || self->subpictureStateSet)
+                    subpicture =
+                        self->SubpictureChoice(std::max(self->wantedSubpicture, 0), self->wantedShown);
+            }
+        }
+        if (stillEnded)
+            self->PostToUi(from, gst_structure_new(kWatchMessage, "still", G_TYPE_BOOLEAN, FALSE, nullptr));
+        // Pushed from here, the choices stay in order with the data.
+        if (audio)
+            gst_pad_push_event(pad, audio);
+        if (subpicture)
+            gst_pad_push_event(pad, subpicture);
+        return GST_PAD_PROBE_OK;
+    }
+
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (!event)
+        return GST_PAD_PROBE_OK;
+    if (GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP) {
+        bool stillEnded = false;
+        {
+            std::lock_guard lock(self->mutex);
+            stillEnded = std::exchange(self->stillShown, false);
+        }
+        if (stillEnded)
+            self->PostToUi(from, gst_structure_new(kWatchMessage, "still", G_TYPE_BOOLEAN, FALSE, nullptr));
+        return GST_PAD_PROBE_OK;
+    }
+    gboolean inStill = FALSE;
+    if (gst_video_event_parse_still_frame(event, &inStill)) {
+        {
+            std::lock_guard lock(self->mutex);
+            self->stillShown = inStill;
+        }
+        self->PostToUi(from, gst_structure_new(kWatchMessage, "still", G_TYPE_BOOLEAN, inStill, nullptr));
+        return GST_PAD_PROBE_OK;
+    }
+    if (GST_EVENT_TYPE(event) != GST_EVENT_CUSTOM_DOWNSTREAM &&
+        GST_EVENT_TYPE(event) != GST_EVENT_CUSTOM_DOWNSTREAM_OOB)
+        return GST_PAD_PROBE_OK;
+
+    const GstStructure* s = gst_event_get_structure(event);
+    gboolean own = FALSE;
+    const bool ours = gst_structure_get_boolean(s, kOwnChoice, &own) && own;
+    if (IsDvdEvent(event, "dvd-set-audio-track")) {
+        std::lock_guard lock(self->mutex);
+        // The disc repeats its own choice at every cell; the user's choice stays.
+        if (!ours && self->wantedAudio >= 0) {
+            gst_event_unref(event);
+            GST_PAD_PROBE_INFO_DATA(info) = event = self->AudioChoice(self->wantedAudio);
+            s = gst_event_get_structure(event);
+        }
+        gst_structure_get_int(s, "physical-id", &self->sentAudio);
+    } else if (IsDvdEvent(event, "dvd-set-subpicture-track")) {
+        std::lock_guard lock(self->mutex);
+        if (!ours && (self->wantedSubpicture >= 0 || self->subpictureStateSet)) {
+            int disc = 0;
+            gst_structure_get_int(s, "physical-id", &disc);
+            gst_event_unref(event);
+            GST_PAD_PROBE_INFO_DATA(info) = event = self->SubpictureChoice(
+                self->wantedSubpicture >= 0 ? self->wantedSubpicture : disc, self->wantedShown);
+            s = gst_event_get_structure(event);
+        }
+        gboolean forcedOnly = FALSE;
+        gst_structure_get_int(s, "physical-id", &self->sentSubpicture);
+        gst_structure_get_boolean(s, "forced-only", &forcedOnly);
+        self->sentShown = !forcedOnly;
+    } else if (IsDvdEvent(event, "dvd-spu-highlight")) {
+        int button = 0;
+        gst_structure_get_int(s, "button", &button);
+        self->PostToUi(from, gst_structure_new(kWatchMessage, "button", G_TYPE_INT, button, nullptr));
+    } else if (IsDvdEvent(event, "dvd-spu-reset-highlight")) {
+        self->PostToUi(from, gst_structure_new(kWatchMessage, "button", G_TYPE_INT, 0, nullptr));
+    }
+    return GST_PAD_PROBE_OK;
+}
+
+void DvdGraph::Watch::OnMessage(GstMessage* message)
+{
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_APPLICATION) {
+        const GstStructure* s = gst_message_get_structure(message);
+        gboolean inStill = FALSE;
+        int button = 0;
+        if (gst_structure_get_boolean(s, "still", &inStill)) {
+            if (graph->still != static_cast<bool>(inStill)) {
+                graph->still = inStill;
+                graph->Push({inStill ? EC_DVD_STILL_ON : EC_DVD_STILL_OFF, 0, 0});
+            }
+        } else if (gst_structure_get_int(s, "button", &button)) {
+            graph->selectedButton = button;
+            graph->Push({EC_DVD_BUTTON_CHANGE, 0, button});
+        }
+        return;
+    }
+    // The commands on offer changed: buttons came or went.
+    GstPad* src = SourcePad();
+    if (!src)
+        return;
+    GstQueryPtr query(gst_navigation_query_new_commands());
+    unsigned long uops = kUopSelectOrActivateButton;
+    guint count = 0;
+    if (gst_pad_query(src, query.get()) && gst_navigation_query_parse_commands_length(query.get(), &count)) {
+        for (guint i = 0; i < count; ++i) {
+            GstNavigationCommand command = GST_NAVIGATION_COMMAND_INVALID;
+            gst_navigation_query_parse_commands_nth(query.get(), i, &command);
+            if (command == GST_NAVIGATION_COMMAND_ACTIVATE || command == GST_NAVIGATION_COMMAND_LEFT ||
+                command == GST_NAVIGATION_COMMAND_RIGHT || command == GST_NAVIGATION_COMMAND_UP ||
+                command == GST_NAVIGATION_COMMAND_DOWN)
+                uops = 0;
+        }
+    }
+    if (uops != lastUops) {
+        lastUops = uops;
+        graph->Push({EC_DVD_VALID_UOPS_CHANGE, static_cast<long>(uops), 0});
+    }
+}
+
+DvdGraph::DvdGraph(QObject* owner, unsigned notifyMessage)
+    : GstGraph(owner, notifyMessage), watch(std::make_unique<Watch>(this)), owner(owner),
+      notifyMessage(notifyMessage)
+{}
+
+DvdGraph::~DvdGraph()
+{
+    DvdGraph::Close();
+}
+
+bool DvdGraph::FrameworkAvailable()
+{
+    if (!GstGraph::FrameworkAvailable())
+        return false;
+    GstElementFactory* factory = gst_element_factory_find("rsndvdbin");
+    if (!factory)
+        return false;
+    gst_object_unref(factory);
+    return true;
+}
+
+bool DvdGraph::RenderDvd(const QString& path, int decodeFlags, int timeoutMs)
+{
+    Close();
+    device = DvdDeviceOf(path);
+    QString error;
+    if (device.isEmpty()) {
+        SetLastError(QStringLiteral("No valid DVD-Video volume could be located at %1").arg(path));
+        return false;
+    }
+    if (!watch->volume.Read(device, &error)) {
+        SetLastError(error);
+        return false;
+    }
+    if (watch->volume.titles.empty()) {
+        SetLastError(QStringLiteral("The DVD-Video volume has no titles"));
+        return false;
+    }
+    if ((decodeFlags & kDvdHwDecodeOnly) && !HaveHardwareMpeg2Decoder()) {
+        SetLastError(QStringLiteral("No hardware MPEG-2 video decoder is available"));
+        return false;
+    }
+    watch->deviceBytes = QFile::encodeName(device);
+    if (!RenderUri(QStringLiteral("dvd://"), watch.get(), timeoutMs))
+        return false;
+    if (!watch->Source()) {
+        Close();
+        SetLastError(QStringLiteral("The DVD source did not start"));
+        return false;
+    }
+    watch->titleFormat = gst_format_get_by_nick("title");
+    watch->chapterFormat = gst_format_get_by_nick("chapter");
+    watch->sinceTimeReport.start();
+    Poll();
+    watch->poll.start();
+    return true;
+}
+
+void DvdGraph::Close()
+{
+    watch->poll.stop();
+    GstGraph::Close();
+    {
+        std::lock_guard lock(watch->mutex);
+        watch->sourcePad.reset();
+        watch->source.reset();
+        watch->stillShown = false;
+        watch->wantedAudio = -1;
+        watch->wantedSubpicture = -1;
+        watch->wantedShown = true;
+        watch->subpictureStateSet = false;
+        watch->choicePending = false;
+        watch->sentAudio = -1;
+        watch->sentSubpicture = -1;
+        watch->sentShown = false;
+    }
+    watch->playbin = nullptr;
+    watch->lastDomain = kDvdDomainFirstPlay;
+    watch->lastTitle = 0;
+    watch->lastChapter = 0;
+    watch->lastUops = 0;
+    watch->rate = 1.0;
+    dvdEvents.clear();
+    still = false;
+    selectedButton = 0;
+}
+
+void DvdGraph::Push(const Event& event)
+{
+    dvdEvents.push_back(event);
+    PostWindowMessage(owner, notifyMessage);
+}
+
+bool DvdGraph::TakeDvdEvent(Event* event)
+{
+    if (const int code = TakeEvent()) {
+        // The end of the disc is the navigator's stop domain.
+        *event = code == EC_COMPLETE ? Event{EC_DVD_DOMAIN_CHANGE, kDvdDomainStop, 0} : Event{code, 0, 0};
+        if (code == EC_COMPLETE)
+            watch->poll.stop();
+        return true;
+    }
+    if (dvdEvents.empty())
+        return false;
+    *event = dvdEvents.front();
+    dvdEvents.pop_front();
+    return true;
+}
+
+bool DvdGraph::ReadVolume(DvdVolume* volume, QString* error) const
+{
+    if (device.isEmpty())
+        return false;
+    return volume->Read(device, error);
+}
+
+const DvdVolume& DvdGraph::Volume() const
+{
+    return watch->volume;
+}
+
+namespace {
+
+// The navigator's title and chapter; a title of 0 means a menu, whose id is in `chapter`. The
+// source answers on its pad; as an element it would pass the query on.
+bool QueryTitleChapter(GstPad* source, GstFormat titleFormat, GstFormat chapterFormat, int* title,
+                       int* chapter)
+{
+    gint64 t = -1;
+    gint64 c = -1;
+    if (!source || titleFormat == GST_FORMAT_UNDEFINED || !gst_pad_query_position(source, titleFormat, &t) ||
+        t < 0)
+        return false;
+    gst_pad_query_position(source, chapterFormat, &c);
+    *title = static_cast<int>(t);
+    *chapter = static_cast<int>(c);
+    return true;
+}
+
+int DomainOf(bool known, int title, int menu)
+{
+    if (!known)
+        return kDvdDomainFirstPlay;
+    if (title > 0)
+        return kDvdDomainTitle;
+    return menu == 2 ? kDvdDomainVideoManagerMenu : kDvdDomainTitleSetMenu;
+}
+
+} // namespace
+
+int DvdGraph::Domain() const
+{
+    int title = 0;
+    int chapter = 0;
+    const bool known =
+        QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &title, &chapter);
+    return DomainOf(known, title, chapter);
+}
+
+bool DvdGraph::CurrentLocation(DvdLocation* location) const
+{
+    int title = 0;
+    int chapter = 0;
+    if (!QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &title, &chapter) ||
+        title <= 0)
+        return false;
+    location->title = title;
+    location->chapter = chapter;
+    const auto& titles = watch->volume.titles;
+    const bool pal = title <= static_cast<int>(titles.size()) && titles[static_cast<size_t>(title - 1)].pal;
+    const int fps = pal ? 25 : 30;
+    gint64 position = -1;
+    if (!watch->playbin || !gst_element_query_position(watch->playbin, GST_FORMAT_TIME, &position) ||
+        position < 0) {
+        location->time = DvdTimeCode{255, 255, 255, 255, pal ? 1 : 2};
+        return true;
+    }
+    const qint64 ms = position / GST_MSECOND;
+    location->time.hours = static_cast<int>(ms / 3600000);
+    location->time.minutes = static_cast<int>(ms / 60000 % 60);
+    location->time.seconds = static_cast<int>(ms / 1000 % 60);
+    location->time.frames = static_cast<int>(ms % 1000 * fps / 1000);
+    location->time.flags = pal ? 1 : 2;
+    return true;
+}
+
+void DvdGraph::Poll()
+{
+    int title = 0;
+    int chapter = 0;
+    const bool known =
+        QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &title, &chapter);
+    const int domain = DomainOf(known, title, chapter);
+    if (domain != watch->lastDomain) {
+        watch->lastDomain = domain;
+        Push({EC_DVD_DOMAIN_CHANGE, domain, 0});
+        if (domain != kDvdDomainTitle) {
+            watch->lastTitle = 0;
+            watch->lastChapter = 0;
+        }
+    }
+    if (domain != kDvdDomainTitle)
+        return;
+    if (title != watch->lastTitle)
+        Push({EC_DVD_TITLE_CHANGE, title, 0});
+    if (title != watch->lastTitle || chapter != watch->lastChapter)
+        Push({EC_DVD_CHAPTER_START, chapter, 0});
+    watch->lastTitle = title;
+    watch->lastChapter = chapter;
+    if (!still && watch->sinceTimeReport.elapsed() >= kTimeReportMs) {
+        DvdLocation location;
+        if (CurrentLocation(&location) && !location.time.IsInvalid()) {
+            watch->sinceTimeReport.restart();
+            const DvdTimeCode& t = location.time;
+            const long ms = ((t.hours * 60L + t.minutes) * 60 + t.seconds) * 1000 +
+                            t.frames * 1000L / (t.flags == 1 ? 25 : 30);
+            Push({EC_DVD_CURRENT_TIME, ms, 1});
+        }
+    }
+}
+
+namespace {
+
+bool SendNavigation(GstPad* pad, GstEvent* event)
+{
+    if (!pad) {
+        gst_event_unref(event);
+        return false;
+    }
+    return gst_pad_send_event(pad, event);
+}
+
+} // namespace
+
+bool DvdGraph::PlayTitle(int title)
+{
+    GstElement* src = watch->Source();
+    if (!src || still || Domain() != kDvdDomainTitle || title < 1 ||
+        title > static_cast<int>(watch->volume.titles.size()))
+        return false;
+    const bool done =
+        gst_element_send_event(src, gst_event_new_seek(watch->rate, watch->titleFormat, GST_SEEK_FLAG_FLUSH,
+                                                       GST_SEEK_TYPE_SET, title, GST_SEEK_TYPE_NONE, -1));
+    int nowTitle = 0;
+    int nowChapter = 0;
+    return done &&
+           QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &nowTitle,
+                             &nowChapter) &&
+           nowTitle == title;
+}
+
+bool DvdGraph::PlayAtTimeInTitle(int title, const DvdTimeCode& time)
+{
+    int nowTitle = 0;
+    int nowChapter = 0;
+    GstElement* src = watch->Source();
+    if (!src || still ||
+        !QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &nowTitle,
+                           &nowChapter) ||
+        nowTitle <= 0)
+        return false;
+    if (title != nowTitle && !PlayTitle(title))
+        return false;
+    const qint64 ms = ((time.hours * 60LL + time.minutes) * 60 + time.seconds) * 1000 +
+                      time.frames * 1000LL / (time.flags == 1 ? 25 : 30);
+    if (ms == 0 && title != nowTitle)
+        return true; // the title starts there
+    return Seek(ms);
+}
+
+bool DvdGraph::Seek(qint64 ms, int timeoutMs)
+{
+    Q_UNUSED(timeoutMs);
+    GstElement* src = watch->Source();
+    if (!src || still || ms < 0 || Domain() != kDvdDomainTitle)
+        return false;
+    return gst_element_send_event(src, gst_event_new_seek(watch->rate, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH,
+                                                          GST_SEEK_TYPE_SET, ms * GST_MSECOND,
+                                                          GST_SEEK_TYPE_NONE, -1));
+}
+
+bool DvdGraph::PlayChapterInTitle(int title, int chapter)
+{
+    GstElement* src = watch->Source();
+    if (!src || still || Domain() != kDvdDomainTitle || title < 1 ||
+        title > static_cast<int>(watch->volume.titles.size()) || chapter < 1 ||
+        chapter > watch->volume.titles[static_cast<size_t>(title - 1)].chapters)
+        return false;
+    int nowTitle = 0;
+    int nowChapter = 0;
+    QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &nowTitle, &nowChapter);
+    if (nowTitle != title && !PlayTitle(title))
+        return false;
+    const bool done =
+        gst_element_send_event(src, gst_event_new_seek(watch->rate, watch->chapterFormat, GST_SEEK_FLAG_FLUSH,
+                                                       GST_SEEK_TYPE_SET, chapter, GST_SEEK_TYPE_NONE, -1));
+    return done &&
+           QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &nowTitle,
+                             &nowChapter) &&
+           nowTitle == title && nowChapter == chapter;
+}
+
+bool DvdGraph::ShowMenu(int menuId)
+{
+    if (menuId < 2 || menuId > 7)
+        return false;
+    SendNavigation(watch->SourcePad(),
+                   gst_navigation_event_new_command(static_cast<GstNavigationCommand>(menuId)));
+    return Domain() != kDvdDomainTitle;
+}
+
+bool DvdGraph::Resume()
+{
+    // In a title the navigator's "menu" command would call the root menu instead.
+    if (Domain() == kDvdDomainTitle)
+        return false;
+    SendNavigation(watch->SourcePad(), gst_navigation_event_new_command(GST_NAVIGATION_COMMAND_DVD_MENU));
+    return Domain() == kDvdDomainTitle;
+}
+
+bool DvdGraph::StillOff()
+{
+    // The navigator has no command that ends a still: timed stills end by themselves,
+    // endless ones through the menu's buttons.
+    return false;
+}
+
+bool DvdGraph::SelectButton(DvdButtonMove move)
+{
+    static constexpr GstNavigationCommand kCommands[] = {
+        GST_NAVIGATION_COMMAND_LEFT, GST_NAVIGATION_COMMAND_RIGHT, GST_NAVIGATION_COMMAND_UP,
+        GST_NAVIGATION_COMMAND_DOWN};
+    return SendNavigation(watch->SourcePad(),
+                          gst_navigation_event_new_command(kCommands[static_cast<int>(move)]));
+}
+
+bool DvdGraph::ActivateButton()
+{
+    return SendNavigation(watch->SourcePad(),
+                          gst_navigation_event_new_command(GST_NAVIGATION_COMMAND_ACTIVATE));
+}
+
+bool DvdGraph::SelectAtPosition(int x, int y)
+{
+    return SendNavigation(watch->SourcePad(),
+                          gst_navigation_event_new_mouse_move(x, y, GST_NAVIGATION_MODIFIER_NONE));
+}
+
+bool DvdGraph::ActivateAtPosition(int x, int y)
+{
+    return SendNavigation(watch->SourcePad(), gst_navigation_event_new_mouse_button_release(
+                                                  1, x, y, GST_NAVIGATION_MODIFIER_NONE));
+}
+
+bool DvdGraph::SelectAudioStream(int stream)
+{
+    if (!watch->Source() || stream < 0 || stream > 7)
+        return false;
+    std::lock_guard lock(watch->mutex);
+    watch->wantedAudio = stream;
+    watch->choicePending = true;
+    return true;
+}
+
+bool DvdGraph::SelectSubpictureStream(int stream)
+{
+    if (!watch->Source() || stream < 0 || stream > 31)
+        return false;
+    std::lock_guard lock(watch->mutex);
+    watch->wantedSubpicture = stream;
+    watch->choicePending = true;
+    return true;
+}
+
+bool DvdGraph::SetSubpictureState(bool shown)
+{
+    if (!watch->Source())
+        return false;
+    std::lock_guard lock(watch->mutex);
+    watch->wantedShown = shown;
+    watch->subpictureStateSet = true;
+    watch->choicePending = true;
+    return true;
+}
+
+int DvdGraph::ActiveAudio() const
+{
+    std::lock_guard lock(watch->mutex);
+    return watch->sentAudio;
+}
+
+int DvdGraph::ActiveSubpicture() const
+{
+    std::lock_guard lock(watch->mutex);
+    return watch->sentSubpicture;
+}
+
+bool DvdGraph::SubpicturesShown() const
+{
+    std::lock_guard lock(watch->mutex);
+    return watch->sentShown;
+}
+
+bool DvdGraph::CurrentAngle(int* count, int* current) const
+{
+    GstPad* src = watch->SourcePad();
+    if (!src)
+        return false;
+    GstQueryPtr query(gst_navigation_query_new_angles());
+    guint now = 0;
+    guint angles = 0;
+    if (!gst_pad_query(src, query.get()) || !gst_navigation_query_parse_angles(query.get(), &now, &angles))
+        return false;
+    *count = static_cast<int>(angles);
+    *current = static_cast<int>(now);
+    return true;
+}
+
+bool DvdGraph::SelectAngle(int angle)
+{
+    int count = 0;
+    int current = 0;
+    if (!CurrentAngle(&count, &current) || angle < 1 || angle > count)
+        return false;
+    // The navigator steps through the angles one at a time.
+    for (int step = 0; step < count && current != angle; ++step) {
+        SendNavigation(watch->SourcePad(),
+                       gst_navigation_event_new_command(GST_NAVIGATION_COMMAND_NEXT_ANGLE));
+        if (!CurrentAngle(&count, &current))
+            return false;
+    }
+    return current == angle;
+}
+
+bool DvdGraph::PlayForwards(double speed)
+{
+    if (!std::isfinite(speed) || speed <= 0)
+        return false;
+    if (speed == watch->rate)
+        return true;
+    // Slower than normal stalls the DVD elements; only normal speed and faster are played.
+    if (speed < 1.0)
+        return false;
+    DvdLocation location;
+    GstElement* src = watch->Source();
+    if (!src || still || !CurrentLocation(&location) || location.time.IsInvalid())
+        return false;
+    const DvdTimeCode& t = location.time;
+    const qint64 ms =
+        ((t.hours * 60LL + t.minutes) * 60 + t.seconds) * 1000 + t.frames * 1000LL / (t.flags == 1 ? 25 : 30);
+    if (!gst_element_send_event(src, gst_event_new_seek(speed, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH,
+                                                        GST_SEEK_TYPE_SET, ms * GST_MSECOND,
+                                                        GST_SEEK_TYPE_NONE, -1)))
+        return false;
+    watch->rate = speed;
+    Push({EC_DVD_PLAYBACK_RATE_CHANGE, std::lround(speed * 10000), 0});
+    return true;
+}
+
+bool DvdGraph::PlayBackwards(double)
+{
+    // The DVD elements cannot play backwards.
+    return false;
+}
+
+bool DvdGraph::SetClosedCaptions(bool)
+{
+    // No caption decoder here: captions stay off.
+    return false;
+}
+
+} // namespace platform
