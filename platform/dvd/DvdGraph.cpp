@@ -598,6 +598,12 @@ bool DvdGraph::Seek(qint64 ms, int timeoutMs)
     GstElement* src = watch->Source();
     if (!src || still || ms < 0 || Domain() != kDvdDomainTitle)
         return false;
+    // A time of 0 through the time map leaves the navigator where it was: the title's start
+    // is its first chapter.
+    if (ms == 0)
+        return gst_element_send_event(src, gst_event_new_seek(watch->rate, watch->chapterFormat,
+                                                              GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, 1,
+                                                              GST_SEEK_TYPE_NONE, -1));
     return gst_element_send_event(src, gst_event_new_seek(watch->rate, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH,
                                                           GST_SEEK_TYPE_SET, ms * GST_MSECOND,
                                                           GST_SEEK_TYPE_NONE, -1));

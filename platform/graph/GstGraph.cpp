@@ -188,9 +188,14 @@ GstBusSyncReply GstGraph::Private::OnBusSync(GstBus*, GstMessage* message, gpoin
 GstFlowReturn GstGraph::Private::OnNewSample(GstAppSink* sink, gpointer self)
 {
     auto* d = static_cast<Private*>(self);
-    GstSample* sample = gst_app_sink_pull_sample(sink);
-    if (!sample)
+    GstSample* pulled = gst_app_sink_pull_sample(sink);
+    if (!pulled)
         return GST_FLOW_OK;
+    // appsink reuses its sample object and cannot give it new caps while a frame still holds
+    // it (the DVD changes caps between menus and titles): the frame keeps a sample of its own.
+    GstSample* sample =
+        gst_sample_new(gst_sample_get_buffer(pulled), gst_sample_get_caps(pulled), nullptr, nullptr);
+    gst_sample_unref(pulled);
     if (d->framesInFlight.fetch_add(1) >= kMaxFramesInFlight) {
         d->framesInFlight.fetch_sub(1);
         gst_sample_unref(sample);
