@@ -170,6 +170,7 @@ struct DvdGraph::Watch : GstGraphHooks
     int lastDomain = kDvdDomainFirstPlay;
     int lastTitle = 0;
     int lastChapter = 0;
+    bool titleSeen = false; // a title played since the graph was built
     unsigned long lastUops = 0;
     double rate = 1.0;
 
@@ -402,6 +403,7 @@ void DvdGraph::Close()
     watch->lastDomain = kDvdDomainFirstPlay;
     watch->lastTitle = 0;
     watch->lastChapter = 0;
+    watch->titleSeen = false;
     watch->lastUops = 0;
     watch->rate = 1.0;
     dvdEvents.clear();
@@ -525,6 +527,7 @@ void DvdGraph::Poll()
     }
     if (domain != kDvdDomainTitle)
         return;
+    watch->titleSeen = true;
     if (title != watch->lastTitle)
         Push({EC_DVD_TITLE_CHANGE, title, 0});
     if (title != watch->lastTitle || chapter != watch->lastChapter)
@@ -641,8 +644,9 @@ bool DvdGraph::ShowMenu(int menuId)
 
 bool DvdGraph::Resume()
 {
-    // In a title the navigator's "menu" command would call the root menu instead.
-    if (Domain() == kDvdDomainTitle)
+    // The navigator's "menu" command resumes a title when it can and calls the root menu
+    // otherwise: it is only given in a menu, once a title has played that it can go back to.
+    if (Domain() == kDvdDomainTitle || !watch->titleSeen)
         return false;
     SendNavigation(watch->SourcePad(), gst_navigation_event_new_command(GST_NAVIGATION_COMMAND_DVD_MENU));
     return Domain() == kDvdDomainTitle;

@@ -7,7 +7,11 @@
 // stills, buttons, streams) is watched on the UI thread and reported as DVD events, taken one
 // at a time with TakeDvdEvent(); each new event is announced by posting `notifyMessage` to
 // `owner`. Streaming threads only post. Navigator commands return once the navigator has
-// carried them out. Times are milliseconds.
+// carried them out; stream choices take effect with the next data the disc delivers and stay
+// in force over the disc's own choices. Times are milliseconds.
+//
+// The navigator reads ahead of the picture: titles and chapters change about a second
+// before the picture gets there.
 //
 // A still menu must never be left by a jump: the navigator hangs. Jumps (titles, chapters,
 // times) are refused outside the title domain and while a still is shown; menus are left
@@ -130,7 +134,9 @@ public:
     bool PlayAtTimeInTitle(int title, const DvdTimeCode& time);
     bool PlayChapterInTitle(int title, int chapter);
     bool ShowMenu(int menuId); // 2 title, 3 root, 4 subpicture, 5 audio, 6 angle, 7 chapter
-    bool Resume();             // from a menu back to the title; refused in the title domain
+    // From a menu back to the title it was called from; refused in the title domain and
+    // before any title has played.
+    bool Resume();
     bool StillOff();
     bool SelectButton(DvdButtonMove move);
     bool ActivateButton();
@@ -141,6 +147,7 @@ public:
     bool SelectSubpictureStream(int stream); // 0..31
     bool SetSubpictureState(bool shown);
     bool SelectAngle(int angle); // from 1
+    // Scanning: slower than normal speed and backwards are refused.
     bool PlayForwards(double speed);
     bool PlayBackwards(double speed);
     // Closed captions: false when no caption decoder is available (they stay off then).
@@ -159,7 +166,6 @@ private:
     std::deque<Event> dvdEvents;
     bool still = false;
     int selectedButton = 0;
-    bool stopped = false;
 };
 
 } // namespace platform

@@ -312,8 +312,14 @@ TEST_F(DVDMediaTest, PlaysTitlesChaptersAndTimesAndAChapterChangeRaisesChanged)
     ASSERT_TRUE(PumpUntil([&] { return engine.title == 2 && engine.chapter == 1; }));
     EXPECT_EQ(engine.pendingKind, 0);
 
-    // Playing on into chapter 2 moves the item.
+    // Playing on into chapter 2 moves the item, also when GetLocation saw the new chapter
+    // before the chapter-start event was handled.
     engine.changed = false;
+    ASSERT_TRUE(WaitUntil([&] {
+        engine.GetLocation(&title, &chapter);
+        return engine.chapter == 2;
+    }));
+    EXPECT_FALSE(engine.changed);
     ASSERT_TRUE(PumpUntil([&] { return engine.changed; }));
     EXPECT_EQ(engine.chapter, 2);
     EXPECT_EQ(engine.title, 2);
