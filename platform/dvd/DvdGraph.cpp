@@ -30,6 +30,7 @@ struct GstObjectUnref
 };
 using GstElementPtr = std::unique_ptr<GstElement, GstObjectUnref>;
 using GstPadPtr = std::unique_ptr<GstPad, GstObjectUnref>;
+using GstClockPtr = std::unique_ptr<GstClock, GstObjectUnref>;
 
 struct GstQueryUnref
 {
@@ -84,6 +85,10 @@ struct DvdGraph::Watch : GstGraphHooks
     void OnPipelineCreated(GstElement* pipeline) override
     {
         playbin = pipeline;
+        // A clock of the graph's own, so slow motion can slow it without touching others.
+        clock.reset(GST_CLOCK(
+            gst_object_ref_sink(g_object_new(GST_TYPE_SYSTEM_CLOCK, "name", "sorlin-dvd-clock", nullptr))));
+        gst_pipeline_use_clock(GST_PIPELINE(pipeline), clock.get());
         g_signal_connect(pipeline, "source-setup", G_CALLBACK(&Watch::OnSourceSetup), this);
         g_signal_connect(pipeline, "deep-element-added", G_CALLBACK(&Watch::OnElementAdded), this);
     }
@@ -172,7 +177,10 @@ struct DvdGraph::Watch : GstGraphHooks
     int lastChapter = 0;
     bool titleSeen = false; // a title played since the graph was built
     unsigned long lastUops = 0;
-    double rate = 1.0;
+    // Scanning: faster through seeks with a rate, slower through the pipeline's own clock.
+    double seekRate = 1.0;
+    double slowRate = 1.0;
+    GstClockPtr clock;
 
     // Shared with the streaming threads.
     mutable std::mutex mutex;
@@ -405,7 +413,9 @@ void DvdGraph::Close()
     watch->lastChapter = 0;
     watch->titleSeen = false;
     watch->lastUops = 0;
-    watch->rate = 1.0;
+    watch->seekRate = 1.0;
+    watch->slowRate = 1.0;
+    watch->clock.reset();
     dvdEvents.clear();
     still = false;
     selectedButton = 0;
@@ -565,9 +575,9 @@ bool DvdGraph::PlayTitle(int title)
     if (!src || still || Domain() != kDvdDomainTitle || title < 1 ||
         title > static_cast<int>(watch->volume.titles.size()))
         return false;
-    const bool done =
-        gst_element_send_event(src, gst_event_new_seek(watch->rate, watch->titleFormat, GST_SEEK_FLAG_FLUSH,
-                                                       GST_SEEK_TYPE_SET, title, GST_SEEK_TYPE_NONE, -1));
+    const bool done = gst_element_send_event(src, gst_event_new_seek(watch->seekRate, watch->titleFormat,
+                                                                     GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+                                                                     title, GST_SEEK_TYPE_NONE, -1));
     int nowTitle = 0;
     int nowChapter = 0;
     return done &&
@@ -604,12 +614,12 @@ bool DvdGraph::Seek(qint64 ms, int timeoutMs)
     // A time of 0 through the time map leaves the navigator where it was: the title's start
     // is its first chapter.
     if (ms == 0)
-        return gst_element_send_event(src, gst_event_new_seek(watch->rate, watch->chapterFormat,
+        return gst_element_send_event(src, gst_event_new_seek(watch->seekRate, watch->chapterFormat,
                                                               GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, 1,
                                                               GST_SEEK_TYPE_NONE, -1));
-    return gst_element_send_event(src, gst_event_new_seek(watch->rate, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH,
-                                                          GST_SEEK_TYPE_SET, ms * GST_MSECOND,
-                                                          GST_SEEK_TYPE_NONE, -1));
+    return gst_element_send_event(src, gst_event_new_seek(watch->seekRate, GST_FORMAT_TIME,
+                                                          GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+                                                          ms * GST_MSECOND, GST_SEEK_TYPE_NONE, -1));
 }
 
 bool DvdGraph::PlayChapterInTitle(int title, int chapter)
@@ -624,9 +634,9 @@ bool DvdGraph::PlayChapterInTitle(int title, int chapter)
     QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &nowTitle, &nowChapter);
     if (nowTitle != title && !PlayTitle(title))
         return false;
-    const bool done =
-        gst_element_send_event(src, gst_event_new_seek(watch->rate, watch->chapterFormat, GST_SEEK_FLAG_FLUSH,
-                                                       GST_SEEK_TYPE_SET, chapter, GST_SEEK_TYPE_NONE, -1));
+    const bool done = gst_element_send_event(src, gst_event_new_seek(watch->seekRate, watch->chapterFormat,
+                                                                     GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+                                                                     chapter, GST_SEEK_TYPE_NONE, -1));
     return done &&
            QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &nowTitle,
                              &nowChapter) &&
@@ -770,23 +780,39 @@ bool DvdGraph::PlayForwards(double speed)
 {
     if (!std::isfinite(speed) || speed <= 0)
         return false;
-    if (speed == watch->rate)
+    if (speed == watch->seekRate * watch->slowRate)
         return true;
-    // Slower than normal stalls the DVD elements; only normal speed and faster are played.
-    if (speed < 1.0)
-        return false;
-    DvdLocation location;
     GstElement* src = watch->Source();
-    if (!src || still || !CurrentLocation(&location) || location.time.IsInvalid())
+    if (!src || still || !watch->clock)
         return false;
-    const DvdTimeCode& t = location.time;
-    const qint64 ms =
-        ((t.hours * 60LL + t.minutes) * 60 + t.seconds) * 1000 + t.frames * 1000LL / (t.flags == 1 ? 25 : 30);
-    if (!gst_element_send_event(src, gst_event_new_seek(speed, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH,
-                                                        GST_SEEK_TYPE_SET, ms * GST_MSECOND,
-                                                        GST_SEEK_TYPE_NONE, -1)))
-        return false;
-    watch->rate = speed;
+    // Faster is a seek with a rate. Slower stalls the DVD elements that way: the pipeline's
+    // own clock runs slow instead, with the sound off.
+    const double seekRate = std::max(speed, 1.0);
+    if (seekRate != watch->seekRate) {
+        DvdLocation location;
+        if (!CurrentLocation(&location) || location.time.IsInvalid())
+            return false;
+        const DvdTimeCode& t = location.time;
+        const qint64 ms = ((t.hours * 60LL + t.minutes) * 60 + t.seconds) * 1000 +
+                          t.frames * 1000LL / (t.flags == 1 ? 25 : 30);
+        if (!gst_element_send_event(src, gst_event_new_seek(seekRate, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH,
+                                                            GST_SEEK_TYPE_SET, ms * GST_MSECOND,
+                                                            GST_SEEK_TYPE_NONE, -1)))
+            return false;
+        watch->seekRate = seekRate;
+    }
+    const double slowRate = std::min(speed, 1.0);
+    if (slowRate != watch->slowRate) {
+        constexpr GstClockTime kDenominator = 1000000;
+        GstClock* clock = watch->clock.get();
+        const GstClockTime internal = gst_clock_get_internal_time(clock);
+        const GstClockTime external = gst_clock_get_time(clock);
+        gst_clock_set_calibration(clock, internal, external,
+                                  static_cast<GstClockTime>(std::llround(slowRate * kDenominator)),
+                                  kDenominator);
+        g_object_set(watch->playbin, "mute", slowRate < 1.0, nullptr);
+        watch->slowRate = slowRate;
+    }
     Push({EC_DVD_PLAYBACK_RATE_CHANGE, std::lround(speed * 10000), 0});
     return true;
 }

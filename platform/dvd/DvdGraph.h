@@ -147,7 +147,8 @@ public:
     bool SelectSubpictureStream(int stream); // 0..31
     bool SetSubpictureState(bool shown);
     bool SelectAngle(int angle); // from 1
-    // Scanning: slower than normal speed and backwards are refused.
+    // Scanning: faster than normal through the disc, slower by running the graph's clock slow
+    // with the sound off; backwards is refused.
     bool PlayForwards(double speed);
     bool PlayBackwards(double speed);
     // Closed captions: false when no caption decoder is available (they stay off then).

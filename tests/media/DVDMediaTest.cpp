@@ -78,7 +78,12 @@ protected:
         ASSERT_NE(video, nullptr);
         ASSERT_TRUE(engine.Play());
         ASSERT_TRUE(PumpUntil([&] { return engine.GetDomain() == platform::kDvdDomainVideoManagerMenu; }));
-        ASSERT_TRUE(PumpUntil([&] { return engine.Dvd()->SelectedButton() == 1; }));
+        // The menu is ready once it stands still with its first button selected and the disc
+        // allows the buttons.
+        ASSERT_TRUE(PumpUntil([&] {
+            return engine.stillOn && engine.Dvd()->SelectedButton() == 1 &&
+                   (engine.GetValidUops() & platform::kUopSelectOrActivateButton) == 0;
+        }));
     }
 
     // From the menu into title 1 through the menu's left button.
@@ -222,8 +227,6 @@ TEST_F(DVDMediaTest, RequestsOnAClosedEngineAreClampedAndKeptPending)
 TEST_F(DVDMediaTest, OpensInTheMenuAndListsEveryChapter)
 {
     OpenInMenu(Ifo(disc));
-    EXPECT_TRUE(engine.stillOn);
-    EXPECT_EQ(engine.GetValidUops() & platform::kUopSelectOrActivateButton, 0u);
     EXPECT_TRUE(engine.changed); // a menu was entered
 
     QStringList items{QStringLiteral("kept")};
@@ -348,10 +351,20 @@ TEST_F(DVDMediaTest, KeysScanInATitleAndARefusedRateKeepsThePreviousOne)
     EXPECT_DOUBLE_EQ(engine.GetRate(), 2.0);
     int title = 0;
     int chapter = 0;
-    const int before = Location(&title, &chapter);
+    int before = Location(&title, &chapter);
     ASSERT_TRUE(PumpUntil([&] { return engine.GetLocation(&title, &chapter) > before + 500; }));
+
+    engine.SetRate(1.0 / 15); // slow motion
+    PumpUntil([] { return false; }, 300);
+    EXPECT_NEAR(engine.GetRate(), 1.0 / 15, 0.001);
+    before = engine.GetLocation(&title, &chapter);
+    ASSERT_TRUE(PumpUntil([&] { return engine.GetLocation(&title, &chapter) > before; }));
+
     engine.SetRate(0);
     EXPECT_DOUBLE_EQ(engine.GetRate(), 1.0);
+    before = engine.GetLocation(&title, &chapter);
+    ASSERT_TRUE(PumpUntil([&] { return engine.GetLocation(&title, &chapter) > before + 300; }));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
 }
 
 TEST_F(DVDMediaTest, StreamsAreListedByLanguageAndChoicesOutsideTheirRangeAreStoredOnly)
