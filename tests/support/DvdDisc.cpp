@@ -13,7 +13,7 @@ namespace media_files {
 namespace {
 
 bool Run(const QString& folder, const QString& program, const QStringList& arguments,
-         const QString& input = QString(), const QString& output = QString())
+         const QString& input = QString(), const QString& output = QString(), const char* standard = "NTSC")
 {
     QProcess process;
     process.setWorkingDirectory(folder);
@@ -24,7 +24,7 @@ bool Run(const QString& folder, const QString& program, const QStringList& argum
     else
         process.setProcessChannelMode(QProcess::MergedChannels);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("VIDEO_FORMAT"), QStringLiteral("NTSC"));
+    environment.insert(QStringLiteral("VIDEO_FORMAT"), QString::fromLatin1(standard));
     process.setProcessEnvironment(environment);
     process.start(program, arguments);
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit ||
@@ -118,12 +118,35 @@ QString Author(const QString& folder)
     return made && QFileInfo::exists(disc + QStringLiteral("/VIDEO_TS/VIDEO_TS.IFO")) ? disc : QString();
 }
 
+QString AuthorPal(const QString& folder)
+{
+    const QByteArray layout = R"(<dvdauthor dest="pal">
+ <vmgm/>
+ <titleset><titles><video format="pal" aspect="4:3"/><audio lang="de"/>
+  <pgc><vob file="p.mpg"/></pgc>
+ </titles></titleset>
+</dvdauthor>
+)";
+    const bool made =
+        Run(folder, QStringLiteral("ffmpeg"),
+            Split("-v error -y -f lavfi -i testsrc=size=720x576:rate=25:duration=3 -f lavfi -i "
+                  "sine=frequency=440:duration=3:sample_rate=48000 -map 0:v -map 1:a -target pal-dvd -aspect "
+                  "4:3 "
+                  "-b:v 1500k -g 12 -c:a ac3 -b:a 96k -ac 2 p.mpg")) &&
+        Write(folder, QStringLiteral("pal.xml"), layout) &&
+        Run(folder, QStringLiteral("dvdauthor"), Split("-x pal.xml"), QString(), QString(), "PAL");
+    const QString disc = QDir(folder).filePath(QStringLiteral("pal"));
+    return made && QFileInfo::exists(disc + QStringLiteral("/VIDEO_TS/VIDEO_TS.IFO")) ? disc : QString();
+}
+
 struct Made
 {
     QTemporaryDir folder;
     QString disc;
     QString image;
     bool imageTried = false;
+    QString pal;
+    bool palTried = false;
 };
 
 Made& Disc()
@@ -168,6 +191,16 @@ QString DvdDiscImage()
             made.image = image;
     }
     return made.image;
+}
+
+QString PalDvdDisc()
+{
+    Made& made = Disc();
+    if (!made.palTried) {
+        made.palTried = true;
+        made.pal = AuthorPal(made.folder.path());
+    }
+    return made.pal;
 }
 
 QString CopyDisc(const QString& folder)

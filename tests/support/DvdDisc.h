@@ -17,6 +17,9 @@ namespace media_files {
 QString DvdDisc();
 // The same disc as an ISO 9660/UDF image file, or empty.
 QString DvdDiscImage();
+// A PAL disc (720 × 576, 25 frames a second) without menus: one title of 3 s with one
+// chapter and German audio. Empty when it could not be made.
+QString PalDvdDisc();
 // Copies the disc folder into `folder` and returns the copy's disc folder, or empty.
 QString CopyDisc(const QString& folder);
 
