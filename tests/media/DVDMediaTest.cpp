@@ -242,6 +242,9 @@ TEST_F(DVDMediaTest, OpensInTheMenuAndListsEveryChapter)
 {
     OpenInMenu(Ifo(disc));
     EXPECT_TRUE(engine.changed); // a menu was entered
+    EXPECT_EQ(engine.videoWnd.mode, 1); // pointer input goes to the DVD engine, keys stay
+    EXPECT_EQ(engine.videoWnd.target, &engine);
+    EXPECT_EQ(engine.Window()->size(), QSize(640, 480)); // 720 × 480 shown at 4:3
 
     QStringList items{QStringLiteral("kept")};
     bool found = false;
@@ -583,6 +586,7 @@ TEST_F(DVDMediaTest, APalDiscWithoutMenusStartsInItsTitleAndCountsTwentyFiveFram
     int chapter = 0;
     EXPECT_GT(Location(&title, &chapter), 0);
     EXPECT_EQ(engine.frameRate, 25);
+    EXPECT_EQ(engine.Window()->size(), QSize(768, 576)); // fitted to the picture at chapter start
     EXPECT_EQ(title, 1);
     EXPECT_EQ(chapter, 1);
     QStringList names;
