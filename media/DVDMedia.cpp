@@ -116,13 +116,13 @@ void CDVDMedia::AttachPlayWnd(CMedia* target)
 
 void CDVDMedia::FitVideoWindow()
 {
-    if (!window || nativeVideoSize.isEmpty())
+    // Full screen, the window's size is the screen's: it must not become the remembered one.
+    if (!window || nativeVideoSize.isEmpty() || fullScreen)
         return;
     QRect& remembered = RememberedVideoRect();
     remembered.setSize(window->size());
     FitRememberedSize(&remembered, nativeVideoSize);
-    if (!fullScreen)
-        window->resize(remembered.size());
+    window->resize(remembered.size());
 }
 
 int CDVDMedia::HandleGraphEvent()
@@ -256,7 +256,8 @@ void CDVDMedia::PlayChapter(int number, bool absolute, int inTitle)
     if (dvdControl) {
         Prepare();
         if (dvdControl->PlayChapterInTitle(targetTitle, targetChapter)) {
-            chapter = targetChapter;
+            // A jump asked for here is no change of the item the controller has to follow.
+            eventChapter = chapter = targetChapter;
             return;
         }
     }

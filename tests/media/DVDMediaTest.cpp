@@ -241,7 +241,7 @@ TEST_F(DVDMediaTest, RequestsOnAClosedEngineAreClampedAndKeptPending)
 TEST_F(DVDMediaTest, OpensInTheMenuAndListsEveryChapter)
 {
     OpenInMenu(Ifo(disc));
-    EXPECT_TRUE(engine.changed); // a menu was entered
+    EXPECT_TRUE(engine.changed);        // a menu was entered
     EXPECT_EQ(engine.videoWnd.mode, 1); // pointer input goes to the DVD engine, keys stay
     EXPECT_EQ(engine.videoWnd.target, &engine);
     EXPECT_EQ(engine.Window()->size(), QSize(640, 480)); // 720 × 480 shown at 4:3
@@ -318,6 +318,14 @@ TEST_F(DVDMediaTest, PlaysTitlesChaptersAndTimesAndAChapterChangeRaisesChanged)
 {
     OpenInMenu(Ifo(disc));
     EnterTitleOne();
+
+    // A jump asked for through the engine is no change the controller has to follow.
+    PumpUntil([] { return false; }, 300);
+    engine.changed = false;
+    engine.PlayChapter(2, true, 1);
+    EXPECT_EQ(engine.chapter, 2);
+    PumpUntil([] { return false; }, 300);
+    EXPECT_FALSE(engine.changed);
 
     engine.PlayChapter(3, true, 1);
     EXPECT_EQ(engine.chapter, 3);
