@@ -1,6 +1,7 @@
 #include "Media.h"
 
 #include "FilterPropertiesDialog.h"
+#include "RateStep.h"
 #include "VideoWindow.h"
 #include "platform/MessageBox.h"
 #include "platform/PathSplit.h"
@@ -19,21 +20,6 @@ constexpr unsigned kGraphEventMessage = 0x40D; // the main window's WM_GRAPH_EVE
 void Message(int id)
 {
     platform::ShowMessageBox(nullptr, res::LoadString(id));
-}
-
-// The step rule of the rate commands: a new request adds to a rate in the same direction,
-// turns the direction over at ±1, and slow rates (|request| < 0.5) are taken as they are.
-double NextRate(double current, double request)
-{
-    if (request == 0)
-        return 1.0;
-    if (request > 0 && request < 0.5)
-        return request;
-    if (request >= 0.5)
-        return current < 0 ? 1.0 : current >= 0.5 ? current + request : request;
-    if (request > -0.5)
-        return request;
-    return current >= 0 ? -1.0 : current <= -0.5 ? current + request : request;
 }
 
 } // namespace
@@ -274,25 +260,34 @@ bool CMedia::BuildGraph(const QString& path)
         graph.reset();
         return false;
     }
-    nativeVideoSize = graph->NativeVideoSize();
-    if (!nativeVideoSize.isEmpty()) {
-        QRect& remembered = RememberedVideoRect();
-        const double aspect = double(nativeVideoSize.width()) / nativeVideoSize.height();
-        remembered.setWidth(std::max(remembered.width(), nativeVideoSize.width()));
-        remembered.setHeight(std::max(remembered.height(), nativeVideoSize.height()));
-        if (double(remembered.width()) / remembered.height() < aspect)
-            remembered.setWidth(static_cast<int>(remembered.height() * aspect));
-        window = std::make_unique<VideoWindow>(nativeVideoSize);
-        window->onUserClose = [this] {
-            if (graph)
-                graph->QueueEvent(platform::EC_USERABORT);
-        };
-        graph->SetFrameHandler([this](const QImage& frame) {
-            if (window)
-                window->SetFrame(frame);
-        });
-    }
+    AdoptVideo();
     return true;
+}
+
+void CMedia::FitRememberedSize(QRect* remembered, QSize video)
+{
+    const double aspect = double(video.width()) / video.height();
+    remembered->setWidth(std::max(remembered->width(), video.width()));
+    remembered->setHeight(std::max(remembered->height(), video.height()));
+    if (double(remembered->width()) / remembered->height() < aspect)
+        remembered->setWidth(static_cast<int>(remembered->height() * aspect));
+}
+
+void CMedia::AdoptVideo()
+{
+    nativeVideoSize = graph->NativeVideoSize();
+    if (nativeVideoSize.isEmpty())
+        return;
+    FitRememberedSize(&RememberedVideoRect(), nativeVideoSize);
+    window = std::make_unique<VideoWindow>(nativeVideoSize);
+    window->onUserClose = [this] {
+        if (graph)
+            graph->QueueEvent(platform::EC_USERABORT);
+    };
+    graph->SetFrameHandler([this](const QImage& frame) {
+        if (window)
+            window->SetFrame(frame);
+    });
 }
 
 bool CMedia::Open(const QString& path)

@@ -97,6 +97,11 @@ public:
 
 protected:
     bool Open(const QString& path);
+    // Takes the native video size from the graph and, for video, opens the video window that
+    // shows the graph's frames, growing the remembered size to the video's size and aspect.
+    void AdoptVideo();
+    // Grows `remembered` to at least `video` and widens it to the video's aspect.
+    static void FitRememberedSize(QRect* remembered, QSize video);
 
     platform::DriveTable drives;
     std::unique_ptr<platform::GstGraph> graph;

@@ -29,16 +29,23 @@ void VideoWindow::paintEvent(QPaintEvent*)
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    // Frames may carry non-square pixels: the picture takes the shape of the video size.
-    const QSize shape = videoSize.isEmpty() ? frame.size() : videoSize;
-    const QSize fitted = shape.scaled(size(), Qt::KeepAspectRatio);
-    const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+    const QRect target = PictureRect();
     // Only the bars around the picture are filled: a full fill under every frame cost a
     // tenth of the playing time.
     for (const QRect& bar : QRegion(rect()) - QRegion(target))
         painter.fillRect(bar, Qt::black);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, frame);
+}
+
+QRect VideoWindow::PictureRect() const
+{
+    // Frames may carry non-square pixels: the picture takes the shape of the video size.
+    const QSize shape = videoSize.isEmpty() ? frame.size() : videoSize;
+    if (shape.isEmpty())
+        return rect();
+    const QSize fitted = shape.scaled(size(), Qt::KeepAspectRatio);
+    return QRect(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
 }
 
 void VideoWindow::closeEvent(QCloseEvent* event)

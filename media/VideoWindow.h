@@ -18,6 +18,8 @@ public:
     void SetFrame(const QImage& frame);
     const QImage& Frame() const { return frame; }
     QSize VideoSize() const { return videoSize; }
+    // Where the picture is drawn in the window: scaled to fit, aspect kept, centred.
+    QRect PictureRect() const;
 
     // Called when the user closes the window; the window hides itself.
     std::function<void()> onUserClose;

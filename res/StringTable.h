@@ -47,6 +47,9 @@ constexpr int kStrSavePlaylistTitle = 10021;
 constexpr int kStrPlayCaption = 10022;
 constexpr int kStrStopCaption = 10023;
 constexpr int kStrOpenPlaylistTitle = 10024;
+constexpr int kStrLanguageJapanese = 20001; // DVD stream language names
+constexpr int kStrLanguageEnglish = 20002;
+constexpr int kStrAngleFormat = 20003; // DVD angle list entry, with the angle's number
 constexpr int kStrAppTitle = 57344;
 constexpr int kStrOleInitFailed = 57345;
 

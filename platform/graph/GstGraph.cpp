@@ -1,5 +1,6 @@
 #include "GstGraph.h"
 
+#include "GstGraphHooks.h"
 #include "GstSupport.h"
 
 #include "platform/Log.h"
@@ -112,6 +113,7 @@ struct GstGraph::Private
     std::deque<int> events;
     std::function<void(const QImage&)> frameHandler;
     QString* lastError = nullptr;
+    GstGraphHooks* hooks = nullptr; // set while a hooked graph's pipeline exists
     // Where the stream's timeline starts: a Video CD's starts near half a second. Positions
     // are told relative to it.
     qint64 startOffset = 0;
@@ -154,7 +156,10 @@ GstBusSyncReply GstGraph::Private::OnBusSync(GstBus*, GstMessage* message, gpoin
         QCoreApplication::postEvent(d->mailbox.get(), new BusEvent(message, d->generation.load()));
         break;
     default:
-        gst_message_unref(message);
+        if (d->hooks && d->hooks->WantsMessage(message))
+            QCoreApplication::postEvent(d->mailbox.get(), new BusEvent(message, d->generation.load()));
+        else
+            gst_message_unref(message);
         break;
     }
     return GST_BUS_DROP;
@@ -163,9 +168,14 @@ GstBusSyncReply GstGraph::Private::OnBusSync(GstBus*, GstMessage* message, gpoin
 GstFlowReturn GstGraph::Private::OnNewSample(GstAppSink* sink, gpointer self)
 {
     auto* d = static_cast<Private*>(self);
-    GstSample* sample = gst_app_sink_pull_sample(sink);
-    if (!sample)
+    GstSample* pulled = gst_app_sink_pull_sample(sink);
+    if (!pulled)
         return GST_FLOW_OK;
+    // appsink reuses its sample object and cannot give it new caps while a frame still holds
+    // it (the DVD changes caps between menus and titles): the frame keeps a sample of its own.
+    GstSample* sample =
+        gst_sample_new(gst_sample_get_buffer(pulled), gst_sample_get_caps(pulled), nullptr, nullptr);
+    gst_sample_unref(pulled);
     if (d->framesInFlight.fetch_add(1) >= kMaxFramesInFlight) {
         d->framesInFlight.fetch_sub(1);
         gst_sample_unref(sample);
@@ -203,6 +213,8 @@ void GstGraph::Private::OnBusMessage(GstMessage* message)
         break;
     }
     default:
+        if (hooks)
+            hooks->OnMessage(message);
         break;
     }
 }
@@ -283,7 +295,16 @@ bool GstGraph::RenderFile(const QString& path, int timeoutMs)
                                   : QStringLiteral("no such file: %1").arg(path);
         return false;
     }
+    gchar* uri = gst_filename_to_uri(QFile::encodeName(file.absoluteFilePath()).constData(), nullptr);
+    const QString fileUri = QString::fromUtf8(uri);
+    g_free(uri);
+    return RenderUri(fileUri, nullptr, timeoutMs);
+}
 
+bool GstGraph::RenderUri(const QString& uri, GstGraphHooks* hooks, int timeoutMs)
+{
+    GstGraph::Close();
+    lastError.clear();
     d->pipeline.reset(gst_element_factory_make("playbin", nullptr));
     GstElement* videoSink = gst_element_factory_make("appsink", "sorlin-video");
     GstElement* audioSink = MakeAudioSink("sorlin-audio");
@@ -305,15 +326,21 @@ bool GstGraph::RenderFile(const QString& path, int timeoutMs)
     callbacks.new_sample = &Private::OnNewSample;
     gst_app_sink_set_callbacks(GST_APP_SINK(videoSink), &callbacks, d.get(), nullptr);
 
-    gchar* uri = gst_filename_to_uri(QFile::encodeName(file.absoluteFilePath()).constData(), nullptr);
-    g_object_set(d->pipeline.get(), "uri", uri, "video-sink", videoSink, "audio-sink", audioSink, nullptr);
-    g_free(uri);
+    g_object_set(d->pipeline.get(), "uri", uri.toUtf8().constData(), "video-sink", videoSink, "audio-sink",
+                 audioSink, nullptr);
     d->videoSink = videoSink;
     d->audioSink = audioSink;
+    d->hooks = hooks;
+    if (hooks)
+        hooks->OnPipelineCreated(d->pipeline.get());
 
     GstBusPtr bus(gst_element_get_bus(d->pipeline.get()));
     gst_bus_set_sync_handler(bus.get(), &Private::OnBusSync, d.get(), nullptr);
+    return Preroll(timeoutMs);
+}
 
+bool GstGraph::Preroll(int timeoutMs)
+{
     rate = 1.0;
     const bool prerolled =
         gst_element_set_state(d->pipeline.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE &&
@@ -343,6 +370,7 @@ void GstGraph::Close()
         gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
         d->pipeline.reset();
     }
+    d->hooks = nullptr;
     d->videoSink = nullptr;
     d->audioSink = nullptr;
     d->events.clear();

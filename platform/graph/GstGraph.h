@@ -23,6 +23,8 @@ class QObject;
 
 namespace platform {
 
+struct GstGraphHooks;
+
 // Graph event codes, as the media engines know them.
 constexpr int EC_COMPLETE = 1;
 constexpr int EC_USERABORT = 2;
@@ -32,7 +34,7 @@ class GstGraph
 {
 public:
     GstGraph(QObject* owner, unsigned notifyMessage);
-    ~GstGraph();
+    virtual ~GstGraph();
 
     // True when the media framework and the elements the graph is built from are there.
     static bool FrameworkAvailable();
@@ -47,7 +49,7 @@ public:
     // graph is closed then.
     bool RenderFile(const QString& path, int timeoutMs = 10000);
     // Releases the graph; pending events and frames of it are forgotten.
-    void Close();
+    virtual void Close();
     bool IsOpen() const;
 
     bool Run();
@@ -55,7 +57,7 @@ public:
     // Pauses, then goes back to the start; waits (bounded) until both are done.
     bool StopAndRewind(int timeoutMs = 5000);
     // Jumps to `ms` at the current rate; waits (bounded) until the jump is done.
-    bool Seek(qint64 ms, int timeoutMs = 5000);
+    virtual bool Seek(qint64 ms, int timeoutMs = 5000);
     // The position and length in milliseconds, -1 when unknown.
     qint64 Position() const;
     qint64 Duration() const;
@@ -96,7 +98,16 @@ public:
 
     struct Private;
 
+protected:
+    // For graphs of the platform layer built on this one (the DVD graph): plays `uri` through
+    // the playbin as RenderFile plays a file, and lets `hooks` (GstGraphHooks.h) set up the
+    // pipeline and see the bus messages they ask for. `hooks` must outlive the pipeline.
+    bool RenderUri(const QString& uri, GstGraphHooks* hooks, int timeoutMs);
+    void SetLastError(const QString& text) { lastError = text; }
+
 private:
+    bool Preroll(int timeoutMs);
+
     std::unique_ptr<Private> d;
     QString lastError;
     double rate = 1.0;

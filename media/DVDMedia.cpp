@@ -1,0 +1,578 @@
+#include "DVDMedia.h"
+
+#include "RateStep.h"
+#include "VideoWindow.h"
+#include "platform/MessageBox.h"
+#include "platform/PathSplit.h"
+#include "platform/dvd/DvdGraph.h"
+#include "platform/dvd/DvdVolume.h"
+#include "res/StringTable.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+constexpr unsigned kGraphEventMessage = 0x40D; // the main window's WM_GRAPH_EVENT
+constexpr int kErrorTextLength = 200;
+
+void Message(int id)
+{
+    platform::ShowMessageBox(nullptr, res::LoadString(id));
+}
+
+// The leading integer of `text`, as the C library reads one: blanks, a sign, digits; 0 when
+// there is none.
+int LeadingInt(const QString& text)
+{
+    int i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        negative = text[i++] == u'-';
+    long long value = 0;
+    for (; i < text.size() && text[i].isDigit() && value < 1000000000; ++i)
+        value = value * 10 + text[i].digitValue();
+    return static_cast<int>(negative ? -value : value);
+}
+
+QString ChapterSuffix(int title, int chapter)
+{
+    return QStringLiteral("_%1_%2").arg(title, 2, 10, QChar(u'0')).arg(chapter, 3, 10, QChar(u'0'));
+}
+
+// The stream language's name as the lists show it.
+QString LanguageName(const QString& code)
+{
+    const QString english = platform::EnglishLanguageName(code);
+    if (english == QStringLiteral("Japanese"))
+        return res::LoadString(res::kStrLanguageJapanese);
+    if (english == QStringLiteral("English"))
+        return res::LoadString(res::kStrLanguageEnglish);
+    return english;
+}
+
+} // namespace
+
+CDVDMedia::CDVDMedia(platform::DriveTable driveTable) : CMedia(std::move(driveTable)) {}
+
+CDVDMedia::~CDVDMedia()
+{
+    CDVDMedia::Close();
+}
+
+bool CDVDMedia::BuildGraph(const QString& path)
+{
+    engineFailed = false;
+    if (!platform::DvdGraph::FrameworkAvailable()) {
+        Message(res::kStrNoGraphBuilder);
+        engineFailed = true;
+        return false;
+    }
+    auto dvd = std::make_unique<platform::DvdGraph>(owner, kGraphEventMessage);
+    if (!dvd->RenderDvd(path, decodeFlags)) {
+        errorText = dvd->LastError().left(kErrorTextLength);
+        platform::ShowMessageBox(nullptr, errorText);
+        engineFailed = true;
+        return false;
+    }
+    // The render either builds the whole graph or fails: there is no partial result to report.
+    platform::DvdGraph* navigator = dvd.get();
+    graph = std::move(dvd);
+    AdoptVideo();
+    if (!window) {
+        Message(res::kStrNoVideoWindow);
+        engineFailed = true;
+        Close();
+        return false;
+    }
+    dvdBuilder = dvdInfo = dvdControl = navigator;
+    SetClosedCaption(closedCaption != 0);
+    SelectAudio(audioStream);
+    SelectSubpicture(subpictureStream, subpictureShown);
+    videoWnd.SetActive(false);
+    return true;
+}
+
+void CDVDMedia::Close()
+{
+    dvdControl = nullptr;
+    dvdInfo = nullptr;
+    dvdBuilder = nullptr;
+    SetRate(0);
+    CMedia::Close();
+    validUops = 0;
+    stillOn = false;
+    eventChapter = 0;
+}
+
+void CDVDMedia::AttachPlayWnd(CMedia* target)
+{
+    videoWnd.target = target;
+    videoWnd.mode = 1;
+}
+
+void CDVDMedia::FitVideoWindow()
+{
+    // Full screen, the window's size is the screen's: it must not become the remembered one.
+    if (!window || nativeVideoSize.isEmpty() || fullScreen)
+        return;
+    QRect& remembered = RememberedVideoRect();
+    remembered.setSize(window->size());
+    FitRememberedSize(&remembered, nativeVideoSize);
+    window->resize(remembered.size());
+}
+
+int CDVDMedia::HandleGraphEvent()
+{
+    platform::DvdGraph::Event event;
+    if (!dvdControl || !dvdControl->TakeDvdEvent(&event))
+        return 0;
+    switch (event.code) {
+    case platform::EC_COMPLETE:
+        Stop();
+        break;
+    case platform::EC_USERABORT:
+    case platform::EC_ERRORABORT:
+        Halt();
+        SetFullScreen(false, true);
+        Close();
+        break;
+    case platform::EC_DVD_DOMAIN_CHANGE: {
+        const int newDomain = static_cast<int>(event.p1);
+        if (domain != platform::kDvdDomainTitle && newDomain == platform::kDvdDomainTitle)
+            ShowMenu(-1);
+        domain = newDomain;
+        if (newDomain == platform::kDvdDomainVideoManagerMenu ||
+            newDomain == platform::kDvdDomainTitleSetMenu)
+            changed = true;
+        if (newDomain == platform::kDvdDomainStop) {
+            Stop();
+            SetFullScreen(false, true);
+            Close();
+        }
+        break;
+    }
+    case platform::EC_DVD_TITLE_CHANGE:
+        if (event.p1 != title) {
+            if (title != 0)
+                titleChanged = true;
+            title = static_cast<int>(event.p1);
+        }
+        break;
+    case platform::EC_DVD_CHAPTER_START:
+        // Compared with the chapter the events announced: GetLocation keeps `chapter` current
+        // between events, and a change it saw first must still count.
+        if (event.p1 != eventChapter || titleChanged) {
+            if (eventChapter != 0)
+                changed = true;
+            titleChanged = false;
+        }
+        eventChapter = chapter = static_cast<int>(event.p1);
+        FitVideoWindow();
+        break;
+    case platform::EC_DVD_VALID_UOPS_CHANGE:
+        validUops = static_cast<unsigned long>(event.p1);
+        break;
+    case platform::EC_DVD_STILL_ON:
+        stillOn = true;
+        break;
+    case platform::EC_DVD_STILL_OFF:
+        stillOn = false;
+        break;
+    case platform::EC_DVD_CURRENT_TIME:
+        if (domain == platform::kDvdDomainTitle && pendingKind != 0 && title != 0 && chapter != 0 &&
+            event.p2 == 1) {
+            switch (pendingKind) {
+            case 1:
+                PlayTitle(pendingTitle, true);
+                break;
+            case 2:
+                PlayChapter(pendingChapter, true, pendingTitle);
+                break;
+            case 3:
+                Seek(pendingMs, pendingTitle);
+                break;
+            default:
+                break;
+            }
+        }
+        break;
+    case platform::EC_DVD_PLAYBACK_RATE_CHANGE:
+        rate = event.p1 / 10000.0;
+        break;
+    default:
+        break;
+    }
+    return event.code;
+}
+
+void CDVDMedia::Prepare()
+{
+    if (stillOn)
+        dvdControl->StillOff();
+    if (domain != platform::kDvdDomainTitle)
+        dvdControl->Resume();
+}
+
+void CDVDMedia::PlayTitle(int number, bool absolute)
+{
+    pendingKind = 0;
+    const int target = std::clamp(absolute ? number : title + number, 1, 99);
+    if (target == title)
+        return;
+    if (dvdControl) {
+        Prepare();
+        if (dvdControl->PlayAtTimeInTitle(target,
+                                          platform::DvdTimeCode{0, 0, 0, 0, frameRate == 25 ? 1 : 2}) ||
+            dvdControl->PlayTitle(target))
+            return;
+    }
+    pendingKind = 1;
+    pendingTitle = target;
+    pendingMs = 0;
+}
+
+void CDVDMedia::PlayChapter(int number, bool absolute, int inTitle)
+{
+    pendingKind = 0;
+    int targetChapter = absolute ? number : chapter + number;
+    if (targetChapter == 0)
+        targetChapter = 1;
+    else if (targetChapter < 0 || targetChapter > 999)
+        targetChapter = 999;
+    int targetTitle = title;
+    if (absolute) {
+        targetTitle = inTitle;
+        if (targetTitle == 0)
+            targetTitle = 1;
+        else if (targetTitle < 0 || targetTitle > 99)
+            targetTitle = 99;
+    }
+    if (targetChapter == chapter && targetTitle == title)
+        return;
+    if (dvdControl) {
+        Prepare();
+        if (dvdControl->PlayChapterInTitle(targetTitle, targetChapter)) {
+            // A jump asked for here is no change of the item the controller has to follow.
+            eventChapter = chapter = targetChapter;
+            return;
+        }
+    }
+    pendingKind = 2;
+    pendingChapter = targetChapter;
+    pendingTitle = targetTitle;
+}
+
+bool CDVDMedia::Seek(int ms, int inTitle)
+{
+    pendingKind = 0;
+    if (ms == -1)
+        ms = 0;
+    ms = std::max(ms, 0);
+    const platform::DvdTimeCode time{ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
+                                     ms % 1000 * frameRate / 1000, frameRate == 25 ? 1 : 2};
+    if (!dvdControl || title == 0 || chapter == 0) {
+        pendingKind = 3;
+        pendingTitle = inTitle;
+        pendingMs = ms;
+        return false;
+    }
+    Prepare();
+    if (dvdControl->PlayAtTimeInTitle(inTitle, time))
+        return true;
+    if (dvdControl->PlayTitle(inTitle))
+        return false; // the title plays from its start
+    pendingKind = 3;
+    pendingTitle = inTitle;
+    pendingMs = ms;
+    return false;
+}
+
+void CDVDMedia::ShowMenu(int menuId)
+{
+    if (!dvdControl || !window)
+        return;
+    if (stillOn)
+        dvdControl->StillOff();
+    if (menuId > 0 && domain == platform::kDvdDomainTitle)
+        dvdControl->ShowMenu(menuId);
+    else
+        dvdControl->Resume();
+}
+
+void CDVDMedia::MenuKey(int key, double scanRate)
+{
+    const bool inTitle = domain == platform::kDvdDomainTitle;
+    switch (key) {
+    case 0:
+    case 1:
+        if (inTitle)
+            SetRate(scanRate);
+        else if (dvdControl)
+            dvdControl->SelectButton(key == 0 ? platform::DvdButtonMove::Left
+                                              : platform::DvdButtonMove::Right);
+        break;
+    case 2:
+    case 3:
+        if (!inTitle && dvdControl)
+            dvdControl->SelectButton(key == 2 ? platform::DvdButtonMove::Up : platform::DvdButtonMove::Down);
+        break;
+    case 4:
+        if (dvdControl)
+            dvdControl->ActivateButton();
+        break;
+    default:
+        break;
+    }
+}
+
+void CDVDMedia::PointerAction(int action, int x, int y)
+{
+    if ((validUops & platform::kUopSelectOrActivateButton) || !dvdControl)
+        return;
+    // The navigator knows its buttons in frame pixels; the pointer is in the window.
+    QPoint at(x, y);
+    if (window) {
+        const QRect picture = window->PictureRect();
+        const QSize frame = window->Frame().isNull() ? window->VideoSize() : window->Frame().size();
+        if (!picture.isEmpty() && !frame.isEmpty())
+            at = QPoint((x - picture.left()) * frame.width() / picture.width(),
+                        (y - picture.top()) * frame.height() / picture.height());
+    }
+    if (action == 0)
+        dvdControl->SelectAtPosition(at.x(), at.y());
+    else if (action == 1)
+        dvdControl->ActivateAtPosition(at.x(), at.y());
+}
+
+void CDVDMedia::SelectAudio(int stream)
+{
+    audioStream = stream;
+    if (dvdControl && ((stream >= 0 && stream <= 7) || stream == 15))
+        dvdControl->SelectAudioStream(stream);
+}
+
+void CDVDMedia::SelectSubpicture(int stream, bool show)
+{
+    subpictureStream = stream;
+    subpictureShown = show;
+    if (!dvdControl || !((stream >= 0 && stream <= 32) || stream == 63))
+        return;
+    if (show)
+        dvdControl->SelectSubpictureStream(stream);
+    dvdControl->SetSubpictureState(show);
+}
+
+void CDVDMedia::SelectAngle(int index)
+{
+    angle = index;
+    if (index < 0 || index > 8 || !dvdControl)
+        return;
+    dvdControl->SelectAngle(index + 1);
+}
+
+void CDVDMedia::SetClosedCaption(bool on)
+{
+    closedCaption = on ? 1 : 0;
+    // Without a caption decoder the choice is kept and captions stay off.
+    if (dvdBuilder)
+        dvdBuilder->SetClosedCaptions(on);
+}
+
+void CDVDMedia::SetDecodeMode(int flags)
+{
+    decodeFlags = flags;
+}
+
+void CDVDMedia::SetRate(double request)
+{
+    const double previous = rate;
+    rate = NextRate(rate, request);
+    if (!dvdControl || !state.IsPlaying())
+        return;
+    auto scan = [this](double speed) {
+        return speed >= 0 ? dvdControl->PlayForwards(speed) : dvdControl->PlayBackwards(-speed);
+    };
+    if (!scan(rate)) {
+        rate = previous;
+        scan(rate);
+    }
+}
+
+namespace {
+
+// The stream languages of the title being played, from the disc's table.
+const platform::DvdTitleInfo* CurrentTitleInfo(platform::DvdGraph* dvd)
+{
+    platform::DvdLocation location;
+    if (!dvd || !dvd->CurrentLocation(&location))
+        return nullptr;
+    const auto& titles = dvd->Volume().titles;
+    if (location.title < 1 || location.title > static_cast<int>(titles.size()))
+        return nullptr;
+    return &titles[static_cast<size_t>(location.title - 1)];
+}
+
+void AppendLanguages(const QStringList& codes, QStringList* names)
+{
+    for (const QString& code : codes) {
+        const QString name = LanguageName(code);
+        if (!name.isEmpty())
+            names->append(name);
+    }
+}
+
+} // namespace
+
+void CDVDMedia::GetAudioStreams(QStringList* names, unsigned* count, unsigned long* current)
+{
+    names->clear();
+    if (domain != platform::kDvdDomainTitle || !dvdInfo)
+        return;
+    const platform::DvdTitleInfo* info = CurrentTitleInfo(dvdInfo);
+    if (!info) {
+        *count = 0;
+        return;
+    }
+    *count = static_cast<unsigned>(info->audioLanguages.size());
+    *current = static_cast<unsigned long>(std::max(dvdInfo->ActiveAudio(), 0));
+    AppendLanguages(info->audioLanguages, names);
+}
+
+void CDVDMedia::GetSubpictureStreams(QStringList* names, unsigned* count, unsigned long* current,
+                                     bool* disabled)
+{
+    names->clear();
+    if (domain != platform::kDvdDomainTitle || !dvdInfo)
+        return;
+    const platform::DvdTitleInfo* info = CurrentTitleInfo(dvdInfo);
+    if (!info) {
+        *count = 0;
+        return;
+    }
+    *count = static_cast<unsigned>(info->subpictureLanguages.size());
+    *current = static_cast<unsigned long>(std::max(dvdInfo->ActiveSubpicture(), 0));
+    *disabled = !dvdInfo->SubpicturesShown();
+    AppendLanguages(info->subpictureLanguages, names);
+}
+
+void CDVDMedia::GetAngles(QStringList* names, unsigned* count, int* current)
+{
+    names->clear();
+    if (domain != platform::kDvdDomainTitle || !dvdInfo)
+        return;
+    int angles = 0;
+    int now = 0;
+    if (!dvdInfo->CurrentAngle(&angles, &now)) {
+        *count = 0;
+        return;
+    }
+    *count = static_cast<unsigned>(angles);
+    *current = now - 1;
+    const QString format = res::LoadString(res::kStrAngleFormat);
+    for (int i = 1; i <= angles; ++i)
+        names->append(QString(format).replace(QStringLiteral("%d"), QString::number(i)));
+}
+
+int CDVDMedia::GetLocation(int* titleOut, int* chapterOut)
+{
+    platform::DvdLocation location;
+    if (!dvdInfo || !dvdInfo->CurrentLocation(&location))
+        return -1;
+    if (location.time.IsInvalid()) {
+        // No time in the title yet (a jump is under way): the last position stands.
+        frameRate = 30;
+        return lastPosition;
+    }
+    frameRate = location.time.flags == 1 ? 25 : 30;
+    *titleOut = location.title;
+    chapter = *chapterOut = location.chapter;
+    const platform::DvdTimeCode& t = location.time;
+    const int ms = ((t.hours * 60 + t.minutes) * 60 + t.seconds) * 1000 + t.frames * 1000 / frameRate;
+    if (ms == 0)
+        return lastPosition;
+    lastPosition = ms;
+    return ms;
+}
+
+bool CDVDMedia::ListChapterItems(const QString& path, QStringList* items, bool* found, int* foundPos,
+                                 const QString& wanted, bool select)
+{
+    const platform::PathParts parts = platform::SplitPath(path, drives);
+    if (!dvdInfo)
+        return false;
+    const QString stem = parts.root + parts.dir + parts.name;
+    platform::DvdVolume volume;
+    if (!dvdInfo->ReadVolume(&volume)) {
+        items->append(stem + ChapterSuffix(1, 1) + parts.ext);
+        return false;
+    }
+    bool counted = false;
+    for (size_t i = 0; i < volume.titles.size(); ++i) {
+        const int chapters = volume.titles[i].chapters;
+        if (chapters <= 0)
+            continue; // a title without chapters has none to list
+        counted = true;
+        for (int c = 1; c <= chapters; ++c) {
+            const QString item = stem + ChapterSuffix(static_cast<int>(i) + 1, c) + parts.ext;
+            items->append(item);
+            if (select && !*found && item == wanted) {
+                *found = true;
+                *foundPos = static_cast<int>(items->size()) - 1;
+            }
+        }
+    }
+    return counted;
+}
+
+int CDVDMedia::ParseChapterItem(const QString& itemPath, int* titleOut)
+{
+    const QString name = platform::SplitPath(itemPath, drives).name;
+    const int k = static_cast<int>(name.indexOf(u'_'));
+    if (k < 0 || name.isEmpty()) {
+        *titleOut = 0;
+        return 0;
+    }
+    *titleOut = LeadingInt(name.mid(k + 4, 2));
+    return LeadingInt(name.mid(k + 7, 3));
+}
+
+QString CDVDMedia::BuildItemName(int titleNumber, int chapterNumber) const
+{
+    // folderName already begins with the drive's root.
+    return folderName + ChapterSuffix(titleNumber, chapterNumber) + QStringLiteral(".IFO");
+}
+
+QString CDVDMedia::GetIfoFromItem(const QString& itemPath)
+{
+    const platform::PathParts parts = platform::SplitPath(itemPath, platform::DriveTable());
+    const int k = static_cast<int>(parts.name.indexOf(u'_'));
+    if (k < 0)
+        return {};
+    return parts.root + parts.dir + parts.name.left(k + 3) + parts.ext;
+}
+
+bool CDVDMedia::FindIfo(const QString& root, QString* ifoPath, bool preferAudio)
+{
+    ifoPath->clear();
+    // On a disc image or an unmounted drive the files are looked for inside the volume.
+    const QFileInfo rootInfo(root);
+    const bool volumeFile = rootInfo.exists() && !rootInfo.isDir();
+    auto exists = [&](const QString& inVolume) {
+        return volumeFile ? platform::DvdVolumeHasFile(root, inVolume) : QFileInfo::exists(root + inVolume);
+    };
+    const QString audio = QStringLiteral("/AUDIO_TS/AUDIO_TS.IFO");
+    const QString video = QStringLiteral("/VIDEO_TS/VIDEO_TS.IFO");
+    if (preferAudio && exists(audio)) {
+        *ifoPath = root + audio;
+        return true;
+    }
+    if (exists(video)) {
+        *ifoPath = root + video;
+        return true;
+    }
+    return false;
+}

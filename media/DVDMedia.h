@@ -1,0 +1,93 @@
+#pragma once
+// CDVDMedia: plays DVD-Video (and the video part of DVD-Audio discs) through the DVD graph and
+// exposes the navigator to the player: titles, chapters, menus and their buttons, audio,
+// subpicture and angle streams, closed captions, scan rates and full screen. The controller
+// owns one for the program's life. UI thread only. Times are milliseconds.
+//
+// Each chapter of a disc is one play item named after the disc's IFO path with the title and
+// chapter before the extension: .../VIDEO_TS/VIDEO_TS_01_003.IFO is title 1, chapter 3.
+
+#include "Media.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace platform {
+class DvdGraph;
+}
+
+class CDVDMedia : public CMedia
+{
+public:
+    explicit CDVDMedia(platform::DriveTable drives = {});
+    ~CDVDMedia() override;
+
+    void FitVideoWindow() override;
+    int ParseChapterItem(const QString& itemPath, int* title) override;
+    bool ListChapterItems(const QString& path, QStringList* items, bool* found, int* foundPos,
+                          const QString& wanted, bool select) override;
+    void SetRate(double request) override;
+    void GetSubpictureStreams(QStringList* names, unsigned* count, unsigned long* current,
+                              bool* disabled) override;
+    void GetAudioStreams(QStringList* names, unsigned* count, unsigned long* current) override;
+    void SetClosedCaption(bool on) override;
+    void SetDecodeMode(int flags) override;
+    void SelectSubpicture(int stream, bool show) override;
+    void SelectAudio(int stream) override;
+    // Pointer positions are in the video window's coordinates.
+    void PointerAction(int action, int x, int y) override;
+    // Keys: 0 left, 1 right (in a title: scan by `rate`), 2 up, 3 down, 4 activate.
+    void MenuKey(int key, double rate) override;
+    // 2 title, 3 root, 4 subpicture, 5 audio, 6 angle, 7 chapter; in a menu, or with an id
+    // of 0 or less, back to the title.
+    void ShowMenu(int menuId) override;
+    void PlayTitle(int title, bool absolute) override;
+    void PlayChapter(int chapter, bool absolute, int title) override;
+    bool Seek(int ms, int title) override;
+    int HandleGraphEvent() override;
+    void Close() override;
+    bool BuildGraph(const QString& path) override;
+    void AttachPlayWnd(CMedia* target) override;
+
+    // The time in the current title (ms) with its title and chapter; -1 when unknown.
+    int GetLocation(int* title, int* chapter);
+    void SelectAngle(int index); // from 0
+    void GetAngles(QStringList* names, unsigned* count, int* current);
+    unsigned long GetValidUops() const { return validUops; }
+    int GetDomain() const { return domain; }
+    QString BuildItemName(int title, int chapter) const;
+    // The disc's IFO path of a chapter item; empty when the name has no "_".
+    static QString GetIfoFromItem(const QString& itemPath);
+    // The disc's AUDIO_TS.IFO (when `preferAudio`) or VIDEO_TS.IFO below `root`, a folder,
+    // an image file or a drive.
+    static bool FindIfo(const QString& root, QString* ifoPath, bool preferAudio);
+
+    // The DVD graph while open, for the navigator's state; null when closed.
+    platform::DvdGraph* Dvd() const { return dvdControl; }
+
+    // The navigator's interfaces: all the same DVD graph, owned by `graph`; null when closed.
+    platform::DvdGraph* dvdBuilder = nullptr;
+    platform::DvdGraph* dvdInfo = nullptr;
+    platform::DvdGraph* dvdControl = nullptr;
+    unsigned long validUops = 0; // prohibited operations, from the last valid-operations event
+    bool titleChanged = false;   // the next chapter start counts as a change
+    int angle = 0;
+    int audioStream = 0;
+    int subpictureStream = 0;
+    bool subpictureShown = false;
+    int lastPosition = 0; // the last non-zero position GetLocation returned
+    bool stillOn = false;
+    int pendingTitle = 0;
+    int pendingChapter = 0;
+    int pendingMs = 0;
+    int pendingKind = 0; // 0 none, 1 play title, 2 play chapter, 3 play at time
+    int frameRate = 30;
+    int closedCaption = 0;
+    int decodeFlags = 1;
+    QString errorText; // the last build error
+
+private:
+    void Prepare();
+
+    int eventChapter = 0; // the chapter the last chapter-start event announced
+};

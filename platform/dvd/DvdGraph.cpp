@@ -1,0 +1,536 @@
+#include "DvdGraph.h"
+
+#include "DvdGraphWatch.h"
+#include "DvdVolume.h"
+#include "platform/WindowMessage.h"
+
+#include <QFile>
+
+#include <gst/gst.h>
+#include <gst/video/navigation.h>
+
+#include <cmath>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+// A hardware MPEG-2 video decoder, when the system has one.
+bool HaveHardwareMpeg2Decoder()
+{
+    GList* factories = gst_element_factory_list_get_elements(
+        static_cast<GstElementFactoryListType>(GST_ELEMENT_FACTORY_TYPE_DECODER |
+                                               GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO |
+                                               GST_ELEMENT_FACTORY_TYPE_HARDWARE),
+        GST_RANK_MARGINAL);
+    GstCaps* mpeg2 = gst_caps_from_string("video/mpeg,mpegversion=(int)2,systemstream=(boolean)false");
+    GList* usable = gst_element_factory_list_filter(factories, mpeg2, GST_PAD_SINK, FALSE);
+    const bool found = usable != nullptr;
+    gst_plugin_feature_list_free(usable);
+    gst_plugin_feature_list_free(factories);
+    gst_caps_unref(mpeg2);
+    return found;
+}
+
+} // namespace
+
+DvdGraph::DvdGraph(QObject* owner, unsigned notifyMessage)
+    : GstGraph(owner, notifyMessage), watch(std::make_unique<Watch>(this)), owner(owner),
+      notifyMessage(notifyMessage)
+{}
+
+DvdGraph::~DvdGraph()
+{
+    DvdGraph::Close();
+}
+
+bool DvdGraph::FrameworkAvailable()
+{
+    if (!GstGraph::FrameworkAvailable())
+        return false;
+    GstElementFactory* factory = gst_element_factory_find("rsndvdbin");
+    if (!factory)
+        return false;
+    gst_object_unref(factory);
+    return true;
+}
+
+bool DvdGraph::RenderDvd(const QString& path, int decodeFlags, int timeoutMs)
+{
+    Close();
+    device = DvdDeviceOf(path);
+    QString error;
+    if (device.isEmpty()) {
+        SetLastError(QStringLiteral("No valid DVD-Video volume could be located at %1").arg(path));
+        return false;
+    }
+    if (!watch->volume.Read(device, &error)) {
+        SetLastError(error);
+        return false;
+    }
+    if (watch->volume.titles.empty()) {
+        SetLastError(QStringLiteral("The DVD-Video volume has no titles"));
+        return false;
+    }
+    if ((decodeFlags & kDvdHwDecodeOnly) && !HaveHardwareMpeg2Decoder()) {
+        SetLastError(QStringLiteral("No hardware MPEG-2 video decoder is available"));
+        return false;
+    }
+    watch->deviceBytes = QFile::encodeName(device);
+    if (!RenderUri(QStringLiteral("dvd://"), watch.get(), timeoutMs))
+        return false;
+    if (!watch->Source()) {
+        Close();
+        SetLastError(QStringLiteral("The DVD source did not start"));
+        return false;
+    }
+    watch->titleFormat = gst_format_get_by_nick("title");
+    watch->chapterFormat = gst_format_get_by_nick("chapter");
+    watch->sinceTimeReport.start();
+    Poll();
+    watch->poll.start();
+    return true;
+}
+
+void DvdGraph::Close()
+{
+    watch->poll.stop();
+    GstGraph::Close();
+    {
+        std::lock_guard lock(watch->mutex);
+        watch->sourcePad.reset();
+        watch->source.reset();
+        watch->stillShown = false;
+        watch->wantedAudio = -1;
+        watch->wantedSubpicture = -1;
+        watch->wantedShown = true;
+        watch->subpictureStateSet = false;
+        watch->choicePending = false;
+        watch->sentAudio = -1;
+        watch->sentSubpicture = -1;
+        watch->sentShown = false;
+    }
+    watch->playbin = nullptr;
+    watch->lastDomain = kDvdDomainFirstPlay;
+    watch->lastTitle = 0;
+    watch->lastChapter = 0;
+    watch->titleSeen = false;
+    watch->lastUops = 0;
+    watch->seekRate = 1.0;
+    watch->slowRate = 1.0;
+    watch->clock.reset();
+    dvdEvents.clear();
+    still = false;
+    selectedButton = 0;
+}
+
+void DvdGraph::Push(const Event& event)
+{
+    dvdEvents.push_back(event);
+    PostWindowMessage(owner, notifyMessage);
+}
+
+bool DvdGraph::TakeDvdEvent(Event* event)
+{
+    if (const int code = TakeEvent()) {
+        // The end of the disc is the navigator's stop domain.
+        *event = code == EC_COMPLETE ? Event{EC_DVD_DOMAIN_CHANGE, kDvdDomainStop, 0} : Event{code, 0, 0};
+        if (code == EC_COMPLETE)
+            watch->poll.stop();
+        return true;
+    }
+    if (dvdEvents.empty())
+        return false;
+    *event = dvdEvents.front();
+    dvdEvents.pop_front();
+    return true;
+}
+
+bool DvdGraph::ReadVolume(DvdVolume* volume, QString* error) const
+{
+    if (device.isEmpty())
+        return false;
+    return volume->Read(device, error);
+}
+
+const DvdVolume& DvdGraph::Volume() const
+{
+    return watch->volume;
+}
+
+namespace {
+
+// The navigator's title and chapter; a title of 0 means a menu, whose id is in `chapter`. The
+// source answers on its pad; as an element it would pass the query on.
+bool QueryTitleChapter(GstPad* source, GstFormat titleFormat, GstFormat chapterFormat, int* title,
+                       int* chapter)
+{
+    gint64 t = -1;
+    gint64 c = -1;
+    if (!source || titleFormat == GST_FORMAT_UNDEFINED || !gst_pad_query_position(source, titleFormat, &t) ||
+        t < 0)
+        return false;
+    gst_pad_query_position(source, chapterFormat, &c);
+    *title = static_cast<int>(t);
+    *chapter = static_cast<int>(c);
+    return true;
+}
+
+int DomainOf(bool known, int title, int menu)
+{
+    if (!known)
+        return kDvdDomainFirstPlay;
+    if (title > 0)
+        return kDvdDomainTitle;
+    return menu == 2 ? kDvdDomainVideoManagerMenu : kDvdDomainTitleSetMenu;
+}
+
+} // namespace
+
+int DvdGraph::Domain() const
+{
+    int title = 0;
+    int chapter = 0;
+    const bool known =
+        QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &title, &chapter);
+    return DomainOf(known, title, chapter);
+}
+
+bool DvdGraph::CurrentLocation(DvdLocation* location) const
+{
+    int title = 0;
+    int chapter = 0;
+    if (!QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &title, &chapter) ||
+        title <= 0)
+        return false;
+    location->title = title;
+    location->chapter = chapter;
+    const auto& titles = watch->volume.titles;
+    const bool pal = title <= static_cast<int>(titles.size()) && titles[static_cast<size_t>(title - 1)].pal;
+    const int fps = pal ? 25 : 30;
+    gint64 position = -1;
+    if (!watch->playbin || !gst_element_query_position(watch->playbin, GST_FORMAT_TIME, &position) ||
+        position < 0) {
+        location->time = DvdTimeCode{255, 255, 255, 255, pal ? 1 : 2};
+        return true;
+    }
+    const qint64 ms = position / GST_MSECOND;
+    location->time.hours = static_cast<int>(ms / 3600000);
+    location->time.minutes = static_cast<int>(ms / 60000 % 60);
+    location->time.seconds = static_cast<int>(ms / 1000 % 60);
+    location->time.frames = static_cast<int>(ms % 1000 * fps / 1000);
+    location->time.flags = pal ? 1 : 2;
+    return true;
+}
+
+void DvdGraph::Poll()
+{
+    int title = 0;
+    int chapter = 0;
+    const bool known =
+        QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &title, &chapter);
+    const int domain = DomainOf(known, title, chapter);
+    if (domain != watch->lastDomain) {
+        watch->lastDomain = domain;
+        Push({EC_DVD_DOMAIN_CHANGE, domain, 0});
+        if (domain != kDvdDomainTitle) {
+            watch->lastTitle = 0;
+            watch->lastChapter = 0;
+        }
+    }
+    if (domain != kDvdDomainTitle)
+        return;
+    watch->titleSeen = true;
+    if (title != watch->lastTitle)
+        Push({EC_DVD_TITLE_CHANGE, title, 0});
+    if (title != watch->lastTitle || chapter != watch->lastChapter)
+        Push({EC_DVD_CHAPTER_START, chapter, 0});
+    watch->lastTitle = title;
+    watch->lastChapter = chapter;
+    if (!still && watch->sinceTimeReport.elapsed() >= kTimeReportMs) {
+        DvdLocation location;
+        if (CurrentLocation(&location) && !location.time.IsInvalid()) {
+            watch->sinceTimeReport.restart();
+            const DvdTimeCode& t = location.time;
+            const long ms = ((t.hours * 60L + t.minutes) * 60 + t.seconds) * 1000 +
+                            t.frames * 1000L / (t.flags == 1 ? 25 : 30);
+            Push({EC_DVD_CURRENT_TIME, ms, 1});
+        }
+    }
+}
+
+namespace {
+
+bool SendNavigation(GstPad* pad, GstEvent* event)
+{
+    if (!pad) {
+        gst_event_unref(event);
+        return false;
+    }
+    return gst_pad_send_event(pad, event);
+}
+
+} // namespace
+
+bool DvdGraph::PlayTitle(int title)
+{
+    GstElement* src = watch->Source();
+    if (!src || still || Domain() != kDvdDomainTitle || title < 1 ||
+        title > static_cast<int>(watch->volume.titles.size()))
+        return false;
+    const bool done = gst_element_send_event(src, gst_event_new_seek(watch->seekRate, watch->titleFormat,
+                                                                     GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+                                                                     title, GST_SEEK_TYPE_NONE, -1));
+    int nowTitle = 0;
+    int nowChapter = 0;
+    return done &&
+           QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &nowTitle,
+                             &nowChapter) &&
+           nowTitle == title;
+}
+
+bool DvdGraph::PlayAtTimeInTitle(int title, const DvdTimeCode& time)
+{
+    int nowTitle = 0;
+    int nowChapter = 0;
+    GstElement* src = watch->Source();
+    if (!src || still ||
+        !QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &nowTitle,
+                           &nowChapter) ||
+        nowTitle <= 0)
+        return false;
+    if (title != nowTitle && !PlayTitle(title))
+        return false;
+    const qint64 ms = ((time.hours * 60LL + time.minutes) * 60 + time.seconds) * 1000 +
+                      time.frames * 1000LL / (time.flags == 1 ? 25 : 30);
+    if (ms == 0 && title != nowTitle)
+        return true; // the title starts there
+    return Seek(ms);
+}
+
+bool DvdGraph::Seek(qint64 ms, int timeoutMs)
+{
+    Q_UNUSED(timeoutMs);
+    GstElement* src = watch->Source();
+    if (!src || still || ms < 0 || Domain() != kDvdDomainTitle)
+        return false;
+    // A time of 0 through the time map leaves the navigator where it was: the title's start
+    // is its first chapter.
+    if (ms == 0)
+        return gst_element_send_event(src, gst_event_new_seek(watch->seekRate, watch->chapterFormat,
+                                                              GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, 1,
+                                                              GST_SEEK_TYPE_NONE, -1));
+    return gst_element_send_event(src, gst_event_new_seek(watch->seekRate, GST_FORMAT_TIME,
+                                                          GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+                                                          ms * GST_MSECOND, GST_SEEK_TYPE_NONE, -1));
+}
+
+bool DvdGraph::PlayChapterInTitle(int title, int chapter)
+{
+    GstElement* src = watch->Source();
+    if (!src || still || Domain() != kDvdDomainTitle || title < 1 ||
+        title > static_cast<int>(watch->volume.titles.size()) || chapter < 1 ||
+        chapter > watch->volume.titles[static_cast<size_t>(title - 1)].chapters)
+        return false;
+    int nowTitle = 0;
+    int nowChapter = 0;
+    QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &nowTitle, &nowChapter);
+    if (nowTitle != title && !PlayTitle(title))
+        return false;
+    const bool done = gst_element_send_event(src, gst_event_new_seek(watch->seekRate, watch->chapterFormat,
+                                                                     GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+                                                                     chapter, GST_SEEK_TYPE_NONE, -1));
+    return done &&
+           QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &nowTitle,
+                             &nowChapter) &&
+           nowTitle == title && nowChapter == chapter;
+}
+
+bool DvdGraph::ShowMenu(int menuId)
+{
+    if (menuId < 2 || menuId > 7)
+        return false;
+    SendNavigation(watch->SourcePad(),
+                   gst_navigation_event_new_command(static_cast<GstNavigationCommand>(menuId)));
+    return Domain() != kDvdDomainTitle;
+}
+
+bool DvdGraph::Resume()
+{
+    // The navigator's "menu" command resumes a title when it can and calls the root menu
+    // otherwise: it is only given in a menu, once a title has played that it can go back to.
+    if (Domain() == kDvdDomainTitle || !watch->titleSeen)
+        return false;
+    SendNavigation(watch->SourcePad(), gst_navigation_event_new_command(GST_NAVIGATION_COMMAND_DVD_MENU));
+    return Domain() == kDvdDomainTitle;
+}
+
+bool DvdGraph::StillOff()
+{
+    // The navigator has no command that ends a still: timed stills end by themselves,
+    // endless ones through the menu's buttons.
+    return false;
+}
+
+bool DvdGraph::SelectButton(DvdButtonMove move)
+{
+    static constexpr GstNavigationCommand kCommands[] = {
+        GST_NAVIGATION_COMMAND_LEFT, GST_NAVIGATION_COMMAND_RIGHT, GST_NAVIGATION_COMMAND_UP,
+        GST_NAVIGATION_COMMAND_DOWN};
+    return SendNavigation(watch->SourcePad(),
+                          gst_navigation_event_new_command(kCommands[static_cast<int>(move)]));
+}
+
+bool DvdGraph::ActivateButton()
+{
+    return SendNavigation(watch->SourcePad(),
+                          gst_navigation_event_new_command(GST_NAVIGATION_COMMAND_ACTIVATE));
+}
+
+bool DvdGraph::SelectAtPosition(int x, int y)
+{
+    return SendNavigation(watch->SourcePad(),
+                          gst_navigation_event_new_mouse_move(x, y, GST_NAVIGATION_MODIFIER_NONE));
+}
+
+bool DvdGraph::ActivateAtPosition(int x, int y)
+{
+    return SendNavigation(watch->SourcePad(), gst_navigation_event_new_mouse_button_release(
+                                                  1, x, y, GST_NAVIGATION_MODIFIER_NONE));
+}
+
+bool DvdGraph::SelectAudioStream(int stream)
+{
+    if (!watch->Source() || stream < 0 || stream > 7)
+        return false;
+    std::lock_guard lock(watch->mutex);
+    watch->wantedAudio = stream;
+    watch->choicePending = true;
+    return true;
+}
+
+bool DvdGraph::SelectSubpictureStream(int stream)
+{
+    if (!watch->Source() || stream < 0 || stream > 31)
+        return false;
+    std::lock_guard lock(watch->mutex);
+    watch->wantedSubpicture = stream;
+    watch->choicePending = true;
+    return true;
+}
+
+bool DvdGraph::SetSubpictureState(bool shown)
+{
+    if (!watch->Source())
+        return false;
+    std::lock_guard lock(watch->mutex);
+    watch->wantedShown = shown;
+    watch->subpictureStateSet = true;
+    watch->choicePending = true;
+    return true;
+}
+
+int DvdGraph::ActiveAudio() const
+{
+    std::lock_guard lock(watch->mutex);
+    return watch->sentAudio;
+}
+
+int DvdGraph::ActiveSubpicture() const
+{
+    std::lock_guard lock(watch->mutex);
+    return watch->sentSubpicture;
+}
+
+bool DvdGraph::SubpicturesShown() const
+{
+    std::lock_guard lock(watch->mutex);
+    return watch->sentShown;
+}
+
+bool DvdGraph::CurrentAngle(int* count, int* current) const
+{
+    GstPad* src = watch->SourcePad();
+    if (!src)
+        return false;
+    GstQueryPtr query(gst_navigation_query_new_angles());
+    guint now = 0;
+    guint angles = 0;
+    if (!gst_pad_query(src, query.get()) || !gst_navigation_query_parse_angles(query.get(), &now, &angles))
+        return false;
+    *count = static_cast<int>(angles);
+    *current = static_cast<int>(now);
+    return true;
+}
+
+bool DvdGraph::SelectAngle(int angle)
+{
+    int count = 0;
+    int current = 0;
+    if (!CurrentAngle(&count, &current) || angle < 1 || angle > count)
+        return false;
+    // The navigator steps through the angles one at a time.
+    for (int step = 0; step < count && current != angle; ++step) {
+        SendNavigation(watch->SourcePad(),
+                       gst_navigation_event_new_command(GST_NAVIGATION_COMMAND_NEXT_ANGLE));
+        if (!CurrentAngle(&count, &current))
+            return false;
+    }
+    return current == angle;
+}
+
+bool DvdGraph::PlayForwards(double speed)
+{
+    if (!std::isfinite(speed) || speed <= 0)
+        return false;
+    if (speed == watch->seekRate * watch->slowRate)
+        return true;
+    GstElement* src = watch->Source();
+    if (!src || still || !watch->clock)
+        return false;
+    // Faster is a seek with a rate. Slower stalls the DVD elements that way: the pipeline's
+    // own clock runs slow instead, with the sound off.
+    const double seekRate = std::max(speed, 1.0);
+    if (seekRate != watch->seekRate) {
+        DvdLocation location;
+        if (!CurrentLocation(&location) || location.time.IsInvalid())
+            return false;
+        const DvdTimeCode& t = location.time;
+        const qint64 ms = ((t.hours * 60LL + t.minutes) * 60 + t.seconds) * 1000 +
+                          t.frames * 1000LL / (t.flags == 1 ? 25 : 30);
+        if (!gst_element_send_event(src, gst_event_new_seek(seekRate, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH,
+                                                            GST_SEEK_TYPE_SET, ms * GST_MSECOND,
+                                                            GST_SEEK_TYPE_NONE, -1)))
+            return false;
+        watch->seekRate = seekRate;
+    }
+    const double slowRate = std::min(speed, 1.0);
+    if (slowRate != watch->slowRate) {
+        constexpr GstClockTime kDenominator = 1000000;
+        GstClock* clock = watch->clock.get();
+        const GstClockTime internal = gst_clock_get_internal_time(clock);
+        const GstClockTime external = gst_clock_get_time(clock);
+        gst_clock_set_calibration(clock, internal, external,
+                                  static_cast<GstClockTime>(std::llround(slowRate * kDenominator)),
+                                  kDenominator);
+        g_object_set(watch->playbin, "mute", slowRate < 1.0, nullptr);
+        watch->slowRate = slowRate;
+    }
+    Push({EC_DVD_PLAYBACK_RATE_CHANGE, std::lround(speed * 10000), 0});
+    return true;
+}
+
+bool DvdGraph::PlayBackwards(double)
+{
+    // The DVD elements cannot play backwards.
+    return false;
+}
+
+bool DvdGraph::SetClosedCaptions(bool)
+{
+    // No caption decoder here: captions stay off.
+    return false;
+}
+
+} // namespace platform

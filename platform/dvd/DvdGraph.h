@@ -1,0 +1,172 @@
+#pragma once
+// The DVD graph: a DVD-Video volume (a disc folder, an image file or a device) played through
+// GStreamer's rsndvdbin inside the media engine's graph, with the navigator's commands and
+// queries. It plays, pauses, rewinds, sets the volume and paints frames as GstGraph does.
+//
+// Threads: every call is made on the UI thread. The navigator's state (domain, title, chapter,
+// stills, buttons, streams) is watched on the UI thread and reported as DVD events, taken one
+// at a time with TakeDvdEvent(); each new event is announced by posting `notifyMessage` to
+// `owner`. Streaming threads only post. Navigator commands return once the navigator has
+// carried them out; stream choices take effect with the next data the disc delivers and stay
+// in force over the disc's own choices. Times are milliseconds.
+//
+// The navigator reads ahead of the picture: titles and chapters change about a second
+// before the picture gets there.
+//
+// A still menu must never be left by a jump: the navigator hangs. Jumps (titles, chapters,
+// times) are refused outside the title domain and while a still is shown; menus are left
+// through their buttons or Resume.
+
+#include "platform/graph/GstGraph.h"
+
+#include <QSize>
+#include <QString>
+
+#include <deque>
+#include <memory>
+
+class QObject;
+
+namespace platform {
+
+class DvdVolume;
+
+// DVD event codes and their parameters, as the DVD engine knows them.
+constexpr int EC_DVD_DOMAIN_CHANGE = 0x101;     // p1: the new domain
+constexpr int EC_DVD_TITLE_CHANGE = 0x102;      // p1: the title
+constexpr int EC_DVD_CHAPTER_START = 0x103;     // p1: the chapter
+constexpr int EC_DVD_BUTTON_CHANGE = 0x107;     // p1: buttons shown, p2: the selected button
+constexpr int EC_DVD_VALID_UOPS_CHANGE = 0x108; // p1: prohibited operations
+constexpr int EC_DVD_STILL_ON = 0x109;
+constexpr int EC_DVD_STILL_OFF = 0x10A;
+constexpr int EC_DVD_CURRENT_TIME = 0x10B;         // p1: ms in the title, p2: 1 (valid)
+constexpr int EC_DVD_PLAYBACK_RATE_CHANGE = 0x112; // p1: rate × 10000
+
+// Navigator domains.
+constexpr int kDvdDomainFirstPlay = 1;
+constexpr int kDvdDomainVideoManagerMenu = 2;
+constexpr int kDvdDomainTitleSetMenu = 3;
+constexpr int kDvdDomainTitle = 4;
+constexpr int kDvdDomainStop = 5;
+
+// The prohibited-operation bit for selecting and activating buttons.
+constexpr unsigned long kUopSelectOrActivateButton = 0x20000;
+
+// Decoder choices of the graph build.
+constexpr int kDvdHwDecodePrefer = 1;
+constexpr int kDvdHwDecodeOnly = 2;
+constexpr int kDvdSwDecodePrefer = 4;
+constexpr int kDvdSwDecodeOnly = 8;
+constexpr int kDvdNoVideoPort = 256;
+
+struct DvdTimeCode
+{
+    int hours = 0;
+    int minutes = 0;
+    int seconds = 0;
+    int frames = 0;
+    int flags = 2; // 1: 25 frames a second, 2: 30
+    bool IsInvalid() const { return hours == 255 && minutes == 255 && seconds == 255 && frames == 255; }
+};
+
+struct DvdLocation
+{
+    int title = 0;
+    int chapter = 0;
+    DvdTimeCode time; // all fields 255 when the position in the title is not known
+};
+
+enum class DvdButtonMove
+{
+    Left,
+    Right,
+    Up,
+    Down
+};
+
+class DvdGraph : public GstGraph
+{
+public:
+    struct Event
+    {
+        int code = 0;
+        long p1 = 0;
+        long p2 = 0;
+    };
+
+    DvdGraph(QObject* owner, unsigned notifyMessage);
+    ~DvdGraph() override;
+
+    // True when the media framework has the DVD elements.
+    static bool FrameworkAvailable();
+
+    // Builds the graph for the volume at `path` (a disc folder, its IFO file, an image or a
+    // device) and prerolls it. False, with the reason in LastError(), when the volume cannot
+    // be read, has no titles or nothing here plays it; the graph is closed then.
+    bool RenderDvd(const QString& path, int decodeFlags, int timeoutMs = 10000);
+    void Close() override;
+    // A jump to `ms` in the current title; refused outside the title domain and in stills.
+    bool Seek(qint64 ms, int timeoutMs = 5000) override;
+
+    // The next DVD event, false when none is pending. The media graph's own codes come
+    // through here too (1 complete is reported as the stop domain).
+    bool TakeDvdEvent(Event* event);
+
+    // The device the graph reads, and the volume's table read afresh from it.
+    const QString& Device() const { return device; }
+    bool ReadVolume(DvdVolume* volume, QString* error = nullptr) const;
+    // The table as it was read when the graph was built.
+    const DvdVolume& Volume() const;
+
+    // Navigator state, asked of the navigator now.
+    int Domain() const;
+    bool CurrentLocation(DvdLocation* location) const;
+    bool IsStill() const { return still; }
+    int SelectedButton() const { return selectedButton; }
+    // The audio and subpicture streams the decoders were last told to play.
+    int ActiveAudio() const;
+    int ActiveSubpicture() const;
+    bool SubpicturesShown() const;
+    bool CurrentAngle(int* count, int* current) const; // angles numbered from 1
+
+    // Navigator commands; each returns whether the navigator carried it out.
+    bool PlayTitle(int title);
+    bool PlayAtTimeInTitle(int title, const DvdTimeCode& time);
+    bool PlayChapterInTitle(int title, int chapter);
+    bool ShowMenu(int menuId); // 2 title, 3 root, 4 subpicture, 5 audio, 6 angle, 7 chapter
+    // From a menu back to the title it was called from; refused in the title domain and
+    // before any title has played.
+    bool Resume();
+    bool StillOff();
+    bool SelectButton(DvdButtonMove move);
+    bool ActivateButton();
+    // Pointer positions are in frame pixels.
+    bool SelectAtPosition(int x, int y);
+    bool ActivateAtPosition(int x, int y);
+    bool SelectAudioStream(int stream);      // 0..7
+    bool SelectSubpictureStream(int stream); // 0..31
+    bool SetSubpictureState(bool shown);
+    bool SelectAngle(int angle); // from 1
+    // Scanning: faster than normal through the disc, slower by running the graph's clock slow
+    // with the sound off; backwards is refused.
+    bool PlayForwards(double speed);
+    bool PlayBackwards(double speed);
+    // Closed captions: false when no caption decoder is available (they stay off then).
+    bool SetClosedCaptions(bool on);
+
+    struct Watch;
+
+private:
+    void Poll();
+    void Push(const Event& event);
+
+    std::unique_ptr<Watch> watch;
+    QObject* owner;
+    unsigned notifyMessage;
+    QString device;
+    std::deque<Event> dvdEvents;
+    bool still = false;
+    int selectedButton = 0;
+};
+
+} // namespace platform
