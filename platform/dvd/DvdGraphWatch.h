@@ -6,6 +6,7 @@
 #include "DvdGraph.h"
 #include "DvdVolume.h"
 #include "platform/graph/GstGraphHooks.h"
+#include "platform/graph/GstSupport.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -19,15 +20,6 @@
 
 namespace platform {
 
-struct GstObjectUnref
-{
-    void operator()(gpointer p) const
-    {
-        if (p)
-            gst_object_unref(p);
-    }
-};
-using GstElementPtr = std::unique_ptr<GstElement, GstObjectUnref>;
 using GstPadPtr = std::unique_ptr<GstPad, GstObjectUnref>;
 using GstClockPtr = std::unique_ptr<GstClock, GstObjectUnref>;
 

@@ -2,6 +2,7 @@
 #include "media/VideoWindow.h"
 #include "platform/MessageBox.h"
 #include "platform/dvd/DvdGraph.h"
+#include "platform/graph/GstGraph.h"
 #include "res/StringTable.h"
 #include "support/DvdDisc.h"
 #include "support/Wait.h"
@@ -455,6 +456,11 @@ TEST_F(DVDMediaTest, ADiscImagePlaysLikeTheFolder)
                                         &foundPos, QString(), false));
     EXPECT_EQ(items.size(), 5);
     EXPECT_EQ(items.value(0), image + QStringLiteral("/VIDEO_TS/VIDEO_TS_01_001.IFO"));
+
+    // Closing leaves no pipeline behind.
+    engine.Close();
+    EXPECT_TRUE(testsupport::WaitUntil([] { return platform::GstGraph::LivePipelines() == 0; }))
+        << platform::GstGraph::LivePipelines();
 }
 
 TEST_F(DVDMediaTest, AVolumeWhoseInformationCannotBeReadStillYieldsTheFirstItem)
