@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "DiagnosticHooks.h"
+#include "DisplayFont.h"
 #include "Messages.h"
 #include "SettingsStore.h"
 #include "platform/Folders.h"
@@ -15,7 +16,11 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QTimerEvent>
 
@@ -55,6 +60,12 @@ CSorlinDlg::CSorlinDlg(Environment environment, bool border)
     // client size with or without a frame.
     frameCompensation = QSize(0, 0);
     setObjectName(QStringLiteral("SorlinDlg"));
+    // All painting happens in paintEvent, over the whole client area.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // On Wayland a window's shape only limits its input: the parts outside it must be
+    // transparent pixels instead.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        setAttribute(Qt::WA_TranslucentBackground);
 }
 
 CSorlinDlg::~CSorlinDlg()
@@ -119,6 +130,9 @@ bool CSorlinDlg::OnInitDialog()
     QDir().mkpath(platform::UserDataFolder());
     QDir().mkpath(platform::CacheFolder());
 
+    clientSize = face.SelectAtStartUp(settings, env.programFolder);
+    displayFont = MakeDisplayFont(settings);
+    face.skin.lineHeight = DisplayLineHeight(displayFont);
     PlaceWindow();
     timer.start(kTimerPeriodMs, this);
     initialised = true;
@@ -146,7 +160,8 @@ void CSorlinDlg::OnHandOver(const QString& text)
 
 void CSorlinDlg::PlaceWindow()
 {
-    resize(settings.w + frameCompensation.width(), settings.h + frameCompensation.height());
+    resize(clientSize + frameCompensation);
+    RebuildRegions();
     if (settings.x != 0 || settings.y != 0)
         move(settings.x, settings.y);
     if (settings.topmost != 0 && !settings.fullScreen)
@@ -219,9 +234,40 @@ void CSorlinDlg::timerEvent(QTimerEvent* event)
     QDialog::timerEvent(event);
 }
 
+void CSorlinDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    RebuildRegions();
+}
+
+void CSorlinDlg::RebuildRegions()
+{
+    face.skin.Rebuild(rect(), &face.background);
+    if (!face.skin.window.isEmpty())
+        setMask(face.skin.window);
+    update();
+}
+
 void CSorlinDlg::paintEvent(QPaintEvent* event)
 {
-    QDialog::paintEvent(event);
+    QPainter painter(this);
+    if (testAttribute(Qt::WA_TranslucentBackground)) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(event->rect(), Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.setClipRegion(face.skin.window);
+    }
+    WindowSkin::PaintOptions options;
+    options.showButtons = settings.btnShow == 1;
+    options.showText = face.showText;
+    options.textColour = ToQColor(static_cast<COLORREF>(settings.color));
+    options.font = displayFont;
+    options.text = displayText;
+    options.drawBackground = [this](QPainter& p, const QRect& r) {
+        return face.background.Draw(p, r, settings.match);
+    };
+    face.skin.Paint(painter, rect(), options);
+    painter.end();
     ReportFirstPaint();
     if (!painted) {
         painted = true;

@@ -5,6 +5,7 @@
 // Lives on the UI thread; other threads reach it only through posted window messages.
 
 #include "DropTarget.h"
+#include "MainSkin.h"
 #include "Settings.h"
 #include "TrayIcon.h"
 #include "platform/Drives.h"
@@ -13,6 +14,7 @@
 
 #include <QBasicTimer>
 #include <QDialog>
+#include <QFont>
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -82,6 +84,7 @@ protected:
     void customEvent(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -93,6 +96,8 @@ private:
     void BringToForeground();
     void OnHandOver(const QString& text);
     void OnFirstPainted();
+    // The window's shape and the buttons' and text area's regions for its present size.
+    void RebuildRegions();
 
     Environment env;
     AppSettings settings;
@@ -107,6 +112,10 @@ private:
     bool busy = false;
     bool painted = false;
     QSize frameCompensation;
+    QSize clientSize;
+    MainSkin face;
+    QFont displayFont;
+    QString displayText;
     QPoint dragStart;
     QBasicTimer timer;
     CTrayIcon trayIcon;

@@ -188,6 +188,13 @@ void TypeKeys(const QString& display, const QStringList& keys)
             display);
 }
 
+bool ShapeHas(const QString& display, const QString& id, int x, int y)
+{
+    return RunTool(QStringLiteral(X11PROBE_EXECUTABLE),
+                   {QStringLiteral("shape-has"), id, QString::number(x), QString::number(y)}, display)
+               .trimmed() == u"1";
+}
+
 void RequestClose(const QString& display, const QString& id)
 {
     RunTool(QStringLiteral(X11PROBE_EXECUTABLE), {QStringLiteral("close"), id}, display);

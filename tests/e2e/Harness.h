@@ -56,6 +56,8 @@ std::vector<Window> ProgramWindows(const QString& display);
 std::vector<Window> MainWindows(const QString& display);
 int TrayIconCount(const QString& display);
 QRect WindowGeometry(const QString& display, const QString& id);
+// Whether the window's shape holds its point (x, y).
+bool ShapeHas(const QString& display, const QString& id, int x, int y);
 
 void ClickWindow(const QString& display, const QString& id, int x, int y, int button);
 void TypeKeys(const QString& display, const QStringList& keys);

@@ -17,6 +17,9 @@ namespace {
 using namespace e2e;
 
 const QString kAppTitle = QStringLiteral("Vimoﾌﾟﾚｰﾔ - ");
+// The default skin beside the program gives the window its size.
+constexpr int kSkinWidth = 240;
+constexpr int kSkinHeight = 150;
 
 class StartupTest : public ::testing::Test
 {
@@ -48,7 +51,12 @@ TEST_F(StartupTest, FreshStartShowsTheWindowAndTrayIconAndWritesDefaultsOnTerm)
     ProgramRun run(display, {});
     const QString window = run.WaitForMainWindow(DefaultTitle());
     ASSERT_FALSE(window.isEmpty()) << run.Output().toStdString();
-    EXPECT_EQ(WindowGeometry(display.Name(), window).size(), QSize(179, 179));
+    EXPECT_EQ(WindowGeometry(display.Name(), window).size(), QSize(kSkinWidth, kSkinHeight));
+    // The skin's rounded outline is the window's shape: the corners are cut away.
+    EXPECT_TRUE(ShapeHas(display.Name(), window, kSkinWidth / 2, kSkinHeight / 2));
+    EXPECT_TRUE(ShapeHas(display.Name(), window, 1, kSkinHeight / 2));
+    EXPECT_FALSE(ShapeHas(display.Name(), window, 1, 1));
+    EXPECT_FALSE(ShapeHas(display.Name(), window, kSkinWidth - 2, kSkinHeight - 2));
     EXPECT_TRUE(WaitUntil([&] { return TrayIconCount(display.Name()) == 1; }));
     EXPECT_FALSE(QFile::exists(home.SettingsFile())) << "settings are written only at exit";
     EXPECT_TRUE(WaitUntil([&] {
@@ -61,8 +69,8 @@ TEST_F(StartupTest, FreshStartShowsTheWindowAndTrayIconAndWritesDefaultsOnTerm)
     EXPECT_EQ(run.ExitCode(), 0);
 
     EXPECT_EQ(SavedInt("Play", "AutoPlay"), 1);
-    EXPECT_EQ(SavedInt("Position", "W"), 179);
-    EXPECT_EQ(SavedInt("Position", "H"), 179);
+    EXPECT_EQ(SavedInt("Position", "W"), kSkinWidth);
+    EXPECT_EQ(SavedInt("Position", "H"), kSkinHeight);
     EXPECT_EQ(SavedInt("Position", "TOPMOST"), 1);
     EXPECT_EQ(SavedInt("Position", "COLOR"), 0x99FF66);
     EXPECT_EQ(SavedInt("Font", "Height"), -16);
@@ -87,7 +95,7 @@ TEST_F(StartupTest, SettingsAreWrittenWhenTheDisplayGoesAway)
     display.Stop();
     ASSERT_TRUE(run.WaitForExit());
     EXPECT_EQ(SavedInt("Play", "Repeat"), 1);
-    EXPECT_EQ(SavedInt("Position", "W"), 179)
+    EXPECT_EQ(SavedInt("Position", "W"), kSkinWidth)
         << "exit " << run.ExitCode() << (run.ExitedNormally() ? " normal" : " crashed") << "\n"
         << run.Output().toStdString();
 }
@@ -101,8 +109,8 @@ TEST_F(StartupTest, ScreenshotHookSavesThePictureAndClosesNormally)
     ASSERT_TRUE(run.WaitForExit());
     EXPECT_EQ(run.ExitCode(), 0);
     const QImage image(picture);
-    EXPECT_EQ(image.size(), QSize(179, 179));
-    EXPECT_EQ(SavedInt("Position", "H"), 179);
+    EXPECT_EQ(image.size(), QSize(kSkinWidth, kSkinHeight));
+    EXPECT_EQ(SavedInt("Position", "H"), kSkinHeight);
 }
 
 TEST_F(StartupTest, SecondStartForTheSameDriveHandsOverItsPathAndLeavesNothingBehind)
@@ -126,7 +134,7 @@ TEST_F(StartupTest, SecondStartForTheSameDriveHandsOverItsPathAndLeavesNothingBe
     RequestClose(display.Name(), window);
     ASSERT_TRUE(first.WaitForExit()) << first.Output().toStdString();
     EXPECT_EQ(first.ExitCode(), 0);
-    EXPECT_EQ(SavedInt("Position", "W"), 179);
+    EXPECT_EQ(SavedInt("Position", "W"), kSkinWidth);
 }
 
 TEST_F(StartupTest, StartForAnotherDriveOpensAWindowOfItsOwn)
@@ -215,10 +223,10 @@ TEST_F(StartupTest, BrokenSettingsFileGivesDefaultsAndIsReplacedWhole)
     ProgramRun run(display, {});
     const QString window = run.WaitForMainWindow(DefaultTitle());
     ASSERT_FALSE(window.isEmpty()) << run.Output().toStdString();
-    EXPECT_EQ(WindowGeometry(display.Name(), window).size(), QSize(179, 179));
+    EXPECT_EQ(WindowGeometry(display.Name(), window).size(), QSize(kSkinWidth, kSkinHeight));
     run.Signal(SIGTERM);
     ASSERT_TRUE(run.WaitForExit());
-    EXPECT_EQ(SavedInt("Position", "W"), 179);
+    EXPECT_EQ(SavedInt("Position", "W"), kSkinWidth);
     EXPECT_EQ(SavedInt("Play", "AutoPlay"), 0);
 }
 

@@ -1,10 +1,13 @@
 /* Small X requests the end-to-end tests need and the stock tools lack:
  *   x11probe close WINDOW-ID   ask a window to close, as a window manager's close button does
  *   x11probe tray-owner        print the window owning the notification area (0 for none)
+ *   x11probe shape-has WINDOW-ID X Y
+ *                              print 1 when the window's shape holds its point (X, Y), else 0
  * Exit status 0 on success, 1 when the display cannot be reached, 2 for bad arguments. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 
 static xcb_atom_t intern(xcb_connection_t* c, const char* name)
@@ -41,6 +44,22 @@ static int print_tray_owner(xcb_connection_t* c, int screen)
     return 0;
 }
 
+static int print_shape_has(xcb_connection_t* c, xcb_window_t window, int x, int y)
+{
+    xcb_shape_get_rectangles_reply_t* reply =
+        xcb_shape_get_rectangles_reply(c, xcb_shape_get_rectangles(c, window, XCB_SHAPE_SK_BOUNDING), NULL);
+    if (!reply)
+        return 1;
+    const xcb_rectangle_t* rects = xcb_shape_get_rectangles_rectangles(reply);
+    const int count = xcb_shape_get_rectangles_rectangles_length(reply);
+    int inside = 0;
+    for (int i = 0; i < count && !inside; ++i)
+        inside = x >= rects[i].x && x < rects[i].x + rects[i].width && y >= rects[i].y && y < rects[i].y + rects[i].height;
+    printf("%d\n", inside);
+    free(reply);
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     int screen = 0;
@@ -55,8 +74,10 @@ int main(int argc, char** argv)
         status = 0;
     } else if (argc == 2 && strcmp(argv[1], "tray-owner") == 0) {
         status = print_tray_owner(c, screen);
+    } else if (argc == 5 && strcmp(argv[1], "shape-has") == 0) {
+        status = print_shape_has(c, (xcb_window_t)strtoul(argv[2], NULL, 0), atoi(argv[3]), atoi(argv[4]));
     } else {
-        fprintf(stderr, "usage: x11probe close WINDOW-ID | x11probe tray-owner\n");
+        fprintf(stderr, "usage: x11probe close WINDOW-ID | x11probe tray-owner | x11probe shape-has WINDOW-ID X Y\n");
     }
     xcb_disconnect(c);
     return status;

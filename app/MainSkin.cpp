@@ -1,0 +1,47 @@
+#include "MainSkin.h"
+
+#include "Settings.h"
+#include "platform/Log.h"
+#include "skin/ClassicSkin.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QSize MainSkin::SelectAtStartUp(const AppSettings& settings, const QString& programFolder)
+{
+    useSkin = settings.useThema;
+    const QString thema =
+        settings.thema.isEmpty() ? programFolder + QStringLiteral("Sorlin.ini") : settings.thema;
+    skin.Read(thema);
+    showText = settings.dispString;
+
+    imagePath = settings.back;
+    const QString plugins = settings.plugIn.isEmpty() ? programFolder : settings.plugIn;
+    background.SetPluginFolder(plugins);
+    skin.mask.SetPluginFolder(plugins);
+    if (useSkin) {
+        const QString folder = QFileInfo(thema).absolutePath() + u'/';
+        // A configured folder stays: it is a classic skin.
+        const QString skinBack = folder + skin.definition.back;
+        if (!QFileInfo(settings.back).isDir() && !skin.definition.back.isEmpty() &&
+            QFileInfo(skinBack).isFile())
+            imagePath = skinBack;
+        maskPath = skin.definition.mask.isEmpty() ? QString() : folder + skin.definition.mask;
+        skin.LoadMask(maskPath);
+    }
+    if (!imagePath.isEmpty() && !LoadBackground(imagePath))
+        qCDebug(lcSkin) << "no background picture in" << imagePath;
+
+    const QSize base = skin.definition.baseSize;
+    // A skin without a size of its own keeps the window's stored size.
+    if (useSkin && base.width() > 0 && base.height() > 0)
+        return base;
+    return QSize(settings.w, settings.h);
+}
+
+bool MainSkin::LoadBackground(const QString& path)
+{
+    if (QFileInfo(path).isDir())
+        return ComposeClassicSkin(background, path, skin.definition.mainFirst);
+    return background.Load(path);
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The main window's face: the skin chosen by the settings (Position\UseThema, Thema, Back,
+// DispString), its background picture, and the window's shape from them. The player will
+// take over the background picture; until then the face holds it.
+
+#include "skin/Dib.h"
+#include "skin/WindowSkin.h"
+
+#include <QSize>
+#include <QString>
+
+struct AppSettings;
+
+class MainSkin
+{
+public:
+    // Reads the skin the settings name (also when skins are off: colours and geometry come from
+    // it), loads its mask and background, and returns the window's client size.
+    QSize SelectAtStartUp(const AppSettings& settings, const QString& programFolder);
+    // The background: a picture file, or a folder of classic skin bitmaps. False when neither.
+    bool LoadBackground(const QString& path);
+
+    WindowSkin skin;
+    CDib background;
+    QString imagePath; // what the player is to show behind the window
+    QString maskPath;
+    bool useSkin = true;
+    bool showText = true;
+};
