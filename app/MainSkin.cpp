@@ -39,6 +39,23 @@ QSize MainSkin::SelectAtStartUp(const AppSettings& settings, const QString& prog
     return QSize(settings.w, settings.h);
 }
 
+QSize MainSkin::ChangeSkin(const QString& thema, bool useThema, bool dispString, const QSize& current)
+{
+    useSkin = useThema;
+    showText = dispString;
+    skin.Read(thema);
+    if (!useSkin)
+        return current;
+    const QString folder = QFileInfo(thema).absolutePath() + u'/';
+    imagePath = folder + skin.definition.back;
+    maskPath = skin.definition.mask.isEmpty() ? QString() : folder + skin.definition.mask;
+    skin.LoadMask(maskPath);
+    background.Clear();
+    LoadBackground(imagePath);
+    const QSize base = skin.definition.baseSize;
+    return base.width() > 0 && base.height() > 0 ? base : current;
+}
+
 bool MainSkin::LoadBackground(const QString& path)
 {
     if (QFileInfo(path).isDir())

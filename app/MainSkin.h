@@ -17,6 +17,9 @@ public:
     // Reads the skin the settings name (also when skins are off: colours and geometry come from
     // it), loads its mask and background, and returns the window's client size.
     QSize SelectAtStartUp(const AppSettings& settings, const QString& programFolder);
+    // After the position settings are confirmed: the new skin file, skin use and text display.
+    // Returns the window's new client size (the current one when skins are off).
+    QSize ChangeSkin(const QString& thema, bool useThema, bool dispString, const QSize& current);
     // The background: a picture file, or a folder of classic skin bitmaps. False when neither.
     bool LoadBackground(const QString& path);
 

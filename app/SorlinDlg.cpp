@@ -248,6 +248,15 @@ void CSorlinDlg::RebuildRegions()
     update();
 }
 
+void CSorlinDlg::SetLitButton(int index)
+{
+    if (index == kTextAreaHit)
+        index = kNoHit;
+    update(face.skin.ButtonArea(face.skin.lit));
+    face.skin.lit = index;
+    update(face.skin.ButtonArea(index));
+}
+
 void CSorlinDlg::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);

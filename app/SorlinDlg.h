@@ -59,6 +59,10 @@ public:
     // Closes the window as the user would, also from inside nested dialogs and menus.
     void CloseFromOutside();
 
+    // Lights button `index` (kNoHit or kTextAreaHit for none), repainting the old and new one.
+    void SetLitButton(int index);
+    const MainSkin& Face() const { return face; }
+
     const QString& Drive() const { return drive; }
     const QString& CommandLinePath() const { return commandLinePath; }
     const QString& Title() const { return title; }

@@ -1,0 +1,94 @@
+#include "app/MainSkin.h"
+#include "app/Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainSkinTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        settings = AppSettings::Defaults(dir.path() + u'/');
+        QDir(dir.path()).mkpath(QStringLiteral("skin"));
+        QDir(dir.path()).mkpath(QStringLiteral("classic"));
+    }
+    QString Put(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        return path;
+    }
+    QString PutBitmap(const QString& name, int width, int height)
+    {
+        QImage picture(width, height, QImage::Format_RGB888);
+        picture.fill(qRgb(255, 1, 255));
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(picture.save(path, "BMP"));
+        return path;
+    }
+
+    QTemporaryDir dir;
+    AppSettings settings;
+    MainSkin face;
+};
+
+TEST_F(MainSkinTest, StartUpTakesTheSkinsPicturesAndSize)
+{
+    settings.thema =
+        Put(QStringLiteral("skin/face.ini"), "[Position]\nBack=back.bmp\nMask=mask.bmp\nBaseSize=0,0\n");
+    PutBitmap(QStringLiteral("skin/back.bmp"), 30, 20);
+    PutBitmap(QStringLiteral("skin/mask.bmp"), 64, 48);
+    const QSize size = face.SelectAtStartUp(settings, dir.path() + u'/');
+    EXPECT_EQ(face.imagePath, dir.filePath(QStringLiteral("skin/back.bmp")));
+    EXPECT_TRUE(face.skin.maskMode);
+    EXPECT_EQ(size, QSize(64, 48)) << "a skin without a base size takes its mask's";
+    EXPECT_EQ(face.background.SourceRect().size(), QSize(30, 20));
+}
+
+TEST_F(MainSkinTest, AConfiguredFolderStaysTheBackgroundAndSkinsOffKeepTheStoredSize)
+{
+    settings.thema = Put(QStringLiteral("skin/face.ini"), "[Position]\nBack=back.bmp\nBaseSize=200,100\n");
+    PutBitmap(QStringLiteral("skin/back.bmp"), 30, 20);
+    settings.back = dir.filePath(QStringLiteral("classic"));
+    EXPECT_EQ(face.SelectAtStartUp(settings, dir.path() + u'/'), QSize(200, 100));
+    EXPECT_EQ(face.imagePath, settings.back) << "a classic skin folder is not replaced";
+
+    settings.useThema = false;
+    settings.w = 150;
+    settings.h = 90;
+    MainSkin off;
+    EXPECT_EQ(off.SelectAtStartUp(settings, dir.path() + u'/'), QSize(150, 90));
+    EXPECT_EQ(off.skin.definition.baseSize, QSize(200, 100)) << "the file is read all the same";
+    EXPECT_FALSE(off.skin.maskMode);
+}
+
+TEST_F(MainSkinTest, ASkinWithoutAFileOrSizeKeepsTheStoredSize)
+{
+    settings.thema = dir.filePath(QStringLiteral("missing.ini"));
+    EXPECT_EQ(face.SelectAtStartUp(settings, dir.path() + u'/'), QSize(179, 179));
+    EXPECT_TRUE(face.background.IsEmpty());
+}
+
+TEST_F(MainSkinTest, ChangingTheSkinTakesItsPicturesWithoutLooking)
+{
+    settings.thema = Put(QStringLiteral("skin/face.ini"), "[Position]\nBaseSize=100,50\n");
+    face.SelectAtStartUp(settings, dir.path() + u'/');
+    const QString other =
+        Put(QStringLiteral("classic/other.ini"), "[Position]\nBack=gone.bmp\nBaseSize=120,60\nMask=m.bmp\n");
+    PutBitmap(QStringLiteral("classic/m.bmp"), 12, 6);
+    EXPECT_EQ(face.ChangeSkin(other, true, false, QSize(100, 50)), QSize(120, 60));
+    EXPECT_EQ(face.imagePath, dir.filePath(QStringLiteral("classic/gone.bmp")));
+    EXPECT_TRUE(face.skin.maskMode);
+    EXPECT_FALSE(face.showText);
+    EXPECT_EQ(face.ChangeSkin(other, false, true, QSize(100, 50)), QSize(100, 50));
+}
+
+} // namespace
