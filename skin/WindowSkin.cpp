@@ -74,6 +74,7 @@ void WindowSkin::Rebuild(const QRect& windowRect, const CDib* background)
     for (int i = 0; i < kMaxSkinButtons; ++i) {
         std::optional<QRegion>& region = buttonRegions[i];
         region.reset();
+        buttonOutlines[i] = QPainterPath();
         if (i >= definition.buttonCount)
             continue;
         if (maskMode) {
@@ -199,16 +200,41 @@ void WindowSkin::Paint(QPainter& painter, const QRect& client, const PaintOption
         for (const QRect& rect : region)
             painter.fillRect(rect, colour);
     };
+    // A button given by points is filled and framed along its exact outline, smoothly; the frame
+    // is the inner half of a two-pixel line, so it lies inside the button as a region's frame does.
+    const auto frameOutline = [&painter](const QPainterPath& outline, const QColor& colour) {
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setClipPath(outline, Qt::IntersectClip);
+        painter.strokePath(outline, QPen(colour, 2));
+        painter.restore();
+    };
+    const auto paintButton = [&](int i, const QColor* colour) {
+        const QPainterPath& outline = buttonOutlines[i];
+        if (outline.isEmpty()) {
+            if (colour)
+                fill(*buttonRegions[i], *colour);
+            fill(RegionFrame(*buttonRegions[i]), on);
+            return;
+        }
+        if (colour) {
+            painter.save();
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.fillPath(outline, *colour);
+            painter.restore();
+        }
+        frameOutline(outline, on);
+    };
     if (options.showButtons) {
         for (int i = 0; i < definition.buttonCount; ++i) {
-            if (!buttonRegions[i])
+            if (!buttonRegions[i] || buttonRegions[i]->isEmpty())
                 continue;
-            fill(*buttonRegions[i], i == lit ? on : off);
-            fill(RegionFrame(*buttonRegions[i]), on);
+            const QColor& colour = i == lit ? on : off;
+            paintButton(i, &colour);
         }
     }
-    if (hover >= 0 && hover < kMaxSkinButtons && buttonRegions[hover])
-        fill(RegionFrame(*buttonRegions[hover]), on);
+    if (hover >= 0 && hover < kMaxSkinButtons && buttonRegions[hover] && !buttonRegions[hover]->isEmpty())
+        paintButton(hover, nullptr);
 
     if (options.showText && !textArea.isEmpty()) {
         QRect box = textArea.boundingRect();

@@ -12,6 +12,7 @@
 #include "SkinDefinition.h"
 
 #include <QFont>
+#include <QPainterPath>
 #include <QPolygon>
 #include <QRegion>
 #include <QString>
@@ -67,6 +68,8 @@ public:
     int hover = kNoHit;
 
     std::array<std::optional<QRegion>, kMaxSkinButtons> buttonRegions;
+    // The outlines of buttons given by points, unrounded: painted smooth on dense screens.
+    std::array<QPainterPath, kMaxSkinButtons> buttonOutlines;
     QRegion textArea;
     QRegion window;
     std::vector<QRect> shapeRects;
