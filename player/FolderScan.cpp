@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -76,14 +77,20 @@ EntryKind KindOf(int dirFd, const dirent* entry)
     }
 }
 
+bool IsAscii(const char* name, size_t length)
+{
+    for (size_t i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(name[i]) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 // Appends a file name given in bytes; false (and nothing appended) when it is not UTF-8.
 bool AppendName(QString& text, const char* name, size_t length)
 {
-    bool ascii = true;
-    for (size_t i = 0; i < length && ascii; ++i)
-        ascii = static_cast<unsigned char>(name[i]) < 0x80;
     const auto size = static_cast<qsizetype>(length);
-    if (ascii) {
+    if (IsAscii(name, length)) {
         text.append(QLatin1StringView(name, size));
         return true;
     }
@@ -169,11 +176,18 @@ void FolderScanner::ScanLevel(std::string& path, QString& prefix, const Request&
 
 void FolderScanner::AddFile(const QString& prefix, const char* name, size_t length, const Request& request)
 {
+    // Nearly every name is ASCII: one allocation, filled in place.
     QString full;
-    full.reserve(prefix.size() + static_cast<qsizetype>(length));
-    full.append(prefix);
-    if (!AppendName(full, name, length))
-        return;
+    if (IsAscii(name, length)) {
+        full = QString(prefix.size() + static_cast<qsizetype>(length), Qt::Uninitialized);
+        QChar* out = std::copy(prefix.cbegin(), prefix.cend(), full.data());
+        for (size_t i = 0; i < length; ++i)
+            out[i] = QChar(static_cast<char16_t>(name[i]));
+    } else {
+        full = prefix;
+        if (!AppendName(full, name, length))
+            return;
+    }
     request.items->append(std::move(full));
     if (*request.found || request.items->constLast() != request.resumeTarget)
         return;
