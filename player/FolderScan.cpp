@@ -64,8 +64,7 @@ EntryKind KindOf(int dirFd, const dirent* entry)
         return EntryKind::Folder;
     case DT_LNK:
     case DT_UNKNOWN: {
-        struct stat info
-        {};
+        struct stat info = {};
         if (fstatat(dirFd, entry->d_name, &info, 0) != 0)
             return EntryKind::Skip; // gone meanwhile, or a dangling link
         if (S_ISREG(info.st_mode))
@@ -132,8 +131,7 @@ void FolderScanner::ScanLevel(std::string& path, QString& prefix, const Request&
         if (!dir)
             return;
         const int fd = dirfd(dir.get());
-        struct stat info
-        {};
+        struct stat info = {};
         if (fstat(fd, &info) != 0 || !visited.emplace(info.st_dev, info.st_ino).second)
             return;
         while (const dirent* entry = readdir(dir.get())) {

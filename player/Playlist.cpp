@@ -86,8 +86,7 @@ QList<PlaylistEntry> ReadPlaylistEntries(const QString& m3uPath)
         } else {
             path = base + line.replace(u'\\', u'/');
         }
-        struct stat info
-        {};
+        struct stat info = {};
         if (::stat(QFile::encodeName(path).constData(), &info) != 0)
             continue;
         entries.append({path, S_ISDIR(info.st_mode)});

@@ -58,8 +58,7 @@ QStringList ReaddirOrder(const QString& folder)
         const QString name = QFile::decodeName(entry->d_name);
         if (name == u"." || name == u"..")
             continue;
-        struct stat info
-        {};
+        struct stat info = {};
         const QString full = folder + u'/' + name;
         if (stat(QFile::encodeName(full).constData(), &info) == 0)
             (S_ISDIR(info.st_mode) ? folders : files).append(full);
