@@ -83,6 +83,11 @@ struct MidiCase
     QString title;
 };
 
+void PrintTo(const MidiCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class MidiTitleTest : public ProbeTest, public ::testing::WithParamInterface<MidiCase>
 {};
 
@@ -162,6 +167,11 @@ struct Mp3Case
     QByteArray file;
     QString title;
 };
+
+void PrintTo(const Mp3Case& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class Mp3TitleTest : public ProbeTest, public ::testing::WithParamInterface<Mp3Case>
 {};
@@ -330,6 +340,11 @@ struct AsfCase
     QByteArray file;
     QString title;
 };
+
+void PrintTo(const AsfCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class AsfTitleTest : public ProbeTest, public ::testing::WithParamInterface<AsfCase>
 {};
