@@ -52,10 +52,9 @@ bool CMP3::ReadTag(bool atEnd)
         const long end = std::ftell(f);
         if (end < kV1Bytes || std::fseek(f, end - kV1Bytes, SEEK_SET) != 0)
             return false;
-        return ReadBuffer(kV1Bytes) && std::memcmp(buffer.data(), "TAG", 3) == 0;
+        return ReadBuffer(kV1Bytes) && KeepIfSigned("TAG");
     }
-    if (std::fseek(f, 0, SEEK_SET) != 0 || !ReadBuffer(kHeadBytes) ||
-        std::memcmp(buffer.data(), "ID3", 3) != 0)
+    if (std::fseek(f, 0, SEEK_SET) != 0 || !ReadBuffer(kHeadBytes) || !KeepIfSigned("ID3"))
         return false;
     // The size field counts the bytes after the 10-byte header. A tag shorter than the first read
     // ends the buffer where it ends; a longer one is read on, up to the end of the file and the cap.
@@ -75,6 +74,15 @@ bool CMP3::ReadTag(bool atEnd)
     }
     size = total;
     return true;
+}
+
+bool CMP3::KeepIfSigned(const char* signature)
+{
+    // Bytes that are no tag must not be taken for one by a later GetTitle.
+    if (std::memcmp(buffer.data(), signature, 3) == 0)
+        return true;
+    FreeBuffer();
+    return false;
 }
 
 bool CMP3::GetTitle(QString* text)

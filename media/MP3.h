@@ -26,6 +26,8 @@ public:
     static constexpr int kMaxUtf16Units = 2047;
 
 private:
+    // True when the loaded bytes begin with the 3-character `signature`; else they are dropped.
+    bool KeepIfSigned(const char* signature);
     bool GetV2Title(QString* text);
     // The text of the frame whose body is buffer[at, at + length).
     QString FrameText(int at, int length) const;

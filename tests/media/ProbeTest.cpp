@@ -300,6 +300,12 @@ TEST_F(ProbeTest, Mp3ReaderFallsBackToV1AndLeavesTextAloneOnFailure)
     EXPECT_FALSE(mp3.Close());
     EXPECT_FALSE(mp3.ReadTag(true)) << "nothing open";
 
+    // Bytes that are no tag leave nothing for GetTitle, even when they begin like a v1 tag.
+    ASSERT_TRUE(
+        mp3.Open(Write(QStringLiteral("tagfirst.mp3"), "TAG" + QByteArray("Not a tag") + Audio(2000))));
+    EXPECT_FALSE(mp3.ReadTag(false));
+    EXPECT_FALSE(mp3.GetTitle(&text));
+
     ASSERT_TRUE(mp3.Open(Write(QStringLiteral("tiny.mp3"), "TAG")));
     EXPECT_FALSE(mp3.ReadTag(true)) << "shorter than a v1 tag";
 }
