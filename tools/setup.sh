@@ -27,8 +27,9 @@ sorlin_install_packages() {
     $sudo apt-get install -y -qq --no-install-recommends $missing
 }
 
-# The test programs that tools/test also runs built with AddressSanitizer.
-SORLIN_SANITIZED_TESTS="skin_tests plugin_image_tests"
+# The test programs that tools/test also runs built with AddressSanitizer: the readers of files
+# from anywhere (pictures, skins, tags).
+SORLIN_SANITIZED_TESTS="skin_tests plugin_image_tests probe_tests"
 
 sorlin_configure() {
     local options=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)

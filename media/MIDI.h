@@ -1,0 +1,29 @@
+#pragma once
+// CMIDI: the display title of a Standard MIDI file, from the track name or else the first text
+// event of its first track. Calling order: Open, ReadTrack, FindText(text, true) and, when
+// that finds nothing, FindText(text, false), Close.
+
+#include "ProbeReader.h"
+
+class CMIDI : public ProbeReader
+{
+public:
+    // Opens `path` and checks the header chunk ("MThd", length 6); a file that does not match
+    // is not kept open.
+    bool Open(const QString& path);
+    // Loads the track chunk that directly follows the header. A chunk longer than the rest of
+    // the file (or than kMaxBuffer) is refused.
+    bool ReadTrack();
+    // The first meta event of the loaded track with type 3 (track name) when `trackName`, else
+    // type 1 (text event), trimmed of trailing white space. `text` is left alone on false.
+    bool FindText(QString* text, bool trackName);
+
+    // Bytes of a meta event's text that are kept (its buffer holds 256 with the terminator).
+    static constexpr int kMaxTextBytes = 255;
+
+private:
+    // Skips a variable-length quantity at cursor and returns its value.
+    uint32_t ReadNumber();
+
+    int cursor = 0;
+};
