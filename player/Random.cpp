@@ -9,10 +9,10 @@ CRandom::CRandom(TickSource tickCount) : tickCount(tickCount ? std::move(tickCou
 
 void CRandom::Fill(int first, int last)
 {
-    slots.clear();
+    orderSlots.clear();
     if (first < 0 || last < first)
         return;
-    slots.assign(static_cast<size_t>(last) + 1, 0);
+    orderSlots.assign(static_cast<size_t>(last) + 1, 0);
     const int64_t size = static_cast<int64_t>(last) + 1;
     const int64_t count = static_cast<int64_t>(last) - first + 1;
     const int64_t span = std::max<int64_t>(10 * count, 1000);
@@ -26,16 +26,16 @@ void CRandom::Fill(int first, int last)
     };
     int64_t d = wrap(step);
     for (int64_t value = int64_t{first} + 1; value <= size; ++value) {
-        while (slots[static_cast<size_t>(d)] != 0)
+        while (orderSlots[static_cast<size_t>(d)] != 0)
             d = wrap(d + 1);
-        slots[static_cast<size_t>(d)] = static_cast<int>(value);
+        orderSlots[static_cast<size_t>(d)] = static_cast<int>(value);
         d = wrap(d + step);
     }
 }
 
 int CRandom::Get(int i) const
 {
-    if (i < 0 || static_cast<size_t>(i) >= slots.size())
+    if (i < 0 || static_cast<size_t>(i) >= orderSlots.size())
         return -1;
-    return slots[static_cast<size_t>(i)] - 1;
+    return orderSlots[static_cast<size_t>(i)] - 1;
 }

@@ -50,7 +50,7 @@ void CDibWnd::Show()
 {
     const QSize size = dib.SourceRect().size().expandedTo(QSize(1, 1));
     if (!window) {
-        window = new View(this);
+        window = new View(this); // a window of its own: it deletes itself when closed
         window->move(position);
     } else {
         position = window->pos();
@@ -67,7 +67,7 @@ void CDibWnd::Destroy()
     if (!window)
         return;
     position = window->pos();
-    window->owner = nullptr;
+    static_cast<View*>(window.data())->owner = nullptr;
     // Closing deletes it (it is a window of its own, without a parent).
     window->close();
     window = nullptr;

@@ -28,6 +28,6 @@ public:
 
 private:
     class View;
-    QPointer<View> window;
+    QPointer<QWidget> window; // a View
     QPoint position{0, 0};
 };

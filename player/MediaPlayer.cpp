@@ -1,0 +1,474 @@
+#include "MediaPlayer.h"
+
+#include "Random.h"
+#include "platform/Launch.h"
+#include "platform/Log.h"
+#include "platform/PathSplit.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QWidget>
+
+namespace {
+
+// Extensions that are never probed as archives.
+const QStringList kKnownExtensions = {
+    QStringLiteral(".IFO"),  QStringLiteral(".CDA"), QStringLiteral(".MID"), QStringLiteral(".MP3"),
+    QStringLiteral(".MPG"),  QStringLiteral(".WMA"), QStringLiteral(".WMV"), QStringLiteral(".AVI"),
+    QStringLiteral(".OGG"),  QStringLiteral(".M3U"), QStringLiteral(".LNK"), QStringLiteral(".HTM"),
+    QStringLiteral(".HTML"), QStringLiteral(".TXT"), QStringLiteral(".BMP"), QStringLiteral(".JPG"),
+    QStringLiteral(".JPEG"), QStringLiteral(".PNG"), QStringLiteral(".EXE"), QStringLiteral(".RM"),
+    QStringLiteral(".RAM"),  QStringLiteral(".DAT")};
+
+// Extensions that go to the file engine before the still-image display is tried.
+const QStringList kMediaExtensions = {QStringLiteral(".MID"), QStringLiteral(".MP3"), QStringLiteral(".MPG"),
+                                      QStringLiteral(".WMA"), QStringLiteral(".WMV"), QStringLiteral(".AVI"),
+                                      QStringLiteral(".OGG"), QStringLiteral(".M3U"), QStringLiteral(".LNK")};
+
+QString UpperExtension(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString suffix = info.fileName().contains(u'.') ? info.suffix() : QString();
+    return suffix.isEmpty() ? QString() : QStringLiteral(".") + suffix.toUpper();
+}
+
+} // namespace
+
+CMediaPlayer::CMediaPlayer(platform::DriveTable driveTable)
+    : media(driveTable), dvd(driveTable), cd(driveTable), drives(std::move(driveTable))
+{
+    scanner = FolderScanner([this](const QString& path) { return GetVolumeLabel(path); });
+}
+
+CMediaPlayer::~CMediaPlayer()
+{
+    Close(false);
+}
+
+void CMediaPlayer::Init(QObject* ownerWindow, const QString& cache)
+{
+    owner = ownerWindow;
+    cacheFolder = cache;
+}
+
+void CMediaPlayer::SetDisplayFont(const QFont& font)
+{
+    displayFont = font;
+    charWidth = std::max(1, QFontMetrics(font).averageCharWidth());
+}
+
+int CMediaPlayer::GetExtensionKind(const QString& itemPath)
+{
+    const QString extension = UpperExtension(itemPath);
+    if (extension == u".CDA")
+        return kKindCdTrack;
+    if (extension == u".IFO")
+        return kKindDvd;
+    if (extension == u".DAT")
+        return kKindVideoCd;
+    if (extension == u".HTM" || extension == u".HTML" || extension == u".TXT")
+        return kKindDocument;
+    if (extension == u".EXE" || extension == u".RM" || extension == u".RAM")
+        return kKindShell;
+    // Programs of this system are files that run by themselves.
+    if (platform::IsProgramFile(itemPath))
+        return kKindShell;
+    return kKindNone;
+}
+
+bool CMediaPlayer::IsNetworkAddress(const QString& path)
+{
+    return path.startsWith(QLatin1String("http:"), Qt::CaseInsensitive) ||
+           path.startsWith(QLatin1String("rtsp:"), Qt::CaseInsensitive);
+}
+
+void CMediaPlayer::ApplyPlaySettings(const PlaySettings& values, bool noReload)
+{
+    autoPlay = values.autoPlay;
+    track = values.track;
+    position = values.position;
+    identity = values.identity;
+    drive = values.drive;
+    repeat = values.repeat;
+    showTags = values.showTags;
+    random = values.random;
+    title = values.title;
+    chapter = values.chapter;
+    dvd.chapter = values.chapter;
+    cccdFirst = values.cccdFirst;
+    dvdAudioFirst = values.dvdAudioFirst;
+    keepDownloads = values.keepDownloads;
+    cd.SetDrive(drive);
+    if (!noReload) {
+        if (values.source != source) {
+            OpenSource(values.source, values.currentItem);
+        } else if (values.currentItem != currentItem) {
+            SelectItem(values.currentItem);
+        }
+        displayTitle = GetItemTitle(values.currentItem, false);
+    }
+    source = values.source;
+    currentItem = values.currentItem;
+}
+
+CMediaPlayer::PlaySettings CMediaPlayer::GetPlaySettings()
+{
+    drive = cd.GetDrive();
+    PlaySettings values;
+    values.autoPlay = autoPlay;
+    values.track = track;
+    values.position = position;
+    values.identity = identity;
+    values.drive = drive;
+    values.source = source;
+    values.currentItem = currentItem;
+    values.repeat = repeat;
+    values.showTags = showTags;
+    values.random = random;
+    values.title = title;
+    values.chapter = dvd.chapter;
+    values.cccdFirst = cccdFirst;
+    values.dvdAudioFirst = dvdAudioFirst;
+    values.keepDownloads = keepDownloads;
+    return values;
+}
+
+void CMediaPlayer::ApplyDisplaySettings(const DisplaySettings& values)
+{
+    pluginFolder = values.pluginFolder;
+    waitTime = values.waitTime;
+    directShowFirst = values.directShowFirst;
+    fitImage = values.fitImage;
+    folderImage = values.folderImage;
+    stillWindow = values.stillWindow;
+    image.SetPluginFolder(pluginFolder);
+    stillWnd.dib.SetPluginFolder(pluginFolder);
+    SetBackgroundImage(values.backgroundImage);
+    if (!stillWindow)
+        stillWnd.Destroy();
+}
+
+CMediaPlayer::DisplaySettings CMediaPlayer::GetDisplaySettings() const
+{
+    DisplaySettings values;
+    values.pluginFolder = pluginFolder;
+    values.waitTime = waitTime;
+    values.directShowFirst = directShowFirst;
+    values.backgroundImage = backgroundImage;
+    values.fitImage = fitImage;
+    values.folderImage = folderImage;
+    values.stillWindow = stillWindow;
+    return values;
+}
+
+const QStringList& CMediaPlayer::GetItems(QString* item, QString* sourcePath, int* flags) const
+{
+    *item = currentItem;
+    *sourcePath = source;
+    *flags = sourceFlags;
+    return items;
+}
+
+void CMediaPlayer::OpenSource(const QString& path)
+{
+    OpenSource(path, currentItem);
+}
+
+void CMediaPlayer::OpenSource(const QString& path, const QString& resumeTarget)
+{
+    // An empty path is the configured drive, and then only what the drive holds counts.
+    if (path.isEmpty())
+        SetItems({drive}, true, resumeTarget);
+    else
+        SetItems({path}, false, resumeTarget);
+}
+
+bool CMediaPlayer::AppendItem(const QString& path, const QString& resumeTarget)
+{
+    items.append(path);
+    if (path == resumeTarget && !found) {
+        found = true;
+        current = items.size() - 1;
+        return true;
+    }
+    return false;
+}
+
+void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QString& resumeTarget)
+{
+    Close(false);
+    items = paths;
+    current = items.isEmpty() ? -1 : 0;
+    itemCount = items.size();
+    direction = 1;
+    sourceFlags = 0;
+    discPlayerMode = false;
+    discLauncherMode = false;
+
+    if (items.size() == 1) {
+        QString p = items.front();
+        source = p;
+        const QString extension = UpperExtension(p);
+        if (IsNetworkAddress(p)) {
+            // Downloading comes with the network code; the address stays unplayed until then.
+            sourceFlags |= kSourceDownloaded;
+            found = false;
+            items.clear();
+            current = -1;
+            p.clear();
+        }
+        // Archives: probed by the archive plug-ins once they are in; until then an archive is
+        // one file that the engines refuse.
+        const QFileInfo info(p);
+        if (p.isEmpty() || !info.exists()) {
+            if (extension != u".IFO" && extension != u".CDA") {
+                found = false;
+                items.clear();
+                current = -1;
+            }
+        } else if (info.isDir() || drives.OpticalDrives().contains(p) || platform::IsDiscImageFile(p)) {
+            // A folder, an optical drive, or a disc image standing for one.
+            sourceFlags |= kSourceFolder;
+            items.clear();
+            current = -1;
+            if (!ClassifyFolder(p, driveOnly, resumeTarget)) {
+                found = false;
+                items.clear();
+                current = -1;
+            }
+        } else if (extension == u".M3U") {
+            sourceFlags |= kSourcePlaylist;
+            ReadPlaylist(p, driveOnly, resumeTarget);
+        } else if (extension != u".LNK") {
+            sourceFlags |= kSourceFile;
+            found = p == resumeTarget;
+        }
+    }
+
+    itemCount = items.size();
+    if (random && itemCount > 0) {
+        const QStringList copy = items;
+        CRandom order;
+        order.Fill(0, itemCount - 1);
+        items.clear();
+        for (int i = 0; i < itemCount; ++i)
+            items.append(copy.at(order.Get(i)));
+        found = false;
+    }
+    if (!found)
+        current = items.isEmpty() ? -1 : 0;
+}
+
+bool CMediaPlayer::LoadImage(CDib& dib, const QString& path)
+{
+    dib.SetPluginFolder(pluginFolder.isEmpty() ? dib.PluginFolder() : pluginFolder);
+    if (QFileInfo(path).isDir())
+        return false; // classic skin folders are composed by the main window's face
+    return dib.Load(path);
+}
+
+int CMediaPlayer::ShowImage(const QString& path)
+{
+    if (stillWindow) {
+        if (LoadImage(stillWnd.dib, path)) {
+            stillWnd.Show();
+            found = false;
+            return kKindStillImage;
+        }
+        stillWnd.Destroy();
+        return kKindNone;
+    }
+    if (LoadImage(image, path)) {
+        if (auto* window = qobject_cast<QWidget*>(owner.data()))
+            window->update();
+        found = false;
+        return kKindStillImage;
+    }
+    if (!backgroundImage.isEmpty())
+        LoadImage(image, backgroundImage);
+    else
+        image.Clear();
+    if (auto* window = qobject_cast<QWidget*>(owner.data()))
+        window->update();
+    return kKindNone;
+}
+
+bool CMediaPlayer::SetBackgroundImage(const QString& path)
+{
+    if (path.isEmpty()) {
+        image.Clear();
+        backgroundImage.clear();
+        return true;
+    }
+    const bool loaded = LoadImage(image, path);
+    if (loaded) {
+        backgroundImage = path;
+    } else if (!backgroundImage.isEmpty()) {
+        LoadImage(image, backgroundImage);
+    }
+    if (auto* window = qobject_cast<QWidget*>(owner.data()))
+        window->update();
+    if (kind == kKindStillImage && !currentItem.isEmpty())
+        OpenItem(currentItem, false, &videoWnd);
+    return loaded;
+}
+
+int CMediaPlayer::Launch(const QString& path)
+{
+    if (!owner)
+        return kKindNone;
+    if (!platform::Launch(path))
+        return kKindNone;
+    // A disc's own player or launcher is started and left to run: its windows are its own.
+    if (discPlayerMode)
+        return kKindDiscPlayer;
+    return discLauncherMode ? kKindDiscLauncher : kKindShell;
+}
+
+int CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** window)
+{
+    QString itemPath = path;
+    if (itemPath.startsWith(u'"')) {
+        itemPath.remove(0, 1);
+        if (itemPath.endsWith(u'"'))
+            itemPath.chop(1);
+    }
+    const QString extension = UpperExtension(itemPath);
+    counter = 0;
+    displayTitle.clear();
+    int result = GetExtensionKind(itemPath);
+
+    if (result == kKindCdTrack) {
+        if (kind == kKindCdTrack && cd.IsSameDrive(itemPath)) {
+            track = CMCICD::ParseTrackNumber(itemPath);
+            identity = cd.GetIdentity();
+            if (found)
+                found = false;
+            else
+                position = 0;
+        } else {
+            Close(false);
+            if (cd.OpenDisc(owner, itemPath, true)) {
+                state.Set(1);
+                track = CMCICD::ParseTrackNumber(itemPath);
+                drive = cd.GetDrive();
+                identity = cd.GetIdentity();
+                cd.PauseDevice();
+                if (found)
+                    found = false;
+                else
+                    position = 0;
+            } else {
+                Close(false);
+            }
+        }
+        displayTitle = GetItemTitle(itemPath, false);
+    } else {
+        bool needClose = true;
+        if (result == kKindDvd && kind == kKindDvd && dvd.IsSameDrive(itemPath))
+            needClose = false;
+        if (sourceFlags & (kSourceArchive | kSourceDownloaded))
+            needClose = false;
+        if (kind != kKindStillImage && needClose)
+            Close(false);
+        // Archive members and network items are resolved here once their code is in.
+        if (IsNetworkAddress(itemPath))
+            sourceFlags |= kItemDownloaded;
+        else
+            sourceFlags &= ~kItemDownloaded;
+        displayTitle = GetItemTitle(itemPath, false);
+
+        if (!directShowFirst && result == kKindNone && !kMediaExtensions.contains(extension))
+            result = ShowImage(itemPath);
+
+        bool done = false;
+        switch (result) {
+        case kKindStillImage:
+            done = true;
+            break;
+        case kKindDvd: {
+            dvdDrive = drives.DrivePart(itemPath);
+            identity = GetVolumeLabel(itemPath);
+            bool open = !needClose;
+            if (needClose && dvd.OpenMedia(owner, CDVDMedia::GetIfoFromItem(itemPath), window)) {
+                state.Set(1);
+                drive = drives.DrivePart(itemPath);
+                open = true;
+            }
+            int dvdTitle = title;
+            chapter = dvd.ParseChapterItem(itemPath, &dvdTitle);
+            title = dvdTitle;
+            dvd.PlayChapter(chapter, true, title);
+            if (open) {
+                if (found) {
+                    dvd.Seek(position, title);
+                    found = false;
+                } else {
+                    position = 0;
+                }
+            }
+            done = true;
+            break;
+        }
+        case kKindVideoCd:
+            identity = GetVolumeLabel(itemPath);
+            if (media.OpenMedia(owner, itemPath, window)) {
+                state.Set(1);
+                drive = drives.DrivePart(itemPath);
+                if (found) {
+                    media.Seek(position, title);
+                    found = false;
+                } else {
+                    position = 0;
+                }
+            }
+            done = true;
+            break;
+        case kKindDocument:
+            result = Launch(itemPath);
+            done = true;
+            break;
+        case kKindShell:
+            if (items.size() == 1) {
+                result = Launch(itemPath);
+                done = true;
+            }
+            break;
+        default:
+            break;
+        }
+        if (!done) {
+            if (kind == kKindDiscPlayer && result == kKindNone)
+                result = Launch(itemPath);
+            if (result != kKindDiscPlayer && result != kKindDiscLauncher) {
+                if (media.OpenMedia(owner, itemPath, window)) {
+                    result = kKindMediaFile;
+                    state.Set(1);
+                    if (found) {
+                        media.Seek(position, title);
+                        found = false;
+                    } else {
+                        position = 0;
+                    }
+                } else if (result == kKindNone) {
+                    result = ShowImage(itemPath);
+                    if (result == kKindNone)
+                        result = Launch(itemPath);
+                }
+            }
+        }
+    }
+
+    if (start) {
+        if (kind == kKindStillImage && result != kKindStillImage) {
+            Close(true);
+            playing = false;
+        }
+        if (result != kKindNone) {
+            playing = true;
+            Play(result);
+        }
+    }
+    return result;
+}

@@ -1,0 +1,243 @@
+#pragma once
+// CMediaPlayer: the player controller. It turns a source (a file, a drive, a folder, an M3U
+// playlist, a disc) into an ordered list of play items, keeps the current one, opens one item
+// at a time with the engine that suits it (the CD engine, the media file engine, the DVD
+// engine, the still-image display, or the desktop), walks the list, and builds the display's
+// text at each tick. The main window owns two: the main player and the alarm player.
+//
+// UI thread only; it starts no threads and posts nothing to its owner. Times are milliseconds.
+// Items are paths; `current` is an index into them, -1 for none.
+//
+// Network addresses and archives are recognised in their places and come with their own code
+// later: until then a network source gives an empty list and an archive stays one file.
+
+#include "FolderScan.h"
+#include "media/DVDMedia.h"
+#include "media/MCICD.h"
+#include "media/Media.h"
+#include "media/State.h"
+#include "platform/Drives.h"
+#include "platform/ScreenSaver.h"
+#include "skin/Dib.h"
+#include "skin/DibWnd.h"
+
+#include <QFont>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+class QObject;
+class QWidget;
+
+// Controller states beyond the engines': closed, idle, disc arrived, downloading.
+constexpr int kStateClosed = 5;
+constexpr int kStateIdle = 6;
+constexpr int kStateDiscArrived = 7;
+constexpr int kStateDownloading = 8;
+
+// Item kinds.
+enum ItemKind : int
+{
+    kKindNone = 0,
+    kKindCdTrack = 1,
+    kKindDvd = 2,
+    kKindVideoCd = 3,
+    kKindMediaFile = 4,
+    kKindStillImage = 5,
+    kKindShell = 6,
+    kKindDocument = 7,
+    kKindDiscPlayer = 8,
+    kKindDiscLauncher = 9,
+};
+
+// Source flags.
+constexpr int kSourceFile = 0x01;
+constexpr int kSourcePlaylist = 0x02;
+constexpr int kSourceFolder = 0x04;
+constexpr int kSourceArchive = 0x08;
+constexpr int kSourceDownloaded = 0x10;
+constexpr int kItemDownloaded = 0x20;
+
+class CMediaPlayer
+{
+public:
+    explicit CMediaPlayer(platform::DriveTable drives = platform::DriveTable::FromSystem());
+    ~CMediaPlayer();
+    CMediaPlayer(const CMediaPlayer&) = delete;
+    CMediaPlayer& operator=(const CMediaPlayer&) = delete;
+
+    // Settings and set-up.
+    void Init(QObject* owner, const QString& cacheFolder);
+    struct PlaySettings
+    {
+        bool autoPlay = true;
+        int track = 1;
+        int position = 0;
+        QString identity;
+        QString drive;
+        QString source;
+        QString currentItem;
+        bool repeat = false;
+        bool showTags = true;
+        bool random = false;
+        int title = 1;
+        int chapter = 1;
+        bool cccdFirst = false;
+        bool dvdAudioFirst = true;
+        bool keepDownloads = true;
+    };
+    void ApplyPlaySettings(const PlaySettings& values, bool noReload);
+    PlaySettings GetPlaySettings();
+    struct DisplaySettings
+    {
+        QString pluginFolder;
+        int waitTime = 1;
+        bool directShowFirst = false;
+        QString backgroundImage;
+        bool fitImage = true;
+        bool folderImage = false;
+        bool stillWindow = true;
+    };
+    void ApplyDisplaySettings(const DisplaySettings& values);
+    DisplaySettings GetDisplaySettings() const;
+    // The font the owner shows the display in, for scrolling titles.
+    void SetDisplayFont(const QFont& font);
+
+    // Sources and items.
+    void SetItems(const QStringList& paths, bool driveOnly, const QString& resumeTarget);
+    void OpenSource(const QString& path);
+    void OpenSource(const QString& path, const QString& resumeTarget);
+    int OpenItem(const QString& itemPath, bool start, QWidget** videoWnd);
+    int ShowImage(const QString& path);
+    bool SetBackgroundImage(const QString& path);
+    int Launch(const QString& path);
+    const QStringList& GetItems(QString* currentItem, QString* source, int* flags) const;
+
+    // Transport.
+    bool Play(int kind = 0);
+    void Pause();
+    void Stop();
+    void Close(bool keepKind);
+    void Forget();
+    void Eject();
+    bool OpenForward(int mode, const QString& target = QString());
+    bool OpenBackward(int mode);
+    void Next();
+    void Previous();
+    void SelectItem(const QString& itemPath);
+    void Navigate(int key, double step);
+    bool Tick(QString* display, bool* stopAtEnd, bool pollDisc, int width);
+    int GetPosition();
+    void SuppressScreenSaver(bool on);
+    QString ScrollTitle(const QString& title, int width);
+    // The rate mark the display appends ("[FF x2]"), empty at the normal rate.
+    static QString RateText(double rate);
+
+    // Forwarding to the open item's engine.
+    int HandleGraphEvent();
+    bool Seek(int ms);
+    void SetFullScreen(bool on);
+    bool IsFullScreen();
+    void ShowCursor(bool hide);
+    void SetVolume(long level);
+    void PlayTitle(int step);
+    void ShowMenu(int menu);
+    void PointerAction(int action, int x, int y);
+    unsigned long GetValidUops() const;
+    void SelectAudio(int n) { dvd.SelectAudio(n); }
+    void SelectSubpicture(int n, bool show) { dvd.SelectSubpicture(n, show); }
+    void SelectAngle(int n) { dvd.SelectAngle(n); }
+    void GetFilterNames(QStringList* names, int* count);
+    void ShowFilterProperties(int n);
+    void SetDecodeMode(int flags);
+    void SetClosedCaption(bool on);
+    void OnCDNotify(platform::WPARAM flags, platform::LPARAM device) { cd.OnNotify(flags, device); }
+    bool IsDiscPlayerMode() const { return discPlayerMode; }
+    bool HasNext() const { return current >= 0 && current + 1 < items.size(); }
+    bool HasPrevious() const { return current > 0; }
+    const QString& GetDisplayTitle() const { return displayTitle; }
+
+    // Discs and folders.
+    bool ClassifyFolder(const QString& path, bool driveOnly, const QString& resumeTarget);
+    bool ReadAutorun(const QString& folder, bool exclusive);
+    QString GetVolumeLabel(const QString& path) const;
+    bool CheckDisc(bool act);
+
+    // Titles and playlists.
+    QString GetItemTitle(const QString& itemPath, bool detailed);
+    void ReadPlaylist(const QString& m3uPath, bool driveOnly, const QString& resumeTarget);
+
+    static int GetExtensionKind(const QString& itemPath);
+    static bool IsNetworkAddress(const QString& path);
+
+    // State the owner and the tests look at.
+    CState state;
+    int kind = kKindNone;
+    QString currentItem;
+    QStringList items;
+    int current = -1;
+    int itemCount = 0;
+    int sourceFlags = 0;
+    QString source;
+    bool found = false;
+    bool playing = false;
+    int track = 1;
+    int position = 0;
+    int title = 1;
+    int chapter = 1;
+    QString identity;
+    QString drive;
+    QString displayTitle;
+    int counter = 0;
+    int direction = 0;
+    int waitTime = 1;
+    bool repeat = false;
+    bool random = false;
+    bool showTags = true;
+    bool autoPlay = true;
+
+    CMedia media;
+    CDVDMedia dvd;
+    CMCICD cd;
+    CDibWnd stillWnd;
+    CDib image;
+
+private:
+    bool AppendItem(const QString& path, const QString& resumeTarget);
+    void RemoveTemporaryFiles();
+    bool WalkForward();
+    bool WalkBackward();
+    // What the tick does when the list has run out: start again (repeat) or stop.
+    void EndOfList(bool* stopAtEnd, bool backwards);
+    bool LoadImage(CDib& dib, const QString& path);
+    QString MakeDisplay(int resource, const QString& text, int ms) const;
+
+    platform::DriveTable drives;
+    QPointer<QObject> owner;
+    QWidget* videoWnd = nullptr;
+    QString cacheFolder;
+    QString backgroundImage;
+    QString pluginFolder;
+    bool directShowFirst = false;
+    bool stillWindow = true;
+    bool fitImage = true;
+    bool folderImage = false;
+    bool keepDownloads = true;
+    bool dvdAudioFirst = true;
+    bool cccdFirst = false;
+    bool discPlayerMode = false;
+    bool discLauncherMode = false;
+    bool userNavigated = false;
+    int itemCountAtLast = 0;
+    QString dvdDrive;
+    QString extractedFile;
+    QString itemCacheFile;
+    QString sourceCacheFile;
+    int closedCaption = 0;
+    int decodeMode = 0;
+    QFont displayFont;
+    int charWidth = 7;
+    FolderScanner scanner;
+    platform::ScreenSaverInhibitor screenSaver;
+    bool screenSaverSuppressed = false;
+};

@@ -1,0 +1,82 @@
+#include "MediaPlayer.h"
+
+#include "Playlist.h"
+#include "media/TitleProbe.h"
+#include "platform/PathSplit.h"
+
+#include <QFileInfo>
+
+QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
+{
+    const platform::PathParts parts = platform::SplitPath(itemPath, drives);
+    const QString driveText = parts.drive;
+    const QString plain = showTags || detailed
+                              ? QStringLiteral("%1 %2").arg(driveText, parts.name)
+                              : QStringLiteral("%1 %2%3").arg(driveText, parts.name, parts.ext);
+    if (!showTags && !detailed) {
+        const QString name = parts.name + parts.ext;
+        if (kind == kKindDiscPlayer || name == u"Player.exe")
+            return QStringLiteral("COPY CONTROL CD");
+        if (kind == kKindDiscLauncher || name == u"START.EXE")
+            return QStringLiteral("Label Gate CD");
+        return plain;
+    }
+    const QString extension = parts.ext.toUpper();
+    if (extension == u".CDA") {
+        const int number = parts.name.mid(5).toInt();
+        return QStringLiteral("%1 ﾄﾗｯｸ %2").arg(driveText).arg(number, 2, 10, QLatin1Char('0'));
+    }
+    if (extension == u".MID" || extension == u".MP3" || extension == u".WMA" || extension == u".WMV") {
+        const QString probed = ProbeTitle(itemPath);
+        return probed.isEmpty() ? plain : probed;
+    }
+    if (extension == u".IFO") {
+        const int domain = detailed ? 4 : dvd.GetDomain();
+        switch (domain) {
+        case 1:
+            return QStringLiteral("First Play");
+        case 2:
+            return QStringLiteral("Video Manager Menu");
+        case 3:
+            return QStringLiteral("Video Title Set Menu");
+        case 5:
+            return QStringLiteral("Stop");
+        case 4: {
+            const QString name = parts.name;
+            if (name.size() > 8 && name[8] == u'_') {
+                const int titleNumber = name.mid(9, 2).toInt();
+                const int chapterNumber = name.mid(12, 3).toInt();
+                const QString format = name.startsWith(QLatin1String("AUDIO_TS"))
+                                           ? QStringLiteral("%1 A ﾀｲﾄﾙ%2 ﾁｬﾌﾟﾀｰ%3")
+                                           : QStringLiteral("%1 V ﾀｲﾄﾙ%2 ﾁｬﾌﾟﾀｰ%3");
+                return format.arg(driveText)
+                    .arg(titleNumber, 2, 10, QLatin1Char('0'))
+                    .arg(chapterNumber, 3, 10, QLatin1Char('0'));
+            }
+            return plain;
+        }
+        default:
+            return QString();
+        }
+    }
+    const QString name = parts.name + parts.ext;
+    if (kind == kKindDiscPlayer || name == u"Player.exe")
+        return QStringLiteral("COPY CONTROL CD");
+    if (kind == kKindDiscLauncher || name == u"START.EXE")
+        return QStringLiteral("Label Gate CD");
+    return plain;
+}
+
+void CMediaPlayer::ReadPlaylist(const QString& m3uPath, bool driveOnly, const QString& resumeTarget)
+{
+    found = false;
+    items.clear();
+    current = -1;
+    for (const PlaylistEntry& entry : ReadPlaylistEntries(m3uPath)) {
+        if (entry.isFolder) {
+            ClassifyFolder(entry.path, driveOnly, resumeTarget);
+            continue;
+        }
+        AppendItem(entry.path, resumeTarget);
+    }
+}

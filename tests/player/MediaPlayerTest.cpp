@@ -1,0 +1,304 @@
+#include "player/MediaPlayer.h"
+#include "platform/mci/Mci.h"
+#include "res/StringTable.h"
+#include "support/CdImages.h"
+#include "support/MediaFiles.h"
+#include "support/Wait.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using testsupport::WaitUntil;
+
+// The main window's part: the CD device's end of play goes to the player.
+class Owner : public QWidget
+{
+public:
+    CMediaPlayer* player = nullptr;
+
+protected:
+    void customEvent(QEvent* event) override
+    {
+        if (event->type() != platform::WindowMessageEvent::Type())
+            return;
+        const auto* m = static_cast<platform::WindowMessageEvent*>(event);
+        if (m->message == platform::MM_MCINOTIFY && player)
+            player->OnCDNotify(m->wParam, m->lParam);
+    }
+};
+
+class MediaPlayerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        player.Init(&owner, dir.path());
+        owner.player = &player;
+        CMediaPlayer::DisplaySettings display;
+        display.stillWindow = false; // still images replace the main window's image
+        display.waitTime = 1;
+        player.ApplyDisplaySettings(display);
+        CMediaPlayer::PlaySettings play;
+        play.showTags = false;
+        player.ApplyPlaySettings(play, true);
+    }
+    QString Picture(const QString& name, QRgb colour = qRgb(10, 20, 30))
+    {
+        QImage picture(8, 6, QImage::Format_RGB888);
+        picture.fill(colour);
+        const QString path = dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        EXPECT_TRUE(picture.save(path, "BMP"));
+        return path;
+    }
+    QString Text(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    QString Tick(bool stopAtEnd = false)
+    {
+        QString display;
+        bool stop = stopAtEnd;
+        player.Tick(&display, &stop, false, 400);
+        return display;
+    }
+
+    QTemporaryDir dir;
+    Owner owner;
+    CMediaPlayer player{platform::DriveTable()};
+};
+
+TEST_F(MediaPlayerTest, SourcesBecomeItemLists)
+{
+    const QString a = Picture(QStringLiteral("a.bmp"));
+    player.SetItems({a}, false, a);
+    EXPECT_EQ(player.items, QStringList{a});
+    EXPECT_EQ(player.sourceFlags, kSourceFile);
+    EXPECT_TRUE(player.found) << "the one file is the resume target";
+    player.SetItems({a}, false, QStringLiteral("/other"));
+    EXPECT_FALSE(player.found);
+
+    player.SetItems({dir.filePath(QStringLiteral("missing.mp3"))}, false, QString());
+    EXPECT_TRUE(player.items.isEmpty());
+    EXPECT_EQ(player.current, -1);
+
+    const QString link = Text(QStringLiteral("shortcut.lnk"), "x");
+    player.SetItems({link}, false, QString());
+    EXPECT_EQ(player.items, QStringList{link});
+    EXPECT_EQ(player.sourceFlags, 0) << "a .LNK source has no flag";
+
+    // A folder is scanned: files first, then sub-folders; the resume target is met.
+    const QString b = Picture(QStringLiteral("tree/b.bmp"));
+    const QString c = Picture(QStringLiteral("tree/sub/c.bmp"));
+    Text(QStringLiteral("tree/Thumbs.db"), "x");
+    player.SetItems({dir.filePath(QStringLiteral("tree"))}, false, c);
+    EXPECT_EQ(player.items, (QStringList{b, c}));
+    EXPECT_EQ(player.sourceFlags, kSourceFolder);
+    EXPECT_TRUE(player.found);
+    EXPECT_EQ(player.current, 1);
+
+    // A playlist: comments, relative lines and folders in place.
+    const QString list = Text(QStringLiteral("list.m3u"), "#EXTM3U\na.bmp\ntree\n\nnone.bmp\n");
+    player.SetItems({list}, false, QString());
+    EXPECT_EQ(player.items, (QStringList{a, b, c}));
+    EXPECT_EQ(player.sourceFlags, kSourcePlaylist);
+    EXPECT_EQ(player.current, 0);
+
+    // Random order: a permutation, and the resume target is given up.
+    QStringList many;
+    for (int i = 0; i < 30; ++i)
+        many << Picture(QStringLiteral("many/%1.bmp").arg(i, 2, 10, QLatin1Char('0')));
+    CMediaPlayer::PlaySettings play = player.GetPlaySettings();
+    play.random = true;
+    player.ApplyPlaySettings(play, true);
+    player.SetItems({dir.filePath(QStringLiteral("many"))}, false, many[5]);
+    EXPECT_EQ(player.items.size(), 30);
+    QStringList sorted = player.items;
+    sorted.sort();
+    EXPECT_EQ(sorted, many);
+    EXPECT_FALSE(player.found);
+    EXPECT_EQ(player.current, 0);
+}
+
+TEST_F(MediaPlayerTest, WalkingTheListWithAndWithoutRepeat)
+{
+    const QString a = Picture(QStringLiteral("w/a.bmp"), qRgb(255, 0, 0));
+    const QString b = Picture(QStringLiteral("w/b.bmp"), qRgb(0, 255, 0));
+    const QString c = Picture(QStringLiteral("w/c.bmp"), qRgb(0, 0, 255));
+    player.SetItems({dir.filePath(QStringLiteral("w"))}, false, QString());
+    ASSERT_EQ(player.items.size(), 3);
+    ASSERT_TRUE(player.OpenForward(1));
+    EXPECT_EQ(player.kind, kKindStillImage);
+    EXPECT_EQ(player.state.Get(), 2);
+    EXPECT_EQ(player.currentItem, player.items[0]);
+    EXPECT_EQ(player.image.SourceRect().size(), QSize(8, 6)) << "the picture replaces the window's image";
+    EXPECT_TRUE(player.HasNext());
+    EXPECT_FALSE(player.HasPrevious());
+
+    player.Next();
+    player.Next();
+    EXPECT_EQ(player.current, 2);
+    EXPECT_FALSE(player.HasNext());
+    // At the end without repeat: closed, and the CD resume values back to the start.
+    player.Next();
+    EXPECT_EQ(player.current, -1);
+    EXPECT_EQ(player.kind, kKindNone);
+    EXPECT_EQ(player.track, 1);
+    EXPECT_EQ(player.position, 0);
+
+    // With repeat the first item comes again, and Previous at the first goes to the last.
+    CMediaPlayer::PlaySettings play = player.GetPlaySettings();
+    play.repeat = true;
+    player.ApplyPlaySettings(play, true);
+    ASSERT_TRUE(player.OpenForward(1));
+    player.Next();
+    player.Next();
+    player.Next();
+    EXPECT_EQ(player.current, 0);
+    player.Previous();
+    EXPECT_EQ(player.current, 2);
+
+    play.repeat = false;
+    player.ApplyPlaySettings(play, true);
+    ASSERT_TRUE(player.OpenForward(1));
+    player.Previous();
+    EXPECT_EQ(player.current, 0) << "without repeat nothing further";
+    EXPECT_EQ(player.kind, kKindNone);
+
+    player.SelectItem(b);
+    EXPECT_EQ(player.currentItem, b);
+    (void)a;
+    (void)c;
+}
+
+TEST_F(MediaPlayerTest, StillImagesRunAsASlideShowForwardsAndBackwards)
+{
+    for (int i = 0; i < 3; ++i)
+        Picture(QStringLiteral("show/%1.bmp").arg(i));
+    CMediaPlayer::DisplaySettings display = player.GetDisplaySettings();
+    display.waitTime = 3;
+    player.ApplyDisplaySettings(display);
+    player.SetItems({dir.filePath(QStringLiteral("show"))}, false, QString());
+    ASSERT_TRUE(player.OpenForward(1));
+    const QString first = player.currentItem;
+    // The picture stays while the counter goes 0, 1, 2, 3 (two seconds of ticks), then the
+    // next one opens.
+    QStringList shown;
+    for (int tick = 0; tick < 3; ++tick) {
+        shown << Tick();
+        EXPECT_EQ(player.currentItem, first) << tick;
+    }
+    EXPECT_TRUE(shown.last().endsWith(QStringLiteral("00:00:03"))) << shown.last().toStdString();
+    Tick();
+    EXPECT_NE(player.currentItem, first);
+    EXPECT_EQ(player.current, 1);
+
+    // After the last-item command the show runs backwards.
+    ASSERT_TRUE(player.OpenBackward(1));
+    EXPECT_EQ(player.current, 2);
+    for (int tick = 0; tick < 4; ++tick)
+        Tick();
+    EXPECT_EQ(player.current, 1);
+
+    // waitTime 0 keeps the picture until the user moves on.
+    display.waitTime = 0;
+    player.ApplyDisplaySettings(display);
+    for (int tick = 0; tick < 10; ++tick)
+        Tick();
+    EXPECT_EQ(player.current, 1);
+}
+
+TEST(MediaPlayerText, RateMarksAndTimes)
+{
+    EXPECT_EQ(CMediaPlayer::RateText(2.0), u"[FF x2]");
+    EXPECT_EQ(CMediaPlayer::RateText(0.25), u"[FF x1/4]");
+    EXPECT_EQ(CMediaPlayer::RateText(-1.0), u"[REW x1]");
+    EXPECT_EQ(CMediaPlayer::RateText(-0.25), u"[REW x1/4]");
+    EXPECT_EQ(CMediaPlayer::RateText(1.0), QString());
+    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/x.cda")), kKindCdTrack);
+    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/VIDEO_TS/VIDEO_TS_01_001.IFO")), kKindDvd);
+    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/MPEGAV/AVSEQ01.DAT")), kKindVideoCd);
+    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/readme.TXT")), kKindDocument);
+    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/setup.exe")), kKindShell);
+    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/song.mp3")), kKindNone);
+}
+
+TEST_F(MediaPlayerTest, TitlesOfItems)
+{
+    EXPECT_EQ(player.GetItemTitle(QStringLiteral("/music/song.mp3"), false), QStringLiteral(" song.mp3"));
+    EXPECT_EQ(player.GetItemTitle(QStringLiteral("/x/Player.exe"), false), QStringLiteral("COPY CONTROL CD"));
+    EXPECT_EQ(player.GetItemTitle(QStringLiteral("/x/START.EXE"), false), QStringLiteral("Label Gate CD"));
+    const QString image = cd_images::Write(dir.path(), QStringLiteral("disc"), {{cd_images::Seconds(1)}});
+    EXPECT_EQ(player.GetItemTitle(image + QStringLiteral("/TRACK05.CDA"), true),
+              image + QStringLiteral(" ﾄﾗｯｸ 05"));
+    const QString iso = Text(QStringLiteral("dvd.iso"), QByteArray(4096, '\0'));
+    EXPECT_EQ(player.GetItemTitle(iso + QStringLiteral("/VIDEO_TS/VIDEO_TS_02_015.IFO"), true),
+              iso + QStringLiteral(" V ﾀｲﾄﾙ02 ﾁｬﾌﾟﾀｰ015"));
+    EXPECT_EQ(player.GetItemTitle(iso + QStringLiteral("/AUDIO_TS/AUDIO_TS_01_002.IFO"), true),
+              iso + QStringLiteral(" A ﾀｲﾄﾙ01 ﾁｬﾌﾟﾀｰ002"));
+}
+
+TEST_F(MediaPlayerTest, MediaFilesPlayShowTheirTimeAndMoveOnAtTheirEnd)
+{
+    const QString first = media_files::MakeTone(dir.path(), QStringLiteral("wav"), 1.0);
+    ASSERT_FALSE(first.isEmpty());
+    const QString second = dir.filePath(QStringLiteral("second.wav"));
+    ASSERT_TRUE(QFile::copy(first, second));
+    player.SetItems({first, second}, false, QString());
+    ASSERT_TRUE(player.OpenForward(1));
+    EXPECT_EQ(player.kind, kKindMediaFile);
+    EXPECT_EQ(player.state.Get(), 2);
+    EXPECT_TRUE(Tick().contains(QStringLiteral("\n00:00:0")));
+    ASSERT_TRUE(WaitUntil([&] {
+        Tick();
+        return player.current == 1;
+    }));
+    EXPECT_EQ(player.currentItem, second);
+    // The last one ends the list: closed.
+    ASSERT_TRUE(WaitUntil([&] {
+        Tick();
+        return player.kind == kKindNone;
+    }));
+    EXPECT_EQ(player.state.Get(), kStateClosed);
+}
+
+TEST_F(MediaPlayerTest, ACdImageAsTheDrivePlaysTrackAfterTrack)
+{
+    const QString image =
+        cd_images::Write(dir.path(), QStringLiteral("cd"),
+                         {{cd_images::Seconds(1)}, {cd_images::Seconds(1.2)}, {cd_images::Seconds(1)}});
+    player.SetItems({image}, false, QString());
+    ASSERT_EQ(player.items.size(), 3);
+    EXPECT_EQ(player.items[1], image + QStringLiteral("/TRACK02.CDA"));
+    EXPECT_EQ(player.sourceFlags, kSourceFolder);
+    ASSERT_TRUE(player.OpenForward(1));
+    EXPECT_EQ(player.kind, kKindCdTrack);
+    EXPECT_EQ(player.track, 1);
+    EXPECT_FALSE(player.identity.isEmpty());
+    QString display;
+    ASSERT_TRUE(WaitUntil([&] {
+        display = Tick();
+        return !display.isEmpty();
+    }));
+    EXPECT_TRUE(display.startsWith(QStringLiteral("ﾄﾗｯｸ 01\n00:00:0"))) << display.toStdString();
+    ASSERT_TRUE(WaitUntil([&] {
+        Tick();
+        return player.track == 2;
+    }));
+    EXPECT_EQ(player.currentItem, image + QStringLiteral("/TRACK02.CDA"));
+    EXPECT_EQ(player.kind, kKindCdTrack);
+}
+
+} // namespace
