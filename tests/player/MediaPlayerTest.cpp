@@ -2,6 +2,8 @@
 #include "platform/mci/Mci.h"
 #include "res/StringTable.h"
 #include "support/CdImages.h"
+#include "support/DvdDisc.h"
+#include "support/Id3Tags.h"
 #include "support/MediaFiles.h"
 #include "support/Wait.h"
 
@@ -299,6 +301,120 @@ TEST_F(MediaPlayerTest, ACdImageAsTheDrivePlaysTrackAfterTrack)
     }));
     EXPECT_EQ(player.currentItem, image + QStringLiteral("/TRACK02.CDA"));
     EXPECT_EQ(player.kind, kKindCdTrack);
+}
+
+TEST_F(MediaPlayerTest, TaggedFilesAreNamedByTheirTags)
+{
+    CMediaPlayer::PlaySettings play = player.GetPlaySettings();
+    play.showTags = true;
+    player.ApplyPlaySettings(play, true);
+    const QString tagged = dir.filePath(QStringLiteral("tagged.mp3"));
+    ASSERT_TRUE(id3_tags::WriteFile(
+        tagged,
+        id3_tags::Tag(3, id3_tags::Frame(3, "TIT2", id3_tags::TextBody("夜の歌"))) + id3_tags::Audio(2048)));
+    EXPECT_EQ(player.GetItemTitle(tagged, false), QStringLiteral("夜の歌"));
+    const QString plain = dir.filePath(QStringLiteral("plain.mp3"));
+    ASSERT_TRUE(id3_tags::WriteFile(plain, id3_tags::Audio(4096)));
+    EXPECT_EQ(player.GetItemTitle(plain, false), QStringLiteral(" plain"))
+        << "the name without its extension";
+}
+
+TEST_F(MediaPlayerTest, ACdResumesOnlyWhenItIsTheSameDisc)
+{
+    const QString image =
+        cd_images::Write(dir.path(), QStringLiteral("resume"),
+                         {{cd_images::Seconds(1)}, {cd_images::Seconds(4)}, {cd_images::Seconds(1)}});
+    player.SetItems({image}, false, QString());
+    const QString identity = player.cd.GetIdentity();
+    ASSERT_FALSE(identity.isEmpty());
+
+    CMediaPlayer::PlaySettings play = player.GetPlaySettings();
+    play.identity = identity;
+    play.track = 2;
+    play.position = 1500;
+    play.autoPlay = true;
+    player.ApplyPlaySettings(play, true);
+    player.SetItems({image}, false, QString());
+    EXPECT_TRUE(player.found);
+    EXPECT_EQ(player.current, 1);
+    ASSERT_TRUE(player.OpenForward(1));
+    EXPECT_EQ(player.track, 2);
+    int track = 0;
+    EXPECT_GE(player.cd.GetTrackPosition(&track), 1400) << "playing starts at the stored place";
+
+    // Another disc starts at its first track.
+    play.identity = QStringLiteral("0123456789ABCDEF");
+    player.ApplyPlaySettings(play, true);
+    player.SetItems({image}, false, QString());
+    EXPECT_FALSE(player.found);
+    EXPECT_EQ(player.current, 0);
+}
+
+TEST_F(MediaPlayerTest, DiscsComeAndGoWithTheDoor)
+{
+    const QString image = cd_images::Write(dir.path(), QStringLiteral("door"),
+                                           {{cd_images::Seconds(2)}, {cd_images::Seconds(2)}});
+    CMediaPlayer::PlaySettings play = player.GetPlaySettings();
+    play.drive = image;
+    play.source = image;
+    play.autoPlay = true;
+    player.ApplyPlaySettings(play, true);
+    player.OpenSource(image);
+    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_EQ(player.kind, kKindCdTrack);
+
+    // Eject: stopped, closed, idle, and the door open.
+    player.Eject();
+    EXPECT_EQ(player.state.Get(), kStateIdle);
+    EXPECT_EQ(player.kind, kKindNone);
+    EXPECT_TRUE(player.playing) << "the door's state";
+    EXPECT_FALSE(player.CheckDisc(true));
+    EXPECT_EQ(player.state.Get(), kStateIdle);
+
+    // The door closes again: with autoPlay the disc plays from its first track.
+    player.Eject();
+    EXPECT_EQ(player.kind, kKindCdTrack);
+    EXPECT_EQ(player.state.Get(), 2);
+    EXPECT_EQ(player.current, 0);
+}
+
+TEST_F(MediaPlayerTest, StillImagesCanHaveAWindowOfTheirOwn)
+{
+    CMediaPlayer::DisplaySettings display = player.GetDisplaySettings();
+    display.stillWindow = true;
+    player.ApplyDisplaySettings(display);
+    const QString picture = Picture(QStringLiteral("own/p.bmp"));
+    EXPECT_EQ(player.ShowImage(picture), kKindStillImage);
+    ASSERT_TRUE(player.stillWnd.IsCreated());
+    EXPECT_TRUE(player.stillWnd.Window()->isVisible());
+    EXPECT_TRUE(player.image.IsEmpty()) << "the main window's image stays";
+    EXPECT_EQ(player.ShowImage(Text(QStringLiteral("own/not.bmp"), "no picture")), kKindNone);
+    EXPECT_FALSE(player.stillWnd.IsCreated());
+}
+
+TEST_F(MediaPlayerTest, TheListFollowsTheDvdsOwnChapterChange)
+{
+    const QString disc = media_files::DvdDisc();
+    ASSERT_FALSE(disc.isEmpty());
+    player.SetItems({disc}, false, QString());
+    ASSERT_FALSE(player.items.isEmpty());
+    EXPECT_EQ(player.kind, kKindDvd);
+    const QString chapterOne = player.dvd.BuildItemName(1, 1);
+    const QString chapterTwo = player.dvd.BuildItemName(1, 2);
+    ASSERT_TRUE(player.items.contains(chapterTwo));
+    player.SelectItem(chapterOne);
+    ASSERT_EQ(player.currentItem, chapterOne);
+    // The disc shows its menu first: its first button plays title 1, and the chapter asked for
+    // follows.
+    player.Navigate(4, 0.5);
+    // The disc plays on into chapter 2 by itself: the list's current item follows.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            Tick();
+            return player.currentItem == chapterTwo;
+        },
+        30000));
+    EXPECT_EQ(player.kind, kKindDvd);
 }
 
 } // namespace
