@@ -1,4 +1,5 @@
 #include "player/MediaPlayer.h"
+#include "platform/dvd/DvdGraph.h"
 #include "platform/mci/Mci.h"
 #include "res/StringTable.h"
 #include "support/CdImages.h"
@@ -404,8 +405,14 @@ TEST_F(MediaPlayerTest, TheListFollowsTheDvdsOwnChapterChange)
     ASSERT_TRUE(player.items.contains(chapterTwo));
     player.SelectItem(chapterOne);
     ASSERT_EQ(player.currentItem, chapterOne);
-    // The disc shows its menu first: its first button plays title 1, and the chapter asked for
-    // follows.
+    // The disc shows its menu first: once it stands still with its first button selected, that
+    // button plays title 1, and the chapter asked for follows.
+    ASSERT_TRUE(WaitUntil([&] {
+        Tick();
+        return player.dvd.GetDomain() == platform::kDvdDomainVideoManagerMenu && player.dvd.stillOn &&
+               player.dvd.Dvd() && player.dvd.Dvd()->SelectedButton() == 1 &&
+               (player.GetValidUops() & platform::kUopSelectOrActivateButton) == 0;
+    }));
     player.Navigate(4, 0.5);
     // The disc plays on into chapter 2 by itself: the list's current item follows.
     ASSERT_TRUE(WaitUntil(
