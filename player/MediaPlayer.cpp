@@ -318,6 +318,10 @@ int CMediaPlayer::Launch(const QString& path)
 {
     if (!owner)
         return kKindNone;
+    // An item that has gone since the list was made is not handed to the desktop, which would
+    // only complain about it: it is passed over like any item nothing takes.
+    if (!IsNetworkAddress(path) && !QFileInfo::exists(path))
+        return kKindNone;
     if (!platform::Launch(path))
         return kKindNone;
     // A disc's own player or launcher is started and left to run: its windows are its own.

@@ -147,6 +147,11 @@ public:
     void SelectAudio(int n) { dvd.SelectAudio(n); }
     void SelectSubpicture(int n, bool show) { dvd.SelectSubpicture(n, show); }
     void SelectAngle(int n) { dvd.SelectAngle(n); }
+    // The DVD's streams; nothing (a count of 0) for other kinds.
+    void GetAudioStreams(QStringList* names, unsigned* count, unsigned long* currentStream);
+    void GetSubpictureStreams(QStringList* names, unsigned* count, unsigned long* currentStream,
+                              bool* disabled);
+    void GetAngles(QStringList* names, unsigned* count, int* currentAngle);
     void GetFilterNames(QStringList* names, int* count);
     void ShowFilterProperties(int n);
     void SetDecodeMode(int flags);

@@ -599,6 +599,28 @@ unsigned long CMediaPlayer::GetValidUops() const
     return kind == kKindDvd ? dvd.GetValidUops() : 0;
 }
 
+void CMediaPlayer::GetAudioStreams(QStringList* names, unsigned* count, unsigned long* currentStream)
+{
+    *count = 0;
+    if (kind == kKindDvd)
+        dvd.GetAudioStreams(names, count, currentStream);
+}
+
+void CMediaPlayer::GetSubpictureStreams(QStringList* names, unsigned* count, unsigned long* currentStream,
+                                        bool* disabled)
+{
+    *count = 0;
+    if (kind == kKindDvd)
+        dvd.GetSubpictureStreams(names, count, currentStream, disabled);
+}
+
+void CMediaPlayer::GetAngles(QStringList* names, unsigned* count, int* currentAngle)
+{
+    *count = 0;
+    if (kind == kKindDvd)
+        dvd.GetAngles(names, count, currentAngle);
+}
+
 void CMediaPlayer::GetFilterNames(QStringList* names, int* count)
 {
     if (kind == kKindDvd)

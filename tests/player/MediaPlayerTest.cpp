@@ -186,6 +186,34 @@ TEST_F(MediaPlayerTest, WalkingTheListWithAndWithoutRepeat)
     (void)c;
 }
 
+TEST_F(MediaPlayerTest, ItemsThatVanishedAreSkipped)
+{
+    const QString a = Picture(QStringLiteral("v/a.bmp"));
+    const QString gone = Picture(QStringLiteral("v/gone.bmp"));
+    const QString c = Picture(QStringLiteral("v/c.bmp"));
+    player.SetItems({a, gone, c}, false, QString());
+    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_TRUE(QFile::remove(gone));
+    player.Next();
+    EXPECT_EQ(player.currentItem, c);
+    EXPECT_EQ(player.kind, kKindStillImage);
+}
+
+TEST_F(MediaPlayerTest, LongTitlesScrollOneCharacterPerTick)
+{
+    QFont font;
+    font.setPixelSize(12);
+    player.SetDisplayFont(font);
+    const QString title = QStringLiteral("A very long title that will never fit the display");
+    const QString first = player.ScrollTitle(title, 60);
+    const QString second = player.ScrollTitle(title, 60);
+    EXPECT_LT(first.size(), title.size());
+    EXPECT_TRUE(title.startsWith(first));
+    EXPECT_EQ(second, title.mid(1, second.size()));
+    EXPECT_EQ(player.ScrollTitle(QStringLiteral("Short"), 2000), QStringLiteral("Short"))
+        << "a title that fits stays whole";
+}
+
 TEST_F(MediaPlayerTest, StillImagesRunAsASlideShowForwardsAndBackwards)
 {
     for (int i = 0; i < 3; ++i)
