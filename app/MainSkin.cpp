@@ -2,7 +2,6 @@
 
 #include "Settings.h"
 #include "platform/Log.h"
-#include "skin/ClassicSkin.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,9 +15,7 @@ QSize MainSkin::SelectAtStartUp(const AppSettings& settings, const QString& prog
     showText = settings.dispString;
 
     imagePath = settings.back;
-    const QString plugins = settings.plugIn.isEmpty() ? programFolder : settings.plugIn;
-    background.SetPluginFolder(plugins);
-    skin.mask.SetPluginFolder(plugins);
+    skin.mask.SetPluginFolder(settings.plugIn.isEmpty() ? programFolder : settings.plugIn);
     if (useSkin) {
         const QString folder = QFileInfo(thema).absolutePath() + u'/';
         // A configured folder stays: it is a classic skin.
@@ -29,9 +26,6 @@ QSize MainSkin::SelectAtStartUp(const AppSettings& settings, const QString& prog
         maskPath = skin.definition.mask.isEmpty() ? QString() : folder + skin.definition.mask;
         skin.LoadMask(maskPath);
     }
-    if (!imagePath.isEmpty() && !LoadBackground(imagePath))
-        qCDebug(lcSkin) << "no background picture in" << imagePath;
-
     const QSize base = skin.definition.baseSize;
     // A skin without a size of its own keeps the window's stored size.
     if (useSkin && base.width() > 0 && base.height() > 0)
@@ -50,15 +44,6 @@ QSize MainSkin::ChangeSkin(const QString& thema, bool useThema, bool dispString,
     imagePath = folder + skin.definition.back;
     maskPath = skin.definition.mask.isEmpty() ? QString() : folder + skin.definition.mask;
     skin.LoadMask(maskPath);
-    background.Clear();
-    LoadBackground(imagePath);
     const QSize base = skin.definition.baseSize;
     return base.width() > 0 && base.height() > 0 ? base : current;
-}
-
-bool MainSkin::LoadBackground(const QString& path)
-{
-    if (QFileInfo(path).isDir())
-        return ComposeClassicSkin(background, path, skin.definition.mainFirst);
-    return background.Load(path);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The main window's face: the skin chosen by the settings (Position\UseThema, Thema, Back,
-// DispString), its background picture, and the window's shape from them. The player will
-// take over the background picture; until then the face holds it.
+// DispString) and the window's shape from it. The background picture it names is the
+// player's to load and draw.
 
 #include "skin/Dib.h"
 #include "skin/WindowSkin.h"
@@ -15,16 +15,12 @@ class MainSkin
 {
 public:
     // Reads the skin the settings name (also when skins are off: colours and geometry come from
-    // it), loads its mask and background, and returns the window's client size.
+    // it), loads its mask, and returns the window's client size.
     QSize SelectAtStartUp(const AppSettings& settings, const QString& programFolder);
     // After the position settings are confirmed: the new skin file, skin use and text display.
     // Returns the window's new client size (the current one when skins are off).
     QSize ChangeSkin(const QString& thema, bool useThema, bool dispString, const QSize& current);
-    // The background: a picture file, or a folder of classic skin bitmaps. False when neither.
-    bool LoadBackground(const QString& path);
-
     WindowSkin skin;
-    CDib background;
     QString imagePath; // what the player is to show behind the window
     QString maskPath;
     bool useSkin = true;

@@ -54,7 +54,8 @@ Qt::WindowFlags WindowFlagsFor(bool border)
 
 CSorlinDlg::CSorlinDlg(Environment environment, bool border)
     : QDialog(nullptr, WindowFlagsFor(border)), env(std::move(environment)),
-      settings(AppSettings::Defaults(env.programFolder))
+      settings(AppSettings::Defaults(env.programFolder)), player(env.drives), alarmPlayer(env.drives),
+      displayText(res::LoadString(res::kStrConnecting))
 {
     // The window manager draws a frame outside the client area, so the stored size is the
     // client size with or without a frame.
@@ -131,11 +132,13 @@ bool CSorlinDlg::OnInitDialog()
     QDir().mkpath(platform::CacheFolder());
 
     clientSize = face.SelectAtStartUp(settings, env.programFolder);
+    InitPlayers();
     displayFont = MakeDisplayFont(settings);
     face.skin.lineHeight = DisplayLineHeight(displayFont);
     PlaceWindow();
     timer.start(kTimerPeriodMs, this);
     initialised = true;
+    StartInitialPlayback();
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { DestroyWindow(); });
     ScheduleDiagnosticScreenshot(this, [this] { EndDialog(IDCANCEL); });
@@ -176,6 +179,8 @@ void CSorlinDlg::DestroyWindow()
     destroyed = true;
     keyHook.Unload();
     SaveSettingsOnce();
+    player.Close(false);
+    alarmPlayer.Close(false);
     clearMask();
     timer.stop();
     trayIcon.Delete();
@@ -187,6 +192,7 @@ void CSorlinDlg::SaveSettingsOnce()
     if (settingsSaved || noSaveSettings || !initialised)
         return;
     settingsSaved = true;
+    ReadBackPlaySettings();
     const QRect rect = geometry();
     settings.x = rect.x();
     settings.y = rect.y();
@@ -242,7 +248,7 @@ void CSorlinDlg::resizeEvent(QResizeEvent* event)
 
 void CSorlinDlg::RebuildRegions()
 {
-    face.skin.Rebuild(rect(), &face.background);
+    face.skin.Rebuild(rect(), &player.image);
     if (!face.skin.window.isEmpty())
         setMask(face.skin.window);
     update();
@@ -273,7 +279,7 @@ void CSorlinDlg::paintEvent(QPaintEvent* event)
     options.font = displayFont;
     options.text = displayText;
     options.drawBackground = [this](QPainter& p, const QRect& r) {
-        return face.background.Draw(p, r, settings.match);
+        return player.image.Draw(p, r, settings.match);
     };
     face.skin.Paint(painter, rect(), options);
     painter.end();
@@ -299,11 +305,109 @@ void CSorlinDlg::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
+void CSorlinDlg::InitPlayers()
+{
+    CMediaPlayer::DisplaySettings display;
+    display.pluginFolder = settings.plugIn.isEmpty() ? env.programFolder : settings.plugIn;
+    display.waitTime = settings.waitTime;
+    display.directShowFirst = settings.dsFirst;
+    display.backgroundImage = face.imagePath;
+    display.fitImage = settings.match;
+    display.folderImage = face.skin.definition.mainFirst;
+    display.stillWindow = settings.stillWindow;
+
+    CMediaPlayer::PlaySettings play;
+    play.autoPlay = settings.autoPlay;
+    play.track = settings.lastTrack;
+    play.position = settings.lastPos;
+    play.identity = settings.lastUpc;
+    play.drive = drive;
+    play.source = settings.playList;
+    play.currentItem = settings.lastFile;
+    play.repeat = settings.repeat;
+    play.showTags = settings.title;
+    play.random = settings.random;
+    play.title = settings.lastTrackDVD;
+    play.chapter = settings.lastChapterDVD;
+    play.cccdFirst = settings.cccdFirst;
+    play.dvdAudioFirst = settings.dvdAudioFirst;
+    play.keepDownloads = settings.downloadCache;
+
+    for (CMediaPlayer* each : {&player, &alarmPlayer}) {
+        each->Init(this, platform::CacheFolder());
+        each->ApplyDisplaySettings(display);
+        each->SetDecodeMode(DvdDecodeFlags(settings.dvdDecode, settings.dvdDecodeNoVPE));
+        each->ApplyPlaySettings(play, true);
+    }
+}
+
+void CSorlinDlg::StartInitialPlayback()
+{
+    if (!commandLinePath.isEmpty()) {
+        player.CheckDisc(false);
+        player.OpenSource(commandLinePath);
+    } else if (settings.autoPlay) {
+        player.CheckDisc(false);
+        player.OpenSource(settings.playList, settings.lastFile);
+    } else {
+        return;
+    }
+    platform::PostWindowMessage(this, WM_PLAY_REQUEST);
+}
+
+void CSorlinDlg::ReadBackPlaySettings()
+{
+    const CMediaPlayer::PlaySettings play = player.GetPlaySettings();
+    settings.lastTrack = play.track;
+    settings.lastPos = play.position;
+    settings.lastUpc = play.identity;
+    settings.playList = play.source;
+    settings.lastFile = play.currentItem;
+    settings.lastTrackDVD = play.title;
+    settings.lastChapterDVD = play.chapter;
+}
+
 void CSorlinDlg::OnTimer()
 {
     // A tick that arrives inside a nested message loop does nothing.
     if (busy)
         return;
+    const int width = face.skin.textArea.boundingRect().width();
+    ++tickCounter;
+    busy = true;
+    const QString before = displayText;
+    const bool tenth = tickCounter % 10 == 1;
+    if (player.state.IsLoaded()) {
+        bool stopAtEnd = false;
+        const bool changed = player.Tick(&displayText, &stopAtEnd, tenth && player.kind == kKindNone, width);
+        if (!player.state.IsLoaded()) {
+            player.Close(false);
+            player.Forget();
+            SetLitButton(kNoHit);
+        }
+        if (changed) {
+            ReadBackPlaySettings();
+            setWindowTitle(QStringLiteral("%1 - %2").arg(res::LoadString(res::kStrAppTitle), drive));
+        }
+        update(face.skin.textArea);
+    } else {
+        const QDateTime now = env.now();
+        const QDate date = now.date();
+        const QTime time = now.time();
+        displayText =
+            QString::asprintf(res::LoadString(res::kStrClockFormat).toUtf8().constData(), date.year(),
+                              date.month(), date.day(), time.hour(), time.minute(), time.second());
+        if (settings.autoPlay && tenth && player.state.IsNot(kStateDownloading))
+            player.CheckDisc(true);
+        if (player.kind != kKindNone && player.state.IsPlaying())
+            SetLitButton(2);
+        if (displayText != before)
+            update(before == res::LoadString(res::kStrConnecting) ? rect()
+                                                                  : face.skin.textArea.boundingRect());
+    }
+    QString discarded;
+    alarmPlayer.Tick(&discarded, &alarmPlaying, false, width);
+    busy = false;
 }
 
 void CSorlinDlg::BringToForeground()
@@ -327,6 +431,8 @@ void CSorlinDlg::ShowContextMenu(const QPoint& screenPoint)
 
 platform::LRESULT CSorlinDlg::OnPlayRequest(platform::WPARAM, platform::LPARAM)
 {
+    if (player.OpenForward(1))
+        SetLitButton(2);
     return 0;
 }
 
@@ -384,10 +490,12 @@ platform::LRESULT CSorlinDlg::OnToggleFullScreen(platform::WPARAM, platform::LPA
 
 platform::LRESULT CSorlinDlg::OnGraphEvent(platform::WPARAM, platform::LPARAM)
 {
+    // The tick takes the events; this one only makes sure they are looked at soon.
     return 0;
 }
 
-platform::LRESULT CSorlinDlg::OnMciNotify(platform::WPARAM, platform::LPARAM)
+platform::LRESULT CSorlinDlg::OnMciNotify(platform::WPARAM wParam, platform::LPARAM lParam)
 {
+    player.OnCDNotify(wParam, lParam);
     return 0;
 }

@@ -11,8 +11,10 @@
 #include "platform/Drives.h"
 #include "platform/KeyHook.h"
 #include "platform/WindowMessage.h"
+#include "player/MediaPlayer.h"
 
 #include <QBasicTimer>
+#include <QDateTime>
 #include <QDialog>
 #include <QFont>
 #include <QPoint>
@@ -40,6 +42,8 @@ public:
         platform::DriveTable drives;
         // Work that may wait until the window is on screen; runs once after the first paint.
         std::function<void()> afterFirstPaint;
+        // The local date and time the clock shows and the schedule goes by.
+        std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     };
 
     // `border` chooses the window with a sizing frame over the frameless one.
@@ -62,6 +66,8 @@ public:
     // Lights button `index` (kNoHit or kTextAreaHit for none), repainting the old and new one.
     void SetLitButton(int index);
     const MainSkin& Face() const { return face; }
+    CMediaPlayer& Player() { return player; }
+    const QString& DisplayText() const { return displayText; }
 
     const QString& Drive() const { return drive; }
     const QString& CommandLinePath() const { return commandLinePath; }
@@ -102,6 +108,12 @@ private:
     void OnFirstPainted();
     // The window's shape and the buttons' and text area's regions for its present size.
     void RebuildRegions();
+    // Hands the settings to both players and starts what the command line or the last
+    // session asks for.
+    void InitPlayers();
+    void StartInitialPlayback();
+    // Takes the player's resume values back into the settings.
+    void ReadBackPlaySettings();
 
     Environment env;
     AppSettings settings;
@@ -118,6 +130,10 @@ private:
     QSize frameCompensation;
     QSize clientSize;
     MainSkin face;
+    CMediaPlayer player;
+    CMediaPlayer alarmPlayer;
+    bool alarmPlaying = false;
+    int tickCounter = 0;
     QFont displayFont;
     QString displayText;
     QPoint dragStart;

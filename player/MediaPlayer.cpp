@@ -4,6 +4,7 @@
 #include "platform/Launch.h"
 #include "platform/Log.h"
 #include "platform/PathSplit.h"
+#include "skin/ClassicSkin.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -263,8 +264,9 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
 bool CMediaPlayer::LoadImage(CDib& dib, const QString& path)
 {
     dib.SetPluginFolder(pluginFolder.isEmpty() ? dib.PluginFolder() : pluginFolder);
+    // A folder holds a classic skin's bitmaps; folderImage puts its main panel first.
     if (QFileInfo(path).isDir())
-        return false; // classic skin folders are composed by the main window's face
+        return ComposeClassicSkin(dib, path, folderImage);
     return dib.Load(path);
 }
 

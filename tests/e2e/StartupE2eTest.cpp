@@ -1,12 +1,14 @@
 #include "Harness.h"
 #include "app/SettingsStore.h"
 #include "platform/Drives.h"
+#include "support/MediaFiles.h"
 #include "support/TempHome.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QTest>
 
 #include <csignal>
 
@@ -83,6 +85,23 @@ TEST_F(StartupTest, FreshStartShowsTheWindowAndTrayIconAndWritesDefaultsOnTerm)
     const QString launch = saved.ReadString(QStringLiteral("Program0"), QStringLiteral("Launch"), QString());
     EXPECT_TRUE(launch.startsWith(u'"') && launch.endsWith(QLatin1String("/Chimes.wav\"")))
         << launch.toStdString();
+}
+
+TEST_F(StartupTest, AFileOnTheCommandLinePlaysAndIsRememberedAtExit)
+{
+    const QString song = media_files::MakeTone(home.Path(), QStringLiteral("ogg"), 30.0);
+    ASSERT_FALSE(song.isEmpty());
+    ProgramRun run(display, {song});
+    ASSERT_FALSE(run.WaitForMainWindow(DefaultTitle()).isEmpty()) << run.Output().toStdString();
+    // Let it play for a while, then end the program as the session would.
+    QTest::qWait(3000);
+    run.Signal(SIGTERM);
+    ASSERT_TRUE(run.WaitForExit());
+    EXPECT_TRUE(run.ExitedNormally());
+    SettingsStore saved(home.SettingsFile());
+    EXPECT_EQ(saved.ReadString(QStringLiteral("Play"), QStringLiteral("LastFile"), QString()), song);
+    EXPECT_EQ(saved.ReadString(QStringLiteral("Play"), QStringLiteral("PlayList"), QString()), song);
+    EXPECT_GT(SavedInt("Play", "LastPos"), 0) << "the place it had reached";
 }
 
 TEST_F(StartupTest, SettingsAreWrittenWhenTheDisplayGoesAway)
