@@ -3,31 +3,14 @@
 // which a stored value is read, loaded once when the main window starts and saved once when
 // it closes.
 
+#include "clock/TimerEntry.h"
+
 #include <QString>
 
 #include <array>
 #include <cstdint>
 
 class SettingsStore;
-
-// One entry of the date-and-time timer table. Date and time fields are unsigned 16-bit
-// values where 0 (date fields) or 65535 (hour) mean "every".
-struct CTimerEntry
-{
-    uint16_t year = 0;
-    uint16_t month = 0;
-    uint16_t dayOfWeek = 0; // always 0
-    uint16_t day = 0;
-    uint16_t hour = 0;
-    uint16_t minute = 0;
-    uint16_t second = 0;
-    uint16_t milliseconds = 0; // always 0
-    uint16_t hour2 = 0;        // last hour of the hour range
-    QString launch;
-    int exec = 0;
-
-    friend bool operator==(const CTimerEntry&, const CTimerEntry&) = default;
-};
 
 constexpr int kTimerEntryCount = 51; // 0..49 the schedule, 50 the stopwatch alarm
 constexpr int kAlarmTimerEntry = 50;

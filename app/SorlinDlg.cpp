@@ -5,6 +5,7 @@
 #include "DisplayFont.h"
 #include "Messages.h"
 #include "SettingsStore.h"
+#include "clock/Schedule.h"
 #include "platform/Folders.h"
 #include "platform/Log.h"
 #include "platform/SingleInstance.h"
@@ -355,6 +356,48 @@ void CSorlinDlg::StartInitialPlayback()
     platform::PostWindowMessage(this, WM_PLAY_REQUEST);
 }
 
+void CSorlinDlg::ClockTick()
+{
+    switch (stopwatch.GetState()) {
+    case Stopwatch::kIdle: {
+        const QDateTime now = env.now();
+        const QDate date = now.date();
+        const QTime time = now.time();
+        displayText =
+            QString::asprintf(res::LoadString(res::kStrClockFormat).toUtf8().constData(), date.year(),
+                              date.month(), date.day(), time.hour(), time.minute(), time.second());
+        if (!scheduleSuspended) {
+            const std::span<const CTimerEntry> schedule(settings.timers.data(), kAlarmTimerEntry);
+            for (int index : DueEntries(schedule, now))
+                LaunchTimerEntry(settings.timers[index]);
+        }
+        break;
+    }
+    case Stopwatch::kRunning: {
+        const Stopwatch::Reading reading = stopwatch.Tick(
+            env.tickCount(), static_cast<uint32_t>(settings.countDown), settings.countMax != 0);
+        displayText = Stopwatch::Text(reading.shown);
+        if (reading.fire) {
+            SetLitButton(kNoHit);
+            const CTimerEntry& alarm = settings.timers[kAlarmTimerEntry];
+            if (alarm.exec == 1 && !alarm.launch.isEmpty())
+                LaunchTimerEntry(alarm);
+        }
+        break;
+    }
+    case Stopwatch::kStopped:
+        break;
+    }
+}
+
+void CSorlinDlg::LaunchTimerEntry(const CTimerEntry& entry)
+{
+    alarmPlaying = true;
+    alarmPlayer.OpenSource(LaunchPath(entry.launch));
+    alarmPlayer.OpenForward(1);
+    alarmPlayer.Play(0);
+}
+
 void CSorlinDlg::ReadBackPlaySettings()
 {
     const CMediaPlayer::PlaySettings play = player.GetPlaySettings();
@@ -391,12 +434,7 @@ void CSorlinDlg::OnTimer()
         }
         update(face.skin.textArea);
     } else {
-        const QDateTime now = env.now();
-        const QDate date = now.date();
-        const QTime time = now.time();
-        displayText =
-            QString::asprintf(res::LoadString(res::kStrClockFormat).toUtf8().constData(), date.year(),
-                              date.month(), date.day(), time.hour(), time.minute(), time.second());
+        ClockTick();
         if (settings.autoPlay && tenth && player.state.IsNot(kStateDownloading))
             player.CheckDisc(true);
         if (player.kind != kKindNone && player.state.IsPlaying())

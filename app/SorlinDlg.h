@@ -8,8 +8,10 @@
 #include "MainSkin.h"
 #include "Settings.h"
 #include "TrayIcon.h"
+#include "clock/Stopwatch.h"
 #include "platform/Drives.h"
 #include "platform/KeyHook.h"
+#include "platform/TickCount.h"
 #include "platform/WindowMessage.h"
 #include "player/MediaPlayer.h"
 
@@ -44,6 +46,8 @@ public:
         std::function<void()> afterFirstPaint;
         // The local date and time the clock shows and the schedule goes by.
         std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+        // The millisecond tick count the stopwatch goes by.
+        std::function<uint32_t()> tickCount = [] { return platform::GetTickCount(); };
     };
 
     // `border` chooses the window with a sizing frame over the frameless one.
@@ -114,7 +118,15 @@ private:
     void StartInitialPlayback();
     // Takes the player's resume values back into the settings.
     void ReadBackPlaySettings();
+    // The clock face's tick: the clock and the schedule, or the stopwatch and its alarm.
+    void ClockTick();
+    // Hands a timer entry's file to the alarm player.
+    void LaunchTimerEntry(const CTimerEntry& entry);
 
+public:
+    Stopwatch& GetStopwatch() { return stopwatch; }
+
+private:
     Environment env;
     AppSettings settings;
     QString drive;
@@ -133,6 +145,8 @@ private:
     CMediaPlayer player;
     CMediaPlayer alarmPlayer;
     bool alarmPlaying = false;
+    bool scheduleSuspended = false;
+    Stopwatch stopwatch;
     int tickCounter = 0;
     QFont displayFont;
     QString displayText;

@@ -4,6 +4,7 @@
 #include "app/SorlinApp.h"
 #include "app/SorlinDlg.h"
 #include "support/TempHome.h"
+#include "support/Wait.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,6 +80,42 @@ TEST_F(MainWindowTest, PlacesItselfFromTheSettingsAndWritesThemOnceAtClose)
     ASSERT_TRUE(QFile::remove(home.SettingsFile()));
     dialog.DestroyWindow();
     EXPECT_FALSE(QFile::exists(home.SettingsFile()));
+}
+
+TEST_F(MainWindowTest, TheClockFaceShowsTheTimeAndTheStopwatchFiresItsAlarm)
+{
+    // Count down from 10 s; the alarm's file does not exist, so it fires silently.
+    WriteSettings("[Program]\nCountDown=10000\nCountMax=1\n[Program50]\nLaunch=/nowhere/alarm.wav\nExec=1\n"
+                  "[Play]\nAutoPlay=2\n");
+    CSorlinDlg::Environment env = Environment();
+    QDateTime now(QDate(2026, 12, 7), QTime(9, 5, 3));
+    uint32_t ticks = 5000;
+    env.now = [&now] { return now; };
+    env.tickCount = [&ticks] { return ticks; };
+    CSorlinDlg dialog(std::move(env), false);
+    QStringList shown;
+    RunModal(dialog, [&] {
+        const auto nextTick = [&] {
+            const QString before = dialog.DisplayText();
+            testsupport::WaitUntil([&] { return dialog.DisplayText() != before; }, 5000);
+            shown << dialog.DisplayText();
+        };
+        nextTick();
+        dialog.GetStopwatch().Start(ticks);
+        ticks += 500;
+        nextTick();
+        ticks += 8700; // 0.8 s left: the alarm fires and the last time stays on this tick
+        nextTick();
+        now = now.addSecs(1);
+        nextTick();
+        dialog.EndDialog(IDOK);
+    });
+    ASSERT_EQ(shown.size(), 4);
+    EXPECT_EQ(shown[0], QStringLiteral("2026年12月07日\n09:05:03"));
+    EXPECT_EQ(shown[1], QStringLiteral("\n00:00:09"));
+    EXPECT_EQ(shown[2], QStringLiteral("\n00:00:00"));
+    EXPECT_EQ(shown[3], QStringLiteral("2026年12月07日\n09:05:04")) << "the clock is back";
+    EXPECT_EQ(dialog.GetStopwatch().GetState(), Stopwatch::kIdle);
 }
 
 TEST_F(MainWindowTest, BorderAndTopmostSettingsChooseTheWindowKind)
