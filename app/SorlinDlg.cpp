@@ -1,6 +1,7 @@
 #include "SorlinDlg.h"
 
 #include "CommandLine.h"
+#include "Commands.h"
 #include "DiagnosticHooks.h"
 #include "DisplayFont.h"
 #include "Messages.h"
@@ -64,6 +65,8 @@ CSorlinDlg::CSorlinDlg(Environment environment, bool border)
     setObjectName(QStringLiteral("SorlinDlg"));
     // All painting happens in paintEvent, over the whole client area.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The hovered button is framed, and the hand shows over buttons.
+    setMouseTracking(true);
     // On Wayland a window's shape only limits its input: the parts outside it must be
     // transparent pixels instead.
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
@@ -415,6 +418,10 @@ void CSorlinDlg::OnTimer()
     // A tick that arrives inside a nested message loop does nothing.
     if (busy)
         return;
+    if (fullScreenRequest) {
+        fullScreenRequest = false;
+        platform::PostWindowMessage(this, WM_TOGGLE_FULLSCREEN);
+    }
     const int width = face.skin.textArea.boundingRect().width();
     ++tickCounter;
     busy = true;
@@ -494,7 +501,10 @@ platform::LRESULT CSorlinDlg::OnShowContextMenu(platform::WPARAM, platform::LPAR
 
 platform::LRESULT CSorlinDlg::OnHookKey(platform::WPARAM wParam, platform::LPARAM)
 {
-    qCDebug(lcApp) << "hook key" << wParam;
+    if (wParam == 0x22) // VK_NEXT
+        OnCommand(ID_NEXT);
+    else if (wParam == 0x21) // VK_PRIOR
+        OnCommand(ID_PREVIOUS);
     return 0;
 }
 
@@ -523,6 +533,8 @@ platform::LRESULT CSorlinDlg::OnOpenPaths(platform::WPARAM, platform::LPARAM lPa
 
 platform::LRESULT CSorlinDlg::OnToggleFullScreen(platform::WPARAM, platform::LPARAM)
 {
+    fullScreen = !fullScreen;
+    player.SetFullScreen(fullScreen);
     return 0;
 }
 

@@ -67,6 +67,9 @@ public:
     // Closes the window as the user would, also from inside nested dialogs and menus.
     void CloseFromOutside();
 
+    // Carries out a menu, accelerator or skin-button command. Commands whose dialogs are not
+    // built yet do nothing.
+    void OnCommand(int id);
     // Lights button `index` (kNoHit or kTextAreaHit for none), repainting the old and new one.
     void SetLitButton(int index);
     const MainSkin& Face() const { return face; }
@@ -99,6 +102,11 @@ protected:
     void timerEvent(QTimerEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -148,6 +156,11 @@ private:
     bool scheduleSuspended = false;
     Stopwatch stopwatch;
     int tickCounter = 0;
+    bool fullScreen = false;
+    bool fullScreenRequest = false;
+    bool buttonPressed = false;
+    bool dragging = false;
+    QPoint dragPoint;
     QFont displayFont;
     QString displayText;
     QPoint dragStart;

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -116,6 +118,46 @@ TEST_F(MainWindowTest, TheClockFaceShowsTheTimeAndTheStopwatchFiresItsAlarm)
     EXPECT_EQ(shown[2], QStringLiteral("\n00:00:00"));
     EXPECT_EQ(shown[3], QStringLiteral("2026年12月07日\n09:05:04")) << "the clock is back";
     EXPECT_EQ(dialog.GetStopwatch().GetState(), Stopwatch::kIdle);
+}
+
+TEST_F(MainWindowTest, SkinButtonsActOnReleaseAndTheBackgroundDrags)
+{
+    // A 100 × 100 skin: button 1 top left, button 3 top right.
+    const QString skin =
+        home.WriteFile(QStringLiteral("skin/face.ini"),
+                       "[Position]\nBaseSize=100,100\nBackShapeType=1\nBackShape=0,0,100,100\nBtnMax=3\n"
+                       "Btn1=0,0,20,0,20,20,0,20\nBtn3=80,0,100,0,100,20,80,20\nBtnName3=再生\n");
+    WriteSettings("[Play]\nAutoPlay=2\n[Position]\nX=10\nY=10\nThema=" + skin.toUtf8() + "\n");
+    CSorlinDlg dialog(Environment(), false);
+    QPoint movedBy;
+    Stopwatch::State afterFirst = Stopwatch::kIdle;
+    Stopwatch::State afterSecond = Stopwatch::kIdle;
+    RunModal(dialog, [&] {
+        ASSERT_EQ(dialog.size(), QSize(100, 100));
+        // Button 3 with nothing to play runs the stopwatch cycle, also when released elsewhere.
+        QTest::mousePress(&dialog, Qt::LeftButton, {}, QPoint(90, 10));
+        EXPECT_EQ(dialog.Face().skin.lit, 2) << "lit while pressed";
+        QTest::mouseRelease(&dialog, Qt::LeftButton, {}, QPoint(50, 80));
+        afterFirst = dialog.GetStopwatch().GetState();
+        QTest::mouseClick(&dialog, Qt::LeftButton, {}, QPoint(90, 10));
+        afterSecond = dialog.GetStopwatch().GetState();
+
+        // A press on the background drags the window; no button acts.
+        const QPoint before = dialog.pos();
+        QTest::mousePress(&dialog, Qt::LeftButton, {}, QPoint(50, 50));
+        QMouseEvent move(QEvent::MouseMove, QPointF(60, 55), dialog.mapToGlobal(QPointF(60, 55)),
+                         Qt::NoButton, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&dialog, &move);
+        // Released where the pointer now is: the same place on the screen, which is (50, 50)
+        // of the window that has moved with it.
+        QTest::mouseRelease(&dialog, Qt::LeftButton, {}, QPoint(50, 50));
+        movedBy = dialog.pos() - before;
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_EQ(afterFirst, Stopwatch::kRunning);
+    EXPECT_EQ(afterSecond, Stopwatch::kStopped);
+    EXPECT_EQ(movedBy, QPoint(10, 5));
+    EXPECT_EQ(dialog.GetStopwatch().GetState(), Stopwatch::kStopped) << "the drag did not press button 3";
 }
 
 TEST_F(MainWindowTest, BorderAndTopmostSettingsChooseTheWindowKind)
