@@ -1,6 +1,7 @@
 #include "Harness.h"
 #include "app/SettingsStore.h"
 #include "platform/Drives.h"
+#include "player/FolderScan.h"
 #include "support/MediaFiles.h"
 #include "support/TempHome.h"
 
@@ -102,6 +103,37 @@ TEST_F(StartupTest, AFileOnTheCommandLinePlaysAndIsRememberedAtExit)
     EXPECT_EQ(saved.ReadString(QStringLiteral("Play"), QStringLiteral("LastFile"), QString()), song);
     EXPECT_EQ(saved.ReadString(QStringLiteral("Play"), QStringLiteral("PlayList"), QString()), song);
     EXPECT_GT(SavedInt("Play", "LastPos"), 0) << "the place it had reached";
+}
+
+TEST_F(StartupTest, PageDownMovesToTheNextItemOfAFolder)
+{
+    QDir(home.Path()).mkpath(QStringLiteral("songs"));
+    const QString first =
+        media_files::MakeTone(home.Path() + QStringLiteral("/songs"), QStringLiteral("ogg"), 30.0);
+    ASSERT_FALSE(first.isEmpty());
+    const QString second = home.Path() + QStringLiteral("/songs/zz.ogg");
+    ASSERT_TRUE(QFile::copy(first, second));
+    ProgramRun run(display, {home.Path() + QStringLiteral("/songs")});
+    const QString window = run.WaitForMainWindow(DefaultTitle());
+    ASSERT_FALSE(window.isEmpty()) << run.Output().toStdString();
+    // A click in the display gives the window the keyboard; PageDown opens the other file.
+    // The waits only give a loaded machine time; the outcome is what the settings hold.
+    ClickWindow(display.Name(), window, kSkinWidth / 2, 30, 1);
+    QTest::qWait(2000);
+    TypeKeys(display.Name(), {QStringLiteral("Next")});
+    QTest::qWait(3000);
+    run.Signal(SIGTERM);
+    ASSERT_TRUE(run.WaitForExit());
+    // The folder's own order decides which file is first; PageDown moved on to the other.
+    QStringList order;
+    bool found = false;
+    int current = -1;
+    FolderScanner().Scan(home.Path() + QStringLiteral("/songs"), &order, &found, &current, QString(), false);
+    ASSERT_EQ(order.size(), 2);
+    SettingsStore saved(home.SettingsFile());
+    EXPECT_EQ(saved.ReadString(QStringLiteral("Play"), QStringLiteral("LastFile"), QString()), order[1]);
+    EXPECT_EQ(saved.ReadString(QStringLiteral("Play"), QStringLiteral("PlayList"), QString()),
+              home.Path() + QStringLiteral("/songs"));
 }
 
 TEST_F(StartupTest, SettingsAreWrittenWhenTheDisplayGoesAway)
