@@ -522,12 +522,22 @@ platform::LRESULT CSorlinDlg::OnOpenPaths(platform::WPARAM, platform::LPARAM lPa
         const auto atom = static_cast<uint16_t>(lParam);
         const QString path = atoms.Get(atom);
         atoms.Delete(atom);
-        if (!path.isEmpty())
+        // The path that is already playing is not opened again.
+        QString currentItem, source;
+        int flags = 0;
+        player.GetItems(&currentItem, &source, &flags);
+        if (!path.isEmpty() && path != currentItem)
             paths << path;
     }
     if (paths.isEmpty())
         return 0;
     qCDebug(lcApp).noquote() << "open paths:" << paths.join(u'|');
+    // One folder (or one picture while no skin is worn) becomes the window's background.
+    if (paths.size() == 1 && (QFileInfo(paths.front()).isDir() || !settings.useThema) &&
+        player.SetBackgroundImage(paths.front()))
+        return 0;
+    player.SetItems(paths, false, QString());
+    platform::PostWindowMessage(this, WM_PLAY_REQUEST);
     return 0;
 }
 

@@ -7,11 +7,15 @@
 #include "support/Wait.h"
 
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
+#include <QImage>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -158,6 +162,40 @@ TEST_F(MainWindowTest, SkinButtonsActOnReleaseAndTheBackgroundDrags)
     EXPECT_EQ(afterSecond, Stopwatch::kStopped);
     EXPECT_EQ(movedBy, QPoint(10, 5));
     EXPECT_EQ(dialog.GetStopwatch().GetState(), Stopwatch::kStopped) << "the drag did not press button 3";
+}
+
+TEST_F(MainWindowTest, DroppedFilesPlayAndADroppedFolderWithoutAClassicSkinToo)
+{
+    WriteSettings("[Play]\nAutoPlay=2\n");
+    QImage picture(4, 4, QImage::Format_RGB888);
+    picture.fill(Qt::red);
+    const QString a = home.Path() + QStringLiteral("/pictures/a.bmp");
+    const QString b = home.Path() + QStringLiteral("/pictures/b.bmp");
+    QDir().mkpath(home.Path() + QStringLiteral("/pictures"));
+    ASSERT_TRUE(picture.save(a, "BMP") && picture.save(b, "BMP"));
+    CSorlinDlg dialog(Environment(), false);
+    QStringList afterFiles;
+    QString afterFolder;
+    RunModal(dialog, [&] {
+        const auto drop = [&](const QList<QUrl>& urls) {
+            QMimeData data;
+            data.setUrls(urls);
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(&dialog, &enter);
+            QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(&dialog, &event);
+        };
+        drop({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
+        testsupport::WaitUntil([&] { return dialog.Player().kind != kKindNone; }, 5000);
+        afterFiles = dialog.Player().items;
+        // A folder without classic skin bitmaps is not a background: it is played.
+        drop({QUrl::fromLocalFile(home.Path() + QStringLiteral("/pictures"))});
+        testsupport::WaitUntil([&] { return dialog.Player().sourceFlags == kSourceFolder; }, 5000);
+        afterFolder = dialog.Player().currentItem;
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_EQ(afterFiles, (QStringList{a, b}));
+    EXPECT_TRUE(afterFolder == a || afterFolder == b) << afterFolder.toStdString();
 }
 
 TEST_F(MainWindowTest, BorderAndTopmostSettingsChooseTheWindowKind)
