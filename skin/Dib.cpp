@@ -144,31 +144,22 @@ bool CDib::LoadBmp(QFile& file, qint64 offset)
 bool CDib::LoadThroughPlugins(QFile& file, const QString& path, qint64 offset)
 {
     const QByteArray name = QFile::encodeName(path);
-    void* info = nullptr;
-    void* pixels = nullptr;
-    const auto take = [&]() {
+    // One request to the plug-in; the picture is taken when it hands one back.
+    const auto picture = [this](const platform::SusiePlugin& plugin, const char* buffer, intptr_t length,
+                                unsigned int flag) {
+        void* info = nullptr;
+        void* pixels = nullptr;
+        const int result = plugin.getPicture(buffer, length, flag, &info, &pixels, nullptr, 0);
         PluginMemory infoBlock(info);
         PluginMemory pixelBlock(pixels);
-        info = pixels = nullptr;
-        return Attach(JoinPluginOutput(infoBlock.get(), pixelBlock.get()));
+        return result == SPI_SUCCESS && info && pixels && Attach(JoinPluginOutput(info, pixels));
     };
 
-    // File mode: the plug-in reads the file itself.
+    // File mode: the plug-in reads the file itself, from its start or after a 128-byte header.
     if (auto plugin = FindImagePlugin(pluginFolder, path, file.handle()); plugin && plugin->getPicture) {
-        if (plugin->getPicture(name.constData(), 0, SPI_INPUT_FILE, &info, &pixels, nullptr, 0) ==
-                SPI_SUCCESS &&
-            info && pixels)
-            return take();
-        std::free(info);
-        std::free(pixels);
-        info = pixels = nullptr;
-        if (plugin->getPicture(name.constData(), kMacHeader, SPI_INPUT_FILE, &info, &pixels, nullptr, 0) ==
-                SPI_SUCCESS &&
-            info && pixels)
-            return take();
-        std::free(info);
-        std::free(pixels);
-        info = pixels = nullptr;
+        if (picture(*plugin, name.constData(), 0, SPI_INPUT_FILE) ||
+            picture(*plugin, name.constData(), kMacHeader, SPI_INPUT_FILE))
+            return true;
     }
 
     // Memory mode: the start of the file, at most 1 MiB, with room for a plug-in's 2 KiB look
@@ -182,21 +173,9 @@ bool CDib::LoadThroughPlugins(QFile& file, const QString& path, qint64 offset)
     auto plugin = FindImagePlugin(pluginFolder, path, reinterpret_cast<intptr_t>(buffer.constData()));
     if (!plugin || !plugin->getPicture)
         return false;
-    if (plugin->getPicture(buffer.constData(), n, SPI_INPUT_MEMORY, &info, &pixels, nullptr, 0) ==
-            SPI_SUCCESS &&
-        info && pixels)
-        return take();
-    std::free(info);
-    std::free(pixels);
-    info = pixels = nullptr;
-    if (n > kMacHeader &&
-        plugin->getPicture(buffer.constData() + kMacHeader, n - kMacHeader, SPI_INPUT_MEMORY, &info, &pixels,
-                           nullptr, 0) == SPI_SUCCESS &&
-        info && pixels)
-        return take();
-    std::free(info);
-    std::free(pixels);
-    return false;
+    return picture(*plugin, buffer.constData(), n, SPI_INPUT_MEMORY) ||
+           (n > kMacHeader &&
+            picture(*plugin, buffer.constData() + kMacHeader, n - kMacHeader, SPI_INPUT_MEMORY));
 }
 
 const QImage& CDib::Image() const
