@@ -142,7 +142,6 @@ bool CSorlinDlg::OnInitDialog()
     PlaceWindow();
     timer.start(kTimerPeriodMs, this);
     initialised = true;
-    StartInitialPlayback();
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { DestroyWindow(); });
     ScheduleDiagnosticScreenshot(this, [this] { EndDialog(IDCANCEL); });
@@ -299,6 +298,9 @@ void CSorlinDlg::OnFirstPainted()
     if (destroyed)
         return;
     trayIcon.Add(this, kTrayIconId, WM_TRAY_NOTIFY, res::ProgramIcon(), title);
+    // What the command line or the last session asks for starts once the window is up: asking
+    // the drive for a disc and opening the source would otherwise keep the window away.
+    StartInitialPlayback();
     if (env.afterFirstPaint)
         std::exchange(env.afterFirstPaint, nullptr)();
 }
@@ -339,6 +341,9 @@ void CSorlinDlg::InitPlayers()
 
     for (CMediaPlayer* each : {&player, &alarmPlayer}) {
         each->Init(this, platform::CacheFolder());
+        // Only the main player's picture is drawn behind the window.
+        if (each == &alarmPlayer)
+            display.backgroundImage.clear();
         each->ApplyDisplaySettings(display);
         each->SetDecodeMode(DvdDecodeFlags(settings.dvdDecode, settings.dvdDecodeNoVPE));
         each->ApplyPlaySettings(play, true);

@@ -185,6 +185,20 @@ const QImage& CDib::Image() const
     imageMade = true;
     if (block.isEmpty() || !header.valid)
         return image;
+    // Plain 24- and 32-bit rows (what the image plug-ins hand back) are read directly.
+    const qint64 rowBytes = header.RowBytes();
+    if (!header.core && header.compression == 0 && (header.bitCount == 24 || header.bitCount == 32) &&
+        header.width > 0 && header.AbsHeight() > 0 && header.width <= 32768 && header.AbsHeight() <= 32768 &&
+        header.PixelOffset() + rowBytes * header.AbsHeight() <= block.size()) {
+        const auto* rows = reinterpret_cast<const uchar*>(block.constData() + header.PixelOffset());
+        const QImage view(rows, header.width, header.AbsHeight(), static_cast<qsizetype>(rowBytes),
+                          header.bitCount == 24 ? QImage::Format_BGR888 : QImage::Format_RGB32);
+        // Bottom-up rows are the usual order: the copy turns them the right way up.
+        image = header.TopDown() ? view.copy() : view.mirrored(false, true);
+        if (header.bitCount == 24)
+            image = std::move(image).convertToFormat(QImage::Format_RGB32);
+        return image;
+    }
     // A file header in front makes the block a BMP file, which Qt's reader checks thoroughly.
     QByteArray file(14, '\0');
     file[0] = 'B';

@@ -35,7 +35,7 @@ struct CdAudioPlayer::Pipeline
 CdAudioPlayer::CdAudioPlayer(std::function<void(bool)> onEnded)
     : pipeline(std::make_unique<Pipeline>()), onEnded(std::move(onEnded))
 {
-    InitialiseGStreamer();
+    // GStreamer starts with the first play: asking a drive about its disc needs none of it.
     pipeline->relay = std::make_unique<GstBusRelay>([this](GstMessage* message) { OnMessage(message); });
 }
 
@@ -87,6 +87,7 @@ bool CdAudioPlayer::Play(const QString& device, const CdToc& toc, int fromMs, in
 
 bool CdAudioPlayer::StartSegment(QString* error)
 {
+    InitialiseGStreamer();
     Release();
     const Segment& segment = segments[current];
     positionMs = segment.fromMs;
