@@ -3,7 +3,9 @@
 #include "Commands.h"
 #include "Messages.h"
 #include "SorlinDlg.h"
+#include "platform/Launch.h"
 
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -90,20 +92,99 @@ void CSorlinDlg::OnCommand(int id)
     case ID_STOPWATCH_RELEASE:
         stopwatch.Release();
         break;
-    default:
-        if (id >= ID_JUMP_FIRST && id <= ID_JUMP_LAST) {
-            QString item, source;
-            int flags = 0;
-            const QStringList& items = player.GetItems(&item, &source, &flags);
-            if (id - ID_JUMP_FIRST < items.size())
-                player.SelectItem(items.at(id - ID_JUMP_FIRST));
-        }
+    case ID_PREVIOUS_TITLE:
+        player.PlayTitle(-1);
         break;
+    case ID_NEXT_TITLE:
+        player.PlayTitle(1);
+        break;
+    case ID_DVD_ROOT_MENU: {
+        // A disc without a root menu gets its title menu, when that one is allowed.
+        const unsigned long uops = player.GetValidUops();
+        player.ShowMenu((uops & kUopShowRootMenu) && !(uops & kUopShowTitleMenu) ? kDvdTitleMenu
+                                                                                 : kDvdRootMenu);
+        break;
+    }
+    case ID_DVD_CHAPTER_MENU:
+        player.ShowMenu(kDvdChapterMenu);
+        break;
+    case ID_DVD_SUBPICTURE_MENU:
+        player.ShowMenu(kDvdSubpictureMenu);
+        break;
+    case ID_DVD_AUDIO_MENU:
+        player.ShowMenu(kDvdAudioMenu);
+        break;
+    case ID_DVD_ANGLE_MENU:
+        player.ShowMenu(kDvdAngleMenu);
+        break;
+    case ID_DVD_TITLE_MENU:
+        player.ShowMenu(kDvdTitleMenu);
+        break;
+    case ID_NO_VPE:
+        settings.dvdDecodeNoVPE = settings.dvdDecodeNoVPE != 0 ? 0 : 1;
+        player.SetDecodeMode(DvdDecodeFlags(settings.dvdDecode, settings.dvdDecodeNoVPE));
+        break;
+    case ID_CLOSED_CAPTION:
+        settings.ccOn = !settings.ccOn;
+        player.SetClosedCaption(settings.ccOn);
+        break;
+    case ID_SUBPICTURE_OFF:
+        settings.subPicture = false;
+        // Stream 32 is no stream: this only switches the display off.
+        player.SelectSubpicture(32, false);
+        break;
+    case ID_README:
+        platform::Launch(env.programFolder + QStringLiteral("readme.txt"));
+        break;
+    case ID_HISTORY:
+        platform::Launch(env.programFolder + QStringLiteral("history.txt"));
+        break;
+    case ID_SKIN_TEXT:
+        platform::Launch(env.programFolder + QStringLiteral("skin.txt"));
+        break;
+    default:
+        OnRangeCommand(id);
+        break;
+    }
+}
+
+void CSorlinDlg::OnRangeCommand(int id)
+{
+    if (id >= ID_JUMP_FIRST && id <= ID_JUMP_LAST) {
+        QString item, source;
+        int flags = 0;
+        const QStringList& items = player.GetItems(&item, &source, &flags);
+        if (id - ID_JUMP_FIRST < items.size())
+            player.SelectItem(items.at(id - ID_JUMP_FIRST));
+    } else if (id >= ID_DECODE_FIRST && id <= ID_DECODE_LAST) {
+        settings.dvdDecode = id - ID_DECODE_FIRST;
+        player.SetDecodeMode(DvdDecodeFlags(settings.dvdDecode, settings.dvdDecodeNoVPE));
+    } else if (id >= ID_SUBPICTURE_FIRST && id <= ID_SUBPICTURE_LAST) {
+        settings.subPictureTrack = id - ID_SUBPICTURE_FIRST;
+        settings.subPicture = true;
+        player.SelectSubpicture(settings.subPictureTrack, true);
+    } else if (id >= ID_AUDIO_FIRST && id <= ID_AUDIO_LAST) {
+        settings.audioTrack = id - ID_AUDIO_FIRST;
+        player.SelectAudio(settings.audioTrack);
+    } else if (id >= ID_ANGLE_FIRST && id <= ID_ANGLE_LAST) {
+        angle = id - ID_ANGLE_FIRST;
+        player.SelectAngle(angle);
+    } else if (id >= ID_PROPERTIES_FIRST && id <= ID_PROPERTIES_LAST) {
+        player.ShowCursor(false);
+        modalOpen = true;
+        player.ShowFilterProperties(id - ID_PROPERTIES_FIRST);
+        modalOpen = false;
     }
 }
 
 void CSorlinDlg::mousePressEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::RightButton) {
+        const QPoint at = event->globalPosition().toPoint();
+        platform::PostWindowMessage(this, WM_SHOW_CONTEXT_MENU, static_cast<platform::WPARAM>(at.x()),
+                                    at.y());
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         QDialog::mousePressEvent(event);
         return;
@@ -243,6 +324,13 @@ void CSorlinDlg::keyPressEvent(QKeyEvent* event)
         return;
     }
     OnCommand(id);
+}
+
+void CSorlinDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    // A right press has already asked for the menu; the menu key and Shift+F10 ask here.
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        ShowContextMenu(QPoint(-1, -1));
 }
 
 bool CSorlinDlg::event(QEvent* event)

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "ContextMenu.h"
 #include "DiagnosticHooks.h"
 #include "DisplayFont.h"
 #include "Messages.h"
@@ -433,6 +434,8 @@ void CSorlinDlg::OnTimer()
     const QString before = displayText;
     const bool tenth = tickCounter % 10 == 1;
     if (player.state.IsLoaded()) {
+        if (tenth && fullScreen && !modalOpen)
+            player.ShowCursor(true);
         bool stopAtEnd = false;
         const bool changed = player.Tick(&displayText, &stopAtEnd, tenth && player.kind == kKindNone, width);
         if (!player.state.IsLoaded()) {
@@ -467,16 +470,49 @@ void CSorlinDlg::BringToForeground()
     activateWindow();
 }
 
-void CSorlinDlg::ShowContextMenu(const QPoint& screenPoint)
+std::unique_ptr<QMenu> CSorlinDlg::MakeContextMenu()
 {
-    QMenu menu(this);
-    QAction* exit = menu.addAction(QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)\t1"));
-    exit->setData(ID_APP_EXIT);
-    busy = true;
-    const QAction* chosen = menu.exec(screenPoint);
-    busy = false;
-    if (chosen && chosen->data().toInt() == ID_APP_EXIT)
-        EndDialog(IDCANCEL);
+    ContextMenuState state;
+    state.stopwatch = stopwatch.GetState();
+    state.decodeMode = settings.dvdDecode;
+    state.noVpe = settings.dvdDecodeNoVPE != 0;
+    state.closedCaptions = settings.ccOn;
+    state.fullScreen = fullScreen;
+    state.subpictureOn = settings.subPicture;
+    state.subpictureStream = settings.subPictureTrack;
+    state.audioStream = settings.audioTrack;
+    state.angle = angle;
+    state.subpictureCount = subpictureCount;
+    state.audioCount = audioCount;
+    state.angleCount = angleCount;
+    state.filterCount = filterCount;
+    std::unique_ptr<QMenu> menu = BuildContextMenu(player, state, this);
+    settings.subPicture = state.subpictureOn;
+    settings.subPictureTrack = state.subpictureStream;
+    settings.audioTrack = state.audioStream;
+    angle = state.angle;
+    subpictureCount = state.subpictureCount;
+    audioCount = state.audioCount;
+    angleCount = state.angleCount;
+    filterCount = state.filterCount;
+    return menu;
+}
+
+void CSorlinDlg::ShowContextMenu(QPoint screenPoint)
+{
+    if (player.state.Is(kStateDownloading))
+        return;
+    std::unique_ptr<QMenu> menu = MakeContextMenu();
+    if (screenPoint == QPoint(-1, -1))
+        screenPoint = mapToGlobal(rect().center());
+    player.ShowCursor(false);
+    modalOpen = true;
+    const QAction* chosen = menu->exec(screenPoint);
+    modalOpen = false;
+    const int id = chosen ? chosen->data().toInt() : 0;
+    menu.reset();
+    if (id != 0)
+        OnCommand(id);
 }
 
 platform::LRESULT CSorlinDlg::OnPlayRequest(platform::WPARAM, platform::LPARAM)

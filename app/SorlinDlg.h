@@ -26,6 +26,7 @@
 #include <functional>
 #include <memory>
 
+class QMenu;
 class SettingsStore;
 
 namespace platform {
@@ -73,6 +74,9 @@ public:
     // Lights button `index` (kNoHit or kTextAreaHit for none), repainting the old and new one.
     void SetLitButton(int index);
     const MainSkin& Face() const { return face; }
+    // The context menu as it would show now, as a child of the window. Takes the DVD's
+    // current streams, angle and their counts from what the menu found out.
+    std::unique_ptr<QMenu> MakeContextMenu();
     CMediaPlayer& Player() { return player; }
     const QString& DisplayText() const { return displayText; }
 
@@ -106,6 +110,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -114,7 +119,12 @@ private:
     bool CheckOtherInstance();
     void PlaceWindow();
     void OnTimer();
-    void ShowContextMenu(const QPoint& screenPoint);
+    // The commands that come in numbered ranges: jump list, decode modes, streams, angles,
+    // filter properties.
+    void OnRangeCommand(int id);
+    // Shows the context menu at a screen point, (-1, -1) for the window's centre, and carries
+    // out the command chosen. Nothing shows while a download runs.
+    void ShowContextMenu(QPoint screenPoint);
     void BringToForeground();
     void OnHandOver(const QString& text);
     void OnFirstPainted();
@@ -158,6 +168,15 @@ private:
     int tickCounter = 0;
     bool fullScreen = false;
     bool fullScreenRequest = false;
+    // A popup menu or modal dialog of the window is open: the tick leaves the cursor alone.
+    bool modalOpen = false;
+    // The DVD's angle (from 0; not saved) and the counts of the streams, angles and filters
+    // the context menu last listed.
+    int angle = 0;
+    unsigned subpictureCount = 0;
+    unsigned audioCount = 0;
+    unsigned angleCount = 0;
+    int filterCount = 0;
     bool buttonPressed = false;
     bool dragging = false;
     QPoint dragPoint;
