@@ -14,6 +14,7 @@ constexpr int ID_STOP = 32781;
 constexpr int ID_PAUSE = 32783;
 constexpr int ID_EJECT = 32784;
 constexpr int ID_OPEN = 32785;
+constexpr int ID_MUSIC_FOLDER = 34955;
 constexpr int ID_CLOSE = 32786;
 constexpr int ID_PREVIOUS = 32787;
 constexpr int ID_NEXT = 32788;

@@ -3,15 +3,60 @@
 #include "Commands.h"
 #include "Messages.h"
 #include "SorlinDlg.h"
+#include "platform/Folders.h"
 #include "platform/Launch.h"
+#include "res/StringTable.h"
 
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QToolTip>
 #include <QWindow>
+
+namespace {
+
+// "desc|patterns|desc|patterns||" as the file dialog takes it: "desc (patterns);;...".
+QString DialogFilter(const QString& listed)
+{
+    const QStringList parts = listed.split(u'|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
+        QString name = parts[i];
+        if (const qsizetype open = name.indexOf(u'('); open > 0)
+            name.truncate(open);
+        filters << name.trimmed() + QStringLiteral(" (") + QString(parts[i + 1]).replace(u';', u' ') + u')';
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+} // namespace
+
+void CSorlinDlg::OpenFiles()
+{
+    modalOpen = true;
+    const QStringList paths =
+        QFileDialog::getOpenFileNames(this, res::LoadString(res::kStrOpenTitle), QString(),
+                                      DialogFilter(res::LoadString(res::kStrMediaFilter)));
+    modalOpen = false;
+    if (paths.isEmpty())
+        return;
+    player.SetItems(paths, false, QString());
+    if (player.OpenForward(1))
+        SetLitButton(2);
+}
+
+void CSorlinDlg::OpenMusicFolder()
+{
+    const QString music = platform::MusicFolder();
+    if (music.isEmpty())
+        return;
+    player.SetItems({music}, false, QString());
+    if (player.OpenForward(1))
+        SetLitButton(2);
+}
 
 void CSorlinDlg::OnCommand(int id)
 {
@@ -82,6 +127,12 @@ void CSorlinDlg::OnCommand(int id)
         break;
     case ID_FULL_SCREEN:
         fullScreenRequest = true;
+        break;
+    case ID_OPEN:
+        OpenFiles();
+        break;
+    case ID_MUSIC_FOLDER:
+        OpenMusicFolder();
         break;
     case ID_STOPWATCH_START:
         stopwatch.Start(env.tickCount());

@@ -71,6 +71,9 @@ public:
     // Carries out a menu, accelerator or skin-button command. Commands whose dialogs are not
     // built yet do nothing.
     void OnCommand(int id);
+    // The open-file dialog and the user's music folder: what they give plays.
+    void OpenFiles();
+    void OpenMusicFolder();
     // Lights button `index` (kNoHit or kTextAreaHit for none), repainting the old and new one.
     void SetLitButton(int index);
     const MainSkin& Face() const { return face; }

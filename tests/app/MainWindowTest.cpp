@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -196,6 +197,25 @@ TEST_F(MainWindowTest, DroppedFilesPlayAndADroppedFolderWithoutAClassicSkinToo)
     });
     EXPECT_EQ(afterFiles, (QStringList{a, b}));
     EXPECT_TRUE(afterFolder == a || afterFolder == b) << afterFolder.toStdString();
+}
+
+TEST_F(MainWindowTest, TheMusicFolderCommandPlaysTheUsersMusic)
+{
+    WriteSettings("[Play]\nAutoPlay=2\n");
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    ASSERT_TRUE(music.startsWith(home.Path())) << music.toStdString();
+    QDir().mkpath(music);
+    QImage picture(4, 4, QImage::Format_RGB888);
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(music + QStringLiteral("/cover.bmp"), "BMP"));
+    CSorlinDlg dialog(Environment(), false);
+    QString opened;
+    RunModal(dialog, [&] {
+        dialog.OnCommand(34955);
+        opened = dialog.Player().currentItem;
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_EQ(opened, music + QStringLiteral("/cover.bmp"));
 }
 
 TEST_F(MainWindowTest, BorderAndTopmostSettingsChooseTheWindowKind)
