@@ -60,4 +60,22 @@ std::string DescribeStatus(int status)
     return "status " + std::to_string(status);
 }
 
+MachineCpu ReadMachineCpu()
+{
+    MachineCpu use;
+    QFile file(QStringLiteral("/proc/stat"));
+    if (!file.open(QIODevice::ReadOnly))
+        return use;
+    // cpu  user nice system idle iowait irq softirq steal ...
+    const QList<QByteArray> fields = file.readLine().simplified().split(' ');
+    const double tick = 1.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
+    for (qsizetype i = 1; i < fields.size() && i <= 8; ++i) {
+        const double seconds = static_cast<double>(fields[i].toLongLong()) * tick;
+        use.total += seconds;
+        if (i != 4 && i != 5)
+            use.busy += seconds;
+    }
+    return use;
+}
+
 } // namespace bench

@@ -15,6 +15,14 @@ int64_t NowUs();
 double Median(std::vector<double> values);
 // utime + stime of a running process in seconds, from /proc/<pid>/stat.
 std::optional<double> ProcessCpuSeconds(pid_t pid);
+// Busy and total CPU time of the whole machine in seconds, from /proc/stat (idle and iowait
+// are not busy).
+struct MachineCpu
+{
+    double busy = 0;
+    double total = 0;
+};
+MachineCpu ReadMachineCpu();
 // "exit code N" or "signal NAME" for a wait status.
 std::string DescribeStatus(int status);
 inline const char* Verdict(bool met)

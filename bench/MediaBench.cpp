@@ -108,31 +108,6 @@ std::optional<pid_t> FindXServer()
     return std::nullopt;
 }
 
-// Busy and total CPU time of the whole machine, in seconds, from /proc/stat.
-struct MachineCpu
-{
-    double busy = 0;
-    double total = 0;
-};
-
-MachineCpu ReadMachineCpu()
-{
-    MachineCpu use;
-    QFile file(QStringLiteral("/proc/stat"));
-    if (file.open(QIODevice::ReadOnly)) {
-        // cpu  user nice system idle iowait irq softirq steal ...
-        const QList<QByteArray> fields = file.readLine().simplified().split(' ');
-        const double tick = 1.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
-        for (qsizetype i = 1; i < fields.size() && i <= 8; ++i) {
-            const double seconds = static_cast<double>(fields[i].toLongLong()) * tick;
-            use.total += seconds;
-            if (i != 4 && i != 5)
-                use.busy += seconds;
-        }
-    }
-    return use;
-}
-
 double OwnCpuSeconds()
 {
     rusage usage{};
@@ -211,7 +186,7 @@ Outcome Run(const Program& program, int64_t timeoutUs, std::optional<pid_t> xSer
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
 
-    const MachineCpu machineBefore = ReadMachineCpu();
+    const bench::MachineCpu machineBefore = bench::ReadMachineCpu();
     const double ownBefore = OwnCpuSeconds();
     const std::optional<double> xBefore = xServer ? ProcessCpuSeconds(*xServer) : std::nullopt;
     const int64_t startUs = NowUs();
@@ -296,7 +271,7 @@ Outcome Run(const Program& program, int64_t timeoutUs, std::optional<pid_t> xSer
         outcome.xServerSeconds = *xAfter - *xBefore;
         xSeconds = *outcome.xServerSeconds;
     }
-    const MachineCpu machineAfter = ReadMachineCpu();
+    const bench::MachineCpu machineAfter = bench::ReadMachineCpu();
     const double total = machineAfter.total - machineBefore.total;
     const double others = (machineAfter.busy - machineBefore.busy) - outcome.CpuSeconds() - xSeconds -
                           (OwnCpuSeconds() - ownBefore);

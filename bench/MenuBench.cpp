@@ -5,6 +5,7 @@
 //   bench_menu [--files N] [--runs N]
 
 #include "BenchSupport.h"
+#include "TaggedMp3.h"
 #include "app/Commands.h"
 #include "app/ContextMenu.h"
 #include "player/MediaPlayer.h"
@@ -22,25 +23,9 @@
 
 namespace {
 
-int Argument(const QStringList& arguments, const QString& name, int fallback)
-{
-    const qsizetype at = arguments.indexOf(name);
-    return at >= 0 && at + 1 < arguments.size() ? std::max(1, arguments[at + 1].toInt()) : fallback;
-}
-
-QString TitleOf(int i)
-{
-    return QStringLiteral("Track %1 of the benchmark").arg(i);
-}
-
-QByteArray TaggedFile(int i)
-{
-    using namespace id3_tags;
-    const QByteArray frames = Frame(3, "TPE1", TextBody("Some Artist")) +
-                              Frame(3, "TALB", TextBody("An Album Name")) +
-                              Frame(3, "TIT2", TextBody(TitleOf(i).toUtf8()));
-    return Tag(3, frames, 256 + (i % 7) * 128) + Audio(4096 + (i % 5) * 1024);
-}
+using bench::Argument;
+using bench::TaggedFile;
+using bench::TitleOf;
 
 // Notes the first paint of the menu it watches.
 class PaintWatch : public QObject

@@ -343,18 +343,9 @@ struct CpuUse
 CpuUse ReadCpuUse()
 {
     CpuUse use;
-    QFile file(QStringLiteral("/proc/stat"));
-    if (file.open(QIODevice::ReadOnly)) {
-        // cpu  user nice system idle iowait irq softirq steal ...
-        const QList<QByteArray> fields = file.readLine().simplified().split(' ');
-        const double tickMs = 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
-        for (qsizetype i = 1; i < fields.size() && i <= 8; ++i) {
-            const double ms = static_cast<double>(fields[i].toLongLong()) * tickMs;
-            use.machineTotalMs += ms;
-            if (i != 4 && i != 5)
-                use.machineBusyMs += ms;
-        }
-    }
+    const bench::MachineCpu machine = bench::ReadMachineCpu();
+    use.machineBusyMs = machine.busy * 1000.0;
+    use.machineTotalMs = machine.total * 1000.0;
     for (const int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
         rusage usage{};
         ::getrusage(who, &usage);

@@ -48,6 +48,7 @@ protected:
     int playEnd = -1;
     int lastPosition = -1;
     int currentTrack = -1;
+    // A bare device has no type of its own; CMCICD sets "CDAUDIO".
     QString deviceType = QStringLiteral("XXX");
     QString alias = QStringLiteral("XX");
     QPointer<QObject> notifyWnd;

@@ -137,30 +137,17 @@ CMediaPlayer::PlaySettings CMediaPlayer::GetPlaySettings()
 
 void CMediaPlayer::ApplyDisplaySettings(const DisplaySettings& values)
 {
-    pluginFolder = values.pluginFolder;
-    waitTime = values.waitTime;
-    directShowFirst = values.directShowFirst;
-    fitImage = values.fitImage;
-    folderImage = values.folderImage;
-    stillWindow = values.stillWindow;
-    image.SetPluginFolder(pluginFolder);
-    stillWnd.dib.SetPluginFolder(pluginFolder);
-    SetBackgroundImage(values.backgroundImage);
-    if (!stillWindow)
+    // The picture is taken over by SetBackgroundImage, which keeps the old one when the new
+    // one does not load.
+    const QString picture = values.backgroundImage;
+    const QString current = displaySettings.backgroundImage;
+    displaySettings = values;
+    displaySettings.backgroundImage = current;
+    image.SetPluginFolder(displaySettings.pluginFolder);
+    stillWnd.dib.SetPluginFolder(displaySettings.pluginFolder);
+    SetBackgroundImage(picture);
+    if (!displaySettings.stillWindow)
         stillWnd.Destroy();
-}
-
-CMediaPlayer::DisplaySettings CMediaPlayer::GetDisplaySettings() const
-{
-    DisplaySettings values;
-    values.pluginFolder = pluginFolder;
-    values.waitTime = waitTime;
-    values.directShowFirst = directShowFirst;
-    values.backgroundImage = backgroundImage;
-    values.fitImage = fitImage;
-    values.folderImage = folderImage;
-    values.stillWindow = stillWindow;
-    return values;
 }
 
 const QStringList& CMediaPlayer::GetItems(QString* item, QString* sourcePath, int* flags) const
@@ -263,16 +250,15 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
 
 bool CMediaPlayer::LoadImage(CDib& dib, const QString& path)
 {
-    dib.SetPluginFolder(pluginFolder.isEmpty() ? dib.PluginFolder() : pluginFolder);
-    // A folder holds a classic skin's bitmaps; folderImage puts its main panel first.
+    // A folder holds a classic skin's bitmaps; displaySettings.folderImage puts its main panel first.
     if (QFileInfo(path).isDir())
-        return ComposeClassicSkin(dib, path, folderImage);
+        return ComposeClassicSkin(dib, path, displaySettings.folderImage);
     return dib.Load(path);
 }
 
 int CMediaPlayer::ShowImage(const QString& path)
 {
-    if (stillWindow) {
+    if (displaySettings.stillWindow) {
         if (LoadImage(stillWnd.dib, path)) {
             stillWnd.Show();
             found = false;
@@ -287,8 +273,8 @@ int CMediaPlayer::ShowImage(const QString& path)
         found = false;
         return kKindStillImage;
     }
-    if (!backgroundImage.isEmpty())
-        LoadImage(image, backgroundImage);
+    if (!displaySettings.backgroundImage.isEmpty())
+        LoadImage(image, displaySettings.backgroundImage);
     else
         image.Clear();
     if (auto* window = qobject_cast<QWidget*>(owner.data()))
@@ -300,14 +286,14 @@ bool CMediaPlayer::SetBackgroundImage(const QString& path)
 {
     if (path.isEmpty()) {
         image.Clear();
-        backgroundImage.clear();
+        displaySettings.backgroundImage.clear();
         return true;
     }
     const bool loaded = LoadImage(image, path);
     if (loaded) {
-        backgroundImage = path;
-    } else if (!backgroundImage.isEmpty()) {
-        LoadImage(image, backgroundImage);
+        displaySettings.backgroundImage = path;
+    } else if (!displaySettings.backgroundImage.isEmpty()) {
+        LoadImage(image, displaySettings.backgroundImage);
     }
     if (auto* window = qobject_cast<QWidget*>(owner.data()))
         window->update();
@@ -385,7 +371,7 @@ int CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** window)
             sourceFlags &= ~kItemDownloaded;
         displayTitle = GetItemTitle(itemPath, false);
 
-        if (!directShowFirst && result == kKindNone && !kMediaExtensions.contains(extension))
+        if (!displaySettings.directShowFirst && result == kKindNone && !kMediaExtensions.contains(extension))
             result = ShowImage(itemPath);
 
         bool done = false;

@@ -99,7 +99,7 @@ public:
         bool stillWindow = true;
     };
     void ApplyDisplaySettings(const DisplaySettings& values);
-    DisplaySettings GetDisplaySettings() const;
+    DisplaySettings GetDisplaySettings() const { return displaySettings; }
     // The font the owner shows the display in, for scrolling titles.
     void SetDisplayFont(const QFont& font);
 
@@ -195,7 +195,6 @@ public:
     QString displayTitle;
     int counter = 0;
     int direction = 0;
-    int waitTime = 1;
     bool repeat = false;
     bool random = false;
     bool showTags = true;
@@ -221,12 +220,7 @@ private:
     QPointer<QObject> owner;
     QWidget* videoWnd = nullptr;
     QString cacheFolder;
-    QString backgroundImage;
-    QString pluginFolder;
-    bool directShowFirst = false;
-    bool stillWindow = true;
-    bool fitImage = true;
-    bool folderImage = false;
+    DisplaySettings displaySettings;
     bool keepDownloads = true;
     bool dvdAudioFirst = true;
     bool cccdFirst = false;

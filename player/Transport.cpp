@@ -139,7 +139,7 @@ void CMediaPlayer::Close(bool keepKind)
         break;
     case kKindStillImage:
         stillWnd.Destroy();
-        if (!backgroundImage.isEmpty() && LoadImage(image, backgroundImage)) {
+        if (!displaySettings.backgroundImage.isEmpty() && LoadImage(image, displaySettings.backgroundImage)) {
             if (auto* window = qobject_cast<QWidget*>(owner.data()))
                 window->update();
         }
@@ -504,8 +504,8 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
         if (state.IsNot(2))
             return false;
         bool changed = false;
-        if (waitTime != 0) {
-            if (counter < waitTime) {
+        if (displaySettings.waitTime != 0) {
+            if (counter < displaySettings.waitTime) {
                 ++counter;
             } else {
                 const bool backwards = direction != 1;
