@@ -34,11 +34,23 @@ constexpr int ID_DVD_AUDIO_MENU = 32801;
 constexpr int ID_DVD_ANGLE_MENU = 32802;
 constexpr int ID_DVD_TITLE_MENU = 32803;
 constexpr int ID_FULL_SCREEN = 32804;
+constexpr int ID_DVD_KEY_6 = 32805;
+constexpr int ID_DVD_KEY_5 = 32806;
+constexpr int ID_PREVIOUS_SUBPICTURE = 32807;
+constexpr int ID_NEXT_SUBPICTURE = 32808;
+constexpr int ID_PREVIOUS_AUDIO = 32809;
+constexpr int ID_NEXT_AUDIO = 32810;
 constexpr int ID_CLOSED_CAPTION = 32811;
 constexpr int ID_PLAY_SETTINGS = 32812;
 constexpr int ID_PLAY = 32813;
 constexpr int ID_MY_MUSIC = 34955;
 constexpr int ID_PLAYLIST = 34956;
+constexpr int ID_NEXT_ANGLE = 34951;
+constexpr int ID_PREVIOUS_ANGLE = 34952;
+constexpr int ID_SLOW_FORWARD = 34953;
+constexpr int ID_SLOW_BACKWARD = 34954;
+constexpr int ID_VOLUME_UP = 34957;
+constexpr int ID_VOLUME_DOWN = 34958;
 
 // Decoding modes 0..3, then the TV-output switch.
 constexpr int ID_DECODE_FIRST = 32881;

@@ -3,10 +3,14 @@
 #include "Commands.h"
 #include "Messages.h"
 #include "SorlinDlg.h"
+#include "media/VideoWindow.h"
 #include "platform/Folders.h"
 #include "platform/Launch.h"
+#include "platform/VirtualKeys.h"
+#include "res/Accelerators.h"
 #include "res/StringTable.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -15,6 +19,8 @@
 #include <QMouseEvent>
 #include <QToolTip>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -30,6 +36,18 @@ QString DialogFilter(const QString& listed)
         filters << name.trimmed() + QStringLiteral(" (") + QString(parts[i + 1]).replace(u';', u' ') + u')';
     }
     return filters.join(QStringLiteral(";;"));
+}
+
+unsigned AcceleratorModifiers(Qt::KeyboardModifiers modifiers)
+{
+    unsigned flags = 0;
+    if (modifiers & Qt::ShiftModifier)
+        flags |= res::Accelerator::kShift;
+    if (modifiers & Qt::ControlModifier)
+        flags |= res::Accelerator::kControl;
+    if (modifiers & Qt::AltModifier)
+        flags |= res::Accelerator::kAlt;
+    return flags;
 }
 
 } // namespace
@@ -124,6 +142,44 @@ void CSorlinDlg::OnCommand(int id)
         break;
     case ID_ENTER:
         player.Navigate(4, 0.5);
+        break;
+    case ID_DVD_KEY_5:
+        player.Navigate(5, 0.5);
+        break;
+    case ID_DVD_KEY_6:
+        player.Navigate(6, 0.5);
+        break;
+    case ID_SLOW_FORWARD:
+        SlowScan(1, 1.0 / 15);
+        break;
+    case ID_SLOW_BACKWARD:
+        SlowScan(0, -1.0 / 15);
+        break;
+    case ID_PREVIOUS_SUBPICTURE:
+        StepStream(Stream::kSubpicture, -1);
+        break;
+    case ID_NEXT_SUBPICTURE:
+        StepStream(Stream::kSubpicture, 1);
+        break;
+    case ID_PREVIOUS_AUDIO:
+        StepStream(Stream::kAudio, -1);
+        break;
+    case ID_NEXT_AUDIO:
+        StepStream(Stream::kAudio, 1);
+        break;
+    case ID_PREVIOUS_ANGLE:
+        StepStream(Stream::kAngle, -1);
+        break;
+    case ID_NEXT_ANGLE:
+        StepStream(Stream::kAngle, 1);
+        break;
+    case ID_VOLUME_UP:
+        volume = std::min(volume + 10, 0L);
+        player.SetVolume(volume);
+        break;
+    case ID_VOLUME_DOWN:
+        volume = std::max(volume - 10, -10000L);
+        player.SetVolume(volume);
         break;
     case ID_FULL_SCREEN:
         fullScreenRequest = true;
@@ -228,6 +284,69 @@ void CSorlinDlg::OnRangeCommand(int id)
     }
 }
 
+void CSorlinDlg::StepStream(Stream stream, int step)
+{
+    // Without a DVD there are no streams to step through, and the saved choices stay.
+    if (player.kind != kKindDvd)
+        return;
+    QStringList names;
+    unsigned count = 0;
+    int current = 0;
+    unsigned limit = 0;
+    switch (stream) {
+    case Stream::kSubpicture: {
+        unsigned long engineCurrent = 0;
+        bool disabled = false;
+        player.GetSubpictureStreams(&names, &count, &engineCurrent, &disabled);
+        current = static_cast<int>(engineCurrent);
+        limit = 32;
+        break;
+    }
+    case Stream::kAudio: {
+        unsigned long engineCurrent = 0;
+        player.GetAudioStreams(&names, &count, &engineCurrent);
+        current = settings.audioTrack;
+        limit = 8;
+        break;
+    }
+    case Stream::kAngle: {
+        int engineCurrent = 0;
+        player.GetAngles(&names, &count, &engineCurrent);
+        current = angle;
+        limit = 9;
+        break;
+    }
+    }
+    // A count at the limit means the engine could not tell.
+    if (count == limit)
+        count = 0;
+    int chosen = current + step;
+    if (step > 0 && count != 0 && chosen > static_cast<int>(count) - 1)
+        chosen = static_cast<int>(count) - 1;
+    if (chosen < 0)
+        chosen = 0;
+    switch (stream) {
+    case Stream::kSubpicture:
+        settings.subPictureTrack = chosen;
+        player.SelectSubpicture(chosen, settings.subPicture);
+        break;
+    case Stream::kAudio:
+        settings.audioTrack = chosen;
+        player.SelectAudio(chosen);
+        break;
+    case Stream::kAngle:
+        angle = chosen;
+        player.SelectAngle(chosen);
+        break;
+    }
+}
+
+void CSorlinDlg::SlowScan(int key, double rate)
+{
+    player.Navigate(key, rate);
+    OnTimer();
+}
+
 void CSorlinDlg::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::RightButton) {
@@ -313,68 +432,85 @@ void CSorlinDlg::mouseReleaseEvent(QMouseEvent* event)
     }
 }
 
+int CSorlinDlg::TranslateKey(unsigned virtualKey, char16_t character, unsigned modifiers) const
+{
+    return res::TranslateAccelerator(accelerators, virtualKey, character, modifiers);
+}
+
 void CSorlinDlg::keyPressEvent(QKeyEvent* event)
 {
-    int id = 0;
-    switch (event->key()) {
-    case Qt::Key_PageDown:
-        id = ID_NEXT;
-        break;
-    case Qt::Key_PageUp:
-        id = ID_PREVIOUS;
-        break;
-    case Qt::Key_Home:
-        id = ID_FIRST;
-        break;
-    case Qt::Key_End:
-        id = ID_LAST;
-        break;
-    case Qt::Key_4:
-        id = ID_PLAY;
-        break;
-    case Qt::Key_5:
-        id = ID_PAUSE;
-        break;
-    case Qt::Key_6:
-        id = ID_STOP;
-        break;
-    case Qt::Key_7:
-        id = ID_CLOSE;
-        break;
-    case Qt::Key_9:
-        id = ID_FULL_SCREEN;
-        break;
-    case Qt::Key_2:
-    case Qt::Key_Delete:
-        id = ID_EJECT;
-        break;
-    case Qt::Key_1:
-        id = ID_APP_EXIT;
-        break;
-    case Qt::Key_Left:
-        id = ID_REWIND;
-        break;
-    case Qt::Key_Right:
-        id = ID_FAST_FORWARD;
-        break;
-    case Qt::Key_Up:
-        id = ID_UP;
-        break;
-    case Qt::Key_Down:
-        id = ID_DOWN;
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        id = ID_ENTER;
-        break;
-    default:
-        break;
-    }
-    if (id == 0) {
-        QDialog::keyPressEvent(event);
+    const QString text = event->text();
+    const char16_t character = text.size() == 1 && text.front().isPrint() ? text.front().unicode() : 0;
+    const int id = TranslateKey(platform::VirtualKeyFromQt(event->key()), character,
+                                AcceleratorModifiers(event->modifiers()));
+    if (id != 0) {
+        OnCommand(id);
         return;
     }
-    OnCommand(id);
+    // Keys without a command are not dialog keys here: Esc does not end the program.
+    QWidget::keyPressEvent(event);
+}
+
+platform::LRESULT CSorlinDlg::OnKeyDown(platform::WPARAM wParam, platform::LPARAM)
+{
+    // A key the full-screen video window passed on; the modifiers are the ones held now.
+    const unsigned modifiers = AcceleratorModifiers(QGuiApplication::queryKeyboardModifiers());
+    const auto virtualKey = static_cast<unsigned>(wParam);
+    const char16_t character =
+        platform::CharacterOfVirtualKey(virtualKey, (modifiers & res::Accelerator::kShift) != 0);
+    if (const int id = TranslateKey(virtualKey, character, modifiers); id != 0)
+        OnCommand(id);
+    return 0;
+}
+
+bool CSorlinDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    // The video window's pointer, seen before the window itself: a right click asks for the
+    // context menu, the left button and moves point at the DVD's menu buttons, a double click
+    // asks for full screen. While full screen the video window routes these by itself.
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonDblClick)
+        return false;
+    auto* video = qobject_cast<VideoWindow*>(watched);
+    if (!video)
+        return false;
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint at = mouse->position().toPoint();
+    const bool routedByVideo = video->isFullScreen();
+    if (type == QEvent::MouseMove) {
+        player.ShowCursor(false);
+        if (!routedByVideo)
+            player.PointerAction(0, at.x(), at.y());
+    } else if (type == QEvent::MouseButtonDblClick) {
+        if (mouse->button() == Qt::LeftButton)
+            platform::PostWindowMessage(this, WM_VIDEO_MOUSE, WM_LBUTTONDBLCLK,
+                                        static_cast<platform::LPARAM>(video->winId()));
+    } else if (!routedByVideo && mouse->button() == Qt::LeftButton) {
+        player.PointerAction(1, at.x(), at.y());
+    } else if (!routedByVideo && mouse->button() == Qt::RightButton) {
+        const QPoint global = mouse->globalPosition().toPoint();
+        platform::PostWindowMessage(this, WM_SHOW_CONTEXT_MENU, static_cast<platform::WPARAM>(global.x()),
+                                    global.y());
+    }
+    return false;
+}
+
+platform::LRESULT CSorlinDlg::OnVideoMouse(platform::WPARAM wParam, platform::LPARAM lParam)
+{
+    if (wParam == WM_MOUSEMOVE) {
+        player.ShowCursor(false);
+    } else if (wParam == WM_LBUTTONDBLCLK) {
+        // Only for our own video window, and only while it still exists.
+        const QString appTitle = res::LoadString(res::kStrAppTitle);
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<VideoWindow*>(widget) && widget->windowTitle() == appTitle &&
+                static_cast<platform::LPARAM>(widget->winId()) == lParam) {
+                fullScreenRequest = true;
+                break;
+            }
+        }
+    }
+    return 0;
 }
 
 void CSorlinDlg::contextMenuEvent(QContextMenuEvent* event)

@@ -13,8 +13,11 @@ constexpr unsigned WM_TOGGLE_FULLSCREEN = 0x407;
 constexpr unsigned WM_GRAPH_EVENT = 0x40D;
 using platform::MM_MCINOTIFY; // the CD device's end of play
 
-// Mouse messages the tray icon reports in lParam of WM_TRAY_NOTIFY.
+// Mouse messages: the tray icon reports them in lParam of WM_TRAY_NOTIFY, the video window's
+// pointer in wParam of WM_VIDEO_MOUSE.
+constexpr long WM_MOUSEMOVE = 0x200;
 constexpr long WM_LBUTTONDOWN = 0x201;
+constexpr long WM_LBUTTONDBLCLK = 0x203;
 constexpr long WM_RBUTTONDOWN = 0x204;
 
 // Results with which the main window's modal loop ends.

@@ -11,6 +11,7 @@
 #include "platform/Folders.h"
 #include "platform/Log.h"
 #include "platform/SingleInstance.h"
+#include "platform/VirtualKeys.h"
 #include "res/Icons.h"
 #include "res/StringTable.h"
 
@@ -44,6 +45,7 @@ constexpr std::array kMessageMap{
     Entry{WM_TOGGLE_FULLSCREEN, &CSorlinDlg::OnToggleFullScreen},
     Entry{WM_GRAPH_EVENT, &CSorlinDlg::OnGraphEvent},
     Entry{MM_MCINOTIFY, &CSorlinDlg::OnMciNotify},
+    Entry{platform::WM_KEYDOWN, &CSorlinDlg::OnKeyDown},
 };
 
 Qt::WindowFlags WindowFlagsFor(bool border)
@@ -113,6 +115,7 @@ bool CSorlinDlg::OnInitDialog()
 {
     dropTarget.Register(this);
     keyHook.Load(env.programFolder, this, WM_HOOK_KEY);
+    accelerators = res::LoadAccelerators(res::kAcceleratorsMain);
     setWindowIcon(res::ProgramIcon());
 
     drive = LoadDrive(*env.store);
@@ -132,6 +135,7 @@ bool CSorlinDlg::OnInitDialog()
     setWindowTitle(title);
 
     settings = LoadSettings(*env.store, env.programFolder);
+    fullScreen = settings.fullScreen;
 
     QDir().mkpath(platform::UserDataFolder());
     QDir().mkpath(platform::CacheFolder());
@@ -141,6 +145,8 @@ bool CSorlinDlg::OnInitDialog()
     displayFont = MakeDisplayFont(settings);
     face.skin.lineHeight = DisplayLineHeight(displayFont);
     PlaceWindow();
+    // The video window's pointer passes here first (eventFilter).
+    qApp->installEventFilter(this);
     timer.start(kTimerPeriodMs, this);
     initialised = true;
 
@@ -181,6 +187,7 @@ void CSorlinDlg::DestroyWindow()
     if (destroyed || !initialised)
         return;
     destroyed = true;
+    qApp->removeEventFilter(this);
     keyHook.Unload();
     SaveSettingsOnce();
     player.Close(false);
@@ -197,6 +204,7 @@ void CSorlinDlg::SaveSettingsOnce()
         return;
     settingsSaved = true;
     ReadBackPlaySettings();
+    settings.fullScreen = fullScreen;
     const QRect rect = geometry();
     settings.x = rect.x();
     settings.y = rect.y();
@@ -347,6 +355,10 @@ void CSorlinDlg::InitPlayers()
             display.backgroundImage.clear();
         each->ApplyDisplaySettings(display);
         each->SetDecodeMode(DvdDecodeFlags(settings.dvdDecode, settings.dvdDecodeNoVPE));
+        each->SetClosedCaption(settings.ccOn);
+        each->SelectAudio(settings.audioTrack);
+        each->SelectSubpicture(settings.subPictureTrack, settings.subPicture);
+        each->SetFullScreen(fullScreen);
         each->ApplyPlaySettings(play, true);
     }
 }
@@ -549,11 +561,6 @@ platform::LRESULT CSorlinDlg::OnHookKey(platform::WPARAM wParam, platform::LPARA
     return 0;
 }
 
-platform::LRESULT CSorlinDlg::OnVideoMouse(platform::WPARAM, platform::LPARAM)
-{
-    return 0;
-}
-
 platform::LRESULT CSorlinDlg::OnOpenPaths(platform::WPARAM, platform::LPARAM lParam)
 {
     QStringList paths;
@@ -591,7 +598,7 @@ platform::LRESULT CSorlinDlg::OnToggleFullScreen(platform::WPARAM, platform::LPA
 
 platform::LRESULT CSorlinDlg::OnGraphEvent(platform::WPARAM, platform::LPARAM)
 {
-    // The tick takes the events; this one only makes sure they are looked at soon.
+    player.HandleGraphEvent();
     return 0;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/TickCount.h"
 #include "platform/WindowMessage.h"
 #include "player/MediaPlayer.h"
+#include "res/Accelerators.h"
 
 #include <QBasicTimer>
 #include <QDateTime>
@@ -25,6 +26,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 
 class QMenu;
 class SettingsStore;
@@ -98,6 +100,8 @@ public:
     platform::LRESULT OnToggleFullScreen(platform::WPARAM, platform::LPARAM);
     platform::LRESULT OnGraphEvent(platform::WPARAM, platform::LPARAM);
     platform::LRESULT OnMciNotify(platform::WPARAM, platform::LPARAM);
+    // A key press passed on by the full-screen video window, as its virtual-key code.
+    platform::LRESULT OnKeyDown(platform::WPARAM, platform::LPARAM);
 
     // Ends the window with IDOK, IDCANCEL or `code`.
     void done(int code) override;
@@ -115,6 +119,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -125,6 +130,18 @@ private:
     // The commands that come in numbered ranges: jump list, decode modes, streams, angles,
     // filter properties.
     void OnRangeCommand(int id);
+    // The command accelerator table 136 gives a key press, 0 for none.
+    int TranslateKey(unsigned virtualKey, char16_t character, unsigned modifiers) const;
+    // Moves the DVD's subpicture stream, audio stream or angle one step (-1 or +1).
+    enum class Stream
+    {
+        kSubpicture,
+        kAudio,
+        kAngle
+    };
+    void StepStream(Stream stream, int step);
+    // Scans at 1/15 of the normal speed, forwards or back, and shows the result at once.
+    void SlowScan(int key, double rate);
     // Shows the context menu at a screen point, (-1, -1) for the window's centre, and carries
     // out the command chosen. Nothing shows while a download runs.
     void ShowContextMenu(QPoint screenPoint);
@@ -180,6 +197,9 @@ private:
     unsigned audioCount = 0;
     unsigned angleCount = 0;
     int filterCount = 0;
+    // Output volume in hundredths of a decibel, applied only once changed; not saved.
+    long volume = -1000;
+    std::span<const res::Accelerator> accelerators;
     bool buttonPressed = false;
     bool dragging = false;
     QPoint dragPoint;

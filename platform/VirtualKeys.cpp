@@ -53,4 +53,32 @@ unsigned VirtualKeyFromQt(int key)
     }
 }
 
+char16_t CharacterOfVirtualKey(unsigned key, bool shift)
+{
+    if (key >= '0' && key <= '9')
+        return shift ? 0 : static_cast<char16_t>(key);
+    if (key >= 'A' && key <= 'Z')
+        return static_cast<char16_t>(shift ? key : key - 'A' + 'a');
+    if (key >= 0x60 && key <= 0x69) // the keypad's digits
+        return static_cast<char16_t>('0' + key - 0x60);
+    switch (key) {
+    case VK_SPACE:
+        return u' ';
+    case 0x6A: // VK_MULTIPLY
+        return u'*';
+    case 0x6B: // VK_ADD
+        return u'+';
+    case 0x6D: // VK_SUBTRACT
+        return u'-';
+    case 0x6F: // VK_DIVIDE
+        return u'/';
+    case 0xBD: // VK_OEM_MINUS
+        return shift ? u'_' : u'-';
+    case 0xBF: // VK_OEM_2
+        return shift ? u'?' : u'/';
+    default:
+        return 0;
+    }
+}
+
 } // namespace platform

@@ -23,4 +23,8 @@ constexpr unsigned WM_KEYUP = 0x101;
 // The virtual-key code of a Qt key, 0 for keys without one.
 unsigned VirtualKeyFromQt(int qtKey);
 
+// The character a virtual key types on a US layout, 0 for keys that type none: what a posted
+// key press becomes once translated into a character.
+char16_t CharacterOfVirtualKey(unsigned virtualKey, bool shift);
+
 } // namespace platform

@@ -1,8 +1,12 @@
 #include "app/AutoplayHandlers.h"
+#include "app/Commands.h"
 #include "app/Messages.h"
 #include "app/SettingsStore.h"
 #include "app/SorlinApp.h"
 #include "app/SorlinDlg.h"
+#include "platform/dvd/DvdGraph.h"
+#include "support/DvdDisc.h"
+#include "support/MediaFiles.h"
 #include "support/TempHome.h"
 #include "support/Wait.h"
 
@@ -10,6 +14,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QImage>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -17,6 +22,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+
+#include "media/VideoWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -216,6 +223,167 @@ TEST_F(MainWindowTest, TheMusicFolderCommandPlaysTheUsersMusic)
         dialog.EndDialog(IDOK);
     });
     EXPECT_EQ(opened, music + QStringLiteral("/cover.bmp"));
+}
+
+TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
+{
+    WriteSettings("[Play]\nAutoPlay=2\n");
+    const QString folder = home.Path() + QStringLiteral("/music");
+    QDir().mkpath(folder);
+    ASSERT_FALSE(media_files::MakeTone(folder, QStringLiteral("flac"), 20).isEmpty());
+    ASSERT_FALSE(media_files::MakeTone(folder, QStringLiteral("ogg"), 20).isEmpty());
+    ASSERT_FALSE(media_files::MakeTone(folder, QStringLiteral("wav"), 20).isEmpty());
+    CSorlinDlg dialog(Environment(), false);
+    CMediaPlayer& player = dialog.Player();
+    const auto key = [&dialog](int qtKey, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(&dialog, static_cast<Qt::Key>(qtKey), modifiers);
+    };
+    int result = 0;
+    RunModal(dialog, [&] {
+        player.SetItems({folder}, false, QString());
+        ASSERT_EQ(player.items.size(), 3);
+        const QStringList items = player.items;
+
+        key(Qt::Key_Home);
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return player.state.IsPlaying(); }));
+        EXPECT_EQ(player.currentItem, items[0]);
+        EXPECT_EQ(dialog.Face().skin.lit, 2) << "button 3 lights";
+        key(Qt::Key_End);
+        EXPECT_EQ(player.currentItem, items[2]);
+        key(Qt::Key_PageUp);
+        EXPECT_EQ(player.currentItem, items[1]);
+        key(Qt::Key_PageDown);
+        EXPECT_EQ(player.currentItem, items[2]);
+
+        key(Qt::Key_5);
+        EXPECT_EQ(player.state.Get(), 3) << "paused";
+        key(Qt::Key_5);
+        EXPECT_EQ(player.state.Get(), 3) << "pause while paused does nothing";
+        key(Qt::Key_4);
+        EXPECT_EQ(player.state.Get(), 2) << "play resumes";
+
+        // Shift+Right scans slowly and shows it without waiting for the tick.
+        key(Qt::Key_Right, Qt::ShiftModifier);
+        EXPECT_TRUE(dialog.DisplayText().endsWith(QStringLiteral("[FF x1/15]")))
+            << dialog.DisplayText().toStdString();
+
+        // Esc is no command and not the dialog's cancel key.
+        key(Qt::Key_Escape);
+        QTest::qWait(50);
+        EXPECT_TRUE(dialog.isVisible());
+
+        key(Qt::Key_6);
+        EXPECT_FALSE(player.state.IsLoaded()) << "stop closes";
+        key(Qt::Key_Home);
+        EXPECT_TRUE(player.state.IsLoaded());
+        key(Qt::Key_7);
+        EXPECT_FALSE(player.state.IsLoaded());
+        EXPECT_TRUE(player.items.isEmpty()) << "close forgets the list";
+        EXPECT_EQ(dialog.Face().skin.lit, -1);
+
+        key(Qt::Key_1);
+    });
+    result = dialog.result();
+    EXPECT_EQ(result, IDCANCEL) << "'1' ends the program";
+}
+
+TEST_F(MainWindowTest, TheVideoWindowsPointerReachesTheMainWindow)
+{
+    WriteSettings("[Play]\nAutoPlay=2\n");
+    const QString video = media_files::MakeVideo(home.Path(), QStringLiteral("mp4"), 20);
+    ASSERT_FALSE(video.isEmpty());
+    CSorlinDlg dialog(Environment(), false);
+    CMediaPlayer& player = dialog.Player();
+    bool fullAfterDoubleClick = false;
+    bool fullAfterTwoRequests = false;
+    bool stillFullTwoTicksLater = false;
+    bool menuShown = false;
+    RunModal(dialog, [&] {
+        player.SetItems({video}, false, QString());
+        dialog.OnCommand(ID_FIRST);
+        auto* window = qobject_cast<VideoWindow*>(player.media.Window());
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return window->isVisible(); }));
+
+        // A double click asks for full screen; the next tick carries it out.
+        QTest::mouseDClick(window, Qt::LeftButton, {}, QPoint(20, 20));
+        fullAfterDoubleClick = testsupport::WaitUntil([&] { return player.IsFullScreen(); }, 5000);
+        // Two requests before a tick count as one.
+        dialog.OnCommand(ID_FULL_SCREEN);
+        dialog.OnCommand(ID_FULL_SCREEN);
+        fullAfterTwoRequests = testsupport::WaitUntil([&] { return !player.IsFullScreen(); }, 5000);
+        QTest::qWait(1200);
+        stillFullTwoTicksLater = player.IsFullScreen();
+
+        // A right click on the video window shows the context menu; it is closed once seen.
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                menuShown = true;
+                menu->close();
+            }
+        });
+        closer.start(20);
+        QTest::mouseClick(window, Qt::RightButton, {}, QPoint(30, 30));
+        testsupport::WaitUntil([&] { return menuShown; }, 5000);
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_TRUE(fullAfterDoubleClick);
+    EXPECT_TRUE(fullAfterTwoRequests) << "the two requests toggled back once";
+    EXPECT_FALSE(stillFullTwoTicksLater) << "and not twice";
+    EXPECT_TRUE(menuShown);
+    dialog.DestroyWindow();
+    SettingsStore saved(home.SettingsFile());
+    EXPECT_EQ(saved.ReadInt(QStringLiteral("Play"), QStringLiteral("FullScreen"), -1), 0);
+}
+
+TEST_F(MainWindowTest, StreamKeysStepThroughTheDvdsStreamsWithinTheirCounts)
+{
+    WriteSettings("[Play]\nAutoPlay=2\nAudioTrack=0\n");
+    const QString disc = media_files::DvdDisc();
+    ASSERT_FALSE(disc.isEmpty());
+    CSorlinDlg dialog(Environment(), false);
+    CMediaPlayer& player = dialog.Player();
+    QList<int> audio;
+    QList<int> subpictures;
+    RunModal(dialog, [&] {
+        // Without a DVD the keys leave the saved choices alone.
+        QTest::keyClick(&dialog, Qt::Key_Right, Qt::AltModifier);
+        audio << dialog.Settings().audioTrack;
+
+        player.SetItems({disc}, false, QString());
+        ASSERT_EQ(player.kind, kKindDvd);
+        player.SelectItem(player.dvd.BuildItemName(1, 1));
+        // The disc starts in its menu; Enter takes its first button, which plays title 1.
+        ASSERT_TRUE(testsupport::WaitUntil([&] {
+            return player.dvd.GetDomain() == platform::kDvdDomainVideoManagerMenu && player.dvd.stillOn &&
+                   player.dvd.Dvd() && player.dvd.Dvd()->SelectedButton() == 1 &&
+                   (player.GetValidUops() & platform::kUopSelectOrActivateButton) == 0;
+        }));
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        ASSERT_TRUE(testsupport::WaitUntil([&] {
+            QStringList names;
+            unsigned count = 0;
+            unsigned long current = 0;
+            player.GetAudioStreams(&names, &count, &current);
+            return count == 2;
+        }));
+        for (int i = 0; i < 2; ++i) {
+            QTest::keyClick(&dialog, Qt::Key_Right, Qt::AltModifier);
+            audio << dialog.Settings().audioTrack;
+        }
+        for (int i = 0; i < 2; ++i) {
+            QTest::keyClick(&dialog, Qt::Key_Left, Qt::AltModifier);
+            audio << dialog.Settings().audioTrack;
+        }
+        QTest::keyClick(&dialog, Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier);
+        subpictures << dialog.Settings().subPictureTrack;
+        QTest::keyClick(&dialog, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+        subpictures << dialog.Settings().subPictureTrack;
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_EQ(audio, (QList<int>{0, 1, 1, 0, 0}));
+    EXPECT_EQ(subpictures, (QList<int>{0, 0})) << "one subpicture stream";
 }
 
 TEST_F(MainWindowTest, BorderAndTopmostSettingsChooseTheWindowKind)
