@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -233,7 +234,11 @@ TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
     ASSERT_FALSE(media_files::MakeTone(folder, QStringLiteral("flac"), 20).isEmpty());
     ASSERT_FALSE(media_files::MakeTone(folder, QStringLiteral("ogg"), 20).isEmpty());
     ASSERT_FALSE(media_files::MakeTone(folder, QStringLiteral("wav"), 20).isEmpty());
-    CSorlinDlg dialog(Environment(), false);
+    // The program's own skin, which ships beside the tests, gives the display its room.
+    CSorlinDlg::Environment env = Environment();
+    env.programFolder = QCoreApplication::applicationDirPath() + u'/';
+    ASSERT_TRUE(QFile::exists(env.programFolder + QStringLiteral("Sorlin.ini")));
+    CSorlinDlg dialog(std::move(env), false);
     CMediaPlayer& player = dialog.Player();
     const auto key = [&dialog](int qtKey, Qt::KeyboardModifiers modifiers = {}) {
         QTest::keyClick(&dialog, static_cast<Qt::Key>(qtKey), modifiers);
@@ -248,6 +253,11 @@ TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
         ASSERT_TRUE(testsupport::WaitUntil([&] { return player.state.IsPlaying(); }));
         EXPECT_EQ(player.currentItem, items[0]);
         EXPECT_EQ(dialog.Face().skin.lit, 2) << "button 3 lights";
+        // The next tick shows the item's title over its time instead of the clock.
+        const QRegularExpression titleAndTime(QStringLiteral("tone\\n00:00:\\d\\d$"));
+        EXPECT_TRUE(testsupport::WaitUntil([&] {
+            return titleAndTime.match(dialog.DisplayText()).hasMatch();
+        })) << dialog.DisplayText().toStdString();
         key(Qt::Key_End);
         EXPECT_EQ(player.currentItem, items[2]);
         key(Qt::Key_PageUp);
@@ -285,6 +295,46 @@ TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
     });
     result = dialog.result();
     EXPECT_EQ(result, IDCANCEL) << "'1' ends the program";
+}
+
+TEST_F(MainWindowTest, AStormOfKeysAndClicksLeavesAWorkingWindow)
+{
+    WriteSettings("[Play]\nAutoPlay=2\n");
+    const QString folder = home.Path() + QStringLiteral("/music");
+    QDir().mkpath(folder);
+    ASSERT_FALSE(media_files::MakeTone(folder, QStringLiteral("ogg"), 20).isEmpty());
+    ASSERT_FALSE(media_files::MakeTone(folder, QStringLiteral("wav"), 20).isEmpty());
+    CSorlinDlg dialog(Environment(), false);
+    CMediaPlayer& player = dialog.Player();
+    bool playsAfterwards = false;
+    RunModal(dialog, [&] {
+        player.SetItems({folder}, false, QString());
+        dialog.OnCommand(ID_FIRST);
+        // Every key of the table but those that open a dialog or end the program, with and
+        // without modifiers, in quick succession, mixed with clicks on the window.
+        const int keys[] = {Qt::Key_PageDown, Qt::Key_PageUp,   Qt::Key_Home, Qt::Key_End,  Qt::Key_4,
+                            Qt::Key_5,        Qt::Key_6,        Qt::Key_7,    Qt::Key_9,    Qt::Key_0,
+                            Qt::Key_Left,     Qt::Key_Right,    Qt::Key_Up,   Qt::Key_Down, Qt::Key_Return,
+                            Qt::Key_Slash,    Qt::Key_Asterisk, Qt::Key_T,    Qt::Key_Z,    Qt::Key_X,
+                            Qt::Key_Minus};
+        const Qt::KeyboardModifiers modifiers[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
+                                                   Qt::AltModifier, Qt::ControlModifier | Qt::ShiftModifier};
+        for (int round = 0; round < 8; ++round) {
+            for (int key : keys) {
+                QTest::keyClick(&dialog, static_cast<Qt::Key>(key), modifiers[(round + key) % 5]);
+                if (key % 3 == 0)
+                    QTest::mouseClick(&dialog, Qt::LeftButton, {}, QPoint(key % 170, round * 20));
+            }
+            QCoreApplication::processEvents();
+        }
+        // Whatever state that left, the keys still work.
+        player.SetItems({folder}, false, QString());
+        QTest::keyClick(&dialog, Qt::Key_Home);
+        playsAfterwards = testsupport::WaitUntil([&] { return player.state.IsPlaying(); });
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_TRUE(playsAfterwards);
+    EXPECT_EQ(dialog.result(), IDOK) << "no key of the storm ended the program";
 }
 
 TEST_F(MainWindowTest, TheVideoWindowsPointerReachesTheMainWindow)

@@ -136,6 +136,56 @@ TEST_F(StartupTest, PageDownMovesToTheNextItemOfAFolder)
               home.Path() + QStringLiteral("/songs"));
 }
 
+TEST_F(StartupTest, KeysMoveThroughAPlaylistAndTheExitKeyEndsTheProgram)
+{
+    QDir(home.Path()).mkpath(QStringLiteral("songs"));
+    const QString a =
+        media_files::MakeTone(home.Path() + QStringLiteral("/songs"), QStringLiteral("ogg"), 30.0);
+    ASSERT_FALSE(a.isEmpty());
+    const QString b = home.Path() + QStringLiteral("/songs/b.ogg");
+    const QString c = home.Path() + QStringLiteral("/songs/c.ogg");
+    ASSERT_TRUE(QFile::copy(a, b) && QFile::copy(a, c));
+    const QString playlist = home.WriteFile(QStringLiteral("songs/list.m3u"), "tone.ogg\nb.ogg\nc.ogg\n");
+    ProgramRun run(display, {playlist});
+    const QString window = run.WaitForMainWindow(DefaultTitle());
+    ASSERT_FALSE(window.isEmpty()) << run.Output().toStdString();
+    ClickWindow(display.Name(), window, kSkinWidth / 2, 30, 1);
+    QTest::qWait(2000);
+    // Last, back one, pause, play, full screen (no video: only the choice), then '1' ends.
+    TypeKeys(display.Name(), {QStringLiteral("End"), QStringLiteral("Prior"), QStringLiteral("5"),
+                              QStringLiteral("4"), QStringLiteral("9")});
+    QTest::qWait(2000);
+    TypeKeys(display.Name(), {QStringLiteral("1")});
+    ASSERT_TRUE(run.WaitForExit()) << "'1' ends the program";
+    EXPECT_TRUE(run.ExitedNormally());
+    SettingsStore saved(home.SettingsFile());
+    EXPECT_EQ(saved.ReadString(QStringLiteral("Play"), QStringLiteral("LastFile"), QString()), b);
+    EXPECT_EQ(saved.ReadString(QStringLiteral("Play"), QStringLiteral("PlayList"), QString()), playlist);
+    EXPECT_EQ(SavedInt("Play", "FullScreen"), 1);
+}
+
+TEST_F(StartupTest, StopAndCloseKeysLeaveNothingToResume)
+{
+    const QString song = media_files::MakeTone(home.Path(), QStringLiteral("ogg"), 30.0);
+    ASSERT_FALSE(song.isEmpty());
+    ProgramRun run(display, {song});
+    const QString window = run.WaitForMainWindow(DefaultTitle());
+    ASSERT_FALSE(window.isEmpty()) << run.Output().toStdString();
+    ClickWindow(display.Name(), window, kSkinWidth / 2, 30, 1);
+    QTest::qWait(2000);
+    TypeKeys(display.Name(), {QStringLiteral("6"), QStringLiteral("7")});
+    QTest::qWait(1000);
+    run.Signal(SIGTERM);
+    ASSERT_TRUE(run.WaitForExit());
+    EXPECT_TRUE(run.ExitedNormally());
+    SettingsStore saved(home.SettingsFile());
+    EXPECT_EQ(saved.ReadString(QStringLiteral("Play"), QStringLiteral("LastFile"), QStringLiteral("unset")),
+              QString());
+    EXPECT_EQ(saved.ReadString(QStringLiteral("Play"), QStringLiteral("PlayList"), QStringLiteral("unset")),
+              QString());
+    EXPECT_EQ(SavedInt("Play", "FullScreen"), 0);
+}
+
 TEST_F(StartupTest, SettingsAreWrittenWhenTheDisplayGoesAway)
 {
     home.WriteFile(QStringLiteral(".config/pelmo_rin/Sorlin.conf"), "[Play]\nRepeat=1\n");
