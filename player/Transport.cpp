@@ -631,8 +631,11 @@ void CMediaPlayer::GetFilterNames(QStringList* names, int* count)
 
 void CMediaPlayer::ShowFilterProperties(int n)
 {
+    // The properties menu lists a media file's elements as well as a DVD's.
     if (kind == kKindDvd)
         dvd.ShowFilterProperties(n);
+    else if (kind == kKindVideoCd || kind == kKindMediaFile)
+        media.ShowFilterProperties(n);
 }
 
 void CMediaPlayer::SetDecodeMode(int flags)

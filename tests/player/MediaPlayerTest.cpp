@@ -8,10 +8,13 @@
 #include "support/MediaFiles.h"
 #include "support/Wait.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -303,6 +306,33 @@ TEST_F(MediaPlayerTest, MediaFilesPlayShowTheirTimeAndMoveOnAtTheirEnd)
         return player.kind == kKindNone;
     }));
     EXPECT_EQ(player.state.Get(), kStateClosed);
+}
+
+TEST_F(MediaPlayerTest, AMediaFilesElementsShowTheirProperties)
+{
+    const QString song = media_files::MakeTone(dir.path(), QStringLiteral("wav"), 5.0);
+    ASSERT_FALSE(song.isEmpty());
+    player.SetItems({song}, false, QString());
+    ASSERT_TRUE(player.OpenForward(1));
+    QStringList names;
+    int count = 0;
+    player.GetFilterNames(&names, &count);
+    ASSERT_GT(count, 0);
+    // The dialog is modal: note its caption and close it.
+    QString shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            shown = dialog->windowTitle();
+            dialog->reject();
+        }
+    });
+    closer.start(20);
+    player.ShowFilterProperties(0);
+    EXPECT_EQ(shown, names.front());
+    shown.clear();
+    player.ShowFilterProperties(count); // beyond the last element: nothing
+    EXPECT_TRUE(shown.isEmpty());
 }
 
 TEST_F(MediaPlayerTest, ACdImageAsTheDrivePlaysTrackAfterTrack)
