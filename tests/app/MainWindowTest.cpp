@@ -207,6 +207,44 @@ TEST_F(MainWindowTest, DroppedFilesPlayAndADroppedFolderWithoutAClassicSkinToo)
     EXPECT_TRUE(afterFolder == a || afterFolder == b) << afterFolder.toStdString();
 }
 
+TEST_F(MainWindowTest, ThousandsOfDroppedFilesAllJoinTheList)
+{
+    WriteSettings("[Play]\nAutoPlay=2\n");
+    QImage picture(4, 4, QImage::Format_RGB888);
+    picture.fill(Qt::green);
+    const QString folder = home.Path() + QStringLiteral("/many");
+    QDir().mkpath(folder);
+    const QString first = folder + QStringLiteral("/0000.bmp");
+    ASSERT_TRUE(picture.save(first, "BMP"));
+    QFile original(first);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray bytes = original.readAll();
+    QList<QUrl> urls{QUrl::fromLocalFile(first)};
+    for (int i = 1; i < 3000; ++i) {
+        // Written plainly: a copy per file that waits for the disk would take long.
+        QFile copy(folder + QStringLiteral("/%1.bmp").arg(i, 4, 10, QLatin1Char('0')));
+        ASSERT_TRUE(copy.open(QIODevice::WriteOnly) && copy.write(bytes) == bytes.size());
+        urls << QUrl::fromLocalFile(copy.fileName());
+    }
+    CSorlinDlg dialog(Environment(), false);
+    qsizetype listed = 0;
+    int kind = kKindNone;
+    RunModal(dialog, [&] {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&dialog, &enter);
+        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&dialog, &event);
+        testsupport::WaitUntil([&] { return dialog.Player().kind != kKindNone; });
+        listed = dialog.Player().items.size();
+        kind = dialog.Player().kind;
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_EQ(listed, 3000);
+    EXPECT_EQ(kind, kKindStillImage);
+}
+
 TEST_F(MainWindowTest, TheMusicFolderCommandPlaysTheUsersMusic)
 {
     WriteSettings("[Play]\nAutoPlay=2\n");
