@@ -59,6 +59,17 @@ protected:
         return dialog.DoModal();
     }
 
+    // A folder of 20 s tones, one per extension.
+    QString ToneFolder(std::initializer_list<const char*> extensions)
+    {
+        const QString folder = home.Path() + QStringLiteral("/music");
+        QDir().mkpath(folder);
+        for (const char* extension : extensions)
+            EXPECT_FALSE(media_files::MakeTone(folder, QString::fromLatin1(extension), 20).isEmpty())
+                << extension;
+        return folder;
+    }
+
     TempHome home;
     std::unique_ptr<SettingsStore> store = std::make_unique<SettingsStore>(home.SettingsFile());
 };
@@ -267,11 +278,7 @@ TEST_F(MainWindowTest, TheMusicFolderCommandPlaysTheUsersMusic)
 TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
 {
     WriteSettings("[Play]\nAutoPlay=2\n");
-    const QString folder = home.Path() + QStringLiteral("/music");
-    QDir().mkpath(folder);
-    ASSERT_FALSE(media_files::MakeTone(folder, QStringLiteral("flac"), 20).isEmpty());
-    ASSERT_FALSE(media_files::MakeTone(folder, QStringLiteral("ogg"), 20).isEmpty());
-    ASSERT_FALSE(media_files::MakeTone(folder, QStringLiteral("wav"), 20).isEmpty());
+    const QString folder = ToneFolder({"flac", "ogg", "wav"});
     // The program's own skin, which ships beside the tests, gives the display its room.
     CSorlinDlg::Environment env = Environment();
     env.programFolder = QCoreApplication::applicationDirPath() + u'/';
@@ -338,10 +345,7 @@ TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
 TEST_F(MainWindowTest, AStormOfKeysAndClicksLeavesAWorkingWindow)
 {
     WriteSettings("[Play]\nAutoPlay=2\n");
-    const QString folder = home.Path() + QStringLiteral("/music");
-    QDir().mkpath(folder);
-    ASSERT_FALSE(media_files::MakeTone(folder, QStringLiteral("ogg"), 20).isEmpty());
-    ASSERT_FALSE(media_files::MakeTone(folder, QStringLiteral("wav"), 20).isEmpty());
+    const QString folder = ToneFolder({"ogg", "wav"});
     CSorlinDlg dialog(Environment(), false);
     CMediaPlayer& player = dialog.Player();
     bool playsAfterwards = false;
