@@ -5,8 +5,32 @@
 
 #include <QFontMetrics>
 
+#include <fontconfig/fontconfig.h>
+#include <thread>
+
+namespace {
+
+std::jthread& FontConfigReader()
+{
+    static std::jthread reader;
+    return reader;
+}
+
+} // namespace
+
+void PrepareFontMatching()
+{
+    std::jthread& reader = FontConfigReader();
+    // fontconfig initialises itself once and safely from any thread; Qt's font database
+    // finds the configuration ready.
+    if (!reader.joinable())
+        reader = std::jthread([] { FcInit(); });
+}
+
 QFont MakeDisplayFont(const AppSettings& settings)
 {
+    if (std::jthread& reader = FontConfigReader(); reader.joinable())
+        reader.join();
     QString family = settings.fontFaceName;
     if (family == QStringLiteral("ＭＳ ゴシック") || family == QStringLiteral("MS Gothic"))
         family = QStringLiteral("IPAGothic");

@@ -2,6 +2,7 @@
 
 #include "AutoplayHandlers.h"
 #include "CommandLine.h"
+#include "DisplayFont.h"
 #include "Messages.h"
 #include "SettingsStore.h"
 #include "SorlinDlg.h"
@@ -119,6 +120,8 @@ int RunSorlin(int argc, char** argv)
     // the middle of a write, the process must still reach exit() and write its settings.
     platform::IgnoreBrokenPipes();
     QApplication app(argc, argv);
+    // Overlaps with the rest of the start-up until the display font is made.
+    PrepareFontMatching();
     // Qt takes its own options (-platform, -display) out of the arguments.
     return CSorlinApp(JoinCommandLine(QApplication::arguments().mid(1))).InitInstance();
 }

@@ -1,5 +1,8 @@
 #include "Icons.h"
 
+#include <QImageReader>
+#include <QPixmap>
+
 // A resource file in a static library needs explicit registration, or the linker drops it.
 static void RegisterResources()
 {
@@ -16,8 +19,14 @@ QIcon ProgramIcon()
 {
     RegisterResources();
     QIcon icon;
-    for (int size : {16, 32, 64})
-        icon.addFile(QStringLiteral(":/res/icons/sorlin-%1.png").arg(size), QSize(size, size));
+    for (int size : {16, 32, 64}) {
+        // Read as the PNG files they are: a QIcon given the file names asks every image
+        // plug-in Qt has whether it takes them, loading each (and the JPEG library) on the way
+        // to the first window.
+        QImageReader reader(QStringLiteral(":/res/icons/sorlin-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 

@@ -193,10 +193,11 @@ const QImage& CDib::Image() const
         const auto* rows = reinterpret_cast<const uchar*>(block.constData() + header.PixelOffset());
         const QImage view(rows, header.width, header.AbsHeight(), static_cast<qsizetype>(rowBytes),
                           header.bitCount == 24 ? QImage::Format_BGR888 : QImage::Format_RGB32);
-        // Bottom-up rows are the usual order: the copy turns them the right way up.
-        image = header.TopDown() ? view.copy() : view.mirrored(false, true);
-        if (header.bitCount == 24)
-            image = std::move(image).convertToFormat(QImage::Format_RGB32);
+        // One converted copy, turned the right way up in place when its rows are bottom-up (the
+        // usual order).
+        image = header.bitCount == 24 ? view.convertToFormat(QImage::Format_RGB32) : view.copy();
+        if (!header.TopDown())
+            image = std::move(image).mirrored(false, true);
         return image;
     }
     // A file header in front makes the block a BMP file, which Qt's reader checks thoroughly.

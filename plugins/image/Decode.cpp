@@ -51,6 +51,9 @@ int DecodePicture(const QByteArray& data, const Progress& progress, void** info,
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, *format);
+    // The format is known: the reader for it is taken directly, without loading and asking
+    // every other image plug-in first.
+    reader.setAutoDetectImageFormat(false);
     reader.setAutoTransform(true);
     // Refuse oversized pictures from their header, before anything that size is allocated.
     const QSize size = reader.size();

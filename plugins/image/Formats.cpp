@@ -18,6 +18,15 @@ bool IsRefusedFormat(const QByteArray& format)
     return std::any_of(kRefused.begin(), kRefused.end(), [&](const char* name) { return format == name; });
 }
 
+// A PNG file, the usual skin picture, is known by its signature: asking every reader in turn
+// would load each of Qt's image plug-ins (and the JPEG library) for a format none of them
+// reads.
+bool IsPng(const QByteArray& header)
+{
+    static constexpr char kSignature[] = "\x89PNG\r\n\x1a\n";
+    return header.startsWith(QByteArrayView(kSignature, sizeof kSignature - 1));
+}
+
 bool IsNetpbm(const QByteArray& format)
 {
     return format == "pbm" || format == "pgm" || format == "ppm";
@@ -76,6 +85,8 @@ std::optional<QByteArray> RecogniseFormat(const QByteArray& header)
 {
     if (LooksLikeText(header))
         return std::nullopt;
+    if (IsPng(header))
+        return QByteArray("png");
     QByteArray bytes = header;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);

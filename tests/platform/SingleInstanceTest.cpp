@@ -3,7 +3,9 @@
 #include "TestSupport.h"
 #include "support/TempHome.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QtEndian>
@@ -11,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
@@ -116,6 +120,37 @@ TEST_F(SingleInstanceTest, ASocketLeftByACrashedWindowIsTakenOver)
         ASSERT_TRUE(HandOverWhileServing(title, QStringLiteral("after crash")));
         ASSERT_TRUE(WaitUntil([&] { return received.size() == 1; }));
     }
+}
+
+TEST_F(SingleInstanceTest, TheSocketIsTheUsersAloneAndGoesWithTheServer)
+{
+    const QString path = InstanceSocketPath(title);
+    const QByteArray name = QFile::encodeName(path);
+    {
+        InstanceServer server;
+        ASSERT_TRUE(server.Listen(title));
+        struct stat status = {};
+        ASSERT_EQ(::lstat(name.constData(), &status), 0);
+        EXPECT_TRUE(S_ISSOCK(status.st_mode));
+        EXPECT_EQ(status.st_mode & 077, 0u);
+        // Nothing of the making is left beside it.
+        const QStringList beside = QDir(QFileInfo(path).absolutePath())
+                                       .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        for (const QString& entry : beside)
+            EXPECT_FALSE(entry.startsWith(QStringLiteral(".sorlin-"))) << entry.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(path));
+    // Another server's socket at the path stays when an earlier server ends.
+    auto first = std::make_unique<InstanceServer>();
+    ASSERT_TRUE(first->Listen(title));
+    ASSERT_TRUE(QFile::remove(path)); // as if gone, and then another window came
+    InstanceServer second;
+    ASSERT_TRUE(second.Listen(title));
+    first.reset();
+    EXPECT_TRUE(QFileInfo::exists(path));
+    QSignalSpy received(&second, &InstanceServer::TextReceived);
+    ASSERT_TRUE(HandOverWhileServing(title, QStringLiteral("second")));
+    ASSERT_TRUE(WaitUntil([&] { return received.size() == 1; }));
 }
 
 TEST_F(SingleInstanceTest, AMessageInPiecesArrivesWhole)

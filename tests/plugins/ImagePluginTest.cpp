@@ -420,7 +420,7 @@ TEST_F(ImagePluginTest, WorksInAProcessWithoutQtApplication)
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     const QStringList lines =
         QString::fromLatin1(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 5);
+    ASSERT_EQ(lines.size(), 6);
     const QRgb corner = PatternColour(0, 0);
     EXPECT_EQ(lines[0],
               QStringLiteral("1 0 5 3 %1 %2 %3").arg(qBlue(corner)).arg(qGreen(corner)).arg(qRed(corner)));
@@ -428,6 +428,31 @@ TEST_F(ImagePluginTest, WorksInAProcessWithoutQtApplication)
     EXPECT_TRUE(lines[2].startsWith(QStringLiteral("1 0 40 40 "))) << lines[2].toStdString();
     EXPECT_EQ(lines[3], QStringLiteral("0 %1 0 0 0 0 0").arg(SPI_UNKNOWN_FORMAT));
     EXPECT_EQ(lines[4], QStringLiteral("application 0"));
+}
+
+// A PNG picture, the usual skin background, is known by its signature and read by Qt's own
+// reader: no image plug-in of Qt's (nor the JPEG library behind one) is loaded for it. A JPEG
+// picture does load Qt's JPEG plug-in, which shows the count sees them.
+TEST_F(ImagePluginTest, APngLoadsNoneOfQtsImagePlugIns)
+{
+    const QImage image = Pattern(5, 3);
+    const auto decode = [&](const QString& file) {
+        QProcess process;
+        process.start(QStringLiteral(SORLIN_TEST_NOAPP_DECODER),
+                      {QStringLiteral(SORLIN_TEST_IMAGE_PLUGIN), file});
+        EXPECT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        return QString::fromLatin1(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    };
+    const QStringList png = decode(Write(QStringLiteral("a.png"), Encoded(image, "png")));
+    ASSERT_EQ(png.size(), 3);
+    EXPECT_TRUE(png[0].startsWith(QStringLiteral("1 0 5 3 "))) << png[0].toStdString();
+    EXPECT_EQ(png[2].toStdString(), "qt-image-plugins 0");
+
+    const QStringList jpeg = decode(Write(QStringLiteral("c.jpg"), Encoded(image.scaled(40, 40), "jpg")));
+    ASSERT_EQ(jpeg.size(), 3);
+    EXPECT_TRUE(jpeg[0].startsWith(QStringLiteral("1 0 40 40 "))) << jpeg[0].toStdString();
+    EXPECT_NE(jpeg[2].toStdString(), "qt-image-plugins 0");
 }
 
 } // namespace

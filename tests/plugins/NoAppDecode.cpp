@@ -2,11 +2,13 @@
 // the files named on the command line. For each file one line:
 //   <IsSupported with a descriptor probe> <GetPicture code> <width> <height> <b> <g> <r>
 // with the colour of the top-left pixel; then "application <0|1>" telling whether a Qt
-// application object exists afterwards.
+// application object exists afterwards, and "qt-image-plugins <n>": how many of Qt's image
+// format plug-ins the process has loaded by then.
 
 #include "platform/susie/SusieApi.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <cstdint>
 #include <cstdio>
@@ -16,6 +18,21 @@
 #include <unistd.h>
 
 namespace {
+
+// Qt's image format plug-ins mapped into this process.
+int LoadedQtImagePlugins()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return -1;
+    QList<QByteArray> modules;
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        const qsizetype at = line.indexOf("/imageformats/");
+        if (at >= 0 && !modules.contains(line.mid(at)))
+            modules.append(line.mid(at));
+    }
+    return static_cast<int>(modules.size());
+}
 
 int32_t Little32(const unsigned char* at)
 {
@@ -61,6 +78,7 @@ int main(int argc, char** argv)
         std::printf("%d %d %d %d %d %d %d\n", supported, code, width, height, b, g, r);
     }
     std::printf("application %d\n", QCoreApplication::instance() ? 1 : 0);
+    std::printf("qt-image-plugins %d\n", LoadedQtImagePlugins());
     dlclose(module);
     return 0;
 }
