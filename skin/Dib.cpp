@@ -91,6 +91,7 @@ void CDib::Clear()
     palette.clear();
     image = QImage();
     imageMade = false;
+    scaled = QImage();
 }
 
 bool CDib::Attach(QByteArray newBlock)
@@ -238,10 +239,22 @@ bool CDib::Draw(QPainter& painter, const QRect& dest, bool keepAspect) const
     if (picture.isNull() || dest.isEmpty())
         return false;
     const QRect target = keepAspect ? CoverRect(source.size(), dest) : dest;
+    if (target.size() == picture.size()) {
+        painter.drawImage(target.topLeft(), picture);
+        return true;
+    }
+    // A picture drawn at another size is smoothed, so a skin drawn for high-density screens
+    // stays clean on ordinary ones. The smoothed picture is made once per size: the clock
+    // repaints its text over it twice a second.
+    constexpr qint64 kMostCachedPixels = 4'000'000;
+    if (static_cast<qint64>(target.width()) * target.height() <= kMostCachedPixels) {
+        if (scaled.size() != target.size())
+            scaled = picture.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        painter.drawImage(target.topLeft(), scaled);
+        return true;
+    }
     painter.save();
-    // A picture drawn at another size is smoothed: a skin drawn for high-density screens
-    // stays clean on ordinary ones.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, target.size() != source.size());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, picture, picture.rect());
     painter.restore();
     return true;

@@ -75,4 +75,6 @@ private:
     QVector<QRgb> palette;
     mutable QImage image;
     mutable bool imageMade = false;
+    // The picture smoothed to the size it was last drawn at.
+    mutable QImage scaled;
 };
