@@ -54,9 +54,17 @@ unsigned AcceleratorModifiers(Qt::KeyboardModifiers modifiers)
 
 void CSorlinDlg::OpenFiles()
 {
+    // The dialog starts at the item playing now, without the quotes a path may carry.
+    QString source, start;
+    int flags = 0;
+    player.GetItems(&start, &source, &flags);
+    if (start.startsWith(u'"'))
+        start.remove(0, 1);
+    if (start.endsWith(u'"'))
+        start.chop(1);
     modalOpen = true;
     const QStringList paths =
-        QFileDialog::getOpenFileNames(this, res::LoadString(res::kStrOpenTitle), QString(),
+        QFileDialog::getOpenFileNames(this, res::LoadString(res::kStrOpenTitle), start,
                                       DialogFilter(res::LoadString(res::kStrMediaFilter)));
     modalOpen = false;
     if (paths.isEmpty())

@@ -4,6 +4,8 @@
 #include "app/SettingsStore.h"
 #include "app/SorlinApp.h"
 #include "app/SorlinDlg.h"
+#include "platform/VirtualKeys.h"
+#include "platform/WindowMessage.h"
 #include "platform/dvd/DvdGraph.h"
 #include "support/DvdDisc.h"
 #include "support/MediaFiles.h"
@@ -13,7 +15,9 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -275,6 +279,63 @@ TEST_F(MainWindowTest, TheMusicFolderCommandPlaysTheUsersMusic)
     EXPECT_EQ(opened, music + QStringLiteral("/cover.bmp"));
 }
 
+TEST_F(MainWindowTest, TheOpenDialogStartsAtTheCurrentItemAndPlaysTheChoice)
+{
+    WriteSettings("[Play]\nAutoPlay=2\n");
+    const QString folder = ToneFolder({"ogg", "wav"});
+    const QString playing = folder + QStringLiteral("/tone.ogg");
+    const QString chosen = folder + QStringLiteral("/tone.wav");
+    CSorlinDlg dialog(Environment(), false);
+    CMediaPlayer& player = dialog.Player();
+    QStringList selectedAtStart;
+    QStringList filters;
+    QString openedAfterOk;
+    bool canceledChangesNothing = false;
+    RunModal(dialog, [&] {
+        player.SetItems({playing}, false, QString());
+        dialog.OnCommand(ID_FIRST);
+        ASSERT_EQ(player.currentItem, playing);
+        QTimer chooser;
+        bool cancel = true;
+        QObject::connect(&chooser, &QTimer::timeout, [&] {
+            auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!files)
+                return;
+            if (cancel) {
+                files->reject();
+                return;
+            }
+            if (selectedAtStart.isEmpty()) {
+                selectedAtStart = files->selectedFiles();
+                filters = files->nameFilters();
+            }
+            // Typed into the name field, as a user would, and taken once it has stayed there
+            // for a round: the folder's listing, when it arrives, selects the starting file again.
+            auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (!name)
+                return;
+            if (name->text() != chosen) {
+                name->setText(chosen);
+                return;
+            }
+            static_cast<QDialog*>(files)->accept(); // the file dialog's own accept checks the choice
+        });
+        chooser.start(20);
+        dialog.OnCommand(ID_OPEN);
+        canceledChangesNothing = player.currentItem == playing && player.state.IsPlaying();
+        cancel = false;
+        dialog.OnCommand(ID_OPEN);
+        openedAfterOk = player.currentItem;
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_TRUE(canceledChangesNothing);
+    EXPECT_EQ(selectedAtStart, QStringList{playing});
+    ASSERT_FALSE(filters.isEmpty());
+    EXPECT_TRUE(filters.front().contains(QStringLiteral("*.mp3"))) << filters.front().toStdString();
+    EXPECT_EQ(openedAfterOk.toStdString(), chosen.toStdString());
+    EXPECT_EQ(player.items.join(u'|').toStdString(), chosen.toStdString());
+}
+
 TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
 {
     WriteSettings("[Play]\nAutoPlay=2\n");
@@ -316,6 +377,10 @@ TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
         EXPECT_EQ(player.state.Get(), 3) << "pause while paused does nothing";
         key(Qt::Key_4);
         EXPECT_EQ(player.state.Get(), 2) << "play resumes";
+        // The full-screen video window passes its keys on as virtual keys.
+        platform::PostWindowMessage(&dialog, platform::WM_KEYDOWN, '5', 1);
+        EXPECT_TRUE(testsupport::WaitUntil([&] { return player.state.Get() == 3; }, 5000));
+        key(Qt::Key_4);
 
         // Shift+Right scans slowly and shows it without waiting for the tick.
         key(Qt::Key_Right, Qt::ShiftModifier);
