@@ -455,6 +455,11 @@ void CSorlinDlg::keyPressEvent(QKeyEvent* event)
         OnCommand(id);
         return;
     }
+    // Shift+F10 asks for the context menu, as the menu key does.
+    if (event->key() == Qt::Key_F10 && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+        ShowContextMenu(QPoint(-1, -1));
+        return;
+    }
     // Keys without a command are not dialog keys here: Esc does not end the program.
     QWidget::keyPressEvent(event);
 }

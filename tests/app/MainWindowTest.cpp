@@ -387,6 +387,20 @@ TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
         EXPECT_TRUE(dialog.DisplayText().endsWith(QStringLiteral("[FF x1/15]")))
             << dialog.DisplayText().toStdString();
 
+        // Shift+F10 shows the context menu, which is closed once seen.
+        int menusShown = 0;
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                ++menusShown;
+                menu->close();
+            }
+        });
+        closer.start(20);
+        key(Qt::Key_F10, Qt::ShiftModifier);
+        EXPECT_EQ(menusShown, 1);
+        closer.stop();
+
         // Esc is no command and not the dialog's cancel key.
         key(Qt::Key_Escape);
         QTest::qWait(50);
