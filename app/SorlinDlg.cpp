@@ -457,7 +457,7 @@ void CSorlinDlg::OnTimer()
         }
         if (changed) {
             ReadBackPlaySettings();
-            setWindowTitle(QStringLiteral("%1 - %2").arg(res::LoadString(res::kStrAppTitle), drive));
+            setWindowTitle(title);
         }
         update(face.skin.textArea);
     } else {

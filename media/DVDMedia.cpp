@@ -416,6 +416,20 @@ const platform::DvdTitleInfo* CurrentTitleInfo(platform::DvdGraph* dvd)
     return &titles[static_cast<size_t>(location.title - 1)];
 }
 
+// Empties `names` and gives the title whose streams can be told now, or null. Outside a title
+// the count stays as the caller set it; a title the disc's table lacks counts 0.
+const platform::DvdTitleInfo* TitleForStreams(int domain, platform::DvdGraph* dvd, QStringList* names,
+                                              unsigned* count)
+{
+    names->clear();
+    if (domain != platform::kDvdDomainTitle || !dvd)
+        return nullptr;
+    const platform::DvdTitleInfo* info = CurrentTitleInfo(dvd);
+    if (!info)
+        *count = 0;
+    return info;
+}
+
 void AppendLanguages(const QStringList& codes, QStringList* names)
 {
     for (const QString& code : codes) {
@@ -429,14 +443,9 @@ void AppendLanguages(const QStringList& codes, QStringList* names)
 
 void CDVDMedia::GetAudioStreams(QStringList* names, unsigned* count, unsigned long* current)
 {
-    names->clear();
-    if (domain != platform::kDvdDomainTitle || !dvdInfo)
+    const platform::DvdTitleInfo* info = TitleForStreams(domain, dvdInfo, names, count);
+    if (!info)
         return;
-    const platform::DvdTitleInfo* info = CurrentTitleInfo(dvdInfo);
-    if (!info) {
-        *count = 0;
-        return;
-    }
     *count = static_cast<unsigned>(info->audioLanguages.size());
     *current = static_cast<unsigned long>(std::max(dvdInfo->ActiveAudio(), 0));
     AppendLanguages(info->audioLanguages, names);
@@ -445,14 +454,9 @@ void CDVDMedia::GetAudioStreams(QStringList* names, unsigned* count, unsigned lo
 void CDVDMedia::GetSubpictureStreams(QStringList* names, unsigned* count, unsigned long* current,
                                      bool* disabled)
 {
-    names->clear();
-    if (domain != platform::kDvdDomainTitle || !dvdInfo)
+    const platform::DvdTitleInfo* info = TitleForStreams(domain, dvdInfo, names, count);
+    if (!info)
         return;
-    const platform::DvdTitleInfo* info = CurrentTitleInfo(dvdInfo);
-    if (!info) {
-        *count = 0;
-        return;
-    }
     *count = static_cast<unsigned>(info->subpictureLanguages.size());
     *current = static_cast<unsigned long>(std::max(dvdInfo->ActiveSubpicture(), 0));
     *disabled = !dvdInfo->SubpicturesShown();

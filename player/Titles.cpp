@@ -13,14 +13,17 @@ QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
     const QString plain = showTags || detailed
                               ? QStringLiteral("%1 %2").arg(driveText, parts.name)
                               : QStringLiteral("%1 %2%3").arg(driveText, parts.name, parts.ext);
-    if (!showTags && !detailed) {
+    // A copy-controlled disc's own player or launcher is named after the disc's kind.
+    const auto discProgramOr = [&](const QString& otherwise) {
         const QString name = parts.name + parts.ext;
         if (kind == kKindDiscPlayer || name == u"Player.exe")
             return QStringLiteral("COPY CONTROL CD");
         if (kind == kKindDiscLauncher || name == u"START.EXE")
             return QStringLiteral("Label Gate CD");
-        return plain;
-    }
+        return otherwise;
+    };
+    if (!showTags && !detailed)
+        return discProgramOr(plain);
     const QString extension = parts.ext.toUpper();
     if (extension == u".CDA") {
         const int number = parts.name.mid(5).toInt();
@@ -59,12 +62,7 @@ QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
             return QString();
         }
     }
-    const QString name = parts.name + parts.ext;
-    if (kind == kKindDiscPlayer || name == u"Player.exe")
-        return QStringLiteral("COPY CONTROL CD");
-    if (kind == kKindDiscLauncher || name == u"START.EXE")
-        return QStringLiteral("Label Gate CD");
-    return plain;
+    return discProgramOr(plain);
 }
 
 void CMediaPlayer::ReadPlaylist(const QString& m3uPath, bool driveOnly, const QString& resumeTarget)

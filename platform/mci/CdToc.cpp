@@ -31,6 +31,16 @@ const CdTrack* CdToc::TrackAt(int sector) const
     return nullptr;
 }
 
+int CdToc::StartMs() const
+{
+    return SectorToMs(tracks.front().startSector);
+}
+
+int CdToc::EndMs() const
+{
+    return SectorToMs(leadOutSector);
+}
+
 bool CdToc::HasAudio() const
 {
     for (const CdTrack& track : tracks) {

@@ -40,6 +40,10 @@ struct CdToc
     // The track that holds `sector`; null before the first or from the lead-out on.
     const CdTrack* TrackAt(int sector) const;
     bool HasAudio() const;
+    // Disc addresses in milliseconds of the first track's start and of the lead-out; a disc
+    // read here has at least one track.
+    int StartMs() const;
+    int EndMs() const;
     // A hexadecimal text computed from the track layout: the same disc always gives the same
     // text, discs with different layouts different ones.
     QString Identity() const;

@@ -291,9 +291,9 @@ unsigned MciInterpreter::Status(Device& device, const Request& request, QString*
     if (WordsAre(words, {"position"}))
         return number(drive.player.PositionMs());
     if (WordsAre(words, {"start", "position"}))
-        return number(SectorToMs(toc->tracks.front().startSector));
+        return number(toc->StartMs());
     if (WordsAre(words, {"length"}))
-        return number(SectorToMs(toc->leadOutSector) - SectorToMs(toc->tracks.front().startSector));
+        return number(toc->EndMs() - toc->StartMs());
     if (WordsAre(words, {"current", "track"})) {
         const CdTrack* track = toc->TrackAt(MsToSector(drive.player.PositionMs()));
         *reply = QString::number(track ? track->number : toc->tracks.back().number);
@@ -357,8 +357,8 @@ unsigned MciInterpreter::Seek(Device& device, const Request& request)
     const CdToc* toc = drive.Toc();
     if (!toc)
         return MCIERR_DEVICE_NOT_READY;
-    const int start = SectorToMs(toc->tracks.front().startSector);
-    const int end = SectorToMs(toc->leadOutSector);
+    const int start = toc->StartMs();
+    const int end = toc->EndMs();
     int target = 0;
     if (words[1].Is("start"))
         target = start;
@@ -380,8 +380,8 @@ unsigned MciInterpreter::Play(Device& device, const Request& request)
     const CdToc* toc = drive.Toc();
     if (!toc)
         return MCIERR_DEVICE_NOT_READY;
-    const int start = SectorToMs(toc->tracks.front().startSector);
-    const int end = SectorToMs(toc->leadOutSector);
+    const int start = toc->StartMs();
+    const int end = toc->EndMs();
     int from = -1;
     int to = -1;
     const std::vector<MciWord>& words = request.words;

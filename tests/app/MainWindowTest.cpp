@@ -63,6 +63,17 @@ protected:
         return dialog.DoModal();
     }
 
+    // Drops `urls` on the window as a file manager would.
+    static void Drop(CSorlinDlg& dialog, const QList<QUrl>& urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&dialog, &enter);
+        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&dialog, &event);
+    }
+
     // A folder of 20 s tones, one per extension.
     QString ToneFolder(std::initializer_list<const char*> extensions)
     {
@@ -201,19 +212,11 @@ TEST_F(MainWindowTest, DroppedFilesPlayAndADroppedFolderWithoutAClassicSkinToo)
     QStringList afterFiles;
     QString afterFolder;
     RunModal(dialog, [&] {
-        const auto drop = [&](const QList<QUrl>& urls) {
-            QMimeData data;
-            data.setUrls(urls);
-            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-            QCoreApplication::sendEvent(&dialog, &enter);
-            QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-            QCoreApplication::sendEvent(&dialog, &event);
-        };
-        drop({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
+        Drop(dialog, {QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
         testsupport::WaitUntil([&] { return dialog.Player().kind != kKindNone; }, 5000);
         afterFiles = dialog.Player().items;
         // A folder without classic skin bitmaps is not a background: it is played.
-        drop({QUrl::fromLocalFile(home.Path() + QStringLiteral("/pictures"))});
+        Drop(dialog, {QUrl::fromLocalFile(home.Path() + QStringLiteral("/pictures"))});
         testsupport::WaitUntil([&] { return dialog.Player().sourceFlags == kSourceFolder; }, 5000);
         afterFolder = dialog.Player().currentItem;
         dialog.EndDialog(IDOK);
@@ -245,12 +248,7 @@ TEST_F(MainWindowTest, ThousandsOfDroppedFilesAllJoinTheList)
     qsizetype listed = 0;
     int kind = kKindNone;
     RunModal(dialog, [&] {
-        QMimeData data;
-        data.setUrls(urls);
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(&dialog, &enter);
-        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(&dialog, &event);
+        Drop(dialog, urls);
         testsupport::WaitUntil([&] { return dialog.Player().kind != kKindNone; });
         listed = dialog.Player().items.size();
         kind = dialog.Player().kind;
