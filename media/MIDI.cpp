@@ -1,8 +1,16 @@
 #include "MIDI.h"
 
 #include "TagText.h"
+#include "platform/RegularFile.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <optional>
+#include <utility>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -13,6 +21,82 @@ constexpr unsigned char kMetaTrackName = 3;
 uint32_t BigEndian32(const unsigned char* p)
 {
     return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+}
+
+uint32_t LittleEndian32(const unsigned char* p)
+{
+    return uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+}
+
+// Reads exactly `count` bytes at `offset` without moving the descriptor.
+bool ReadAt(int fd, unsigned char* into, size_t count, int64_t offset)
+{
+    while (count > 0) {
+        const ssize_t got = ::pread(fd, into, count, offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        into += got;
+        count -= static_cast<size_t>(got);
+        offset += got;
+    }
+    return true;
+}
+
+// Whether one of the chunks that follow each other from `begin` claims bytes past `end`.
+// Bodies are stepped over, never read: a length is only compared.
+bool ChunkRunsPast(int fd, int64_t begin, int64_t end)
+{
+    int64_t at = begin;
+    for (int chunk = 0; chunk < CMIDI::kMaxChunks && end - at >= 8; ++chunk) {
+        unsigned char header[8];
+        if (!ReadAt(fd, header, sizeof header, at))
+            return false;
+        const int64_t length = BigEndian32(header + 4);
+        if (length > end - at - 8)
+            return true;
+        at += 8 + length;
+    }
+    return false;
+}
+
+// Where the "data" chunk of an RMID file starts and ends, its end held to the file's; nothing
+// for a file that is no RMID or has no such chunk.
+std::optional<std::pair<int64_t, int64_t>> RmidData(int fd, int64_t fileSize)
+{
+    unsigned char riff[12];
+    if (!ReadAt(fd, riff, sizeof riff, 0) || std::memcmp(riff, "RIFF", 4) != 0 ||
+        std::memcmp(riff + 8, "RMID", 4) != 0)
+        return std::nullopt;
+    int64_t at = sizeof riff;
+    for (int chunk = 0; chunk < CMIDI::kMaxChunks && fileSize - at >= 8; ++chunk) {
+        unsigned char header[8];
+        if (!ReadAt(fd, header, sizeof header, at))
+            return std::nullopt;
+        const int64_t length = LittleEndian32(header + 4);
+        if (std::memcmp(header, "data", 4) == 0)
+            return std::pair(at + 8, std::min(fileSize, at + 8 + length));
+        // RIFF pads every chunk to an even length.
+        at += 8 + length + (length & 1);
+    }
+    return std::nullopt;
+}
+
+bool DescriptorHasChunkPastEnd(int fd)
+{
+    struct stat status = {};
+    unsigned char magic[4];
+    if (::fstat(fd, &status) != 0 || !ReadAt(fd, magic, sizeof magic, 0))
+        return false;
+    const int64_t fileSize = status.st_size;
+    if (std::memcmp(magic, "MThd", 4) == 0)
+        return ChunkRunsPast(fd, 0, fileSize);
+    const auto data = RmidData(fd, fileSize);
+    if (!data || data->second - data->first < 4 || !ReadAt(fd, magic, sizeof magic, data->first) ||
+        std::memcmp(magic, "MThd", 4) != 0)
+        return false;
+    return ChunkRunsPast(fd, data->first, data->second);
 }
 
 // Bytes of a channel or system message with status `s`, the status byte included; 0 for
@@ -29,6 +113,16 @@ int MessageLength(unsigned char s)
 }
 
 } // namespace
+
+bool CMIDI::HasChunkPastEnd(const QString& path)
+{
+    const int fd = platform::OpenRegularFile(path);
+    if (fd < 0)
+        return false;
+    const bool past = DescriptorHasChunkPastEnd(fd);
+    ::close(fd);
+    return past;
+}
 
 bool CMIDI::Open(const QString& path)
 {

@@ -21,6 +21,13 @@ public:
     // Bytes of a meta event's text that are kept (its buffer holds 256 with the terminator).
     static constexpr int kMaxTextBytes = 255;
 
+    // True when `path` is a Standard MIDI file (or an RMID file whose "data" chunk holds one) in
+    // which a chunk claims more bytes than are left in the file (in the data chunk for RMID).
+    // Only chunk headers are read, at most kMaxChunks of them. False for anything else.
+    static bool HasChunkPastEnd(const QString& path);
+    // Far more chunks than the 65535 tracks a header can count.
+    static constexpr int kMaxChunks = 0x10000 + 16;
+
 private:
     // Skips a variable-length quantity at cursor and returns its value.
     uint32_t ReadNumber();

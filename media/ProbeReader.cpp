@@ -1,10 +1,11 @@
 #include "ProbeReader.h"
 
-#include <QFile>
+#include "platform/RegularFile.h"
 
 #include <algorithm>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 bool ProbeReader::Close()
 {
@@ -18,7 +19,14 @@ bool ProbeReader::Close()
 bool ProbeReader::OpenFile(const QString& path)
 {
     Close();
-    file.reset(std::fopen(QFile::encodeName(path).constData(), "rb"));
+    // Titles are read for every item of a folder: a pipe named like a song must not wait for
+    // a writer, nor a device be read as a file.
+    const int fd = platform::OpenRegularFile(path);
+    if (fd < 0)
+        return false;
+    file.reset(fdopen(fd, "rb"));
+    if (!file)
+        ::close(fd);
     isOpen = file != nullptr;
     return isOpen;
 }

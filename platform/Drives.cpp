@@ -1,6 +1,7 @@
 #include "Drives.h"
 
 #include "AnsiText.h"
+#include "RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,10 +45,12 @@ bool IsUnder(const QString& path, const QString& folder)
     return path == folder || path.startsWith(folder + u'/');
 }
 
+// An image file or an optical drive's device node; never a pipe or a character device, which
+// would block or never end.
 QByteArray ReadAt(const QString& path, qint64 offset, qint64 size)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || !file.seek(offset))
+    QFile file;
+    if (!OpenFileOrBlockDevice(file, path, QIODevice::Unbuffered) || !file.seek(offset))
         return {};
     return file.read(size);
 }
@@ -55,8 +58,8 @@ QByteArray ReadAt(const QString& path, qint64 offset, qint64 size)
 // The first data file a .cue sheet names, relative to the sheet's folder.
 QString CueDataFile(const QString& cuePath)
 {
-    QFile file(cuePath);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!OpenRegularFile(file, cuePath))
         return {};
     const QString text = DecodeAnsi(file.read(64 * 1024));
     for (const QString& line : text.split(u'\n')) {

@@ -1,6 +1,7 @@
 #include "ProfileFile.h"
 
 #include "AnsiText.h"
+#include "RegularFile.h"
 
 #include <QFile>
 
@@ -29,8 +30,10 @@ bool ProfileFile::Load(const QString& filePath)
 {
     path = filePath;
     lines.clear();
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
+    // Profiles come from discs and folders the user names: a pipe there must not hang the
+    // window, nor a device fill memory.
+    QFile file;
+    if (!OpenRegularFile(file, filePath))
         return false;
     Parse(file.readAll());
     return true;

@@ -3,10 +3,10 @@
 #include "platform/AnsiText.h"
 #include "platform/AtomicFile.h"
 #include "platform/PathSplit.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <sys/stat.h>
 
@@ -60,9 +60,9 @@ bool CannotBeWritten(const QString& item)
 QList<PlaylistEntry> ReadPlaylistEntries(const QString& m3uPath)
 {
     QList<PlaylistEntry> entries;
-    QFile file(m3uPath);
+    QFile file;
     // A pipe or device would block or never end.
-    if (!QFileInfo(m3uPath).isFile() || !file.open(QIODevice::ReadOnly))
+    if (!platform::OpenRegularFile(file, m3uPath))
         return entries;
     QByteArray bytes = file.read(kMaxPlaylistBytes);
     if (bytes.startsWith("\xEF\xBB\xBF"))

@@ -2,6 +2,7 @@
 
 #include "platform/Folders.h"
 #include "platform/Log.h"
+#include "platform/RegularFile.h"
 #include "platform/susie/SusiePlugin.h"
 
 #include <QFile>
@@ -112,8 +113,8 @@ bool CDib::Attach(QByteArray newBlock)
 
 bool CDib::Load(const QString& path, qint64 offset, bool forceBmp)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!platform::OpenRegularFile(file, path))
         return false;
     const QString extension = QStringLiteral(".") + QFileInfo(path).suffix().toUpper();
     if (offset != 0 && !file.seek(offset))

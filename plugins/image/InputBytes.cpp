@@ -45,6 +45,27 @@ qint64 ReadAt(int fd, char* data, qint64 size, qint64 offset)
     return done;
 }
 
+// A descriptor for `name` when it is a regular file, else -1. A plain open of a named pipe waits
+// for a writer, so the open does not block and the opened descriptor is what gets checked;
+// reads block again afterwards. The module links no program library, hence its own copy.
+int OpenRegularFile(const char* name)
+{
+    int fd = -1;
+    do {
+        fd = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return -1;
+    struct stat status = {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
 std::optional<QByteArray> HeaderFromDescriptor(int fd)
@@ -59,9 +80,9 @@ int ReadFileFrom(const char* name, intptr_t offset, QByteArray& bytes)
 {
     if (!name || offset < 0)
         return SPI_READ_ERROR;
-    const OwnedFd fd(::open(name, O_RDONLY | O_CLOEXEC));
+    const OwnedFd fd(OpenRegularFile(name));
     struct stat status = {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0)
         return SPI_READ_ERROR;
     if (offset > status.st_size)
         return SPI_READ_ERROR;

@@ -5,9 +5,11 @@
 #include "media/MP3.h"
 #include "media/TitleProbe.h"
 #include "media/WMA.h"
+#include "support/Fifo.h"
 #include "support/Id3Tags.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -147,6 +149,161 @@ TEST_F(ProbeTest, MidiReaderRefusesBrokenChunks)
     EXPECT_FALSE(midi.Open(Write(QStringLiteral("garbage.mid"), QByteArray(5000, '\xA7'))));
     EXPECT_FALSE(midi.Open(Write(QStringLiteral("tiny.mid"), "MThd")));
     EXPECT_FALSE(midi.Open(dir.filePath(QStringLiteral("missing.mid"))));
+}
+
+// ---- MIDI chunks past the end ----
+
+QByteArray LittleEndian32(quint32 v)
+{
+    QByteArray out(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        out[i] = static_cast<char>(v >> (8 * i));
+    return out;
+}
+
+QByteArray Chunk(const QByteArray& id, const QByteArray& body, quint32 length)
+{
+    return id + BigEndian32(length) + body;
+}
+
+QByteArray Chunk(const QByteArray& id, const QByteArray& body)
+{
+    return Chunk(id, body, static_cast<quint32>(body.size()));
+}
+
+// A header chunk of format 1 announcing `tracks` tracks, 96 ticks to the quarter note.
+QByteArray Header(int tracks)
+{
+    return Chunk("MThd", QByteArray("\0\x01\0", 3) + static_cast<char>(tracks) + QByteArray("\0\x60", 2));
+}
+
+// An RMID file: `chunks` in a RIFF form of type "RMID".
+QByteArray Rmid(const QByteArray& chunks)
+{
+    return "RIFF" + LittleEndian32(static_cast<quint32>(4 + chunks.size())) + "RMID" + chunks;
+}
+
+QByteArray RiffChunk(const QByteArray& id, const QByteArray& body, quint32 length)
+{
+    return id + LittleEndian32(length) + body + (body.size() % 2 ? QByteArray(1, '\0') : QByteArray());
+}
+
+QByteArray RiffChunk(const QByteArray& id, const QByteArray& body)
+{
+    return RiffChunk(id, body, static_cast<quint32>(body.size()));
+}
+
+const QByteArray kNamedTrack = Meta(3, "Name") + kEndOfTrack;
+
+TEST_F(ProbeTest, MidiChunkPastTheEndIsFoundInStandardMidiFiles)
+{
+    // 26 bytes: a header for one track, then a track that claims 4 GiB and holds 4 bytes.
+    const QByteArray endless = QByteArray("MThd\0\0\0\x06\0\0\0\x01\0\x60", 14) + "MTrk\xFF\xFF\xFF\xFF" +
+                               QByteArray("\0\x90\x3C\x40", 4);
+    ASSERT_EQ(endless.size(), 26);
+    EXPECT_TRUE(CMIDI::HasChunkPastEnd(Write(QStringLiteral("endless.mid"), endless)));
+
+    const QByteArray good = Header(2) + Chunk("MTrk", kNamedTrack) + Chunk("MTrk", kNotes + kEndOfTrack);
+    EXPECT_FALSE(CMIDI::HasChunkPastEnd(Write(QStringLiteral("good.mid"), good)));
+    // Chunks of kinds a reader does not know are stepped over like tracks.
+    EXPECT_FALSE(CMIDI::HasChunkPastEnd(Write(QStringLiteral("extra.mid"), good + Chunk("XFIH", "info"))));
+    EXPECT_TRUE(
+        CMIDI::HasChunkPastEnd(Write(QStringLiteral("badextra.mid"), good + Chunk("XFIH", "info", 5))));
+
+    // The last chunk's length exactly reaching the end is fine; one byte more is not.
+    const QByteArray track = kNotes + kEndOfTrack;
+    const QByteArray exact = Header(2) + Chunk("MTrk", kNamedTrack) + Chunk("MTrk", track, track.size());
+    const QByteArray over = Header(2) + Chunk("MTrk", kNamedTrack) + Chunk("MTrk", track, track.size() + 1);
+    EXPECT_FALSE(CMIDI::HasChunkPastEnd(Write(QStringLiteral("exact.mid"), exact)));
+    EXPECT_TRUE(CMIDI::HasChunkPastEnd(Write(QStringLiteral("second.mid"), over)));
+
+    // The header chunk itself.
+    EXPECT_TRUE(CMIDI::HasChunkPastEnd(
+        Write(QStringLiteral("header.mid"), Chunk("MThd", QByteArray("\0\0\0\x01\0\x60", 6), 0x100))));
+    EXPECT_TRUE(CMIDI::HasChunkPastEnd(Write(QStringLiteral("headeronly.mid"), Header(1).left(12))));
+}
+
+TEST_F(ProbeTest, MidiChunkPastTheEndIsFoundInsideRmidFiles)
+{
+    const QByteArray smf = Header(1) + Chunk("MTrk", kNamedTrack);
+    const QByteArray cut = Header(1) + Chunk("MTrk", kNamedTrack, kNamedTrack.size() + 40);
+    // An odd-sized chunk before the data: RIFF pads it to an even length.
+    const QByteArray info = RiffChunk("LIST", "INFOINAM\x03\0\0\0ab\0");
+    ASSERT_EQ(info.size() % 2, 0);
+
+    EXPECT_FALSE(CMIDI::HasChunkPastEnd(Write(QStringLiteral("good.rmi"), Rmid(RiffChunk("data", smf)))));
+    EXPECT_FALSE(CMIDI::HasChunkPastEnd(
+        Write(QStringLiteral("listed.rmi"), Rmid(info + RiffChunk("data", smf) + info))));
+    EXPECT_TRUE(CMIDI::HasChunkPastEnd(Write(QStringLiteral("cut.rmi"), Rmid(RiffChunk("data", cut)))));
+    EXPECT_TRUE(
+        CMIDI::HasChunkPastEnd(Write(QStringLiteral("listedcut.rmi"), Rmid(info + RiffChunk("data", cut)))));
+    // The track fits the file but not the data chunk around it.
+    EXPECT_TRUE(CMIDI::HasChunkPastEnd(Write(
+        QStringLiteral("short.rmi"), Rmid(RiffChunk("data", smf, smf.size() - 2) + QByteArray(64, '\0')))));
+    // A data chunk that holds no MIDI file, and RIFF forms of other types.
+    EXPECT_FALSE(
+        CMIDI::HasChunkPastEnd(Write(QStringLiteral("notmidi.rmi"), Rmid(RiffChunk("data", "MTrk\xFF")))));
+    QByteArray wave = Rmid(RiffChunk("data", cut));
+    wave.replace(8, 4, "WAVE");
+    EXPECT_FALSE(CMIDI::HasChunkPastEnd(Write(QStringLiteral("wave.wav"), wave)));
+}
+
+TEST_F(ProbeTest, MidiChunkCheckLeavesOtherFilesAloneAndStopsInTime)
+{
+    EXPECT_FALSE(CMIDI::HasChunkPastEnd(Write(QStringLiteral("noise.mid"), QByteArray(5000, '\xA7'))));
+    EXPECT_FALSE(CMIDI::HasChunkPastEnd(Write(QStringLiteral("empty.mid"), QByteArray())));
+    EXPECT_FALSE(CMIDI::HasChunkPastEnd(Write(QStringLiteral("magic.mid"), "MThd")));
+    EXPECT_FALSE(CMIDI::HasChunkPastEnd(dir.filePath(QStringLiteral("missing.mid"))));
+    QDir(dir.path()).mkdir(QStringLiteral("folder.mid"));
+    EXPECT_FALSE(CMIDI::HasChunkPastEnd(dir.filePath(QStringLiteral("folder.mid"))));
+
+    // Empty chunks are headers only; the walk ends after kMaxChunks of them.
+    const auto after = [&](int emptyChunks) {
+        QByteArray file = Header(1);
+        file += QByteArray("XXXX\0\0\0\0", 8).repeated(emptyChunks);
+        return file + Chunk("MTrk", kNamedTrack, 0x10000);
+    };
+    EXPECT_TRUE(CMIDI::HasChunkPastEnd(Write(QStringLiteral("near.mid"), after(1000))));
+    EXPECT_FALSE(CMIDI::HasChunkPastEnd(Write(QStringLiteral("far.mid"), after(CMIDI::kMaxChunks))));
+}
+
+// ---- Pipes and devices ----
+
+// A reader's own open, with nothing read after it.
+class OpenOnly : public ProbeReader
+{
+public:
+    using ProbeReader::OpenFile;
+};
+
+TEST_F(ProbeTest, PipesAndDevicesAreRefusedWithoutWaiting)
+{
+    for (const char* name : {"pipe.mid", "pipe.mp3", "pipe.wma"}) {
+        SCOPED_TRACE(name);
+        const QString fifo = testsupport::MakeFifo(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_FALSE(fifo.isEmpty());
+        QString title = QStringLiteral("unset");
+        EXPECT_TRUE(testsupport::ReturnsPromptly(fifo, [&] { title = ProbeTitle(fifo); }))
+            << "the title reader waited for a writer";
+        EXPECT_EQ(title, u"");
+        bool opened = true;
+        EXPECT_TRUE(testsupport::ReturnsPromptly(fifo, [&] { opened = OpenOnly().OpenFile(fifo); }));
+        EXPECT_FALSE(opened);
+        bool past = true;
+        EXPECT_TRUE(testsupport::ReturnsPromptly(fifo, [&] { past = CMIDI::HasChunkPastEnd(fifo); }))
+            << "the MIDI check waited for a writer";
+        EXPECT_FALSE(past);
+    }
+
+    // A character device named like a song is no file, though reading it would never fail.
+    const QString zero = dir.filePath(QStringLiteral("zero.mp3"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    OpenOnly reader;
+    EXPECT_FALSE(reader.OpenFile(zero));
+    EXPECT_FALSE(reader.OpenFile(QStringLiteral("/dev/null")));
+    EXPECT_FALSE(reader.Close()) << "nothing was left open";
+    EXPECT_TRUE(reader.OpenFile(Write(QStringLiteral("real.mp3"), Audio(100))));
+    EXPECT_TRUE(reader.Close());
 }
 
 // ---- MP3 ----

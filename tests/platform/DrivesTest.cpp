@@ -2,6 +2,7 @@
 #include "platform/PathSplit.h"
 
 #include "TestSupport.h"
+#include "support/Fifo.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -275,6 +276,28 @@ TEST_F(VolumeLabelTest, NoDescriptorsGiveNoLabel)
     EXPECT_EQ(Label("nofile.cue", "FILE \"absent.bin\" BINARY\n"), QString());
     EXPECT_EQ(ReadVolumeLabel(QString(), drives), QString());
     EXPECT_EQ(ReadVolumeLabel(dir.filePath("absent.iso"), drives), QString());
+}
+
+TEST_F(VolumeLabelTest, PipesAreRefusedWithoutWaiting)
+{
+    // The image itself, a cue sheet, and the data file a cue sheet names.
+    const QString iso = testsupport::MakeFifo(dir.filePath("pipe.iso"));
+    const QString cue = testsupport::MakeFifo(dir.filePath("pipe.cue"));
+    const QString bin = testsupport::MakeFifo(dir.filePath("pipe.bin"));
+    ASSERT_FALSE(iso.isEmpty() || cue.isEmpty() || bin.isEmpty());
+    const QString sheet = WriteFile(dir.filePath("sheet.cue"), "FILE \"pipe.bin\" BINARY\n");
+    const struct
+    {
+        QString drive;
+        QString fifo;
+    } cases[] = {{iso, iso}, {cue, cue}, {sheet, bin}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.drive.toStdString());
+        QString label = QStringLiteral("unset");
+        EXPECT_TRUE(testsupport::ReturnsPromptly(c.fifo, [&] { label = ReadVolumeLabel(c.drive, drives); }))
+            << "the label reader waited for a writer";
+        EXPECT_EQ(label, QString());
+    }
 }
 
 TEST_F(VolumeLabelTest, AMountedDiscThatCannotBeReadUsesTheSystemsLabel)

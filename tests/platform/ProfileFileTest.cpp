@@ -2,6 +2,7 @@
 #include "platform/AnsiText.h"
 
 #include "TestSupport.h"
+#include "support/Fifo.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -193,6 +194,26 @@ TEST(ProfileFileTest, SavesAndLoadsAFile)
     EXPECT_FALSE(missing.Load(dir.filePath("absent.ini")));
     EXPECT_TRUE(missing.SectionNames().isEmpty());
     EXPECT_FALSE(ProfileFile().Save()); // nowhere to write
+}
+
+// An AUTORUN.INF on a disc or a skin .ini in a folder may be anything at all.
+TEST(ProfileFileTest, PipesAndDevicesAreRefusedWithoutWaiting)
+{
+    QTemporaryDir dir;
+    const QString fifo = testsupport::MakeFifo(dir.filePath("AUTORUN.INF"));
+    ASSERT_FALSE(fifo.isEmpty());
+    ProfileFile profile;
+    profile.Parse("[Old]\nKey=1\n");
+    bool loaded = true;
+    EXPECT_TRUE(testsupport::ReturnsPromptly(fifo, [&] { loaded = profile.Load(fifo); }))
+        << "the profile reader waited for a writer";
+    EXPECT_FALSE(loaded);
+    EXPECT_TRUE(profile.SectionNames().isEmpty());
+
+    // Read as a file, a device gives an empty profile (/dev/null) or never ends (/dev/zero).
+    ASSERT_TRUE(QFile::link("/dev/null", dir.filePath("skin.ini")));
+    EXPECT_FALSE(profile.Load(dir.filePath("skin.ini")));
+    EXPECT_FALSE(profile.Load(dir.path()));
 }
 
 // A save that cannot be completed leaves the previous file whole and no stray files behind.

@@ -1,5 +1,6 @@
 #include "player/Playlist.h"
 #include "platform/TestSupport.h"
+#include "support/Fifo.h"
 
 #include <QTemporaryDir>
 
@@ -98,6 +99,16 @@ TEST_F(PlaylistTest, FilesThatAreNoPlaylistsGiveNothing)
         chmod(QFile::encodeName(m3u).constData(), 0);
         EXPECT_TRUE(ReadPlaylistEntries(m3u).isEmpty());
     }
+}
+
+TEST_F(PlaylistTest, PipesAreRefusedWithoutWaiting)
+{
+    const QString fifo = testsupport::MakeFifo(dir.filePath("pipe.m3u"));
+    ASSERT_FALSE(fifo.isEmpty());
+    QList<PlaylistEntry> entries{{QStringLiteral("unset"), false}};
+    EXPECT_TRUE(testsupport::ReturnsPromptly(fifo, [&] { entries = ReadPlaylistEntries(fifo); }))
+        << "the playlist reader waited for a writer";
+    EXPECT_TRUE(entries.isEmpty());
 }
 
 TEST_F(PlaylistTest, SavesInsideItemsRelativeAndReadsThemBack)

@@ -1,5 +1,6 @@
 #include "TestPictures.h"
 #include "platform/susie/SusiePlugin.h"
+#include "support/Fifo.h"
 
 #include <QDir>
 #include <QFile>
@@ -338,6 +339,24 @@ TEST_F(ImagePluginTest, BrokenAndUnreadableInputGiveErrorCodes)
         EXPECT_EQ(c.picture.code, c.code);
         EXPECT_TRUE(c.picture.pointersNull);
     }
+}
+
+TEST_F(ImagePluginTest, PipesAndDevicesAreRefusedWithoutWaiting)
+{
+    const QString fifo = testsupport::MakeFifo(dir.filePath(QStringLiteral("pipe.png")));
+    ASSERT_FALSE(fifo.isEmpty());
+    Picture picture;
+    EXPECT_TRUE(testsupport::ReturnsPromptly(fifo, [&] { picture = GetFile(fifo); }))
+        << "the plug-in waited for a writer";
+    EXPECT_EQ(picture.code, SPI_READ_ERROR);
+    EXPECT_TRUE(picture.pointersNull);
+
+    // Read as a file, /dev/zero would be a picture of no bytes: an unknown format, not a read error.
+    const QString zero = dir.filePath(QStringLiteral("zero.png"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    const Picture device = GetFile(zero);
+    EXPECT_EQ(device.code, SPI_READ_ERROR);
+    EXPECT_TRUE(device.pointersNull);
 }
 
 TEST_F(ImagePluginTest, RefusesOversizedPicturesFromTheirHeader)

@@ -1,5 +1,6 @@
 #include "skin/Dib.h"
 #include "Bmp.h"
+#include "support/Fifo.h"
 
 #include <QDir>
 #include <QFile>
@@ -191,6 +192,25 @@ TEST_F(DibTest, PlugInsAreAskedByFileThenByMemory)
     // is never asked for a picture.
     EXPECT_FALSE(dib.Load(Write(QStringLiteral("e.fake"), QByteArray("something else entirely"))));
     EXPECT_EQ(dib.PixelColor(0, 0), RGB(0, 255, 0));
+}
+
+TEST_F(DibTest, PipesAreRefusedWithoutWaitingAndThePictureStays)
+{
+    CDib dib;
+    dib.SetPluginFolder(PluginFolder({QStringLiteral("stubimage.spi")}));
+    ASSERT_TRUE(dib.Load(Write(QStringLiteral("a.fake"), QByteArray("FAKEIMG1 data"))));
+    // A bitmap name is read as a bitmap, any other goes to the plug-ins first.
+    for (const char* name : {"pipe.bmp", "pipe.fake"}) {
+        SCOPED_TRACE(name);
+        const QString fifo = testsupport::MakeFifo(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_FALSE(fifo.isEmpty());
+        bool loaded = true;
+        EXPECT_TRUE(testsupport::ReturnsPromptly(fifo, [&] { loaded = dib.Load(fifo); }))
+            << "the picture loader waited for a writer";
+        EXPECT_FALSE(loaded);
+        EXPECT_EQ(dib.SourceRect(), QRect(0, 0, 2, 1));
+        EXPECT_EQ(dib.PixelColor(0, 0), RGB(255, 0, 0));
+    }
 }
 
 TEST_F(DibTest, PhotosLoadThroughTheProgramsImagePlugIn)
