@@ -70,6 +70,7 @@ void CSorlinDlg::OpenFiles()
     if (paths.isEmpty())
         return;
     player.SetItems(paths, false, QString());
+    SaveSettingsNow();
     if (player.OpenForward(1))
         SetLitButton(2);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The main window's private messages and the numbers that travel with them.
 
-#include "platform/mci/Mci.h"
+#include "platform/ipc/MciCodes.h"
+#include "platform/ipc/MediaCodes.h"
 
 constexpr unsigned WM_PLAY_REQUEST = 0x401;
 constexpr unsigned WM_TRAY_NOTIFY = 0x402;
@@ -10,8 +11,8 @@ constexpr unsigned WM_HOOK_KEY = 0x404;
 constexpr unsigned WM_VIDEO_MOUSE = 0x405;
 constexpr unsigned WM_OPEN_PATHS = 0x406;
 constexpr unsigned WM_TOGGLE_FULLSCREEN = 0x407;
-constexpr unsigned WM_GRAPH_EVENT = 0x40D;
-using platform::MM_MCINOTIFY; // the CD device's end of play
+using platform::MM_MCINOTIFY;   // the CD device's end of play
+using platform::WM_GRAPH_EVENT; // the open engine's graph events
 
 // Mouse messages: the tray icon reports them in lParam of WM_TRAY_NOTIFY, the video window's
 // pointer in wParam of WM_VIDEO_MOUSE.

@@ -10,8 +10,11 @@
 #include "clock/Schedule.h"
 #include "platform/Folders.h"
 #include "platform/Log.h"
+#include "platform/ProgramEnding.h"
 #include "platform/SingleInstance.h"
 #include "platform/VirtualKeys.h"
+#include "platform/WindowMessage.h"
+#include "platform/proxy/MediaProcess.h"
 #include "res/Icons.h"
 #include "res/StringTable.h"
 
@@ -28,6 +31,7 @@
 #include <QTimer>
 #include <QTimerEvent>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -62,6 +66,7 @@ CSorlinDlg::CSorlinDlg(Environment environment, bool border)
       settings(AppSettings::Defaults(env.programFolder)), player(env.drives), alarmPlayer(env.drives),
       displayText(res::LoadString(res::kStrConnecting))
 {
+    platform::SetProgramEnding(false);
     // The window manager draws a frame outside the client area, so the stored size is the
     // client size with or without a frame.
     frameCompensation = QSize(0, 0);
@@ -98,6 +103,14 @@ int CSorlinDlg::DoModal()
 void CSorlinDlg::done(int code)
 {
     ended = true;
+    // The program ends with the window: from here nothing new starts, shows or waits. A
+    // request to the media process that waits now is given up rather than holding the end up,
+    // and the settings are written before anything of that can go wrong.
+    platform::SetProgramEnding(true);
+    if (platform::BoundedWait::InProgress()) {
+        SaveSettingsOnce();
+        platform::MediaProcess::Instance().End(QStringLiteral("the program is ending"));
+    }
     QDialog::done(code);
 }
 
@@ -198,11 +211,8 @@ void CSorlinDlg::DestroyWindow()
     instanceServer.reset();
 }
 
-void CSorlinDlg::SaveSettingsOnce()
+void CSorlinDlg::CollectSettings()
 {
-    if (settingsSaved || noSaveSettings || !initialised)
-        return;
-    settingsSaved = true;
     ReadBackPlaySettings();
     settings.fullScreen = fullScreen;
     const QRect rect = geometry();
@@ -210,7 +220,24 @@ void CSorlinDlg::SaveSettingsOnce()
     settings.y = rect.y();
     settings.w = rect.width() - frameCompensation.width();
     settings.h = rect.height() - frameCompensation.height();
-    if (!SaveSettings(*env.store, settings))
+}
+
+void CSorlinDlg::SaveSettingsOnce()
+{
+    if (settingsSaved || noSaveSettings || !initialised)
+        return;
+    SaveSettingsNow();
+    settingsSaved = true;
+}
+
+void CSorlinDlg::SaveSettingsNow()
+{
+    if (settingsSaved || noSaveSettings || !initialised)
+        return;
+    CollectSettings();
+    if (SaveSettings(*env.store, settings))
+        qCDebug(lcApp) << "settings written to" << env.store->FilePath();
+    else
         qCWarning(lcApp) << "settings could not be written to" << env.store->FilePath();
 }
 
@@ -377,16 +404,55 @@ void CSorlinDlg::StartInitialPlayback()
     platform::PostWindowMessage(this, WM_PLAY_REQUEST);
 }
 
-void CSorlinDlg::ClockTick()
+QString CSorlinDlg::ClockText(const QDateTime& now) const
 {
+    const QDate date = now.date();
+    const QTime time = now.time();
+    return QString::asprintf(res::LoadString(res::kStrClockFormat).toUtf8().constData(), date.year(),
+                             date.month(), date.day(), time.hour(), time.minute(), time.second());
+}
+
+void CSorlinDlg::ClockFaceWhileWaiting()
+{
+    if (player.state.IsLoaded())
+        return;
+    const QString before = displayText;
     switch (stopwatch.GetState()) {
     case Stopwatch::kIdle: {
         const QDateTime now = env.now();
-        const QDate date = now.date();
-        const QTime time = now.time();
-        displayText =
-            QString::asprintf(res::LoadString(res::kStrClockFormat).toUtf8().constData(), date.year(),
-                              date.month(), date.day(), time.hour(), time.minute(), time.second());
+        displayText = ClockText(now);
+        if (!scheduleSuspended) {
+            const std::span<const CTimerEntry> schedule(settings.timers.data(), kAlarmTimerEntry);
+            for (int index : DueEntries(schedule, now)) {
+                if (std::find(dueWhileWaiting.begin(), dueWhileWaiting.end(), index) == dueWhileWaiting.end())
+                    dueWhileWaiting.push_back(index);
+            }
+        }
+        break;
+    }
+    case Stopwatch::kRunning:
+        // Only read: the alarm fires at the next full tick, which finds it due still.
+        displayText = Stopwatch::Text(
+            stopwatch.Peek(env.tickCount(), static_cast<uint32_t>(settings.countDown), settings.countMax != 0)
+                .shown);
+        break;
+    case Stopwatch::kStopped:
+        break;
+    }
+    if (displayText != before) {
+        update(face.skin.textArea.boundingRect());
+        qCDebug(lcDisplay).noquote() << QString(displayText).replace(u'\n', QStringLiteral(" | "));
+    }
+}
+
+void CSorlinDlg::ClockTick()
+{
+    for (int index : std::exchange(dueWhileWaiting, {}))
+        LaunchTimerEntry(settings.timers[index]);
+    switch (stopwatch.GetState()) {
+    case Stopwatch::kIdle: {
+        const QDateTime now = env.now();
+        displayText = ClockText(now);
         if (!scheduleSuspended) {
             const std::span<const CTimerEntry> schedule(settings.timers.data(), kAlarmTimerEntry);
             for (int index : DueEntries(schedule, now))
@@ -433,6 +499,12 @@ void CSorlinDlg::ReadBackPlaySettings()
 
 void CSorlinDlg::OnTimer()
 {
+    // While the UI thread waits for the media process the players may be in the middle of
+    // something: the tick keeps only the clock face going.
+    if (platform::BoundedWait::InProgress()) {
+        ClockFaceWhileWaiting();
+        return;
+    }
     // A tick that arrives inside a nested message loop does nothing.
     if (busy)
         return;
@@ -473,6 +545,8 @@ void CSorlinDlg::OnTimer()
     QString discarded;
     alarmPlayer.Tick(&discarded, &alarmPlaying, false, width);
     busy = false;
+    if (displayText != before)
+        qCDebug(lcDisplay).noquote() << QString(displayText).replace(u'\n', QStringLiteral(" | "));
 }
 
 void CSorlinDlg::BringToForeground()
@@ -582,9 +656,12 @@ platform::LRESULT CSorlinDlg::OnOpenPaths(platform::WPARAM, platform::LPARAM lPa
     qCDebug(lcApp).noquote() << "open paths:" << paths.join(u'|');
     // One folder (or one picture while no skin is worn) becomes the window's background.
     if (paths.size() == 1 && (QFileInfo(paths.front()).isDir() || !settings.useThema) &&
-        player.SetBackgroundImage(paths.front()))
+        player.SetBackgroundImage(paths.front())) {
+        SaveSettingsNow();
         return 0;
+    }
     player.SetItems(paths, false, QString());
+    SaveSettingsNow();
     platform::PostWindowMessage(this, WM_PLAY_REQUEST);
     return 0;
 }

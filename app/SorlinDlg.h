@@ -27,6 +27,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <vector>
 
 class QMenu;
 class SettingsStore;
@@ -65,6 +66,9 @@ public:
     // Only the settings step of the shutdown, for a process that ends without its window
     // closing (the display went away). At most once, and never for a deferring start.
     void SaveSettingsOnce();
+    // Writes the settings as they stand now, whole, besides the write at exit: after a change
+    // the user made (a drop, a dialog's OK), so that no crash or power cut loses it.
+    void SaveSettingsNow();
     // Ends the modal loop with `result`.
     void EndDialog(int result);
     // Closes the window as the user would, also from inside nested dialogs and menus.
@@ -158,6 +162,13 @@ private:
     void ReadBackPlaySettings();
     // The clock face's tick: the clock and the schedule, or the stopwatch and its alarm.
     void ClockTick();
+    // The clock face of a tick that comes while the UI thread waits for the media process: the
+    // clock or the stopwatch is shown, and schedule entries that fall due are kept for the next
+    // full tick; nothing is started.
+    void ClockFaceWhileWaiting();
+    QString ClockText(const QDateTime& now) const;
+    // Fills in the settings from the player and the window before a write.
+    void CollectSettings();
     // Hands a timer entry's file to the alarm player.
     void LaunchTimerEntry(const CTimerEntry& entry);
 
@@ -184,6 +195,8 @@ private:
     CMediaPlayer alarmPlayer;
     bool alarmPlaying = false;
     bool scheduleSuspended = false;
+    // Schedule entries that fell due while a tick could not start them.
+    std::vector<int> dueWhileWaiting;
     Stopwatch stopwatch;
     int tickCounter = 0;
     bool fullScreen = false;

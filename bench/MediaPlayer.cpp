@@ -14,7 +14,7 @@
 #include "media/VideoWindow.h"
 #include "platform/MessageBox.h"
 #include "platform/WindowMessage.h"
-#include "platform/graph/GstGraph.h"
+#include "platform/proxy/GraphProxy.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -28,7 +28,7 @@
 
 namespace {
 
-constexpr unsigned kGraphEventMessage = 0x40D; // the main window's WM_GRAPH_EVENT
+constexpr unsigned kGraphEventMessage = platform::WM_GRAPH_EVENT;
 constexpr int kPositionPollMs = 5;
 
 long long NowUs()

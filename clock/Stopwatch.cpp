@@ -19,6 +19,14 @@ void Stopwatch::Cycle(uint32_t tickNow)
 
 Stopwatch::Reading Stopwatch::Tick(uint32_t tickNow, uint32_t setTime, bool countDown)
 {
+    const Reading reading = Peek(tickNow, setTime, countDown);
+    if (reading.fire)
+        state = kIdle;
+    return reading;
+}
+
+Stopwatch::Reading Stopwatch::Peek(uint32_t tickNow, uint32_t setTime, bool countDown) const
+{
     Reading reading;
     const uint32_t elapsed = tickNow - start;
     reading.shown = elapsed;
@@ -32,8 +40,6 @@ Stopwatch::Reading Stopwatch::Tick(uint32_t tickNow, uint32_t setTime, bool coun
     } else if (elapsed >= setTime) {
         reading.fire = true;
     }
-    if (reading.fire)
-        state = kIdle;
     return reading;
 }
 

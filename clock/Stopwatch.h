@@ -36,6 +36,8 @@ public:
     // While running: the time to show and whether the alarm fires. `setTime` is the alarm's
     // time (0 for none), `countDown` counts down from it instead of up.
     Reading Tick(uint32_t tickNow, uint32_t setTime, bool countDown);
+    // The same reading without acting on it: a due alarm stays due.
+    Reading Peek(uint32_t tickNow, uint32_t setTime, bool countDown) const;
 
     // "\n%02d:%02d:%02d" with hours that are not held to 24.
     static QString Text(uint32_t ms);

@@ -2,10 +2,10 @@
 
 #include "RateStep.h"
 #include "VideoWindow.h"
+#include "platform/Log.h"
 #include "platform/MessageBox.h"
 #include "platform/PathSplit.h"
-#include "platform/dvd/DvdGraph.h"
-#include "platform/dvd/DvdVolume.h"
+#include "platform/proxy/DvdGraphProxy.h"
 #include "res/StringTable.h"
 
 #include <QFileInfo>
@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr unsigned kGraphEventMessage = 0x40D; // the main window's WM_GRAPH_EVENT
 constexpr int kErrorTextLength = 200;
 
 void Message(int id)
@@ -66,12 +65,12 @@ CDVDMedia::~CDVDMedia()
 bool CDVDMedia::BuildGraph(const QString& path)
 {
     engineFailed = false;
-    if (!platform::DvdGraph::FrameworkAvailable()) {
+    if (!platform::DvdGraphProxy::FrameworkAvailable()) {
         Message(res::kStrNoGraphBuilder);
         engineFailed = true;
         return false;
     }
-    auto dvd = std::make_unique<platform::DvdGraph>(owner, kGraphEventMessage);
+    auto dvd = std::make_unique<platform::DvdGraphProxy>(owner, platform::WM_GRAPH_EVENT);
     if (!dvd->RenderDvd(path, decodeFlags)) {
         errorText = dvd->LastError().left(kErrorTextLength);
         platform::ShowMessageBox(nullptr, errorText);
@@ -79,7 +78,7 @@ bool CDVDMedia::BuildGraph(const QString& path)
         return false;
     }
     // The render either builds the whole graph or fails: there is no partial result to report.
-    platform::DvdGraph* navigator = dvd.get();
+    platform::DvdGraphProxy* navigator = dvd.get();
     graph = std::move(dvd);
     AdoptVideo();
     if (!window) {
@@ -127,15 +126,18 @@ void CDVDMedia::FitVideoWindow()
 
 int CDVDMedia::HandleGraphEvent()
 {
-    platform::DvdGraph::Event event;
+    platform::DvdGraphProxy::Event event;
     if (!dvdControl || !dvdControl->TakeDvdEvent(&event))
         return 0;
     switch (event.code) {
     case platform::EC_COMPLETE:
         Stop();
         break;
-    case platform::EC_USERABORT:
     case platform::EC_ERRORABORT:
+        qCWarning(lcMedia).noquote() << "the disc ended with an error:" << dvdControl->LastError();
+        failed = true;
+        [[fallthrough]];
+    case platform::EC_USERABORT:
         Halt();
         SetFullScreen(false, true);
         Close();
@@ -225,8 +227,7 @@ void CDVDMedia::PlayTitle(int number, bool absolute)
         return;
     if (dvdControl) {
         Prepare();
-        if (dvdControl->PlayAtTimeInTitle(target,
-                                          platform::DvdTimeCode{0, 0, 0, 0, frameRate == 25 ? 1 : 2}) ||
+        if (dvdControl->PlayAtTimeInTitle(target, platform::DvdTimeCode::FromMs(0, frameRate == 25)) ||
             dvdControl->PlayTitle(target))
             return;
     }
@@ -272,8 +273,7 @@ bool CDVDMedia::Seek(int ms, int inTitle)
     if (ms == -1)
         ms = 0;
     ms = std::max(ms, 0);
-    const platform::DvdTimeCode time{ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
-                                     ms % 1000 * frameRate / 1000, frameRate == 25 ? 1 : 2};
+    const platform::DvdTimeCode time = platform::DvdTimeCode::FromMs(ms, frameRate == 25);
     if (!dvdControl || title == 0 || chapter == 0) {
         pendingKind = 3;
         pendingTitle = inTitle;
@@ -405,7 +405,7 @@ void CDVDMedia::SetRate(double request)
 namespace {
 
 // The stream languages of the title being played, from the disc's table.
-const platform::DvdTitleInfo* CurrentTitleInfo(platform::DvdGraph* dvd)
+const platform::DvdTitleInfo* CurrentTitleInfo(platform::DvdGraphProxy* dvd)
 {
     platform::DvdLocation location;
     if (!dvd || !dvd->CurrentLocation(&location))
@@ -418,7 +418,7 @@ const platform::DvdTitleInfo* CurrentTitleInfo(platform::DvdGraph* dvd)
 
 // Empties `names` and gives the title whose streams can be told now, or null. Outside a title
 // the count stays as the caller set it; a title the disc's table lacks counts 0.
-const platform::DvdTitleInfo* TitleForStreams(int domain, platform::DvdGraph* dvd, QStringList* names,
+const platform::DvdTitleInfo* TitleForStreams(int domain, platform::DvdGraphProxy* dvd, QStringList* names,
                                               unsigned* count)
 {
     names->clear();
@@ -491,11 +491,10 @@ int CDVDMedia::GetLocation(int* titleOut, int* chapterOut)
         frameRate = 30;
         return lastPosition;
     }
-    frameRate = location.time.flags == 1 ? 25 : 30;
+    frameRate = location.time.FramesPerSecond();
     *titleOut = location.title;
     chapter = *chapterOut = location.chapter;
-    const platform::DvdTimeCode& t = location.time;
-    const int ms = ((t.hours * 60 + t.minutes) * 60 + t.seconds) * 1000 + t.frames * 1000 / frameRate;
+    const int ms = static_cast<int>(location.time.ToMs());
     if (ms == 0)
         return lastPosition;
     lastPosition = ms;

@@ -13,7 +13,7 @@
 #include <QStringList>
 
 namespace platform {
-class DvdGraph;
+class DvdGraphProxy;
 }
 
 class CDVDMedia : public CMedia
@@ -63,12 +63,12 @@ public:
     static bool FindIfo(const QString& root, QString* ifoPath, bool preferAudio);
 
     // The DVD graph while open, for the navigator's state; null when closed.
-    platform::DvdGraph* Dvd() const { return dvdControl; }
+    platform::DvdGraphProxy* Dvd() const { return dvdControl; }
 
     // The navigator's interfaces: all the same DVD graph, owned by `graph`; null when closed.
-    platform::DvdGraph* dvdBuilder = nullptr;
-    platform::DvdGraph* dvdInfo = nullptr;
-    platform::DvdGraph* dvdControl = nullptr;
+    platform::DvdGraphProxy* dvdBuilder = nullptr;
+    platform::DvdGraphProxy* dvdInfo = nullptr;
+    platform::DvdGraphProxy* dvdControl = nullptr;
     unsigned long validUops = 0; // prohibited operations, from the last valid-operations event
     bool titleChanged = false;   // the next chapter start counts as a change
     int angle = 0;

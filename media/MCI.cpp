@@ -1,7 +1,7 @@
 #include "MCI.h"
 
 #include "platform/MessageBox.h"
-#include "platform/mci/Mci.h"
+#include "platform/proxy/MciProxy.h"
 
 #include <QWidget>
 

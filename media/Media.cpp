@@ -1,11 +1,13 @@
 #include "Media.h"
 
 #include "FilterPropertiesDialog.h"
+#include "MIDI.h"
 #include "RateStep.h"
 #include "VideoWindow.h"
+#include "platform/Log.h"
 #include "platform/MessageBox.h"
 #include "platform/PathSplit.h"
-#include "platform/graph/GstGraph.h"
+#include "platform/proxy/GraphProxy.h"
 #include "res/StringTable.h"
 
 #include <QApplication>
@@ -14,8 +16,6 @@
 #include <algorithm>
 
 namespace {
-
-constexpr unsigned kGraphEventMessage = 0x40D; // the main window's WM_GRAPH_EVENT
 
 void Message(int id)
 {
@@ -76,7 +76,7 @@ void CMedia::GetFilterNames(QStringList* names, int* count)
 void CMedia::ShowFilterProperties(int index)
 {
     QString name;
-    QList<platform::GstGraph::ElementProperty> properties;
+    QList<platform::ElementProperty> properties;
     if (!graph || !graph->ElementProperties(index, &name, &properties))
         return; // no such element: nothing to show
     QList<FilterPropertiesDialog::Row> rows;
@@ -148,8 +148,11 @@ int CMedia::HandleGraphEvent()
     case platform::EC_COMPLETE:
         changed = true;
         break;
-    case platform::EC_USERABORT:
     case platform::EC_ERRORABORT:
+        qCWarning(lcMedia).noquote() << "the item ended with an error:" << graph->LastError();
+        failed = true;
+        [[fallthrough]];
+    case platform::EC_USERABORT:
         Halt();
         SetFullScreen(false, true);
         Close();
@@ -247,8 +250,14 @@ void CMedia::ResetInterfaces()
 bool CMedia::BuildGraph(const QString& path)
 {
     engineFailed = false;
-    graph = std::make_unique<platform::GstGraph>(owner, kGraphEventMessage);
-    if (!platform::GstGraph::FrameworkAvailable()) {
+    // Our own reader refuses what is known to stop GStreamer's parser for good; the media
+    // process would survive it, but only by being ended and started again.
+    if (CMIDI::HasChunkPastEnd(path)) {
+        qCWarning(lcMedia).noquote() << "a MIDI file whose chunks run past its end is not played:" << path;
+        return false;
+    }
+    graph = std::make_unique<platform::GraphProxy>(owner, platform::WM_GRAPH_EVENT);
+    if (!platform::GraphProxy::FrameworkAvailable()) {
         Message(res::kStrNoGraphBuilder);
         graph.reset();
         engineFailed = true;
@@ -257,6 +266,7 @@ bool CMedia::BuildGraph(const QString& path)
     // A file nothing here decodes is a failed build too, so the caller can try it as a
     // still image or hand it to the desktop.
     if (!graph->RenderFile(path)) {
+        qCDebug(lcMedia).noquote() << "not played:" << path << graph->LastError();
         graph.reset();
         return false;
     }
@@ -294,6 +304,7 @@ bool CMedia::Open(const QString& path)
 {
     Close();
     changed = false;
+    failed = false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool built = BuildGraph(path);
     QApplication::restoreOverrideCursor();

@@ -1,5 +1,5 @@
 #pragma once
-// CMedia: plays one media file through a GStreamer graph, and is the interface of the DVD
+// CMedia: plays one media file through a graph in the media process, and is the interface of the DVD
 // engine, which overrides the virtual operations (those that only make sense for DVD are
 // empty here). The player controller owns one for the program's life; exactly one medium is
 // open at a time. UI thread only. Times are milliseconds.
@@ -19,7 +19,7 @@ class QWidget;
 class VideoWindow;
 
 namespace platform {
-class GstGraph;
+class GraphProxy;
 }
 
 class CMedia
@@ -83,6 +83,8 @@ public:
 
     CState state;
     bool changed = false; // the item ended or changed; read and cleared by the controller
+    bool failed =
+        false; // the graph ended with an error and closed itself; read and cleared by the controller
     int title = 0;
     int chapter = 0;
     QString folderName; // folder and file name (without extension) of the opened path
@@ -104,7 +106,7 @@ protected:
     static void FitRememberedSize(QRect* remembered, QSize video);
 
     platform::DriveTable drives;
-    std::unique_ptr<platform::GstGraph> graph;
+    std::unique_ptr<platform::GraphProxy> graph;
     std::unique_ptr<VideoWindow> window;
     QSize nativeVideoSize;
     bool engineFailed = false; // the last BuildGraph failed for the engine, not for the file

@@ -1,5 +1,7 @@
 #include "Launch.h"
 
+#include "ProgramEnding.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -22,7 +24,7 @@ bool IsProgramFile(const QString& path)
 
 bool Launch(const QString& target, const QStringList& arguments)
 {
-    if (target.isEmpty())
+    if (target.isEmpty() || ProgramEnding())
         return false;
     if (IsProgramFile(target)) {
         const QFileInfo info(target);

@@ -12,7 +12,8 @@ bool IsProgramFile(const QString& path);
 
 // Starts `target`: a program runs as a detached process in its own folder with `arguments`;
 // anything else (a document, a folder, an address) opens with the desktop's default
-// application through xdg-open. False when nothing could be started.
+// application through xdg-open. False when nothing could be started, and once the program is
+// ending.
 bool Launch(const QString& target, const QStringList& arguments = {});
 
 } // namespace platform

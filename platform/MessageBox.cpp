@@ -1,5 +1,6 @@
 #include "MessageBox.h"
 
+#include "ProgramEnding.h"
 #include "res/StringTable.h"
 
 #include <QMessageBox>
@@ -21,6 +22,8 @@ void SetMessageBoxObserver(MessageBoxObserver observer)
 
 int ShowMessageBox(QWidget* parent, const QString& text, int buttons)
 {
+    if (ProgramEnding())
+        return buttons == kMbYesNo ? kIdNo : kIdCancel;
     if (Observer())
         return Observer()(text, buttons);
     const QString caption = res::LoadString(res::kStrAppTitle);

@@ -23,7 +23,8 @@ enum MessageBoxAnswer : int
     kIdNo = 7
 };
 
-// Shows `text` modally over `parent` and returns the answer.
+// Shows `text` modally over `parent` and returns the answer. Once the program is ending
+// (ProgramEnding.h) nothing shows and the answer is Cancel, or No.
 int ShowMessageBox(QWidget* parent, const QString& text, int buttons = kMbOk);
 
 // While set, ShowMessageBox calls the observer instead of showing a box and returns its answer.

@@ -1,6 +1,10 @@
 #include "WindowMessage.h"
 
 #include <QCoreApplication>
+#include <QPointer>
+
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -14,6 +18,44 @@ void PostWindowMessage(QObject* target, unsigned message, WPARAM wParam, LPARAM 
 {
     if (target)
         QCoreApplication::postEvent(target, new WindowMessageEvent(message, wParam, lParam));
+}
+
+namespace {
+
+struct HeldMessage
+{
+    QPointer<QObject> target;
+    unsigned message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+int waitDepth = 0;
+std::vector<HeldMessage> held;
+
+} // namespace
+
+BoundedWait::BoundedWait()
+{
+    ++waitDepth;
+}
+
+BoundedWait::~BoundedWait()
+{
+    if (--waitDepth > 0)
+        return;
+    for (const HeldMessage& m : std::exchange(held, {}))
+        PostWindowMessage(m.target, m.message, m.wParam, m.lParam);
+}
+
+bool BoundedWait::InProgress()
+{
+    return waitDepth > 0;
+}
+
+void BoundedWait::Hold(QObject* target, const WindowMessageEvent& event)
+{
+    held.push_back({target, event.message, event.wParam, event.lParam});
 }
 
 uint16_t AtomTable::Add(const QString& text)

@@ -32,6 +32,24 @@ public:
 
 void PostWindowMessage(QObject* target, unsigned message, WPARAM wParam = 0, LPARAM lParam = 0);
 
+// A bounded wait of the UI thread for another process (the media process). The event loop runs
+// meanwhile, so windows paint and timers fire, but a handler must not run while the program's
+// state is half changed: window messages that reach DispatchWindowMessage during a wait are
+// held back and posted again, in the order they came, once the outermost wait has ended.
+class BoundedWait
+{
+public:
+    BoundedWait();
+    ~BoundedWait();
+    BoundedWait(const BoundedWait&) = delete;
+    BoundedWait& operator=(const BoundedWait&) = delete;
+
+    // True while any wait is in progress.
+    static bool InProgress();
+    // Keeps `event` for `target` until the waits are over.
+    static void Hold(QObject* target, const WindowMessageEvent& event);
+};
+
 // One row of a message map: the handler of `message` on an `Owner`.
 template <typename Owner> struct MessageMapEntry
 {
@@ -44,6 +62,10 @@ template <typename Owner>
 bool DispatchWindowMessage(Owner* owner, std::span<const MessageMapEntry<Owner>> map,
                            const WindowMessageEvent& event, LRESULT* result = nullptr)
 {
+    if (BoundedWait::InProgress()) {
+        BoundedWait::Hold(owner, event);
+        return true;
+    }
     for (const auto& entry : map) {
         if (entry.message == event.message) {
             const LRESULT r = (owner->*entry.handler)(event.wParam, event.lParam);

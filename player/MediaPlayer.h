@@ -213,6 +213,8 @@ private:
     bool WalkBackward();
     // What the tick does when the list has run out: start again (repeat) or stop.
     void EndOfList(bool* stopAtEnd, bool backwards);
+    // What the tick does when the open item's engine closed on an error: the next item plays.
+    bool PassFailedItem(bool* stopAtEnd);
     bool LoadImage(CDib& dib, const QString& path);
     QString MakeDisplay(int resource, const QString& text, int ms) const;
 

@@ -1,10 +1,13 @@
 #include "MediaPlayer.h"
 
+#include "platform/ProgramEnding.h"
 #include "res/StringTable.h"
 
 #include <QFile>
 #include <QFontMetrics>
 #include <QWidget>
+
+#include <utility>
 
 void CMediaPlayer::SuppressScreenSaver(bool on)
 {
@@ -182,7 +185,8 @@ void CMediaPlayer::Eject()
 
 bool CMediaPlayer::WalkForward()
 {
-    while (current >= 0 && current < items.size()) {
+    // Once the program is ending no further item is tried: each would only fail.
+    while (current >= 0 && current < items.size() && !platform::ProgramEnding()) {
         currentItem = items.at(current);
         kind = OpenItem(currentItem, true, &videoWnd);
         if (kind != kKindNone)
@@ -195,7 +199,7 @@ bool CMediaPlayer::WalkForward()
 
 bool CMediaPlayer::WalkBackward()
 {
-    while (current >= 0 && current < items.size()) {
+    while (current >= 0 && current < items.size() && !platform::ProgramEnding()) {
         currentItem = items.at(current);
         kind = OpenItem(currentItem, true, &videoWnd);
         if (kind != kKindNone)
@@ -408,6 +412,17 @@ void CMediaPlayer::EndOfList(bool* stopAtEnd, bool backwards)
     }
 }
 
+bool CMediaPlayer::PassFailedItem(bool* stopAtEnd)
+{
+    // The engine closed its graph on an error: the item is over, as at its end, and the list
+    // goes on; a stopped engine, or one the user closed, ends the play instead.
+    media.changed = false;
+    dvd.changed = false;
+    if (!OpenForward(0))
+        EndOfList(stopAtEnd, false);
+    return true;
+}
+
 bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int width)
 {
     if (pollDisc)
@@ -448,6 +463,8 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
     }
     case kKindDvd: {
         if (!dvd.state.IsLoaded()) {
+            if (std::exchange(dvd.failed, false))
+                return PassFailedItem(stopAtEnd);
             state.Set(kStateIdle);
             return false;
         }
@@ -482,6 +499,8 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
     case kKindVideoCd:
     case kKindMediaFile: {
         if (!media.state.IsLoaded()) {
+            if (std::exchange(media.failed, false))
+                return PassFailedItem(stopAtEnd);
             state.Set(kStateIdle);
             return false;
         }

@@ -65,7 +65,7 @@ bool DvdGraph::RenderDvd(const QString& path, int decodeFlags, int timeoutMs)
         SetLastError(QStringLiteral("No valid DVD-Video volume could be located at %1").arg(path));
         return false;
     }
-    if (!watch->volume.Read(device, &error)) {
+    if (!ReadDvdVolume(device, &watch->volume, &error)) {
         SetLastError(error);
         return false;
     }
@@ -151,7 +151,7 @@ bool DvdGraph::ReadVolume(DvdVolume* volume, QString* error) const
 {
     if (device.isEmpty())
         return false;
-    return volume->Read(device, error);
+    return ReadDvdVolume(device, volume, error);
 }
 
 const DvdVolume& DvdGraph::Volume() const
@@ -208,19 +208,13 @@ bool DvdGraph::CurrentLocation(DvdLocation* location) const
     location->chapter = chapter;
     const auto& titles = watch->volume.titles;
     const bool pal = title <= static_cast<int>(titles.size()) && titles[static_cast<size_t>(title - 1)].pal;
-    const int fps = pal ? 25 : 30;
     gint64 position = -1;
     if (!watch->playbin || !gst_element_query_position(watch->playbin, GST_FORMAT_TIME, &position) ||
         position < 0) {
-        location->time = DvdTimeCode{255, 255, 255, 255, pal ? 1 : 2};
+        location->time = DvdTimeCode::Invalid(pal);
         return true;
     }
-    const qint64 ms = position / GST_MSECOND;
-    location->time.hours = static_cast<int>(ms / 3600000);
-    location->time.minutes = static_cast<int>(ms / 60000 % 60);
-    location->time.seconds = static_cast<int>(ms / 1000 % 60);
-    location->time.frames = static_cast<int>(ms % 1000 * fps / 1000);
-    location->time.flags = pal ? 1 : 2;
+    location->time = DvdTimeCode::FromMs(position / GST_MSECOND, pal);
     return true;
 }
 
@@ -252,10 +246,7 @@ void DvdGraph::Poll()
         DvdLocation location;
         if (CurrentLocation(&location) && !location.time.IsInvalid()) {
             watch->sinceTimeReport.restart();
-            const DvdTimeCode& t = location.time;
-            const long ms = ((t.hours * 60L + t.minutes) * 60 + t.seconds) * 1000 +
-                            t.frames * 1000L / (t.flags == 1 ? 25 : 30);
-            Push({EC_DVD_CURRENT_TIME, ms, 1});
+            Push({EC_DVD_CURRENT_TIME, static_cast<long>(location.time.ToMs()), 1});
         }
     }
 }
@@ -302,8 +293,7 @@ bool DvdGraph::PlayAtTimeInTitle(int title, const DvdTimeCode& time)
         return false;
     if (title != nowTitle && !PlayTitle(title))
         return false;
-    const qint64 ms = ((time.hours * 60LL + time.minutes) * 60 + time.seconds) * 1000 +
-                      time.frames * 1000LL / (time.flags == 1 ? 25 : 30);
+    const qint64 ms = time.ToMs();
     if (ms == 0 && title != nowTitle)
         return true; // the title starts there
     return Seek(ms);
@@ -496,9 +486,7 @@ bool DvdGraph::PlayForwards(double speed)
         DvdLocation location;
         if (!CurrentLocation(&location) || location.time.IsInvalid())
             return false;
-        const DvdTimeCode& t = location.time;
-        const qint64 ms = ((t.hours * 60LL + t.minutes) * 60 + t.seconds) * 1000 +
-                          t.frames * 1000LL / (t.flags == 1 ? 25 : 30);
+        const qint64 ms = location.time.ToMs();
         if (!gst_element_send_event(src, gst_event_new_seek(seekRate, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH,
                                                             GST_SEEK_TYPE_SET, ms * GST_MSECOND,
                                                             GST_SEEK_TYPE_NONE, -1)))

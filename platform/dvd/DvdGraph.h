@@ -18,6 +18,8 @@
 // through their buttons or Resume.
 
 #include "platform/graph/GstGraph.h"
+#include "platform/ipc/DvdTable.h"
+#include "platform/ipc/MediaCodes.h"
 
 #include <QSize>
 #include <QString>
@@ -28,61 +30,6 @@
 class QObject;
 
 namespace platform {
-
-class DvdVolume;
-
-// DVD event codes and their parameters, as the DVD engine knows them.
-constexpr int EC_DVD_DOMAIN_CHANGE = 0x101;     // p1: the new domain
-constexpr int EC_DVD_TITLE_CHANGE = 0x102;      // p1: the title
-constexpr int EC_DVD_CHAPTER_START = 0x103;     // p1: the chapter
-constexpr int EC_DVD_BUTTON_CHANGE = 0x107;     // p1: buttons shown, p2: the selected button
-constexpr int EC_DVD_VALID_UOPS_CHANGE = 0x108; // p1: prohibited operations
-constexpr int EC_DVD_STILL_ON = 0x109;
-constexpr int EC_DVD_STILL_OFF = 0x10A;
-constexpr int EC_DVD_CURRENT_TIME = 0x10B;         // p1: ms in the title, p2: 1 (valid)
-constexpr int EC_DVD_PLAYBACK_RATE_CHANGE = 0x112; // p1: rate × 10000
-
-// Navigator domains.
-constexpr int kDvdDomainFirstPlay = 1;
-constexpr int kDvdDomainVideoManagerMenu = 2;
-constexpr int kDvdDomainTitleSetMenu = 3;
-constexpr int kDvdDomainTitle = 4;
-constexpr int kDvdDomainStop = 5;
-
-// The prohibited-operation bit for selecting and activating buttons.
-constexpr unsigned long kUopSelectOrActivateButton = 0x20000;
-
-// Decoder choices of the graph build.
-constexpr int kDvdHwDecodePrefer = 1;
-constexpr int kDvdHwDecodeOnly = 2;
-constexpr int kDvdSwDecodePrefer = 4;
-constexpr int kDvdSwDecodeOnly = 8;
-constexpr int kDvdNoVideoPort = 256;
-
-struct DvdTimeCode
-{
-    int hours = 0;
-    int minutes = 0;
-    int seconds = 0;
-    int frames = 0;
-    int flags = 2; // 1: 25 frames a second, 2: 30
-    bool IsInvalid() const { return hours == 255 && minutes == 255 && seconds == 255 && frames == 255; }
-};
-
-struct DvdLocation
-{
-    int title = 0;
-    int chapter = 0;
-    DvdTimeCode time; // all fields 255 when the position in the title is not known
-};
-
-enum class DvdButtonMove
-{
-    Left,
-    Right,
-    Up,
-    Down
-};
 
 class DvdGraph : public GstGraph
 {

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 
 #include <dvdread/dvd_reader.h>
 #include <dvdread/dvd_udf.h>
@@ -74,8 +73,9 @@ void ReadTitleSet(ifo_handle_t* vts, DvdTitleInfo* title)
 
 } // namespace
 
-bool DvdVolume::Read(const QString& device, QString* error)
+bool ReadDvdVolume(const QString& device, DvdVolume* volume, QString* error)
 {
+    std::vector<DvdTitleInfo>& titles = volume->titles;
     titles.clear();
     auto fail = [error](const QString& text) {
         if (error)
@@ -153,16 +153,6 @@ bool DvdVolumeHasFile(const QString& device, const QString& pathInVolume)
     uint32_t size = 0;
     QByteArray name = pathInVolume.toUpper().toLatin1();
     return UDFFindFile(reader.get(), name.data(), &size) != 0;
-}
-
-QString EnglishLanguageName(const QString& code)
-{
-    if (code.size() != 2)
-        return {};
-    const QLocale locale(code);
-    if (locale.language() == QLocale::C || locale.language() == QLocale::AnyLanguage)
-        return {};
-    return QLocale::languageToString(locale.language());
 }
 
 } // namespace platform

@@ -10,6 +10,8 @@
 // Times are milliseconds. Waits on the pipeline are bounded and report failure instead of
 // hanging.
 
+#include "platform/ipc/MediaCodes.h"
+
 #include <QImage>
 #include <QList>
 #include <QSize>
@@ -24,11 +26,6 @@ class QObject;
 namespace platform {
 
 struct GstGraphHooks;
-
-// Graph event codes, as the media engines know them.
-constexpr int EC_COMPLETE = 1;
-constexpr int EC_USERABORT = 2;
-constexpr int EC_ERRORABORT = 3;
 
 class GstGraph
 {
@@ -72,12 +69,7 @@ public:
     QSize NativeVideoSize() const;
     // Names of the elements of the running pipeline, outermost first.
     QStringList ElementNames() const;
-    struct ElementProperty
-    {
-        QString name;
-        QString value; // as text
-        QString description;
-    };
+    using ElementProperty = platform::ElementProperty;
     // The name and readable properties of the element at `index` in ElementNames() order.
     // False when there is no such element.
     bool ElementProperties(int index, QString* name, QList<ElementProperty>* properties) const;

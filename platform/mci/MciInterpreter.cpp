@@ -65,20 +65,28 @@ void MciInterpreter::EndPlay(DriveState& drive, WPARAM flags)
     drive.PostNotify(flags);
 }
 
-unsigned MciInterpreter::Send(const QString& command, QString* reply, QObject* callback)
+unsigned MciInterpreter::Send(const QString& command, QString* reply, QObject* callback, int* deviceId)
 {
     QString ignored;
     if (!reply)
         reply = &ignored;
     reply->clear();
+    int unusedId = 0;
+    if (!deviceId)
+        deviceId = &unusedId;
+    *deviceId = 0;
     const MciCommand parsed = SplitMciCommand(command);
     if (parsed.unclosedQuote)
         return MCIERR_NO_CLOSING_QUOTE;
     if (parsed.words.empty())
         return MCIERR_MISSING_COMMAND_STRING;
     const MciWord& verb = parsed.words[0];
-    if (verb.Is("open"))
-        return Open(command, parsed, reply, callback);
+    if (verb.Is("open")) {
+        const unsigned error = Open(command, parsed, reply, callback);
+        if (error == 0)
+            *deviceId = reply->toInt();
+        return error;
+    }
     if (parsed.words.size() < 2)
         return MCIERR_MISSING_DEVICE_NAME;
     Device* device = Find(parsed.words[1].text);
@@ -97,6 +105,7 @@ unsigned MciInterpreter::Send(const QString& command, QString* reply, QObject* c
             request.words.push_back(word);
     }
     const int id = device->id;
+    *deviceId = id;
     DriveState& drive = *device->drive;
 
     unsigned error = MCIERR_UNRECOGNIZED_COMMAND;

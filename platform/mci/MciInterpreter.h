@@ -4,8 +4,8 @@
 
 #include "CdAudioPlayer.h"
 #include "CdDrive.h"
-#include "MciCommand.h"
 #include "platform/WindowMessage.h"
+#include "platform/ipc/MciCommand.h"
 
 #include <QPointer>
 #include <QString>
@@ -26,7 +26,8 @@ public:
     MciInterpreter(const MciInterpreter&) = delete;
     MciInterpreter& operator=(const MciInterpreter&) = delete;
 
-    unsigned Send(const QString& command, QString* reply, QObject* callback);
+    // See Mci.h.
+    unsigned Send(const QString& command, QString* reply, QObject* callback, int* deviceId = nullptr);
 
 private:
     struct DriveState;

@@ -6,7 +6,7 @@
 #include "app/SorlinDlg.h"
 #include "platform/VirtualKeys.h"
 #include "platform/WindowMessage.h"
-#include "platform/dvd/DvdGraph.h"
+#include "platform/proxy/DvdGraphProxy.h"
 #include "support/DvdDisc.h"
 #include "support/MediaFiles.h"
 #include "support/TempHome.h"

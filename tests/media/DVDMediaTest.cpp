@@ -1,8 +1,8 @@
 #include "media/DVDMedia.h"
 #include "media/VideoWindow.h"
 #include "platform/MessageBox.h"
-#include "platform/dvd/DvdGraph.h"
-#include "platform/graph/GstGraph.h"
+#include "platform/proxy/DvdGraphProxy.h"
+#include "platform/proxy/GraphProxy.h"
 #include "res/StringTable.h"
 #include "support/DvdDisc.h"
 #include "support/Wait.h"
@@ -459,8 +459,8 @@ TEST_F(DVDMediaTest, ADiscImagePlaysLikeTheFolder)
 
     // Closing leaves no pipeline behind.
     engine.Close();
-    EXPECT_TRUE(testsupport::WaitUntil([] { return platform::GstGraph::LivePipelines() == 0; }))
-        << platform::GstGraph::LivePipelines();
+    EXPECT_TRUE(testsupport::WaitUntil([] { return platform::GraphProxy::LivePipelines() == 0; }))
+        << platform::GraphProxy::LivePipelines();
 }
 
 TEST_F(DVDMediaTest, AVolumeWhoseInformationCannotBeReadStillYieldsTheFirstItem)

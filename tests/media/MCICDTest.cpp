@@ -1,6 +1,6 @@
 #include "media/MCICD.h"
 #include "platform/MessageBox.h"
-#include "platform/mci/Mci.h"
+#include "platform/ipc/MciCodes.h"
 #include "support/CdImages.h"
 #include "support/Wait.h"
 

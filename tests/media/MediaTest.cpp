@@ -2,7 +2,7 @@
 #include "media/VideoWindow.h"
 #include "platform/MessageBox.h"
 #include "platform/WindowMessage.h"
-#include "platform/graph/GstGraph.h"
+#include "platform/proxy/GraphProxy.h"
 #include "support/MediaFiles.h"
 #include "support/Wait.h"
 
@@ -234,26 +234,28 @@ TEST_F(MediaTest, FilterPropertiesShowOneElementOrNothing)
     engine.GetFilterNames(&names, &count);
     ASSERT_GT(count, 1);
 
+    // The engine asks the media process first, so the dialog comes a little later: look for
+    // it until it shows.
     QString caption;
     int rows = 0;
-    QTimer::singleShot(0, [&] {
+    bool shown = false;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            shown = true;
             caption = dialog->windowTitle();
             if (auto* table = dialog->findChild<QTableWidget*>())
                 rows = table->rowCount();
             dialog->accept();
         }
     });
+    watcher.start(10);
     engine.ShowFilterProperties(1);
+    EXPECT_TRUE(shown);
     EXPECT_EQ(caption, names[1]);
     EXPECT_GT(rows, 0);
 
-    bool shown = false;
-    QTimer::singleShot(0, [&] {
-        shown = QApplication::activeModalWidget() != nullptr;
-        if (shown)
-            QApplication::activeModalWidget()->close();
-    });
+    shown = false;
     engine.ShowFilterProperties(count); // one past the last element
     engine.ShowFilterProperties(-1);
     QCoreApplication::processEvents();

@@ -61,7 +61,7 @@ TEST(WindowMessageTest, MessagesPostedFromAnotherThreadArriveInOrderOnTheReceive
     }
 }
 
-class Dialog
+class Dialog : public QObject
 {
 public:
     LRESULT OnPlay(WPARAM w, LPARAM l)

@@ -1,6 +1,6 @@
 #include "player/MediaPlayer.h"
-#include "platform/dvd/DvdGraph.h"
-#include "platform/mci/Mci.h"
+#include "platform/ipc/MciCodes.h"
+#include "platform/proxy/DvdGraphProxy.h"
 #include "res/StringTable.h"
 #include "support/CdImages.h"
 #include "support/DvdDisc.h"

@@ -33,12 +33,12 @@ protected:
     void TearDown() override
     {
         for (const QString& alias : opened)
-            mciSendString(QStringLiteral("close %1").arg(alias), nullptr, nullptr);
+            mci::SendString(QStringLiteral("close %1").arg(alias), nullptr, nullptr);
     }
     unsigned Send(const QString& command, QObject* callback = nullptr)
     {
         reply.clear();
-        return mciSendString(command, &reply, callback);
+        return mci::SendString(command, &reply, callback);
     }
     void Open(const QString& alias, const QString& drive)
     {

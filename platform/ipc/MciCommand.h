@@ -1,5 +1,6 @@
 #pragma once
-// An MCI command string cut into words. Words are separated by blanks; a word in double
+// An MCI command string cut into words (read by the interpreter in the media process, and looked
+// at by the window's side of it). Words are separated by blanks; a word in double
 // quotes may hold blanks. Each word keeps where it stood, so a device name with blanks in it
 // (a path) can be taken from the original text.
 

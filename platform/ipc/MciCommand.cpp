@@ -1,10 +1,11 @@
 #include "MciCommand.h"
 
-#include "CdToc.h"
-
 #include <QStringList>
 
 namespace platform::mci {
+
+// The frames of MCI's msf time format are CD sectors: 75 a second.
+constexpr int kMsfFramesPerSecond = 75;
 
 MciCommand SplitMciCommand(const QString& command)
 {
@@ -77,9 +78,9 @@ bool ParseMciNumber(const QString& word, bool msf, int* ms)
     qint64 minutes = 0, seconds = 0, frames = 0;
     if (!ParseDigits(parts[0], 10000, &minutes) ||
         (parts.size() > 1 && !ParseDigits(parts[1], 59, &seconds)) ||
-        (parts.size() > 2 && !ParseDigits(parts[2], kSectorsPerSecond - 1, &frames)))
+        (parts.size() > 2 && !ParseDigits(parts[2], kMsfFramesPerSecond - 1, &frames)))
         return false;
-    *ms = static_cast<int>((minutes * 60 + seconds) * 1000 + frames * 1000 / kSectorsPerSecond);
+    *ms = static_cast<int>((minutes * 60 + seconds) * 1000 + frames * 1000 / kMsfFramesPerSecond);
     return true;
 }
 
@@ -87,11 +88,11 @@ QString FormatMciNumber(int ms, bool msf)
 {
     if (!msf)
         return QString::number(ms);
-    const qint64 frames = static_cast<qint64>(ms) * kSectorsPerSecond / 1000;
+    const qint64 frames = static_cast<qint64>(ms) * kMsfFramesPerSecond / 1000;
     return QStringLiteral("%1:%2:%3")
-        .arg(frames / (60 * kSectorsPerSecond), 2, 10, QLatin1Char('0'))
-        .arg(frames / kSectorsPerSecond % 60, 2, 10, QLatin1Char('0'))
-        .arg(frames % kSectorsPerSecond, 2, 10, QLatin1Char('0'));
+        .arg(frames / (60 * kMsfFramesPerSecond), 2, 10, QLatin1Char('0'))
+        .arg(frames / kMsfFramesPerSecond % 60, 2, 10, QLatin1Char('0'))
+        .arg(frames % kMsfFramesPerSecond, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace platform::mci

@@ -1,0 +1,179 @@
+#pragma once
+// The messages between the window process and the media process.
+//
+// The window sends requests, each answered by exactly one reply with the same id, in the order
+// sent; and notes, which have no answer. The media process sends replies and events: graph
+// events, MCI notifications and video frames, addressed by the handle the window gave the graph
+// (or the notification target) when it made it. A handle is never used twice in a window
+// process's life, so nothing addressed to a closed graph can reach the next one.
+//
+// Every message is a fixed header (type, id, code, handle) followed by its arguments written
+// with QDataStream; a message that does not read back whole is refused.
+
+#include "DvdTable.h"
+#include "MediaCodes.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QDataStream>
+#include <QList>
+#include <QString>
+
+namespace platform {
+
+// How the shared values travel (found by argument-dependent lookup, also inside Qt's lists).
+QDataStream& operator<<(QDataStream& out, const DvdTimeCode& value);
+QDataStream& operator>>(QDataStream& in, DvdTimeCode& value);
+QDataStream& operator<<(QDataStream& out, const DvdLocation& value);
+QDataStream& operator>>(QDataStream& in, DvdLocation& value);
+QDataStream& operator<<(QDataStream& out, const DvdTitleInfo& value);
+QDataStream& operator>>(QDataStream& in, DvdTitleInfo& value);
+QDataStream& operator<<(QDataStream& out, const DvdVolume& value);
+QDataStream& operator>>(QDataStream& in, DvdVolume& value);
+QDataStream& operator<<(QDataStream& out, const ElementProperty& value);
+QDataStream& operator>>(QDataStream& in, ElementProperty& value);
+
+} // namespace platform
+
+namespace platform::ipc {
+
+// Raised whenever a message changes its meaning: both programs come from one build, and a
+// media process of another build is refused.
+constexpr quint32 kProtocolVersion = 1;
+
+enum class MessageType : quint8
+{
+    Request = 1, // window -> media process, answered by a Reply with the same id
+    Reply = 2,   // media process -> window
+    Event = 3,   // media process -> window, unasked
+    Note = 4,    // window -> media process, unanswered
+};
+
+// Requests (and the notes that share their numbers), with their arguments -> answer.
+enum class Op : quint16
+{
+    FrameworkAvailable = 1, // bool dvd -> bool
+    LivePipelines,          // -> int
+    Render,                 // [graph] path, int timeoutMs, bool dvd, int decodeFlags -> RenderResult
+    Close,                  // [graph] -> nothing
+    Run,                    // [graph] -> bool
+    Pause,                  // [graph] int timeoutMs -> bool
+    StopAndRewind,          // [graph] int timeoutMs -> bool
+    Seek,                   // [graph] qint64 ms, int timeoutMs -> bool
+    Position,               // [graph] -> qint64
+    Duration,               // [graph] -> qint64
+    SetRate,                // [graph] double -> bool
+    ElementNames,           // [graph] -> QStringList
+    ElementProperties,      // [graph] int index -> bool, QString name, QList<ElementProperty>
+    DvdDomain,              // [graph] -> int
+    DvdLocation,            // [graph] -> bool, DvdLocation
+    DvdStreams,             // [graph] -> int audio, int subpicture, bool shown
+    DvdAngle,               // [graph] -> bool, int count, int current
+    DvdReadVolume,          // [graph] -> bool, QString error, DvdVolume
+    DvdCommand,             // [graph] DvdCommandArgs -> bool
+    DvdVolumeHasFile,       // QString device, QString pathInVolume -> bool
+    MciSend, // QString command, quint32 notifyToken -> quint32 error, QString reply, int device
+    // Notes.
+    SetVolume = 100,    // [graph] qint32 hundredths of a decibel
+    FrameRelease = 101, // [graph] quint32 buffer, qint32 slot: the window is done with the slot
+};
+
+enum class EventKind : quint16
+{
+    Hello = 1,   // qint32 version, qint64 pid: the media process is ready
+    GraphEvent,  // [graph] qint32 code, qint64 p1, qint64 p2, QString error (for an error abort)
+    FrameBuffer, // [graph] quint32 buffer, quint64 slotBytes, qint32 slots; its memory file comes with it
+    Frame,       // [graph] quint32 buffer, qint32 slot, qint32 width, height, stride (BGRx rows)
+    MciNotify,   // [notify token] quint64 flags, qint64 device
+};
+
+// The DVD navigator's commands, carried by Op::DvdCommand.
+enum class DvdCommandId : qint32
+{
+    PlayTitle = 1,      // a: title
+    PlayAtTimeInTitle,  // a: title, time
+    PlayChapterInTitle, // a: title, b: chapter
+    ShowMenu,           // a: menu id
+    Resume,
+    StillOff,
+    SelectButton, // a: DvdButtonMove
+    ActivateButton,
+    SelectAtPosition,       // a, b: x, y in frame pixels
+    ActivateAtPosition,     // a, b
+    SelectAudioStream,      // a
+    SelectSubpictureStream, // a
+    SetSubpictureState,     // a: shown
+    SelectAngle,            // a: from 1
+    PlayForwards,           // speed
+    PlayBackwards,          // speed
+    SetClosedCaptions,      // a: on
+};
+
+struct DvdCommandArgs
+{
+    DvdCommandId command = DvdCommandId::Resume;
+    qint32 a = 0;
+    qint32 b = 0;
+    double speed = 1.0;
+    DvdTimeCode time;
+};
+
+// What Op::Render answers.
+struct RenderResult
+{
+    bool ok = false;
+    QString error;
+    qint32 videoWidth = 0; // the decoded picture's size with square pixels; 0 without video
+    qint32 videoHeight = 0;
+    QString device;   // DVD: the device the graph reads
+    DvdVolume volume; // DVD: the table as read when the graph was built
+};
+
+// The fixed part of every message.
+struct Header
+{
+    MessageType type = MessageType::Request;
+    quint32 id = 0;     // requests and replies
+    quint16 code = 0;   // Op or EventKind
+    quint32 handle = 0; // the graph or notification target addressed, 0 for none
+};
+
+constexpr int kHeaderBytes = 11;
+
+// A message: the header followed by `arguments`.
+QByteArray Encode(const Header& header, const QByteArray& arguments = {});
+// Splits a message; false when it is shorter than a header or of an unknown type.
+bool Decode(const QByteArray& message, Header* header, QByteArray* arguments);
+
+QDataStream& operator<<(QDataStream& out, const DvdCommandArgs& value);
+QDataStream& operator>>(QDataStream& in, DvdCommandArgs& value);
+QDataStream& operator<<(QDataStream& out, const RenderResult& value);
+QDataStream& operator>>(QDataStream& in, RenderResult& value);
+
+// Writes `values` as arguments.
+template <typename... T> QByteArray Pack(const T&... values)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_4);
+    (out << ... << values);
+    return bytes;
+}
+
+// Reads arguments back; Ok() tells whether every value was there and nothing was left over.
+class Unpack
+{
+public:
+    explicit Unpack(const QByteArray& bytes) : in(bytes) { in.setVersion(QDataStream::Qt_6_4); }
+    template <typename T> Unpack& operator>>(T& value)
+    {
+        in >> value;
+        return *this;
+    }
+    bool Ok() const { return in.status() == QDataStream::Ok && in.atEnd(); }
+
+private:
+    QDataStream in;
+};
+
+} // namespace platform::ipc

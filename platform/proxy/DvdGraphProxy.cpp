@@ -1,0 +1,245 @@
+#include "DvdGraphProxy.h"
+
+namespace platform {
+
+using ipc::DvdCommandId;
+using ipc::Op;
+using ipc::Pack;
+using ipc::Unpack;
+
+namespace {
+
+// Reading a disc's table or looking a file up on it may wait for the drive to spin up.
+constexpr int kDiscReadBoundMs = 15000;
+
+} // namespace
+
+DvdGraphProxy::DvdGraphProxy(QObject* owner, unsigned notifyMessage) : GraphProxy(owner, notifyMessage) {}
+
+DvdGraphProxy::~DvdGraphProxy()
+{
+    DvdGraphProxy::Close();
+}
+
+bool DvdGraphProxy::FrameworkAvailable()
+{
+    return AskFramework(true);
+}
+
+bool DvdGraphProxy::RenderDvd(const QString& path, int decodeFlags, int timeoutMs)
+{
+    ipc::RenderResult result;
+    if (!Render(path, true, decodeFlags, timeoutMs + kDiscReadBoundMs, timeoutMs, &result))
+        return false;
+    device = result.device;
+    volume = result.volume;
+    return true;
+}
+
+void DvdGraphProxy::Close()
+{
+    GraphProxy::Close();
+    device.clear();
+    volume = {};
+    still = false;
+    selectedButton = 0;
+}
+
+bool DvdGraphProxy::TakeDvdEvent(Event* event)
+{
+    if (events.empty())
+        return false;
+    *event = events.front();
+    events.pop_front();
+    return true;
+}
+
+void DvdGraphProxy::OnGraphEvent(const Event& event)
+{
+    if (event.code == EC_DVD_STILL_ON || event.code == EC_DVD_STILL_OFF)
+        still = event.code == EC_DVD_STILL_ON;
+    else if (event.code == EC_DVD_BUTTON_CHANGE)
+        selectedButton = static_cast<int>(event.p2);
+}
+
+bool DvdGraphProxy::ReadVolume(DvdVolume* read, QString* error) const
+{
+    QByteArray answer;
+    bool ok = false;
+    QString text;
+    DvdVolume table;
+    if (!Ask(Op::DvdReadVolume, {}, &answer, kDiscReadBoundMs) ||
+        !(Unpack(answer) >> ok >> text >> table).Ok())
+        return false;
+    if (!ok) {
+        if (error)
+            *error = text;
+        return false;
+    }
+    *read = table;
+    return true;
+}
+
+int DvdGraphProxy::Domain() const
+{
+    QByteArray answer;
+    qint32 domain = kDvdDomainFirstPlay;
+    if (!Ask(Op::DvdDomain, {}, &answer) || !(Unpack(answer) >> domain).Ok())
+        return kDvdDomainFirstPlay;
+    return domain;
+}
+
+bool DvdGraphProxy::CurrentLocation(DvdLocation* location) const
+{
+    QByteArray answer;
+    bool known = false;
+    DvdLocation read;
+    if (!Ask(Op::DvdLocation, {}, &answer) || !(Unpack(answer) >> known >> read).Ok() || !known)
+        return false;
+    *location = read;
+    return true;
+}
+
+DvdGraphProxy::Streams DvdGraphProxy::AskStreams() const
+{
+    QByteArray answer;
+    qint32 audio = -1, subpicture = -1;
+    bool shown = false;
+    if (!Ask(Op::DvdStreams, {}, &answer) || !(Unpack(answer) >> audio >> subpicture >> shown).Ok())
+        return {};
+    return {audio, subpicture, shown};
+}
+
+int DvdGraphProxy::ActiveAudio() const
+{
+    return AskStreams().audio;
+}
+
+int DvdGraphProxy::ActiveSubpicture() const
+{
+    return AskStreams().subpicture;
+}
+
+bool DvdGraphProxy::SubpicturesShown() const
+{
+    return AskStreams().shown;
+}
+
+bool DvdGraphProxy::CurrentAngle(int* count, int* current) const
+{
+    QByteArray answer;
+    bool known = false;
+    qint32 angles = 0, now = 0;
+    if (!Ask(Op::DvdAngle, {}, &answer) || !(Unpack(answer) >> known >> angles >> now).Ok() || !known)
+        return false;
+    *count = angles;
+    *current = now;
+    return true;
+}
+
+bool DvdGraphProxy::Command(DvdCommandId command, int a, int b, double speed, const DvdTimeCode& time)
+{
+    ipc::DvdCommandArgs arguments;
+    arguments.command = command;
+    arguments.a = a;
+    arguments.b = b;
+    arguments.speed = speed;
+    arguments.time = time;
+    return AskYes(Op::DvdCommand, Pack(arguments));
+}
+
+bool DvdGraphProxy::PlayTitle(int title)
+{
+    return Command(DvdCommandId::PlayTitle, title);
+}
+
+bool DvdGraphProxy::PlayAtTimeInTitle(int title, const DvdTimeCode& time)
+{
+    return Command(DvdCommandId::PlayAtTimeInTitle, title, 0, 1.0, time);
+}
+
+bool DvdGraphProxy::PlayChapterInTitle(int title, int chapter)
+{
+    return Command(DvdCommandId::PlayChapterInTitle, title, chapter);
+}
+
+bool DvdGraphProxy::ShowMenu(int menuId)
+{
+    return Command(DvdCommandId::ShowMenu, menuId);
+}
+
+bool DvdGraphProxy::Resume()
+{
+    return Command(DvdCommandId::Resume);
+}
+
+bool DvdGraphProxy::StillOff()
+{
+    return Command(DvdCommandId::StillOff);
+}
+
+bool DvdGraphProxy::SelectButton(DvdButtonMove move)
+{
+    return Command(DvdCommandId::SelectButton, static_cast<int>(move));
+}
+
+bool DvdGraphProxy::ActivateButton()
+{
+    return Command(DvdCommandId::ActivateButton);
+}
+
+bool DvdGraphProxy::SelectAtPosition(int x, int y)
+{
+    return Command(DvdCommandId::SelectAtPosition, x, y);
+}
+
+bool DvdGraphProxy::ActivateAtPosition(int x, int y)
+{
+    return Command(DvdCommandId::ActivateAtPosition, x, y);
+}
+
+bool DvdGraphProxy::SelectAudioStream(int stream)
+{
+    return Command(DvdCommandId::SelectAudioStream, stream);
+}
+
+bool DvdGraphProxy::SelectSubpictureStream(int stream)
+{
+    return Command(DvdCommandId::SelectSubpictureStream, stream);
+}
+
+bool DvdGraphProxy::SetSubpictureState(bool shown)
+{
+    return Command(DvdCommandId::SetSubpictureState, shown ? 1 : 0);
+}
+
+bool DvdGraphProxy::SelectAngle(int angle)
+{
+    return Command(DvdCommandId::SelectAngle, angle);
+}
+
+bool DvdGraphProxy::PlayForwards(double speed)
+{
+    return Command(DvdCommandId::PlayForwards, 0, 0, speed);
+}
+
+bool DvdGraphProxy::PlayBackwards(double speed)
+{
+    return Command(DvdCommandId::PlayBackwards, 0, 0, speed);
+}
+
+bool DvdGraphProxy::SetClosedCaptions(bool on)
+{
+    return Command(DvdCommandId::SetClosedCaptions, on ? 1 : 0);
+}
+
+bool DvdVolumeHasFile(const QString& device, const QString& pathInVolume)
+{
+    QByteArray answer;
+    bool has = false;
+    return MediaProcess::Instance().Call(Op::DvdVolumeHasFile, 0, Pack(device, pathInVolume), &answer,
+                                         kDiscReadBoundMs, MediaProcess::Start::IfNeeded) &&
+           (Unpack(answer) >> has).Ok() && has;
+}
+
+} // namespace platform

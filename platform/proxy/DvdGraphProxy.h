@@ -1,0 +1,107 @@
+#pragma once
+// The DVD graph in the media process: a DVD-Video volume (a disc folder, an image file or a
+// device) played through GStreamer's DVD elements, with the navigator's commands and queries.
+// It plays, pauses, rewinds, sets the volume and paints frames as GraphProxy does.
+//
+// UI thread only. The navigator's state changes arrive as DVD events, taken one at a time with
+// TakeDvdEvent(); each is announced by posting `notifyMessage` to `owner`. Navigator commands
+// return once the navigator has carried them out; stream choices take effect with the next
+// data the disc delivers and stay in force over the disc's own choices. Times are
+// milliseconds.
+//
+// The navigator reads ahead of the picture: titles and chapters change about a second before
+// the picture gets there. Jumps (titles, chapters, times) are refused outside the title domain
+// and while a still is shown; menus are left through their buttons or Resume.
+
+#include "GraphProxy.h"
+#include "platform/ipc/DvdTable.h"
+#include "platform/ipc/MediaCodes.h"
+
+#include <QString>
+
+namespace platform {
+
+class DvdGraphProxy : public GraphProxy
+{
+public:
+    DvdGraphProxy(QObject* owner, unsigned notifyMessage);
+    ~DvdGraphProxy() override;
+
+    // True when the media process has the DVD elements (starts it when none runs).
+    static bool FrameworkAvailable();
+
+    // Builds the graph for the volume at `path` (a disc folder, its IFO file, an image or a
+    // device) and prerolls it. False, with the reason in LastError(), when the volume cannot
+    // be read, has no titles, nothing plays it or the media process failed on it.
+    bool RenderDvd(const QString& path, int decodeFlags, int timeoutMs = 10000);
+    void Close() override;
+
+    // The next DVD event, false when none is pending. The media graph's own codes come
+    // through here too (1 complete is reported as the stop domain).
+    bool TakeDvdEvent(Event* event);
+
+    // The device the graph reads, and the volume's table read afresh from it.
+    const QString& Device() const { return device; }
+    bool ReadVolume(DvdVolume* volume, QString* error = nullptr) const;
+    // The table as it was read when the graph was built.
+    const DvdVolume& Volume() const { return volume; }
+
+    // Navigator state, asked of the navigator now.
+    int Domain() const;
+    bool CurrentLocation(DvdLocation* location) const;
+    // As the last DVD events told them.
+    bool IsStill() const { return still; }
+    int SelectedButton() const { return selectedButton; }
+    // The audio and subpicture streams the decoders were last told to play.
+    int ActiveAudio() const;
+    int ActiveSubpicture() const;
+    bool SubpicturesShown() const;
+    bool CurrentAngle(int* count, int* current) const; // angles numbered from 1
+
+    // Navigator commands; each returns whether the navigator carried it out.
+    bool PlayTitle(int title);
+    bool PlayAtTimeInTitle(int title, const DvdTimeCode& time);
+    bool PlayChapterInTitle(int title, int chapter);
+    bool ShowMenu(int menuId); // 2 title, 3 root, 4 subpicture, 5 audio, 6 angle, 7 chapter
+    bool Resume();
+    bool StillOff();
+    bool SelectButton(DvdButtonMove move);
+    bool ActivateButton();
+    // Pointer positions are in frame pixels.
+    bool SelectAtPosition(int x, int y);
+    bool ActivateAtPosition(int x, int y);
+    bool SelectAudioStream(int stream);      // 0..7
+    bool SelectSubpictureStream(int stream); // 0..31
+    bool SetSubpictureState(bool shown);
+    bool SelectAngle(int angle); // from 1
+    // Scanning: faster than normal, or slower with the sound off; backwards is refused.
+    bool PlayForwards(double speed);
+    bool PlayBackwards(double speed);
+    // Closed captions: false when no caption decoder is available (they stay off then).
+    bool SetClosedCaptions(bool on);
+
+protected:
+    void OnGraphEvent(const Event& event) override;
+
+private:
+    struct Streams
+    {
+        int audio = -1;
+        int subpicture = -1;
+        bool shown = false;
+    };
+    Streams AskStreams() const;
+    bool Command(ipc::DvdCommandId command, int a = 0, int b = 0, double speed = 1.0,
+                 const DvdTimeCode& time = {});
+
+    QString device;
+    DvdVolume volume;
+    bool still = false;
+    int selectedButton = 0;
+};
+
+// True when the volume in the image file or on the device node `device` holds `pathInVolume`
+// ("/VIDEO_TS/VIDEO_TS.IFO"); asked of the media process, which is started when none runs.
+bool DvdVolumeHasFile(const QString& device, const QString& pathInVolume);
+
+} // namespace platform

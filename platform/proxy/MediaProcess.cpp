@@ -1,0 +1,462 @@
+#include "MediaProcess.h"
+
+#include "platform/Log.h"
+#include "platform/ProgramEnding.h"
+#include "platform/WindowMessage.h"
+#include "platform/ipc/Connection.h"
+#include "platform/ipc/MciCodes.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <algorithm>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace platform {
+
+using ipc::EventKind;
+using ipc::Header;
+using ipc::MessageType;
+
+namespace {
+
+constexpr const char* kProgramName = "sorlin-media";
+// How often ended media processes are looked for where the kernel cannot tell.
+constexpr int kReapPollMs = 1000;
+
+QString DescribeStatus(int status)
+{
+    if (WIFSIGNALED(status))
+        return QStringLiteral("the media process was ended by signal %1 (%2)")
+            .arg(WTERMSIG(status))
+            .arg(QString::fromLocal8Bit(strsignal(WTERMSIG(status))));
+    if (WIFEXITED(status))
+        return QStringLiteral("the media process ended with exit code %1").arg(WEXITSTATUS(status));
+    return QStringLiteral("the media process ended");
+}
+
+} // namespace
+
+// One started media process, watched until the kernel has let it go.
+struct MediaProcess::Zombie
+{
+    pid_t pid = 0;
+    int pidfd = -1;
+    QSocketNotifier* notifier = nullptr;
+    bool reaped = false;
+    int status = 0;
+
+    bool TryReap()
+    {
+        if (!reaped && ::waitpid(pid, &status, WNOHANG) == pid)
+            reaped = true;
+        return reaped;
+    }
+    ~Zombie()
+    {
+        if (notifier)
+            notifier->deleteLater();
+        if (pidfd >= 0)
+            ::close(pidfd);
+    }
+};
+
+struct MediaProcess::Running
+{
+    Zombie* child = nullptr; // owned by `zombies`
+    ipc::Connection* connection = nullptr;
+    bool greeted = false;
+    qint64 pid = 0;
+
+    ~Running()
+    {
+        // Never deleted inside one of its own signals: a handler may be what ends it.
+        if (connection) {
+            connection->Close();
+            connection->deleteLater();
+        }
+    }
+};
+
+MediaProcess& MediaProcess::Instance()
+{
+    static QPointer<MediaProcess> instance;
+    if (!instance) {
+        Q_ASSERT(QCoreApplication::instance());
+        instance = new MediaProcess(QCoreApplication::instance());
+    }
+    return *instance;
+}
+
+MediaProcess::MediaProcess(QObject* parent) : QObject(parent) {}
+
+MediaProcess::~MediaProcess()
+{
+    if (running && running->child && !running->child->reaped)
+        ::kill(running->child->pid, SIGKILL);
+    running.reset();
+    for (const auto& zombie : zombies)
+        zombie->TryReap();
+}
+
+qint64 MediaProcess::Pid() const
+{
+    return running && running->child ? running->child->pid : 0;
+}
+
+bool MediaProcess::StartProcess(QString* error)
+{
+    const QString path = program.isEmpty()
+                             ? QCoreApplication::applicationDirPath() + u'/' + QLatin1String(kProgramName)
+                             : program;
+    int pair[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
+        *error = QStringLiteral("no socket for the media process: %1")
+                     .arg(QString::fromLocal8Bit(strerror(errno)));
+        return false;
+    }
+    // The child's end becomes its descriptor 3; a dup2 onto the number it already has would
+    // leave it close-on-exec, so it is moved out of the way first.
+    const int childEnd = ::fcntl(pair[1], F_DUPFD_CLOEXEC, 10);
+    ::close(pair[1]);
+    const QByteArray file = QFile::encodeName(path);
+    const QByteArray parent = QByteArray::number(static_cast<qint64>(::getpid()));
+    const char* argv[] = {file.constData(), "--socket", "3", "--parent", parent.constData(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, childEnd, 3);
+    pid_t pid = 0;
+    const int spawned =
+        ::posix_spawn(&pid, file.constData(), &actions, nullptr, const_cast<char* const*>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(childEnd);
+    if (spawned != 0) {
+        ::close(pair[0]);
+        *error = QStringLiteral("the media process %1 could not be started: %2")
+                     .arg(path, QString::fromLocal8Bit(strerror(spawned)));
+        return false;
+    }
+
+    auto zombie = std::make_unique<Zombie>();
+    zombie->pid = pid;
+    zombie->pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    Zombie* child = zombie.get();
+    if (zombie->pidfd >= 0) {
+        zombie->notifier = new QSocketNotifier(zombie->pidfd, QSocketNotifier::Read, this);
+        connect(zombie->notifier, &QSocketNotifier::activated, this, [this, child] {
+            child->notifier->setEnabled(false);
+            if (running && running->child == child) {
+                child->TryReap();
+                Lose(child->reaped ? DescribeStatus(child->status)
+                                   : QStringLiteral("the media process ended"));
+            }
+            Reap();
+        });
+    }
+    zombies.push_back(std::move(zombie));
+
+    running = std::make_unique<Running>();
+    running->child = child;
+    running->connection = new ipc::Connection(pair[0], this);
+    connect(running->connection, &ipc::Connection::Received, this, &MediaProcess::OnMessage);
+    connect(running->connection, &ipc::Connection::Closed, this, &MediaProcess::OnConnectionClosed);
+    const quint64 started = ++serial;
+    qCDebug(lcPlatform) << "media process" << pid << "started";
+
+    const bool greeted =
+        WaitFor([this, started] { return serial != started || !running || running->greeted; }, kStartBoundMs);
+    if (greeted && serial == started && running)
+        return true;
+    *error = greeted ? QStringLiteral("the media process ended as it started")
+                     : QStringLiteral("the media process did not start within %1 ms").arg(kStartBoundMs);
+    if (serial == started && running)
+        Lose(*error);
+    return false;
+}
+
+struct MediaProcess::Wait
+{
+    QEventLoop loop;
+    bool woken = false;
+};
+
+bool MediaProcess::WaitFor(const std::function<bool()>& done, int boundMs)
+{
+    if (done())
+        return true;
+    const QDeadlineTimer deadline(boundMs, Qt::PreciseTimer);
+    BoundedWait hold;
+    Wait wait;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    connect(&timer, &QTimer::timeout, &wait.loop, [&wait] {
+        wait.woken = true;
+        wait.loop.quit();
+    });
+    ++waitDepth;
+    waits.push_back(&wait);
+    bool result = false;
+    for (;;) {
+        if (done()) {
+            result = true;
+            break;
+        }
+        if (deadline.hasExpired())
+            break;
+        wait.woken = false;
+        timer.start(static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1)));
+        wait.loop.exec(QEventLoop::ExcludeUserInputEvents);
+        // Returned unwoken: the application is ending and leaves every event loop.
+        if (!wait.woken && !done())
+            break;
+    }
+    waits.erase(std::find(waits.begin(), waits.end(), &wait));
+    --waitDepth;
+    return result;
+}
+
+void MediaProcess::WakeWaits()
+{
+    for (Wait* wait : waits) {
+        wait->woken = true;
+        wait->loop.quit();
+    }
+}
+
+bool MediaProcess::Call(ipc::Op op, quint32 handle, const QByteArray& arguments, QByteArray* answer,
+                        int boundMs, Start start, QString* error)
+{
+    QString ignored;
+    if (!error)
+        error = &ignored;
+    if (!running) {
+        if (start == Start::Never) {
+            *error = QStringLiteral("no media process runs");
+            return false;
+        }
+        // Nothing new starts while the program is on its way out.
+        if (ProgramEnding()) {
+            *error = QStringLiteral("the program is ending");
+            return false;
+        }
+        if (!StartProcess(error))
+            return false;
+    }
+    const quint32 id = ++lastRequest;
+    const quint64 mine = serial;
+    pending[id];
+    Header header;
+    header.type = MessageType::Request;
+    header.id = id;
+    header.code = static_cast<quint16>(op);
+    header.handle = handle;
+    running->connection->Send(ipc::Encode(header, arguments));
+    const bool finished = WaitFor([this, id] { return pending[id].done; }, boundMs);
+    const Pending result = std::move(pending[id]);
+    pending.erase(id);
+    if (!finished) {
+        *error = QStringLiteral("the media process did not answer request %1 within %2 ms")
+                     .arg(static_cast<int>(op))
+                     .arg(boundMs);
+        // Whatever it is doing, its state is no longer known: it is ended.
+        if (running && serial == mine)
+            Lose(*error);
+        return false;
+    }
+    if (result.failed) {
+        *error = result.error;
+        return false;
+    }
+    *answer = result.answer;
+    return true;
+}
+
+void MediaProcess::Note(ipc::Op op, quint32 handle, const QByteArray& arguments)
+{
+    if (!running)
+        return;
+    Header header;
+    header.type = MessageType::Note;
+    header.code = static_cast<quint16>(op);
+    header.handle = handle;
+    running->connection->Send(ipc::Encode(header, arguments));
+}
+
+void MediaProcess::Attach(quint32 handle, MediaEventReceiver* receiver)
+{
+    receivers[handle] = receiver;
+}
+
+void MediaProcess::Detach(quint32 handle)
+{
+    receivers.erase(handle);
+}
+
+quint32 MediaProcess::NotifyToken(QObject* target)
+{
+    if (!target)
+        return 0;
+    for (auto it = notifyTargets.begin(); it != notifyTargets.end();) {
+        if (it->second.target == target)
+            return it->first;
+        it = it->second.target ? std::next(it) : notifyTargets.erase(it);
+    }
+    notifyTargets[++lastToken].target = target;
+    return lastToken;
+}
+
+void MediaProcess::ExpectNotification(quint32 token, qint64 device)
+{
+    const auto found = notifyTargets.find(token);
+    if (found == notifyTargets.end())
+        return;
+    ++found->second.expected;
+    found->second.device = device;
+}
+
+void MediaProcess::OnMessage(const QByteArray& message)
+{
+    Header header;
+    QByteArray arguments;
+    if (!ipc::Decode(message, &header, &arguments) ||
+        (header.type != MessageType::Reply && header.type != MessageType::Event)) {
+        Lose(QStringLiteral("the media process sent a message that cannot be read"));
+        return;
+    }
+    if (header.type == MessageType::Event) {
+        OnEvent(header, arguments);
+        return;
+    }
+    // A reply to nothing pending (a request already given up) is dropped.
+    const auto found = pending.find(header.id);
+    if (found == pending.end() || found->second.done)
+        return;
+    found->second.done = true;
+    found->second.answer = arguments;
+    WakeWaits();
+}
+
+void MediaProcess::OnEvent(const Header& header, const QByteArray& arguments)
+{
+    const auto kind = static_cast<EventKind>(header.code);
+    switch (kind) {
+    case EventKind::Hello: {
+        qint32 version = 0;
+        qint64 pid = 0;
+        if (!(ipc::Unpack(arguments) >> version >> pid).Ok() ||
+            version != static_cast<qint32>(ipc::kProtocolVersion)) {
+            Lose(QStringLiteral("the media process speaks another version of the protocol"));
+            return;
+        }
+        running->greeted = true;
+        running->pid = pid;
+        WakeWaits();
+        return;
+    }
+    case EventKind::FrameBuffer: {
+        const int fd = running->connection->TakeDescriptor();
+        if (fd < 0) {
+            Lose(QStringLiteral("the media process announced a frame buffer without sending it"));
+            return;
+        }
+        const auto found = receivers.find(header.handle);
+        if (found == receivers.end())
+            ::close(fd);
+        else
+            found->second->OnMediaEvent(kind, arguments, fd);
+        return;
+    }
+    case EventKind::GraphEvent:
+    case EventKind::Frame: {
+        const auto found = receivers.find(header.handle);
+        if (found != receivers.end())
+            found->second->OnMediaEvent(kind, arguments, -1);
+        return;
+    }
+    case EventKind::MciNotify: {
+        quint64 flags = 0;
+        qint64 device = 0;
+        const auto found = notifyTargets.find(header.handle);
+        if (found == notifyTargets.end() || !(ipc::Unpack(arguments) >> flags >> device).Ok())
+            return;
+        found->second.expected = std::max(found->second.expected - 1, 0);
+        PostWindowMessage(found->second.target, MM_MCINOTIFY, static_cast<WPARAM>(flags),
+                          static_cast<LPARAM>(device));
+        return;
+    }
+    }
+}
+
+void MediaProcess::OnConnectionClosed(const QString& reason)
+{
+    if (!running)
+        return;
+    // The process usually ended first: its exit tells more than the closed socket.
+    Zombie* child = running->child;
+    Lose(child && child->TryReap() ? DescribeStatus(child->status) : reason);
+}
+
+void MediaProcess::End(const QString& reason)
+{
+    Lose(reason);
+}
+
+void MediaProcess::Lose(const QString& reason)
+{
+    if (!running)
+        return;
+    const std::unique_ptr<Running> gone = std::move(running);
+    if (gone->child && !gone->child->TryReap())
+        ::kill(gone->child->pid, SIGKILL);
+    qCWarning(lcPlatform).noquote() << "media process" << (gone->child ? gone->child->pid : 0)
+                                    << "lost:" << reason;
+    for (auto& [id, request] : pending) {
+        if (!request.done) {
+            request.done = true;
+            request.failed = true;
+            request.error = reason;
+        }
+    }
+    WakeWaits();
+    for (const auto& [handle, receiver] : std::exchange(receivers, {}))
+        receiver->OnMediaLost(reason);
+    for (auto& [token, notify] : notifyTargets) {
+        if (notify.expected > 0) {
+            notify.expected = 0;
+            PostWindowMessage(notify.target, MM_MCINOTIFY, MCI_NOTIFY_FAILURE,
+                              static_cast<LPARAM>(notify.device));
+        }
+    }
+    Reap();
+}
+
+void MediaProcess::Reap()
+{
+    std::erase_if(zombies, [this](const std::unique_ptr<Zombie>& zombie) {
+        return (!running || running->child != zombie.get()) && zombie->TryReap();
+    });
+    // Without a process descriptor the kernel does not tell when one ends: look again later.
+    const bool blind =
+        std::any_of(zombies.begin(), zombies.end(), [this](const std::unique_ptr<Zombie>& zombie) {
+            return zombie->pidfd < 0 && (!running || running->child != zombie.get());
+        });
+    if (blind)
+        QTimer::singleShot(kReapPollMs, this, &MediaProcess::Reap);
+}
+
+} // namespace platform
