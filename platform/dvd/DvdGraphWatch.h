@@ -20,15 +20,6 @@
 
 namespace platform {
 
-using GstPadPtr = std::unique_ptr<GstPad, GstObjectUnref>;
-using GstClockPtr = std::unique_ptr<GstClock, GstObjectUnref>;
-
-struct GstQueryUnref
-{
-    void operator()(GstQuery* query) const { gst_query_unref(query); }
-};
-using GstQueryPtr = std::unique_ptr<GstQuery, GstQueryUnref>;
-
 // Messages the source's pad probe posts for the UI thread.
 inline constexpr const char* kWatchMessage = "sorlin-dvd";
 // Marks the stream choices this graph sends, so the probe lets them pass unchanged.

@@ -25,46 +25,18 @@ namespace platform {
 
 namespace {
 
-using GstPadPtr = std::unique_ptr<GstPad, GstObjectUnref>;
-
-struct GstCapsUnref
-{
-    void operator()(GstCaps* caps) const { gst_caps_unref(caps); }
-};
-using GstCapsPtr = std::unique_ptr<GstCaps, GstCapsUnref>;
-
-// A bus message on its way to the UI thread.
-class BusEvent : public QEvent
-{
-public:
-    BusEvent(GstMessage* m, quint64 g) : QEvent(Type()), message(m), generation(g) {}
-    ~BusEvent() override { gst_message_unref(message); }
-    static QEvent::Type Type()
-    {
-        static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-        return type;
-    }
-    GstMessage* const message;
-    const quint64 generation;
-};
-
-// A video frame on its way to the UI thread.
+// A video frame on its way to the UI thread, stamped with its pipeline's stamp.
 class FrameEvent : public QEvent
 {
 public:
-    FrameEvent(GstSample* s, quint64 g) : QEvent(Type()), sample(s), generation(g) {}
-    ~FrameEvent() override
-    {
-        if (sample)
-            gst_sample_unref(sample);
-    }
+    FrameEvent(GstSample* s, quint64 st) : QEvent(Type()), sample(s), stamp(st) {}
     static QEvent::Type Type()
     {
         static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
         return type;
     }
-    GstSample* sample;
-    const quint64 generation;
+    GstSamplePtr sample;
+    const quint64 stamp;
 };
 
 // A sample mapped for a QImage; released with the last copy of the image.
@@ -88,17 +60,26 @@ constexpr int kMaxFramesInFlight = 2;
 
 } // namespace
 
-// Receives what the streaming threads post; lives on the UI thread.
-class GraphMailbox : public QObject
+// Receives the video frames the streaming threads post; lives on the UI thread.
+class FrameMailbox : public QObject
 {
 public:
-    explicit GraphMailbox(GstGraph::Private* graph) : graph(graph) {}
+    explicit FrameMailbox(GstGraph::Private* graph) : graph(graph) {}
 
 protected:
     void customEvent(QEvent* event) override;
 
 private:
     GstGraph::Private* graph;
+};
+
+// The appsink's callback data for one pipeline: the stamp is the one the bus relay gave the
+// pipeline when it was attached, fixed before the first frame, so a frame that a streaming
+// thread is handing over while the graph is closed still carries its own pipeline's stamp.
+struct FrameSource
+{
+    GstGraph::Private* graph;
+    quint64 stamp;
 };
 
 struct GstGraph::Private
@@ -108,7 +89,6 @@ struct GstGraph::Private
     GstElementPtr pipeline;
     GstElement* videoSink = nullptr; // owned by the pipeline
     GstElement* audioSink = nullptr; // owned by the pipeline
-    std::atomic<quint64> generation{1};
     std::atomic<int> framesInFlight{0};
     std::deque<int> events;
     std::function<void(const QImage&)> frameHandler;
@@ -117,57 +97,31 @@ struct GstGraph::Private
     // Where the stream's timeline starts: a Video CD's starts near half a second. Positions
     // are told relative to it.
     qint64 startOffset = 0;
-    std::unique_ptr<GraphMailbox> mailbox;
+    std::unique_ptr<GstBusRelay> relay;
+    std::unique_ptr<FrameMailbox> frames;
 
-    static GstBusSyncReply OnBusSync(GstBus*, GstMessage* message, gpointer self);
-    static GstFlowReturn OnNewSample(GstAppSink* sink, gpointer self);
+    static GstFlowReturn OnNewSample(GstAppSink* sink, gpointer source);
 
     void OnBusMessage(GstMessage* message);
-    void OnFrame(GstSample* sample);
-    bool WaitForState(int timeoutMs) const;
+    void OnFrame(GstSamplePtr sample);
     qint64 RawPosition() const;
     void Announce() const { PostWindowMessage(owner, notifyMessage); }
 };
 
-void GraphMailbox::customEvent(QEvent* event)
+void FrameMailbox::customEvent(QEvent* event)
 {
-    const quint64 current = graph->generation.load();
-    if (event->type() == BusEvent::Type()) {
-        auto* bus = static_cast<BusEvent*>(event);
-        if (bus->generation == current)
-            graph->OnBusMessage(bus->message);
-    } else if (event->type() == FrameEvent::Type()) {
-        auto* frame = static_cast<FrameEvent*>(event);
-        graph->framesInFlight.fetch_sub(1);
-        if (frame->generation == current)
-            graph->OnFrame(std::exchange(frame->sample, nullptr));
-    }
+    if (event->type() != FrameEvent::Type())
+        return;
+    auto* frame = static_cast<FrameEvent*>(event);
+    graph->framesInFlight.fetch_sub(1);
+    if (graph->relay->IsCurrent(frame->stamp))
+        graph->OnFrame(std::move(frame->sample));
 }
 
-GstBusSyncReply GstGraph::Private::OnBusSync(GstBus*, GstMessage* message, gpointer self)
+GstFlowReturn GstGraph::Private::OnNewSample(GstAppSink* sink, gpointer source)
 {
-    // A dropped message is ours to release: one kept would hold its element, and through it
-    // the whole pipeline, for good. The ones the UI thread needs travel with their reference.
-    auto* d = static_cast<Private*>(self);
-    switch (GST_MESSAGE_TYPE(message)) {
-    case GST_MESSAGE_EOS:
-    case GST_MESSAGE_ERROR:
-    case GST_MESSAGE_WARNING:
-        QCoreApplication::postEvent(d->mailbox.get(), new BusEvent(message, d->generation.load()));
-        break;
-    default:
-        if (d->hooks && d->hooks->WantsMessage(message))
-            QCoreApplication::postEvent(d->mailbox.get(), new BusEvent(message, d->generation.load()));
-        else
-            gst_message_unref(message);
-        break;
-    }
-    return GST_BUS_DROP;
-}
-
-GstFlowReturn GstGraph::Private::OnNewSample(GstAppSink* sink, gpointer self)
-{
-    auto* d = static_cast<Private*>(self);
+    const auto* from = static_cast<const FrameSource*>(source);
+    Private* d = from->graph;
     GstSample* pulled = gst_app_sink_pull_sample(sink);
     if (!pulled)
         return GST_FLOW_OK;
@@ -181,7 +135,7 @@ GstFlowReturn GstGraph::Private::OnNewSample(GstAppSink* sink, gpointer self)
         gst_sample_unref(sample);
         return GST_FLOW_OK;
     }
-    QCoreApplication::postEvent(d->mailbox.get(), new FrameEvent(sample, d->generation.load()));
+    QCoreApplication::postEvent(d->frames.get(), new FrameEvent(sample, from->stamp));
     return GST_FLOW_OK;
 }
 
@@ -194,17 +148,11 @@ void GstGraph::Private::OnBusMessage(GstMessage* message)
         break;
     case GST_MESSAGE_ERROR:
     case GST_MESSAGE_WARNING: {
-        GError* error = nullptr;
-        gchar* debug = nullptr;
         const bool isError = GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR;
-        if (isError)
-            gst_message_parse_error(message, &error, &debug);
-        else
-            gst_message_parse_warning(message, &error, &debug);
-        const QString text = QString::fromUtf8(error ? error->message : "unknown error");
-        qCDebug(lcPlatform) << (isError ? "graph error:" : "graph warning:") << text << (debug ? debug : "");
-        g_clear_error(&error);
-        g_free(debug);
+        QString details;
+        const QString text = MessageText(message, &details);
+        qCDebug(lcPlatform) << (isError ? "graph error:" : "graph warning:") << text
+                            << qUtf8Printable(details);
         if (isError) {
             *lastError = text;
             events.push_back(EC_ERRORABORT);
@@ -219,34 +167,24 @@ void GstGraph::Private::OnBusMessage(GstMessage* message)
     }
 }
 
-void GstGraph::Private::OnFrame(GstSample* sample)
+void GstGraph::Private::OnFrame(GstSamplePtr sample)
 {
-    GstCaps* caps = gst_sample_get_caps(sample);
-    GstBuffer* buffer = gst_sample_get_buffer(sample);
+    GstCaps* caps = gst_sample_get_caps(sample.get());
+    GstBuffer* buffer = gst_sample_get_buffer(sample.get());
     GstVideoInfo info;
-    if (!frameHandler || !caps || !buffer || !gst_video_info_from_caps(&info, caps)) {
-        gst_sample_unref(sample);
+    if (!frameHandler || !caps || !buffer || !gst_video_info_from_caps(&info, caps))
         return;
-    }
-    auto* frame = new MappedFrame{sample, buffer, {}};
+    auto* frame = new MappedFrame{sample.get(), buffer, {}};
     if (!gst_buffer_map(buffer, &frame->map, GST_MAP_READ)) {
-        gst_sample_unref(sample);
         delete frame;
         return;
     }
+    // From here the image's last copy releases the sample.
+    sample.release();
     const QImage image(frame->map.data, GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info),
                        GST_VIDEO_INFO_PLANE_STRIDE(&info, 0), QImage::Format_RGB32, &ReleaseMappedFrame,
                        frame);
     frameHandler(image);
-}
-
-bool GstGraph::Private::WaitForState(int timeoutMs) const
-{
-    if (!pipeline)
-        return false;
-    const GstStateChangeReturn result = gst_element_get_state(
-        pipeline.get(), nullptr, nullptr, static_cast<GstClockTime>(timeoutMs) * GST_MSECOND);
-    return result == GST_STATE_CHANGE_SUCCESS || result == GST_STATE_CHANGE_NO_PREROLL;
 }
 
 GstGraph::GstGraph(QObject* owner, unsigned notifyMessage) : d(std::make_unique<Private>())
@@ -255,7 +193,9 @@ GstGraph::GstGraph(QObject* owner, unsigned notifyMessage) : d(std::make_unique<
     d->owner = owner;
     d->notifyMessage = notifyMessage;
     d->lastError = &lastError;
-    d->mailbox = std::make_unique<GraphMailbox>(d.get());
+    d->relay = std::make_unique<GstBusRelay>(
+        [graph = d.get()](GstMessage* message) { graph->OnBusMessage(message); });
+    d->frames = std::make_unique<FrameMailbox>(d.get());
 }
 
 GstGraph::~GstGraph()
@@ -319,23 +259,25 @@ bool GstGraph::RenderUri(const QString& uri, GstGraphHooks* hooks, int timeoutMs
     }
     gst_object_ref_sink(d->pipeline.get());
     CountPipeline(d->pipeline.get());
+    d->hooks = hooks;
+    GstBusRelay::Filter wanted;
+    if (hooks)
+        wanted = [hooks](GstMessage* message) { return hooks->WantsMessage(message); };
+    const quint64 stamp = d->relay->Attach(d->pipeline.get(), std::move(wanted));
 
     GstCapsPtr caps(gst_caps_from_string("video/x-raw,format=BGRx"));
     g_object_set(videoSink, "caps", caps.get(), "sync", TRUE, "max-buffers", 2, "drop", TRUE, nullptr);
     GstAppSinkCallbacks callbacks{};
     callbacks.new_sample = &Private::OnNewSample;
-    gst_app_sink_set_callbacks(GST_APP_SINK(videoSink), &callbacks, d.get(), nullptr);
+    gst_app_sink_set_callbacks(GST_APP_SINK(videoSink), &callbacks, new FrameSource{d.get(), stamp},
+                               [](gpointer source) { delete static_cast<FrameSource*>(source); });
 
     g_object_set(d->pipeline.get(), "uri", uri.toUtf8().constData(), "video-sink", videoSink, "audio-sink",
                  audioSink, nullptr);
     d->videoSink = videoSink;
     d->audioSink = audioSink;
-    d->hooks = hooks;
     if (hooks)
         hooks->OnPipelineCreated(d->pipeline.get());
-
-    GstBusPtr bus(gst_element_get_bus(d->pipeline.get()));
-    gst_bus_set_sync_handler(bus.get(), &Private::OnBusSync, d.get(), nullptr);
     return Preroll(timeoutMs);
 }
 
@@ -344,9 +286,9 @@ bool GstGraph::Preroll(int timeoutMs)
     rate = 1.0;
     const bool prerolled =
         gst_element_set_state(d->pipeline.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE &&
-        d->WaitForState(timeoutMs);
-    // The errors of a failed preroll are on their way to the mailbox: take them now.
-    QCoreApplication::sendPostedEvents(d->mailbox.get(), BusEvent::Type());
+        WaitForState(d->pipeline.get(), timeoutMs);
+    // The errors of a failed preroll are on their way to the relay: take them now.
+    d->relay->DeliverPending();
     if (prerolled && d->events.empty()) {
         d->startOffset = std::max<qint64>(d->RawPosition(), 0);
         return true;
@@ -362,14 +304,12 @@ bool GstGraph::Preroll(int timeoutMs)
 
 void GstGraph::Close()
 {
-    // Whatever the old pipeline still posts is dropped on arrival from now on.
-    d->generation.fetch_add(1);
-    if (d->pipeline) {
+    if (d->pipeline)
         gst_element_set_state(d->pipeline.get(), GST_STATE_NULL);
-        GstBusPtr bus(gst_element_get_bus(d->pipeline.get()));
-        gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
-        d->pipeline.reset();
-    }
+    // Whatever the old pipeline still posts, messages and frames, is dropped on arrival from
+    // now on.
+    d->relay->Detach(d->pipeline.get());
+    d->pipeline.reset();
     d->hooks = nullptr;
     d->videoSink = nullptr;
     d->audioSink = nullptr;
@@ -388,7 +328,7 @@ bool GstGraph::Pause(int timeoutMs)
 {
     return d->pipeline &&
            gst_element_set_state(d->pipeline.get(), GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE &&
-           d->WaitForState(timeoutMs);
+           WaitForState(d->pipeline.get(), timeoutMs);
 }
 
 bool GstGraph::StopAndRewind(int timeoutMs)
@@ -407,7 +347,7 @@ bool GstGraph::Seek(qint64 ms, int timeoutMs)
                                      position, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE)
                   : gst_element_seek(d->pipeline.get(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, 0,
                                      GST_SEEK_TYPE_SET, position);
-    return sent && d->WaitForState(timeoutMs);
+    return sent && WaitForState(d->pipeline.get(), timeoutMs);
 }
 
 qint64 GstGraph::Private::RawPosition() const
@@ -448,7 +388,7 @@ bool GstGraph::SetRate(double newRate)
     if (!accepted)
         return false;
     rate = newRate;
-    d->WaitForState(5000);
+    WaitForState(d->pipeline.get(), 5000);
     return true;
 }
 

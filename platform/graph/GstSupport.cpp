@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 
+#include <atomic>
 #include <mutex>
 
 namespace platform {
@@ -94,21 +95,60 @@ bool IsSilentAudioSink(GstElement* sink)
     return factory && g_str_equal(GST_OBJECT_NAME(factory), "fakesink");
 }
 
+bool WaitForState(GstElement* element, int timeoutMs)
+{
+    if (!element)
+        return false;
+    const GstStateChangeReturn result =
+        gst_element_get_state(element, nullptr, nullptr, static_cast<GstClockTime>(timeoutMs) * GST_MSECOND);
+    return result == GST_STATE_CHANGE_SUCCESS || result == GST_STATE_CHANGE_NO_PREROLL;
+}
+
+QString MessageText(GstMessage* message, QString* details)
+{
+    GError* error = nullptr;
+    gchar* debug = nullptr;
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
+        gst_message_parse_error(message, &error, &debug);
+    else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_WARNING)
+        gst_message_parse_warning(message, &error, &debug);
+    const QString text = QString::fromUtf8(error ? error->message : "unknown error");
+    if (details)
+        *details = QString::fromUtf8(debug ? debug : "");
+    g_clear_error(&error);
+    g_free(debug);
+    return text;
+}
+
 namespace {
 
 class RelayedMessage : public QEvent
 {
 public:
-    RelayedMessage(GstMessage* m, quint64 g) : QEvent(Type()), message(m), generation(g) {}
-    ~RelayedMessage() override { gst_message_unref(message); }
+    RelayedMessage(GstMessage* m, quint64 s) : QEvent(Type()), message(m), stamp(s) {}
     static QEvent::Type Type()
     {
         static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
         return type;
     }
-    GstMessage* const message;
-    const quint64 generation;
+    const GstMessagePtr message;
+    const quint64 stamp;
 };
+
+// The sync handler's data for one attached pipeline. It is written before the handler is
+// installed and never changed, so the streaming threads read it without a lock; the bus frees
+// it once the handler is removed and no thread is inside it any more.
+struct Attachment
+{
+    GstBusRelay* relay;
+    quint64 stamp;
+    GstBusRelay::Filter wanted;
+};
+
+void FreeAttachment(gpointer attachment)
+{
+    delete static_cast<Attachment*>(attachment);
+}
 
 } // namespace
 
@@ -116,15 +156,18 @@ GstBusRelay::GstBusRelay(Handler handler) : handler(std::move(handler)) {}
 
 GstBusRelay::~GstBusRelay() = default;
 
-void GstBusRelay::Attach(GstElement* pipeline)
+quint64 GstBusRelay::Attach(GstElement* pipeline, Filter wanted)
 {
+    current = ++lastStamp;
     GstBusPtr bus(gst_element_get_bus(pipeline));
-    gst_bus_set_sync_handler(bus.get(), &GstBusRelay::OnBusSync, this, nullptr);
+    gst_bus_set_sync_handler(bus.get(), &GstBusRelay::OnBusSync,
+                             new Attachment{this, current, std::move(wanted)}, &FreeAttachment);
+    return current;
 }
 
 void GstBusRelay::Detach(GstElement* pipeline)
 {
-    generation.fetch_add(1);
+    current = 0;
     if (!pipeline)
         return;
     GstBusPtr bus(gst_element_get_bus(pipeline));
@@ -141,40 +184,31 @@ void GstBusRelay::customEvent(QEvent* event)
     if (event->type() != RelayedMessage::Type())
         return;
     auto* relayed = static_cast<RelayedMessage*>(event);
-    if (relayed->generation == generation.load() && handler)
-        handler(relayed->message);
+    if (IsCurrent(relayed->stamp) && handler)
+        handler(relayed->message.get());
 }
 
-GstBusSyncReply GstBusRelay::OnBusSync(GstBus*, GstMessage* message, gpointer self)
+GstBusSyncReply GstBusRelay::OnBusSync(GstBus*, GstMessage* message, gpointer data)
 {
     // A dropped message is ours to release: one kept would hold its element, and through it
     // the whole pipeline, for good. The ones passed on travel with their reference.
-    auto* relay = static_cast<GstBusRelay*>(self);
+    const auto* attachment = static_cast<const Attachment*>(data);
+    bool relayed = false;
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_EOS:
     case GST_MESSAGE_ERROR:
     case GST_MESSAGE_WARNING:
-        QCoreApplication::postEvent(relay, new RelayedMessage(message, relay->generation.load()));
+        relayed = true;
         break;
     default:
-        gst_message_unref(message);
+        relayed = attachment->wanted && attachment->wanted(message);
         break;
     }
+    if (relayed)
+        QCoreApplication::postEvent(attachment->relay, new RelayedMessage(message, attachment->stamp));
+    else
+        gst_message_unref(message);
     return GST_BUS_DROP;
-}
-
-QString MessageText(GstMessage* message)
-{
-    GError* error = nullptr;
-    gchar* debug = nullptr;
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
-        gst_message_parse_error(message, &error, &debug);
-    else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_WARNING)
-        gst_message_parse_warning(message, &error, &debug);
-    const QString text = QString::fromUtf8(error ? error->message : "unknown error");
-    g_clear_error(&error);
-    g_free(debug);
-    return text;
 }
 
 } // namespace platform

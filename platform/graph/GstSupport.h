@@ -1,13 +1,14 @@
 #pragma once
 // What the GStreamer-based parts of the platform layer share: starting GStreamer once, RAII
-// holders for its objects, and the relay that carries bus messages to the UI thread.
-// GStreamer types appear here; include this only from .cpp files of the platform layer.
+// holders for its objects, bounded state waits, message texts, and the relay that carries bus
+// messages to the UI thread. GStreamer types appear here; include this only from .cpp files of
+// the platform layer and from its tests.
 
 #include <QObject>
+#include <QString>
 
 #include <gst/gst.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -29,44 +30,80 @@ int LivePipelineCount();
 // True when `sink` (made by MakeAudioSink) is the silent one.
 bool IsSilentAudioSink(GstElement* sink);
 
+// Holders of one reference each.
 struct GstObjectUnref
 {
-    void operator()(gpointer p) const
-    {
-        if (p)
-            gst_object_unref(p);
-    }
+    void operator()(gpointer object) const { gst_object_unref(object); }
+};
+struct GstMiniObjectUnref
+{
+    void operator()(gpointer object) const { gst_mini_object_unref(GST_MINI_OBJECT_CAST(object)); }
 };
 using GstElementPtr = std::unique_ptr<GstElement, GstObjectUnref>;
 using GstBusPtr = std::unique_ptr<GstBus, GstObjectUnref>;
+using GstPadPtr = std::unique_ptr<GstPad, GstObjectUnref>;
+using GstClockPtr = std::unique_ptr<GstClock, GstObjectUnref>;
+using GstCapsPtr = std::unique_ptr<GstCaps, GstMiniObjectUnref>;
+using GstQueryPtr = std::unique_ptr<GstQuery, GstMiniObjectUnref>;
+using GstSamplePtr = std::unique_ptr<GstSample, GstMiniObjectUnref>;
+using GstMessagePtr = std::unique_ptr<GstMessage, GstMiniObjectUnref>;
 
-// Takes the end-of-stream, error and warning messages of one pipeline at a time off its bus
-// on the streaming threads, and hands them to `handler` on the thread this object lives on
-// (the UI thread). Messages of a pipeline detached since are dropped on arrival.
+// Waits at most `timeoutMs` for the state change under way on `element` to finish. True when
+// it did, or when the element is live and so has nothing to preroll; false on failure, on
+// timeout and without an element.
+bool WaitForState(GstElement* element, int timeoutMs);
+
+// The text of an error or warning message; `details`, when given, receives the debugging
+// information that came with it.
+QString MessageText(GstMessage* message, QString* details = nullptr);
+
+// Takes the messages of the attached pipeline off its bus on the streaming threads, and hands
+// them to `handler` on the thread this object lives on (the UI thread): end-of-stream, error
+// and warning always, others when the filter given to Attach asks for them.
+//
+// Each attached pipeline gets a stamp of its own, fixed when it is attached; its messages
+// travel with that stamp, and only those carrying the current pipeline's stamp are handed
+// on. Detaching a pipeline, or attaching the next one, makes the old stamp stale at once: no
+// message of the old pipeline can reach the handler afterwards, not even one that a
+// streaming thread is posting at that very moment.
+//
+// Attach, Detach, IsCurrent and DeliverPending are called on the relay's thread. Detach every
+// pipeline before the relay is released.
 class GstBusRelay : public QObject
 {
 public:
     using Handler = std::function<void(GstMessage*)>;
+    // Called on streaming threads for the messages besides end-of-stream, error and warning:
+    // true to have `message` relayed too. Must not block, and must stay callable until the
+    // pipeline it was given with has been detached and stopped.
+    using Filter = std::function<bool(GstMessage*)>;
+
     explicit GstBusRelay(Handler handler);
     ~GstBusRelay() override;
 
-    void Attach(GstElement* pipeline);
-    // Stops the relay from `pipeline` (call before releasing it); what is on its way is dropped.
+    // Relays the messages of `pipeline`, whose bus must have no sync handler yet, from now
+    // on; it becomes the current pipeline. Returns its stamp, for whatever else the pipeline
+    // sends to this thread (see IsCurrent).
+    quint64 Attach(GstElement* pipeline, Filter wanted = {});
+    // Stops the relay from `pipeline` (call before releasing it; null only makes the stamps
+    // stale); what is on its way is dropped.
     void Detach(GstElement* pipeline);
-    // Delivers at once what has been posted so far (after a bounded wait on the pipeline).
+    // True while `stamp` is that of the pipeline attached last and not detached since.
+    bool IsCurrent(quint64 stamp) const { return stamp != 0 && stamp == current; }
+    // Delivers at once what has been posted so far.
     void DeliverPending();
 
 protected:
     void customEvent(QEvent* event) override;
 
 private:
-    static GstBusSyncReply OnBusSync(GstBus*, GstMessage* message, gpointer self);
+    static GstBusSyncReply OnBusSync(GstBus*, GstMessage* message, gpointer attachment);
 
     Handler handler;
-    std::atomic<quint64> generation{1};
+    // Touched on the relay's thread only: the streaming threads read the stamp of their own
+    // pipeline, fixed when it was attached, and never this.
+    quint64 current = 0;
+    quint64 lastStamp = 0;
 };
-
-// The text of an error or warning message.
-QString MessageText(GstMessage* message);
 
 } // namespace platform

@@ -15,13 +15,6 @@ namespace {
 
 constexpr int kStateTimeoutMs = 5000;
 
-bool WaitForState(GstElement* pipeline)
-{
-    const GstStateChangeReturn result = gst_element_get_state(
-        pipeline, nullptr, nullptr, static_cast<GstClockTime>(kStateTimeoutMs) * GST_MSECOND);
-    return result == GST_STATE_CHANGE_SUCCESS || result == GST_STATE_CHANGE_NO_PREROLL;
-}
-
 } // namespace
 
 struct CdAudioPlayer::Pipeline
@@ -131,9 +124,11 @@ bool CdAudioPlayer::StartSegment(QString* error)
     const qint64 stop = (segment.toMs - origin) * GST_MSECOND;
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     const bool started =
-        gst_element_set_state(p, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE && WaitForState(p) &&
+        gst_element_set_state(p, GST_STATE_PAUSED) != GST_STATE_CHANGE_FAILURE &&
+        WaitForState(p, kStateTimeoutMs) &&
         gst_element_seek(p, 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, start, GST_SEEK_TYPE_SET, stop) &&
-        WaitForState(p) && gst_element_set_state(p, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+        WaitForState(p, kStateTimeoutMs) &&
+        gst_element_set_state(p, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
     if (started)
         return true;
     QString reason = QStringLiteral("the CD audio of %1 cannot be played").arg(drive);

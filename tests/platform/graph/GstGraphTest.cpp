@@ -1,5 +1,8 @@
 #include "platform/graph/GstGraph.h"
 #include "platform/WindowMessage.h"
+#include "platform/graph/GstSupport.h"
+
+#include "../TestSupport.h"
 #include "support/MediaFiles.h"
 #include "support/Wait.h"
 
@@ -9,8 +12,13 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +29,15 @@ using platform::GstGraph;
 constexpr unsigned kNotify = 0x40D;
 
 using testsupport::WaitUntil;
+
+// Lets the streaming threads run while nothing is handed to the UI thread's receivers.
+void SleepWithoutEvents(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QThread::msleep(20);
+}
 
 // Counts the graph notifications the main window would get.
 class Owner : public QObject
@@ -201,14 +218,30 @@ TEST_F(GraphTest, EventsOfAClosedGraphNeverReachTheNextOne)
     ASSERT_TRUE(graph.Seek(1800));
     ASSERT_TRUE(graph.Run());
     // Let the end arrive without handing it to the graph: no events are processed here.
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 1500)
-        QThread::msleep(20);
+    SleepWithoutEvents(1500);
     ASSERT_TRUE(graph.RenderFile(Media(QStringLiteral("tone.ogg"))));
     WaitUntil([] { return false; }, 300);
     EXPECT_EQ(graph.TakeEvent(), 0);
     EXPECT_EQ(owner.notifications, 0);
+}
+
+TEST_F(GraphTest, FramesOfAClosedGraphNeverReachTheFrameHandler)
+{
+    int frames = 0;
+    graph.SetFrameHandler([&](const QImage&) { ++frames; });
+    ASSERT_TRUE(graph.RenderFile(Media(QStringLiteral("clip.mp4")))) << graph.LastError().toStdString();
+    ASSERT_TRUE(graph.Run());
+    // Frames that waited for the UI thread while the graph stayed open are shown...
+    SleepWithoutEvents(600);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_GT(frames, 0);
+    // ...and those still waiting when it closes are not.
+    SleepWithoutEvents(600);
+    graph.Close();
+    frames = 0;
+    QCoreApplication::sendPostedEvents();
+    WaitUntil([] { return false; }, 200);
+    EXPECT_EQ(frames, 0);
 }
 
 TEST_F(GraphTest, VideoCDPositionsCountFromTheStreamsStart)
@@ -234,6 +267,225 @@ TEST_F(GraphTest, UserAbortIsQueuedAndAnnounced)
     graph.QueueEvent(platform::EC_USERABORT);
     ASSERT_TRUE(WaitUntil([&] { return owner.notifications == 1; }));
     EXPECT_EQ(graph.TakeEvent(), platform::EC_USERABORT);
+}
+
+// The relay on its own, with pipelines that only carry messages the test posts on their buses.
+class BusRelayTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { platform::InitialiseGStreamer(); }
+    void TearDown() override
+    {
+        for (GstElement* pipeline : {a.get(), b.get(), c.get()})
+            relay.Detach(pipeline);
+    }
+
+    static platform::GstElementPtr MakePipeline(const char* name)
+    {
+        platform::GstElementPtr pipeline(gst_pipeline_new(name));
+        gst_object_ref_sink(pipeline.get());
+        return pipeline;
+    }
+    // Posts as an element of `pipeline` would, from whatever thread calls it.
+    static void Post(const platform::GstElementPtr& pipeline, GstMessage* message)
+    {
+        platform::GstBusPtr bus(gst_element_get_bus(pipeline.get()));
+        gst_bus_post(bus.get(), message);
+    }
+    static void PostEnd(const platform::GstElementPtr& pipeline)
+    {
+        Post(pipeline, gst_message_new_eos(GST_OBJECT(pipeline.get())));
+    }
+    static void PostNote(const platform::GstElementPtr& pipeline, const char* name)
+    {
+        Post(pipeline,
+             gst_message_new_application(GST_OBJECT(pipeline.get()), gst_structure_new_empty(name)));
+    }
+    static bool IsNote(GstMessage* message, const char* name)
+    {
+        return GST_MESSAGE_TYPE(message) == GST_MESSAGE_APPLICATION &&
+               gst_structure_has_name(gst_message_get_structure(message), name);
+    }
+
+    // Everything posted so far has been handed over (or dropped): the relay's events are
+    // delivered in the order they were posted.
+    void Deliver() { QCoreApplication::sendPostedEvents(); }
+
+    // "pipeline:what" for each message the handler got.
+    QStringList received;
+    platform::GstBusRelay relay{[this](GstMessage* message) {
+        QString what;
+        switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_EOS:
+            what = QStringLiteral("end");
+            break;
+        case GST_MESSAGE_ERROR:
+        case GST_MESSAGE_WARNING: {
+            QString details;
+            const QString text = platform::MessageText(message, &details);
+            what = (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR ? QStringLiteral("error ")
+                                                                   : QStringLiteral("warning ")) +
+                   text + u'/' + details;
+            break;
+        }
+        default:
+            what = QString::fromUtf8(gst_structure_get_name(gst_message_get_structure(message)));
+            break;
+        }
+        received << QString::fromUtf8(GST_OBJECT_NAME(GST_MESSAGE_SRC(message))) + u':' + what;
+    }};
+    platform::GstElementPtr a = MakePipeline("a");
+    platform::GstElementPtr b = MakePipeline("b");
+    platform::GstElementPtr c = MakePipeline("c");
+};
+
+TEST_F(BusRelayTest, OnlyTheAttachedPipelinesMessagesAreHandedOver)
+{
+    relay.Attach(a.get());
+    PostEnd(a);
+    ASSERT_TRUE(WaitUntil([&] { return !received.isEmpty(); }));
+    EXPECT_EQ(received, QStringList{QStringLiteral("a:end")});
+
+    // Posted while `a` was attached, on its way when `b` replaced it.
+    PostEnd(a);
+    relay.Detach(a.get());
+    relay.Attach(b.get());
+    PostEnd(b);
+    Deliver();
+    EXPECT_EQ(received, (QStringList{QStringLiteral("a:end"), QStringLiteral("b:end")}));
+
+    // Attaching the next pipeline is enough: `b` keeps its handler but not its turn.
+    received.clear();
+    PostEnd(b);
+    relay.Attach(c.get());
+    PostEnd(b);
+    PostEnd(c);
+    Deliver();
+    EXPECT_EQ(received, QStringList{QStringLiteral("c:end")});
+
+    // Detached with nothing after it, nothing of it arrives.
+    received.clear();
+    PostEnd(c);
+    relay.Detach(c.get());
+    Deliver();
+    EXPECT_TRUE(received.isEmpty()) << received.join(u',').toStdString();
+}
+
+TEST_F(BusRelayTest, ErrorsWarningsAndWhatTheFilterAsksForPass)
+{
+    relay.Attach(a.get(), [](GstMessage* message) { return IsNote(message, "wanted"); });
+    PostNote(a, "unwanted");
+    PostNote(a, "wanted");
+    GError* error = g_error_new_literal(GST_STREAM_ERROR, GST_STREAM_ERROR_DECODE, "cannot decode");
+    Post(a, gst_message_new_error(GST_OBJECT(a.get()), error, "in the decoder"));
+    Post(a, gst_message_new_warning(GST_OBJECT(a.get()), error, nullptr));
+    g_error_free(error);
+    PostEnd(a);
+    Deliver();
+    EXPECT_EQ(received,
+              (QStringList{QStringLiteral("a:wanted"), QStringLiteral("a:error cannot decode/in the decoder"),
+                           QStringLiteral("a:warning cannot decode/"), QStringLiteral("a:end")}));
+
+    // The filter belongs to the pipeline it came with.
+    received.clear();
+    relay.Detach(a.get());
+    relay.Attach(b.get());
+    PostNote(b, "wanted");
+    PostEnd(b);
+    Deliver();
+    EXPECT_EQ(received, QStringList{QStringLiteral("b:end")});
+}
+
+// Holds a streaming thread inside the relay's sync handler until opened.
+class Gate
+{
+public:
+    // Called on the streaming thread; waits (bounded) to be let through.
+    void Hold()
+    {
+        std::unique_lock lock(mutex);
+        entered = true;
+        changed.notify_all();
+        changed.wait_for(lock, std::chrono::seconds(20), [this] { return open; });
+    }
+    bool WaitEntered()
+    {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(20), [this] { return entered; });
+    }
+    void Open()
+    {
+        std::lock_guard lock(mutex);
+        open = true;
+        changed.notify_all();
+    }
+
+private:
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool entered = false;
+    bool open = false;
+};
+
+// Posts a message from a thread of its own, as a streaming thread would; the test's filter
+// holds it at `gate`. Opens the gate and joins however the test ends.
+class HeldPost
+{
+public:
+    HeldPost(const platform::GstElementPtr& pipeline, const char* name, Gate& gate)
+        : gate(gate), thread([&pipeline, name] {
+              platform::GstBusPtr bus(gst_element_get_bus(pipeline.get()));
+              gst_bus_post(bus.get(), gst_message_new_application(GST_OBJECT(pipeline.get()),
+                                                                  gst_structure_new_empty(name)));
+          })
+    {}
+    ~HeldPost() { Finish(); }
+    void Finish()
+    {
+        gate.Open();
+        if (thread.joinable())
+            thread.join();
+    }
+
+private:
+    Gate& gate;
+    std::thread thread;
+};
+
+TEST_F(BusRelayTest, AMessageInTheSyncHandlerWhileItsPipelineIsReplacedIsDropped)
+{
+    std::atomic<Gate*> gate{nullptr};
+    relay.Attach(a.get(), [&gate](GstMessage* message) {
+        if (!IsNote(message, "held"))
+            return false;
+        gate.load()->Hold();
+        return true;
+    });
+
+    {
+        // Held while `a` stays attached, the message is handed over once let through.
+        Gate first;
+        gate = &first;
+        HeldPost post(a, "held", first);
+        ASSERT_TRUE(first.WaitEntered());
+        post.Finish();
+        ASSERT_TRUE(WaitUntil([&] { return !received.isEmpty(); }));
+        EXPECT_EQ(received, QStringList{QStringLiteral("a:held")});
+    }
+    {
+        // Held while `a` is detached and `b` attached, it is not: it leaves the handler after
+        // the switch, but it belongs to `a`.
+        Gate second;
+        gate = &second;
+        HeldPost post(a, "held", second);
+        ASSERT_TRUE(second.WaitEntered());
+        relay.Detach(a.get());
+        relay.Attach(b.get());
+        post.Finish();
+        PostEnd(b);
+        Deliver();
+        EXPECT_EQ(received, (QStringList{QStringLiteral("a:held"), QStringLiteral("b:end")}));
+    }
 }
 
 } // namespace
