@@ -103,14 +103,13 @@ int CSorlinDlg::DoModal()
 void CSorlinDlg::done(int code)
 {
     ended = true;
-    // The program ends with the window: from here nothing new starts, shows or waits. A
-    // request to the media process that waits now is given up rather than holding the end up,
-    // and the settings are written before anything of that can go wrong.
+    // The program ends with the window: the settings are written now, and from here nothing
+    // new starts, shows or waits. The media process is ended rather than asked to close what
+    // it plays: one that hangs would hold the end up, and a request that waits for it at this
+    // moment is given up.
+    SaveSettingsOnce();
     platform::SetProgramEnding(true);
-    if (platform::BoundedWait::InProgress()) {
-        SaveSettingsOnce();
-        platform::MediaProcess::Instance().End(QStringLiteral("the program is ending"));
-    }
+    platform::MediaProcess::Instance().End(QStringLiteral("the program is ending"), false);
     QDialog::done(code);
 }
 
@@ -203,6 +202,9 @@ void CSorlinDlg::DestroyWindow()
     qApp->removeEventFilter(this);
     keyHook.Unload();
     SaveSettingsOnce();
+    // Also when the session ends without the window ending first.
+    platform::SetProgramEnding(true);
+    platform::MediaProcess::Instance().End(QStringLiteral("the program is ending"), false);
     player.Close(false);
     alarmPlayer.Close(false);
     clearMask();

@@ -58,12 +58,12 @@ void Connection::Close()
     output.clear();
 }
 
-void Connection::Fail(const QString& reason)
+void Connection::Fail(const QString& reason, bool peerClosed)
 {
     if (fd < 0)
         return;
     Close();
-    emit Closed(reason);
+    emit Closed(reason, peerClosed);
 }
 
 bool Connection::Send(const QByteArray& message, int attach)
@@ -215,7 +215,8 @@ void Connection::OnReadable()
     }
     if (peerClosed)
         Fail(input.isEmpty() ? QStringLiteral("the peer closed the connection")
-                             : QStringLiteral("the peer closed the connection in the middle of a message"));
+                             : QStringLiteral("the peer closed the connection in the middle of a message"),
+             true);
 }
 
 } // namespace platform::ipc

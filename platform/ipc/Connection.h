@@ -45,7 +45,9 @@ public:
 
 signals:
     void Received(const QByteArray& message);
-    void Closed(const QString& reason);
+    // `peerClosed`: the peer closed its end (usually on its way out), rather than broke the
+    // protocol or the socket failed.
+    void Closed(const QString& reason, bool peerClosed);
 
 private:
     struct Chunk
@@ -58,7 +60,7 @@ private:
     void OnReadable();
     void OnWritable();
     bool WriteQueued();
-    void Fail(const QString& reason);
+    void Fail(const QString& reason, bool peerClosed = false);
 
     int fd = -1;
     QSocketNotifier* readNotifier = nullptr;

@@ -17,6 +17,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
@@ -36,6 +37,10 @@ namespace {
 constexpr const char* kProgramName = "sorlin-media";
 // How often ended media processes are looked for where the kernel cannot tell.
 constexpr int kReapPollMs = 1000;
+// How long a media process that closed its socket is given to end.
+constexpr int kExitGraceMs = 100;
+// How long one is waited for when the window process ends.
+constexpr int kExitWaitMs = 1000;
 
 QString DescribeStatus(int status)
 {
@@ -105,11 +110,22 @@ MediaProcess::MediaProcess(QObject* parent) : QObject(parent) {}
 
 MediaProcess::~MediaProcess()
 {
-    if (running && running->child && !running->child->reaped)
-        ::kill(running->child->pid, SIGKILL);
+    // With its socket closed the media process ends by itself. It is given a moment for that,
+    // then ended, and waited for: it leaves no zombie and its time counts as this process's.
     running.reset();
-    for (const auto& zombie : zombies)
+    for (const auto& zombie : zombies) {
+        for (const int signal : {0, SIGKILL}) {
+            if (zombie->TryReap())
+                break;
+            if (signal != 0)
+                ::kill(zombie->pid, signal);
+            if (zombie->pidfd >= 0) {
+                pollfd exited{zombie->pidfd, POLLIN, 0};
+                ::poll(&exited, 1, kExitWaitMs);
+            }
+        }
         zombie->TryReap();
+    }
 }
 
 qint64 MediaProcess::Pid() const
@@ -181,10 +197,12 @@ bool MediaProcess::StartProcess(QString* error)
         WaitFor([this, started] { return serial != started || !running || running->greeted; }, kStartBoundMs);
     if (greeted && serial == started && running)
         return true;
-    *error = greeted ? QStringLiteral("the media process ended as it started")
-                     : QStringLiteral("the media process did not start within %1 ms").arg(kStartBoundMs);
-    if (serial == started && running)
+    if (serial == started && running) {
+        *error = QStringLiteral("the media process did not start within %1 ms").arg(kStartBoundMs);
         Lose(*error);
+    } else {
+        *error = lastLoss;
+    }
     return false;
 }
 
@@ -402,29 +420,42 @@ void MediaProcess::OnEvent(const Header& header, const QByteArray& arguments)
     }
 }
 
-void MediaProcess::OnConnectionClosed(const QString& reason)
+void MediaProcess::OnConnectionClosed(const QString& reason, bool peerClosed)
 {
     if (!running)
         return;
-    // The process usually ended first: its exit tells more than the closed socket.
+    // A process closes its socket on its way out: how it ended tells more than the closed
+    // socket, and it is usually gone a moment later.
     Zombie* child = running->child;
+    if (!peerClosed) {
+        Lose(reason);
+        return;
+    }
+    if (child && child->pidfd >= 0 && !child->reaped) {
+        pollfd exited{child->pidfd, POLLIN, 0};
+        ::poll(&exited, 1, kExitGraceMs);
+    }
     Lose(child && child->TryReap() ? DescribeStatus(child->status) : reason);
 }
 
-void MediaProcess::End(const QString& reason)
+void MediaProcess::End(const QString& reason, bool unexpected)
 {
-    Lose(reason);
+    Lose(reason, unexpected);
 }
 
-void MediaProcess::Lose(const QString& reason)
+void MediaProcess::Lose(const QString& reason, bool unexpected)
 {
     if (!running)
         return;
     const std::unique_ptr<Running> gone = std::move(running);
     if (gone->child && !gone->child->TryReap())
         ::kill(gone->child->pid, SIGKILL);
-    qCWarning(lcPlatform).noquote() << "media process" << (gone->child ? gone->child->pid : 0)
-                                    << "lost:" << reason;
+    const qint64 pid = gone->child ? gone->child->pid : 0;
+    if (unexpected)
+        qCWarning(lcPlatform).noquote() << "media process" << pid << "lost:" << reason;
+    else
+        qCDebug(lcPlatform).noquote() << "media process" << pid << "ended:" << reason;
+    lastLoss = reason;
     for (auto& [id, request] : pending) {
         if (!request.done) {
             request.done = true;

@@ -79,8 +79,9 @@ public:
     qint64 Pid() const;
     // True while a request waits.
     bool Waiting() const { return waitDepth > 0; }
-    // Ends the media process now (`reason` is logged); what waits fails at once.
-    void End(const QString& reason);
+    // Ends the media process now; what waits fails at once with `reason`, which is logged as
+    // a warning when the end is `unexpected`.
+    void End(const QString& reason, bool unexpected = true);
 
     ~MediaProcess() override;
 
@@ -101,11 +102,12 @@ private:
     void WakeWaits();
     void OnMessage(const QByteArray& message);
     void OnEvent(const ipc::Header& header, const QByteArray& arguments);
-    void OnConnectionClosed(const QString& reason);
-    void Lose(const QString& reason);
+    void OnConnectionClosed(const QString& reason, bool peerClosed);
+    void Lose(const QString& reason, bool unexpected = true);
     void Reap();
 
     QString program;
+    QString lastLoss; // why the last media process was lost
     std::unique_ptr<Running> running;
     std::vector<std::unique_ptr<Zombie>> zombies;
     std::map<quint32, Pending> pending;

@@ -7,6 +7,8 @@
 #include "platform/VirtualKeys.h"
 #include "platform/WindowMessage.h"
 #include "platform/proxy/DvdGraphProxy.h"
+#include "platform/proxy/GraphProxy.h"
+#include "platform/proxy/MediaProcess.h"
 #include "support/DvdDisc.h"
 #include "support/MediaFiles.h"
 #include "support/TempHome.h"
@@ -14,6 +16,7 @@
 
 #include <QDir>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
@@ -29,6 +32,8 @@
 #include <QUrl>
 
 #include "media/VideoWindow.h"
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -157,6 +162,88 @@ TEST_F(MainWindowTest, TheClockFaceShowsTheTimeAndTheStopwatchFiresItsAlarm)
     EXPECT_EQ(shown[2], QStringLiteral("\n00:00:00"));
     EXPECT_EQ(shown[3], QStringLiteral("2026年12月07日\n09:05:04")) << "the clock is back";
     EXPECT_EQ(dialog.GetStopwatch().GetState(), Stopwatch::kIdle);
+}
+
+// Waits for the media process as a stuck parser makes the window wait: it is stopped, and a
+// request goes to it; `meanwhile` runs once the wait has begun. Gives whether an answer came,
+// and the reason when none did.
+bool AskAStoppedMediaProcess(int boundMs, QString* error, const std::function<void()>& meanwhile = {})
+{
+    platform::MediaProcess& process = platform::MediaProcess::Instance();
+    if (!platform::GraphProxy::FrameworkAvailable() ||
+        ::kill(static_cast<pid_t>(process.Pid()), SIGSTOP) != 0) {
+        *error = QStringLiteral("no media process to stop");
+        return true;
+    }
+    if (meanwhile)
+        QTimer::singleShot(0, meanwhile);
+    QByteArray answer;
+    return process.Call(platform::ipc::Op::LivePipelines, 0, {}, &answer, boundMs,
+                        platform::MediaProcess::Start::Never, error);
+}
+
+TEST_F(MainWindowTest, WhileTheMediaProcessIsWaitedForTheClockGoesOnAndTheScheduleWaitsForTheEnd)
+{
+    const QString chime = media_files::MakeTone(home.Path(), QStringLiteral("wav"), 5);
+    ASSERT_FALSE(chime.isEmpty());
+    WriteSettings("[Play]\nAutoPlay=2\n[Program0]\nHour=9\nHour2=9\nMin=5\nSec=5\nExec=1\nLaunch=" +
+                  chime.toUtf8() + "\n");
+    CSorlinDlg::Environment env = Environment();
+    QDateTime now(QDate(2026, 12, 7), QTime(9, 5, 3));
+    env.now = [&now] { return now; };
+    CSorlinDlg dialog(std::move(env), false);
+    QStringList shownWhileWaiting;
+    bool answered = true;
+    QString error;
+    bool chimed = false;
+    RunModal(dialog, [&] {
+        ASSERT_TRUE(
+            testsupport::WaitUntil([&] { return dialog.DisplayText().endsWith(QLatin1String("09:05:03")); }));
+        // While the request waits, the clock moves past the entry's second and on.
+        QTimer watch;
+        QElapsedTimer since;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (since.elapsed() > 2400)
+                now = QDateTime(QDate(2026, 12, 7), QTime(9, 5, 7));
+            else if (since.elapsed() > 600)
+                now = QDateTime(QDate(2026, 12, 7), QTime(9, 5, 5));
+            if (shownWhileWaiting.isEmpty() || shownWhileWaiting.back() != dialog.DisplayText())
+                shownWhileWaiting << dialog.DisplayText();
+        });
+        answered = AskAStoppedMediaProcess(3500, &error, [&] {
+            since.start();
+            watch.start(50);
+        });
+        watch.stop();
+        // The entry that fell due during the wait starts the chime at the next full tick.
+        chimed = testsupport::WaitUntil([] { return platform::GraphProxy::LivePipelines() == 1; }, 5000);
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_FALSE(answered);
+    EXPECT_TRUE(error.contains(QLatin1String("did not answer"))) << error.toStdString();
+    EXPECT_TRUE(shownWhileWaiting.contains(QStringLiteral("2026年12月07日\n09:05:05")))
+        << shownWhileWaiting.join(u',').toStdString();
+    EXPECT_TRUE(shownWhileWaiting.contains(QStringLiteral("2026年12月07日\n09:05:07")))
+        << shownWhileWaiting.join(u',').toStdString();
+    EXPECT_TRUE(chimed);
+}
+
+TEST_F(MainWindowTest, ClosingWhileTheMediaProcessIsWaitedForEndsAtOnceWithTheSettingsWritten)
+{
+    WriteSettings("[Play]\nAutoPlay=2\n");
+    CSorlinDlg dialog(Environment(), false);
+    bool answered = true;
+    QString error;
+    const int result = RunModal(dialog, [&] {
+        // A bound well inside the test's own: a close that did not give the wait up would
+        // leave it to end at the bound instead.
+        answered = AskAStoppedMediaProcess(8000, &error, [&dialog] { dialog.CloseFromOutside(); });
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_FALSE(answered);
+    EXPECT_TRUE(error.contains(QLatin1String("the program is ending"))) << error.toStdString();
+    EXPECT_TRUE(QFile::exists(home.SettingsFile())) << "written before the wait was given up";
+    EXPECT_FALSE(platform::MediaProcess::Instance().IsRunning());
 }
 
 TEST_F(MainWindowTest, SkinButtonsActOnReleaseAndTheBackgroundDrags)

@@ -1,6 +1,7 @@
 #include "Harness.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcessEnvironment>
@@ -254,6 +255,51 @@ QString ProgramRun::WaitForMainWindow(const QString& title, int timeoutMs)
         },
         timeoutMs);
     return found;
+}
+
+QRegularExpressionMatch ProgramRun::WaitForLine(const QRegularExpression& pattern, qsizetype* from,
+                                                int timeoutMs)
+{
+    QRegularExpressionMatch found;
+    WaitUntil(
+        [&] {
+            const QString text = Output();
+            for (qsizetype start = *from; start < text.size();) {
+                const qsizetype end = text.indexOf(u'\n', start);
+                if (end < 0)
+                    break; // a line still being written
+                const QRegularExpressionMatch match = pattern.match(text.mid(start, end - start));
+                start = end + 1;
+                if (match.hasMatch()) {
+                    *from = start;
+                    found = match;
+                    return true;
+                }
+            }
+            return process.state() == QProcess::NotRunning;
+        },
+        timeoutMs);
+    return found;
+}
+
+qint64 ProgramRun::ChildPid(const QString& name) const
+{
+    const QString parent = QString::number(process.processId());
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (command) state ppid ...: the command may hold blanks, so it is read up to its ')'.
+        const QString line = QString::fromLocal8Bit(stat.readAll());
+        const qsizetype open = line.indexOf(u'(');
+        const qsizetype close = line.lastIndexOf(u')');
+        if (open < 0 || close < open)
+            continue;
+        const QStringList rest = line.mid(close + 2).split(u' ');
+        if (line.mid(open + 1, close - open - 1) == name.left(15) && rest.size() > 1 && rest[1] == parent)
+            return entry.toLongLong();
+    }
+    return 0;
 }
 
 } // namespace e2e

@@ -7,6 +7,7 @@
 
 #include <QProcess>
 #include <QRect>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -80,6 +81,13 @@ public:
     QString Output();
     // Waits for a main window titled `title` of this display.
     QString WaitForMainWindow(const QString& title, int timeoutMs = 20000);
+    // Waits until the output from `*from` on holds a line matching `pattern`; moves `*from`
+    // past that line and gives its match, empty when none came in time or the program ended.
+    QRegularExpressionMatch WaitForLine(const QRegularExpression& pattern, qsizetype* from,
+                                        int timeoutMs = 20000);
+    qint64 Pid() const { return process.processId(); }
+    // The process id of the program's child named `name`, 0 when it has none.
+    qint64 ChildPid(const QString& name) const;
 
 private:
     const VirtualDisplay& display;

@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -10,6 +11,7 @@
 
 #include <array>
 #include <limits>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -97,6 +99,52 @@ TEST(WindowMessageTest, DispatchCallsTheHandlerTheMapListsForTheMessage)
         DispatchWindowMessage<Dialog>(&dialog, kDialogMap, WindowMessageEvent(0x8003, 1, 1), &result));
     EXPECT_EQ(result, 7);
     EXPECT_EQ(dialog.calls, (std::vector<std::string>{"play", "stop"}));
+}
+
+// A dialog that dispatches through its message map, as the main window does.
+class MappedDialog : public Dialog
+{
+protected:
+    void customEvent(QEvent* event) override
+    {
+        if (event->type() == WindowMessageEvent::Type())
+            DispatchWindowMessage<Dialog>(this, kDialogMap, *static_cast<WindowMessageEvent*>(event));
+    }
+};
+
+TEST(WindowMessageTest, MessagesThatArriveDuringABoundedWaitWaitForItsEndInTheirOrder)
+{
+    MappedDialog dialog;
+    {
+        const BoundedWait outer;
+        PostWindowMessage(&dialog, 0x8002);
+        {
+            const BoundedWait inner;
+            PostWindowMessage(&dialog, 0x8001, 1, 2);
+            QCoreApplication::processEvents();
+        }
+        // The inner wait is over, the outer is not: both are still held.
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(dialog.calls.empty());
+        EXPECT_TRUE(BoundedWait::InProgress());
+    }
+    EXPECT_FALSE(BoundedWait::InProgress());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog.calls, (std::vector<std::string>{"stop", "play"}));
+
+    // Outside a wait a message is handled when it arrives; a held one whose window has gone is
+    // dropped.
+    PostWindowMessage(&dialog, 0x8001);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog.calls.size(), 3u);
+    {
+        const BoundedWait wait;
+        auto gone = std::make_unique<MappedDialog>();
+        PostWindowMessage(gone.get(), 0x8001);
+        QCoreApplication::processEvents();
+        gone.reset();
+    }
+    QCoreApplication::processEvents();
 }
 
 TEST(AtomTableTest, SameTextSharesAnAtomUntilEveryReferenceIsDeleted)

@@ -1,6 +1,7 @@
 #include "player/MediaPlayer.h"
 #include "platform/ipc/MciCodes.h"
 #include "platform/proxy/DvdGraphProxy.h"
+#include "platform/proxy/MediaProcess.h"
 #include "res/StringTable.h"
 #include "support/CdImages.h"
 #include "support/DvdDisc.h"
@@ -17,6 +18,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <csignal>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -28,6 +31,8 @@ class Owner : public QWidget
 {
 public:
     CMediaPlayer* player = nullptr;
+    // Graph events go to the player as they come, as the main window hands them on.
+    bool takeGraphEvents = false;
 
 protected:
     void customEvent(QEvent* event) override
@@ -37,6 +42,8 @@ protected:
         const auto* m = static_cast<platform::WindowMessageEvent*>(event);
         if (m->message == platform::MM_MCINOTIFY && player)
             player->OnCDNotify(m->wParam, m->lParam);
+        if (m->message == platform::WM_GRAPH_EVENT && player && takeGraphEvents)
+            player->HandleGraphEvent();
     }
 };
 
@@ -480,6 +487,39 @@ TEST_F(MediaPlayerTest, TheListFollowsTheDvdsOwnChapterChange)
         },
         30000));
     EXPECT_EQ(player.kind, kKindDvd);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MediaPlayerTest, AnItemWhoseMediaProcessDiesIsPassedOverAndTheNextOnePlays)
+{
+    owner.takeGraphEvents = true;
+    QDir().mkpath(dir.filePath(QStringLiteral("list")));
+    const QString first =
+        media_files::MakeTone(dir.filePath(QStringLiteral("list")), QStringLiteral("ogg"), 20);
+    const QString second =
+        media_files::MakeTone(dir.filePath(QStringLiteral("list")), QStringLiteral("wav"), 20);
+    ASSERT_FALSE(first.isEmpty() || second.isEmpty());
+    player.SetItems({first, second}, false, QString());
+    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_EQ(player.currentItem, first);
+    ASSERT_TRUE(WaitUntil([&] {
+        Tick();
+        return player.position > 300;
+    }));
+    platform::MediaProcess& process = platform::MediaProcess::Instance();
+    const qint64 crashed = process.Pid();
+    ASSERT_EQ(::kill(static_cast<pid_t>(crashed), SIGKILL), 0);
+
+    // The first item ends with its error, and the list goes on in a media process of its own.
+    EXPECT_TRUE(WaitUntil([&] {
+        Tick();
+        return player.currentItem == second && player.position > 300;
+    })) << player.currentItem.toStdString();
+    EXPECT_NE(process.Pid(), crashed);
+    EXPECT_TRUE(player.state.IsPlaying());
 }
 
 } // namespace

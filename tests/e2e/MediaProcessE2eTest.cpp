@@ -1,0 +1,193 @@
+#include "Harness.h"
+#include "app/SettingsStore.h"
+#include "platform/Drives.h"
+#include "support/MediaFiles.h"
+#include "support/TempHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <csignal>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace e2e;
+
+// A MIDI file whose only track claims 4 GiB: GStreamer 1.22's MIDI parser spins on it for good
+// or crashes.
+const QByteArray kStoppingMidi("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60"
+                               "MTrk\xff\xff\xff\xff\x00\x90\x3c\x40",
+                               26);
+
+// What the display shows while an item plays: its title and the time.
+QRegularExpression Playing(const QString& title)
+{
+    return QRegularExpression(
+        QStringLiteral("sorlin\\.display: .*\\b%1 \\| (\\d\\d:\\d\\d:\\d\\d)$").arg(title));
+}
+
+// What it shows while nothing plays: the date and the time.
+const QRegularExpression
+    kClock(QStringLiteral("sorlin\\.display: \\d{4}年\\d\\d月\\d\\d日 \\| (\\d\\d:\\d\\d:\\d\\d)$"));
+
+class MediaProcessE2eTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(display.IsRunning()) << "Xvfb did not start"; }
+
+    QString Title() const
+    {
+        return QStringLiteral("Vimoﾌﾟﾚｰﾔ - ") + platform::DriveTable::FromSystem().FirstOpticalDrive();
+    }
+    QString Saved(const char* key) const
+    {
+        return SettingsStore(home.SettingsFile())
+            .ReadString(QStringLiteral("Play"), QString::fromLatin1(key), {});
+    }
+    // A folder of two 30 s tones, a.ogg and b.ogg.
+    QString TwoTones()
+    {
+        const QString folder = home.Path() + QStringLiteral("/songs");
+        QDir().mkpath(folder);
+        const QString tone = media_files::MakeTone(home.Path(), QStringLiteral("ogg"), 30.0);
+        EXPECT_TRUE(QFile::copy(tone, folder + QStringLiteral("/a.ogg")));
+        EXPECT_TRUE(QFile::copy(tone, folder + QStringLiteral("/b.ogg")));
+        return folder;
+    }
+    // Waits for two display lines in a row that both match `pattern` and show different times.
+    static bool KeepsTicking(ProgramRun& run, const QRegularExpression& pattern, qsizetype* from)
+    {
+        const QString first = run.WaitForLine(pattern, from).captured(1);
+        const QString second = run.WaitForLine(pattern, from).captured(1);
+        return !first.isEmpty() && !second.isEmpty() && first != second;
+    }
+    // Ends the program as the desktop session would; true when it ended normally.
+    static bool Terminate(ProgramRun& run)
+    {
+        run.Signal(SIGTERM);
+        return run.WaitForExit() && run.ExitedNormally() && run.ExitCode() == 0;
+    }
+    static bool Gone(qint64 pid)
+    {
+        return WaitUntil([pid] { return ::kill(static_cast<pid_t>(pid), 0) != 0; }, 10000);
+    }
+
+    TempHome home;
+    VirtualDisplay display;
+};
+
+TEST_F(MediaProcessE2eTest, AFolderWithAMidiFileThatStopsGStreamerPlaysItsGoodFileRunAfterRun)
+{
+    const QString folder = home.Path() + QStringLiteral("/music");
+    QDir().mkpath(folder);
+    home.WriteFile(QStringLiteral("music/a.mid"), kStoppingMidi);
+    const QString good = folder + QStringLiteral("/b.ogg");
+    ASSERT_TRUE(QFile::copy(media_files::MakeTone(home.Path(), QStringLiteral("ogg"), 30.0), good));
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE(round);
+        QFile::remove(home.SettingsFile());
+        ProgramRun run(display, {folder});
+        ASSERT_FALSE(run.WaitForMainWindow(Title()).isEmpty()) << run.Output().toStdString();
+        qsizetype at = 0;
+        EXPECT_TRUE(run.WaitForLine(QRegularExpression(
+                                        QStringLiteral("MIDI file whose chunks run past its end.*a\\.mid")),
+                                    &at)
+                        .hasMatch())
+            << run.Output().toStdString();
+        // The good file plays, and its time keeps moving on.
+        EXPECT_TRUE(KeepsTicking(run, Playing(QStringLiteral("b")), &at)) << run.Output().toStdString();
+        const qint64 media = run.ChildPid(QStringLiteral("sorlin-media"));
+        EXPECT_GT(media, 0);
+        ASSERT_TRUE(Terminate(run)) << run.Output().toStdString();
+        EXPECT_EQ(Saved("LastFile"), good);
+        EXPECT_EQ(Saved("PlayList"), folder);
+        EXPECT_TRUE(Gone(media)) << "the media process ends with the window";
+    }
+}
+
+TEST_F(MediaProcessE2eTest, AFifoNamedLikeAnMp3LeavesAWorkingWindow)
+{
+    const QString fifo = home.Path() + QStringLiteral("/x.mp3");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ProgramRun run(display, {fifo});
+    ASSERT_FALSE(run.WaitForMainWindow(Title()).isEmpty()) << run.Output().toStdString();
+    qsizetype at = 0;
+    // The item is tried and passed over; then the clock shows, and goes on.
+    EXPECT_TRUE(run.WaitForLine(QRegularExpression(QStringLiteral("not played: .*x\\.mp3")), &at).hasMatch())
+        << run.Output().toStdString();
+    EXPECT_TRUE(KeepsTicking(run, kClock, &at)) << run.Output().toStdString();
+    ASSERT_TRUE(Terminate(run)) << run.Output().toStdString();
+    EXPECT_EQ(Saved("PlayList"), fifo);
+}
+
+TEST_F(MediaProcessE2eTest, AKilledMediaProcessIsNoticedAndTheNextItemPlays)
+{
+    const QString folder = TwoTones();
+    ProgramRun run(display, {folder});
+    ASSERT_FALSE(run.WaitForMainWindow(Title()).isEmpty()) << run.Output().toStdString();
+    qsizetype at = 0;
+    ASSERT_TRUE(KeepsTicking(run, Playing(QStringLiteral("a")), &at)) << run.Output().toStdString();
+    const qint64 media = run.ChildPid(QStringLiteral("sorlin-media"));
+    ASSERT_GT(media, 0);
+    ASSERT_EQ(::kill(static_cast<pid_t>(media), SIGKILL), 0);
+
+    EXPECT_TRUE(
+        run.WaitForLine(QRegularExpression(QStringLiteral("media process %1 lost: .*signal 9").arg(media)),
+                        &at)
+            .hasMatch())
+        << run.Output().toStdString();
+    EXPECT_TRUE(
+        run.WaitForLine(QRegularExpression(QStringLiteral("the item ended with an error")), &at).hasMatch());
+    EXPECT_TRUE(KeepsTicking(run, Playing(QStringLiteral("b")), &at)) << run.Output().toStdString();
+    EXPECT_NE(run.ChildPid(QStringLiteral("sorlin-media")), media);
+    ASSERT_TRUE(Terminate(run)) << run.Output().toStdString();
+    EXPECT_EQ(Saved("LastFile"), folder + QStringLiteral("/b.ogg"));
+}
+
+TEST_F(MediaProcessE2eTest, AMediaProcessThatStopsAnsweringIsEndedAndTheNextItemPlays)
+{
+    const QString folder = TwoTones();
+    ProgramRun run(display, {folder});
+    ASSERT_FALSE(run.WaitForMainWindow(Title()).isEmpty()) << run.Output().toStdString();
+    qsizetype at = 0;
+    ASSERT_TRUE(KeepsTicking(run, Playing(QStringLiteral("a")), &at)) << run.Output().toStdString();
+    const qint64 media = run.ChildPid(QStringLiteral("sorlin-media"));
+    ASSERT_GT(media, 0);
+    // As a parser spinning with a lock held leaves it: alive, and answering nothing.
+    ASSERT_EQ(::kill(static_cast<pid_t>(media), SIGSTOP), 0);
+
+    EXPECT_TRUE(
+        run.WaitForLine(
+               QRegularExpression(QStringLiteral("media process %1 lost: .*did not answer").arg(media)), &at)
+            .hasMatch())
+        << run.Output().toStdString();
+    EXPECT_TRUE(KeepsTicking(run, Playing(QStringLiteral("b")), &at)) << run.Output().toStdString();
+    EXPECT_TRUE(Gone(media)) << "the stopped media process was ended";
+    ASSERT_TRUE(Terminate(run)) << run.Output().toStdString();
+    EXPECT_EQ(Saved("LastFile"), folder + QStringLiteral("/b.ogg"));
+}
+
+TEST_F(MediaProcessE2eTest, TerminationWithAStoppedMediaProcessEndsAtOnceWithTheSettings)
+{
+    const QString folder = TwoTones();
+    ProgramRun run(display, {folder});
+    ASSERT_FALSE(run.WaitForMainWindow(Title()).isEmpty()) << run.Output().toStdString();
+    qsizetype at = 0;
+    ASSERT_TRUE(KeepsTicking(run, Playing(QStringLiteral("a")), &at)) << run.Output().toStdString();
+    const qint64 media = run.ChildPid(QStringLiteral("sorlin-media"));
+    ASSERT_GT(media, 0);
+    ASSERT_EQ(::kill(static_cast<pid_t>(media), SIGSTOP), 0);
+    const qsizetype beforeTerm = run.Output().size();
+    ASSERT_TRUE(Terminate(run)) << run.Output().toStdString();
+    // The media process is not waited for on the way out: nothing ran into a bound.
+    const QString after = run.Output().mid(beforeTerm);
+    EXPECT_FALSE(after.contains(QLatin1String("did not answer"))) << after.toStdString();
+    EXPECT_EQ(Saved("LastFile"), folder + QStringLiteral("/a.ogg"));
+    EXPECT_TRUE(Gone(media));
+}
+
+} // namespace

@@ -1,0 +1,109 @@
+// A stand-in for the media process that misbehaves on purpose, for the tests of the window's
+// side of the protocol. It greets as the real one does, then answers its first request as
+// SORLIN_FAKE_HOST says:
+//   silent     never answers
+//   exit       ends with exit code 3
+//   abort      ends with SIGABRT
+//   garbage    sends a message that cannot be read
+//   stray      sends a reply to a request nobody made and a frame buffer for a graph nobody
+//              has, then the answer (qint32 7)
+//   version    greets with another protocol version
+//   truncated  starts a message and ends in the middle of it
+//   huge       announces a message larger than any the protocol allows
+//   answer     answers every request with qint32 7
+
+#include "platform/ipc/Connection.h"
+#include "platform/ipc/MediaProtocol.h"
+
+#include <QCoreApplication>
+#include <QtEndian>
+
+#include <csignal>
+#include <cstdlib>
+#include <sys/mman.h>
+#include <unistd.h>
+
+using namespace platform::ipc;
+
+namespace {
+
+QByteArray Message(MessageType type, quint32 id, quint16 code, quint32 handle, const QByteArray& arguments)
+{
+    Header header;
+    header.type = type;
+    header.id = id;
+    header.code = code;
+    header.handle = handle;
+    return Encode(header, arguments);
+}
+
+void WriteRaw(int fd, const QByteArray& bytes)
+{
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n =
+            ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (n <= 0)
+            return;
+        written += n;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int socket = -1;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (QByteArray(argv[i]) == "--socket")
+            socket = QByteArray(argv[i + 1]).toInt();
+    }
+    if (socket < 0)
+        return 2;
+    std::signal(SIGPIPE, SIG_IGN);
+    QCoreApplication app(argc, argv);
+    const QByteArray mode = qgetenv("SORLIN_FAKE_HOST");
+    Connection connection(socket);
+    QObject::connect(&connection, &Connection::Closed, [] { std::_Exit(0); });
+    const qint32 version = mode == "version" ? 999 : static_cast<qint32>(kProtocolVersion);
+    connection.Send(Message(MessageType::Event, 0, static_cast<quint16>(EventKind::Hello), 0,
+                            Pack(version, qint64(::getpid()))));
+    QObject::connect(&connection, &Connection::Received, [&](const QByteArray& received) {
+        Header request;
+        QByteArray arguments;
+        if (!Decode(received, &request, &arguments) || request.type != MessageType::Request)
+            return;
+        const QByteArray answer = Message(MessageType::Reply, request.id, request.code, 0, Pack(qint32(7)));
+        if (mode == "silent") {
+            return;
+        } else if (mode == "exit") {
+            std::_Exit(3);
+        } else if (mode == "abort") {
+            std::abort();
+        } else if (mode == "garbage") {
+            connection.Send(QByteArray("\x09\x01\x02", 3));
+        } else if (mode == "stray") {
+            connection.Send(Message(MessageType::Reply, request.id + 1000, request.code, 0, Pack(qint32(1))));
+            const int memory = ::memfd_create("fake-frames", MFD_CLOEXEC);
+            connection.Send(Message(MessageType::Event, 0, static_cast<quint16>(EventKind::FrameBuffer), 4242,
+                                    Pack(quint32(1), quint64(4096), qint32(1))),
+                            memory);
+            ::close(memory);
+            connection.Send(answer);
+        } else if (mode == "truncated") {
+            QByteArray start(4, '\0');
+            qToBigEndian<quint32>(100, start.data());
+            connection.Flush(1000);
+            WriteRaw(socket, start + QByteArray(10, 'x'));
+            std::_Exit(0);
+        } else if (mode == "huge") {
+            QByteArray start(4, '\0');
+            qToBigEndian<quint32>(0x7fffffff, start.data());
+            connection.Flush(1000);
+            WriteRaw(socket, start);
+        } else {
+            connection.Send(answer);
+        }
+    });
+    return app.exec();
+}
