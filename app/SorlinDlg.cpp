@@ -406,6 +406,16 @@ void CSorlinDlg::StartInitialPlayback()
     platform::PostWindowMessage(this, WM_PLAY_REQUEST);
 }
 
+namespace {
+
+// What the display shows, on one line, for the diagnostic output.
+void LogDisplay(const QString& text)
+{
+    qCDebug(lcDisplay).noquote() << QString(text).replace(u'\n', QStringLiteral(" | "));
+}
+
+} // namespace
+
 QString CSorlinDlg::ClockText(const QDateTime& now) const
 {
     const QDate date = now.date();
@@ -443,7 +453,7 @@ void CSorlinDlg::ClockFaceWhileWaiting()
     }
     if (displayText != before) {
         update(face.skin.textArea.boundingRect());
-        qCDebug(lcDisplay).noquote() << QString(displayText).replace(u'\n', QStringLiteral(" | "));
+        LogDisplay(displayText);
     }
 }
 
@@ -548,7 +558,7 @@ void CSorlinDlg::OnTimer()
     alarmPlayer.Tick(&discarded, &alarmPlaying, false, width);
     busy = false;
     if (displayText != before)
-        qCDebug(lcDisplay).noquote() << QString(displayText).replace(u'\n', QStringLiteral(" | "));
+        LogDisplay(displayText);
 }
 
 void CSorlinDlg::BringToForeground()

@@ -2,7 +2,6 @@
 
 #include "platform/Log.h"
 
-#include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -62,21 +61,22 @@ bool FrameSender::Allocate(qsizetype frameBytes)
     return true;
 }
 
-void FrameSender::Send(const QImage& frame)
+void FrameSender::Send(const platform::GstGraph::DecodedFrame& frame)
 {
-    const qsizetype bytes = frame.sizeInBytes();
-    if (frame.isNull() || frame.depth() != 32 || bytes <= 0)
+    const QSize size = frame.Size();
+    const int stride = size.width() * 4;
+    const qsizetype bytes = static_cast<qsizetype>(stride) * size.height();
+    if (size.isEmpty() || bytes <= 0)
         return;
     if ((!memory || bytes > slotBytes) && !Allocate(bytes))
         return;
     int slot = 0;
     while (slot < kSlots && busy[slot])
         ++slot;
-    if (slot == kSlots)
+    if (slot == kSlots || !frame.WriteRgb32(memory + slot * slotBytes, stride))
         return;
-    std::memcpy(memory + slot * slotBytes, frame.constBits(), static_cast<size_t>(bytes));
     busy[slot] = true;
-    announceFrame(bufferId, slot, frame.width(), frame.height(), static_cast<int>(frame.bytesPerLine()));
+    announceFrame(bufferId, slot, size.width(), size.height(), stride);
 }
 
 void FrameSender::Release(quint32 buffer, int slot)

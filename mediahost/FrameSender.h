@@ -4,9 +4,9 @@
 // every frame the slot it was copied into. A slot is written again only after the window has
 // released it; a frame that finds no free slot is dropped, as a late frame would be.
 //
-// The one copy a frame costs is made here, from the decoder's buffer into the slot.
+// A frame costs one pass: the decoder's format is converted straight into the slot.
 
-#include <QImage>
+#include "platform/graph/GstGraph.h"
 
 #include <functional>
 
@@ -25,8 +25,7 @@ public:
     FrameSender(const FrameSender&) = delete;
     FrameSender& operator=(const FrameSender&) = delete;
 
-    // `frame` is 32 bits a pixel (BGRx).
-    void Send(const QImage& frame);
+    void Send(const platform::GstGraph::DecodedFrame& frame);
     void Release(quint32 buffer, int slot);
 
 private:

@@ -25,7 +25,7 @@ GraphServant::GraphServant(bool isDvd, EventSink eventSink)
     } else {
         graph = std::make_unique<platform::GstGraph>(this, platform::WM_GRAPH_EVENT);
     }
-    graph->SetFrameHandler([this](const QImage& frame) { frames.Send(frame); });
+    graph->SetFrameHandler([this](const platform::GstGraph::DecodedFrame& frame) { frames.Send(frame); });
 }
 
 GraphServant::~GraphServant()

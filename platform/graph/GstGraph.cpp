@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <deque>
 #include <mutex>
 
@@ -38,22 +39,6 @@ public:
     GstSamplePtr sample;
     const quint64 stamp;
 };
-
-// A sample mapped for a QImage; released with the last copy of the image.
-struct MappedFrame
-{
-    GstSample* sample;
-    GstBuffer* buffer;
-    GstMapInfo map;
-};
-
-void ReleaseMappedFrame(void* info)
-{
-    auto* frame = static_cast<MappedFrame*>(info);
-    gst_buffer_unmap(frame->buffer, &frame->map);
-    gst_sample_unref(frame->sample);
-    delete frame;
-}
 
 // At most this many frames wait for the UI thread; later ones are dropped.
 constexpr int kMaxFramesInFlight = 2;
@@ -91,7 +76,15 @@ struct GstGraph::Private
     GstElement* audioSink = nullptr; // owned by the pipeline
     std::atomic<int> framesInFlight{0};
     std::deque<int> events;
-    std::function<void(const QImage&)> frameHandler;
+    std::function<void(const DecodedFrame&)> frameHandler;
+    // Converts the decoder's frames to the handler's pixels; made again when either changes.
+    struct ConverterFree
+    {
+        void operator()(GstVideoConverter* converter) const { gst_video_converter_free(converter); }
+    };
+    std::unique_ptr<GstVideoConverter, ConverterFree> converter;
+    GstVideoInfo converterFrom{};
+    GstVideoInfo converterTo{};
     QString* lastError = nullptr;
     GstGraphHooks* hooks = nullptr; // set while a hooked graph's pipeline exists
     // Where the stream's timeline starts: a Video CD's starts near half a second. Positions
@@ -104,6 +97,7 @@ struct GstGraph::Private
 
     void OnBusMessage(GstMessage* message);
     void OnFrame(GstSamplePtr sample);
+    GstVideoConverter* ConverterFor(const GstVideoInfo& from, const GstVideoInfo& to);
     qint64 RawPosition() const;
     void Announce() const { PostWindowMessage(owner, notifyMessage); }
 };
@@ -167,24 +161,94 @@ void GstGraph::Private::OnBusMessage(GstMessage* message)
     }
 }
 
+namespace {
+
+// A frame mapped for reading while the handler runs.
+class MappedFrame : public GstGraph::DecodedFrame
+{
+public:
+    MappedFrame(GstGraph::Private* graph, GstVideoFrame* frame) : graph(graph), frame(frame) {}
+
+    QSize Size() const override { return QSize(GST_VIDEO_FRAME_WIDTH(frame), GST_VIDEO_FRAME_HEIGHT(frame)); }
+    bool WriteRgb32(uchar* destination, int stride) const override;
+
+private:
+    GstGraph::Private* graph;
+    GstVideoFrame* frame;
+};
+
+} // namespace
+
+bool MappedFrame::WriteRgb32(uchar* destination, int stride) const
+{
+    const int width = GST_VIDEO_FRAME_WIDTH(frame);
+    const int height = GST_VIDEO_FRAME_HEIGHT(frame);
+    if (!destination || stride < width * 4)
+        return false;
+    if (GST_VIDEO_FRAME_FORMAT(frame) == GST_VIDEO_FORMAT_BGRx) {
+        const auto* rows = static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(frame, 0));
+        const int from = GST_VIDEO_FRAME_PLANE_STRIDE(frame, 0);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(destination + static_cast<size_t>(y) * stride, rows + static_cast<size_t>(y) * from,
+                        static_cast<size_t>(width) * 4);
+        return true;
+    }
+    GstVideoInfo to;
+    gst_video_info_set_format(&to, GST_VIDEO_FORMAT_BGRx, width, height);
+    // Only the pixels change: the converter wants the rest as it was.
+    to.fps_n = GST_VIDEO_INFO_FPS_N(&frame->info);
+    to.fps_d = GST_VIDEO_INFO_FPS_D(&frame->info);
+    to.par_n = GST_VIDEO_INFO_PAR_N(&frame->info);
+    to.par_d = GST_VIDEO_INFO_PAR_D(&frame->info);
+    to.interlace_mode = GST_VIDEO_INFO_INTERLACE_MODE(&frame->info);
+    to.stride[0] = stride;
+    to.size = static_cast<gsize>(stride) * height;
+    GstVideoConverter* converter = graph->ConverterFor(frame->info, to);
+    if (!converter)
+        return false;
+    GstBuffer* wrapped = gst_buffer_new_wrapped_full(static_cast<GstMemoryFlags>(0), destination, to.size, 0,
+                                                     to.size, nullptr, nullptr);
+    GstVideoFrame target;
+    const bool mapped = gst_video_frame_map(&target, &to, wrapped, GST_MAP_WRITE);
+    if (mapped) {
+        gst_video_converter_frame(converter, frame, &target);
+        gst_video_frame_unmap(&target);
+    }
+    gst_buffer_unref(wrapped);
+    return mapped;
+}
+
+QImage GstGraph::DecodedFrame::ToImage() const
+{
+    QImage image(Size(), QImage::Format_RGB32);
+    if (image.isNull() || !WriteRgb32(image.bits(), static_cast<int>(image.bytesPerLine())))
+        return {};
+    return image;
+}
+
+GstVideoConverter* GstGraph::Private::ConverterFor(const GstVideoInfo& from, const GstVideoInfo& to)
+{
+    if (!converter || !gst_video_info_is_equal(&from, &converterFrom) ||
+        !gst_video_info_is_equal(&to, &converterTo)) {
+        converter.reset(gst_video_converter_new(const_cast<GstVideoInfo*>(&from),
+                                                const_cast<GstVideoInfo*>(&to), nullptr));
+        converterFrom = from;
+        converterTo = to;
+    }
+    return converter.get();
+}
+
 void GstGraph::Private::OnFrame(GstSamplePtr sample)
 {
     GstCaps* caps = gst_sample_get_caps(sample.get());
     GstBuffer* buffer = gst_sample_get_buffer(sample.get());
     GstVideoInfo info;
-    if (!frameHandler || !caps || !buffer || !gst_video_info_from_caps(&info, caps))
+    GstVideoFrame frame;
+    if (!frameHandler || !caps || !buffer || !gst_video_info_from_caps(&info, caps) ||
+        !gst_video_frame_map(&frame, &info, buffer, GST_MAP_READ))
         return;
-    auto* frame = new MappedFrame{sample.get(), buffer, {}};
-    if (!gst_buffer_map(buffer, &frame->map, GST_MAP_READ)) {
-        delete frame;
-        return;
-    }
-    // From here the image's last copy releases the sample.
-    sample.release();
-    const QImage image(frame->map.data, GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info),
-                       GST_VIDEO_INFO_PLANE_STRIDE(&info, 0), QImage::Format_RGB32, &ReleaseMappedFrame,
-                       frame);
-    frameHandler(image);
+    frameHandler(MappedFrame(this, &frame));
+    gst_video_frame_unmap(&frame);
 }
 
 GstGraph::GstGraph(QObject* owner, unsigned notifyMessage) : d(std::make_unique<Private>())
@@ -265,7 +329,9 @@ bool GstGraph::RenderUri(const QString& uri, GstGraphHooks* hooks, int timeoutMs
         wanted = [hooks](GstMessage* message) { return hooks->WantsMessage(message); };
     const quint64 stamp = d->relay->Attach(d->pipeline.get(), std::move(wanted));
 
-    GstCapsPtr caps(gst_caps_from_string("video/x-raw,format=BGRx"));
+    // The decoders' own formats pass unconverted: each frame is converted once, straight into
+    // the memory it is shown from (DecodedFrame). Anything else arrives as 32-bit pixels.
+    GstCapsPtr caps(gst_caps_from_string("video/x-raw,format=(string){ I420, YV12, NV12, BGRx }"));
     g_object_set(videoSink, "caps", caps.get(), "sync", TRUE, "max-buffers", 2, "drop", TRUE, nullptr);
     GstAppSinkCallbacks callbacks{};
     callbacks.new_sample = &Private::OnNewSample;
@@ -518,7 +584,7 @@ void GstGraph::QueueEvent(int code)
     d->Announce();
 }
 
-void GstGraph::SetFrameHandler(std::function<void(const QImage&)> handler)
+void GstGraph::SetFrameHandler(std::function<void(const DecodedFrame&)> handler)
 {
     d->frameHandler = std::move(handler);
 }

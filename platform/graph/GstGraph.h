@@ -84,9 +84,23 @@ public:
     // The text of the last error the pipeline reported.
     const QString& LastError() const { return lastError; }
 
-    // Called on the UI thread with every new video frame while it is current. The image
-    // shares the frame's memory and stays valid as long as a copy of it is kept.
-    void SetFrameHandler(std::function<void(const QImage&)> handler);
+    // A video frame as the decoder gave it, in the decoder's own format; valid during the
+    // frame handler's call only.
+    class DecodedFrame
+    {
+    public:
+        virtual ~DecodedFrame() = default;
+        virtual QSize Size() const = 0;
+        // Writes the picture as rows of 32-bit pixels (QImage::Format_RGB32) `stride` bytes
+        // apart into `destination`, which holds at least stride × height bytes. This is the
+        // one pass a frame costs: the decoder's format is converted straight into it. False
+        // when the frame cannot be converted.
+        virtual bool WriteRgb32(uchar* destination, int stride) const = 0;
+        // The picture in an image of its own.
+        QImage ToImage() const;
+    };
+    // Called on the UI thread with every new video frame while it is current.
+    void SetFrameHandler(std::function<void(const DecodedFrame&)> handler);
 
     struct Private;
 

@@ -84,7 +84,6 @@ struct MediaProcess::Running
     Zombie* child = nullptr; // owned by `zombies`
     ipc::Connection* connection = nullptr;
     bool greeted = false;
-    qint64 pid = 0;
 
     ~Running()
     {
@@ -382,7 +381,6 @@ void MediaProcess::OnEvent(const Header& header, const QByteArray& arguments)
             return;
         }
         running->greeted = true;
-        running->pid = pid;
         WakeWaits();
         return;
     }

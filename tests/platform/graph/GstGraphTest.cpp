@@ -180,7 +180,7 @@ TEST_F(GraphTest, VideoSizeFramesAndElementNames)
     ASSERT_TRUE(graph.RenderFile(Media(QStringLiteral("clip.mp4")))) << graph.LastError().toStdString();
     EXPECT_EQ(graph.NativeVideoSize(), QSize(320, 240));
     QImage frame;
-    graph.SetFrameHandler([&](const QImage& image) { frame = image.copy(); });
+    graph.SetFrameHandler([&](const GstGraph::DecodedFrame& decoded) { frame = decoded.ToImage(); });
     ASSERT_TRUE(graph.Run());
     ASSERT_TRUE(WaitUntil([&] { return !frame.isNull(); }));
     EXPECT_EQ(frame.size(), QSize(320, 240));
@@ -228,7 +228,7 @@ TEST_F(GraphTest, EventsOfAClosedGraphNeverReachTheNextOne)
 TEST_F(GraphTest, FramesOfAClosedGraphNeverReachTheFrameHandler)
 {
     int frames = 0;
-    graph.SetFrameHandler([&](const QImage&) { ++frames; });
+    graph.SetFrameHandler([&](const GstGraph::DecodedFrame&) { ++frames; });
     ASSERT_TRUE(graph.RenderFile(Media(QStringLiteral("clip.mp4")))) << graph.LastError().toStdString();
     ASSERT_TRUE(graph.Run());
     // Frames that waited for the UI thread while the graph stayed open are shown...
