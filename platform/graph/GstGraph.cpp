@@ -218,14 +218,6 @@ bool MappedFrame::WriteRgb32(uchar* destination, int stride) const
     return mapped;
 }
 
-QImage GstGraph::DecodedFrame::ToImage() const
-{
-    QImage image(Size(), QImage::Format_RGB32);
-    if (image.isNull() || !WriteRgb32(image.bits(), static_cast<int>(image.bytesPerLine())))
-        return {};
-    return image;
-}
-
 GstVideoConverter* GstGraph::Private::ConverterFor(const GstVideoInfo& from, const GstVideoInfo& to)
 {
     if (!converter || !gst_video_info_is_equal(&from, &converterFrom) ||

@@ -12,7 +12,6 @@
 
 #include "platform/ipc/MediaCodes.h"
 
-#include <QImage>
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -91,13 +90,11 @@ public:
     public:
         virtual ~DecodedFrame() = default;
         virtual QSize Size() const = 0;
-        // Writes the picture as rows of 32-bit pixels (QImage::Format_RGB32) `stride` bytes
+        // Writes the picture as rows of 32-bit pixels (0xffRRGGBB, BGRx in memory) `stride` bytes
         // apart into `destination`, which holds at least stride × height bytes. This is the
         // one pass a frame costs: the decoder's format is converted straight into it. False
         // when the frame cannot be converted.
         virtual bool WriteRgb32(uchar* destination, int stride) const = 0;
-        // The picture in an image of its own.
-        QImage ToImage() const;
     };
     // Called on the UI thread with every new video frame while it is current.
     void SetFrameHandler(std::function<void(const DecodedFrame&)> handler);

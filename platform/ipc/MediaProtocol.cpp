@@ -43,7 +43,10 @@ QDataStream& operator<<(QDataStream& out, const DvdTitleInfo& value)
 QDataStream& operator>>(QDataStream& in, DvdTitleInfo& value)
 {
     qint32 chapters = 0, angles = 0, titleSet = 0;
-    in >> chapters >> angles >> titleSet >> value.audioLanguages >> value.subpictureLanguages >> value.pal;
+    in >> chapters >> angles >> titleSet;
+    ipc::ReadList(in, value.audioLanguages);
+    ipc::ReadList(in, value.subpictureLanguages);
+    in >> value.pal;
     value.chapters = chapters;
     value.angles = angles;
     value.titleSet = titleSet;

@@ -160,6 +160,28 @@ template <typename... T> QByteArray Pack(const T&... values)
     return bytes;
 }
 
+// Reads a list whose count is held to what the rest of the message can hold (each element
+// takes at least four bytes): Qt's own reading reserves room for whatever count it is given.
+template <typename T> void ReadList(QDataStream& in, QList<T>& list)
+{
+    list.clear();
+    quint32 count = 0;
+    in >> count;
+    if (in.status() != QDataStream::Ok)
+        return;
+    if (!in.device() || count > in.device()->bytesAvailable() / 4) {
+        in.setStatus(QDataStream::ReadCorruptData);
+        return;
+    }
+    for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        T value;
+        in >> value;
+        list.append(value);
+    }
+    if (in.status() != QDataStream::Ok)
+        list.clear();
+}
+
 // Reads arguments back; Ok() tells whether every value was there and nothing was left over.
 class Unpack
 {
@@ -168,6 +190,11 @@ public:
     template <typename T> Unpack& operator>>(T& value)
     {
         in >> value;
+        return *this;
+    }
+    template <typename T> Unpack& operator>>(QList<T>& list)
+    {
+        ReadList(in, list);
         return *this;
     }
     bool Ok() const { return in.status() == QDataStream::Ok && in.atEnd(); }

@@ -80,10 +80,11 @@ bool GraphProxy::Render(const QString& path, bool dvd, int decodeFlags, int boun
     const bool answered =
         process.Call(Op::Render, handle, Pack(path, qint32(timeoutMs), dvd, qint32(decodeFlags)), &answer,
                      boundMs, MediaProcess::Start::IfNeeded, &error);
-    if (!answered || !(Unpack(answer) >> *result).Ok() || !result->ok) {
-        lastError = !answered    ? error
-                    : result->ok ? QStringLiteral("the media process refused the file")
-                                 : result->error;
+    const bool read = answered && (Unpack(answer) >> *result).Ok();
+    if (!read || !result->ok) {
+        lastError = !answered ? error
+                    : !read   ? QStringLiteral("the media process refused the file")
+                              : result->error;
         process.Detach(handle);
         handle = 0;
         events.clear();

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -180,7 +181,11 @@ TEST_F(GraphTest, VideoSizeFramesAndElementNames)
     ASSERT_TRUE(graph.RenderFile(Media(QStringLiteral("clip.mp4")))) << graph.LastError().toStdString();
     EXPECT_EQ(graph.NativeVideoSize(), QSize(320, 240));
     QImage frame;
-    graph.SetFrameHandler([&](const GstGraph::DecodedFrame& decoded) { frame = decoded.ToImage(); });
+    graph.SetFrameHandler([&](const GstGraph::DecodedFrame& decoded) {
+        frame = QImage(decoded.Size(), QImage::Format_RGB32);
+        if (!decoded.WriteRgb32(frame.bits(), static_cast<int>(frame.bytesPerLine())))
+            frame = QImage();
+    });
     ASSERT_TRUE(graph.Run());
     ASSERT_TRUE(WaitUntil([&] { return !frame.isNull(); }));
     EXPECT_EQ(frame.size(), QSize(320, 240));
