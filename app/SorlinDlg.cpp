@@ -424,6 +424,13 @@ QString CSorlinDlg::ClockText(const QDateTime& now) const
                              date.month(), date.day(), time.hour(), time.minute(), time.second());
 }
 
+std::vector<int> CSorlinDlg::DueNow(const QDateTime& now) const
+{
+    if (scheduleSuspended)
+        return {};
+    return DueEntries(std::span<const CTimerEntry>(settings.timers.data(), kAlarmTimerEntry), now);
+}
+
 void CSorlinDlg::ClockFaceWhileWaiting()
 {
     if (player.state.IsLoaded())
@@ -433,12 +440,9 @@ void CSorlinDlg::ClockFaceWhileWaiting()
     case Stopwatch::kIdle: {
         const QDateTime now = env.now();
         displayText = ClockText(now);
-        if (!scheduleSuspended) {
-            const std::span<const CTimerEntry> schedule(settings.timers.data(), kAlarmTimerEntry);
-            for (int index : DueEntries(schedule, now)) {
-                if (std::find(dueWhileWaiting.begin(), dueWhileWaiting.end(), index) == dueWhileWaiting.end())
-                    dueWhileWaiting.push_back(index);
-            }
+        for (int index : DueNow(now)) {
+            if (std::find(dueWhileWaiting.begin(), dueWhileWaiting.end(), index) == dueWhileWaiting.end())
+                dueWhileWaiting.push_back(index);
         }
         break;
     }
@@ -465,11 +469,8 @@ void CSorlinDlg::ClockTick()
     case Stopwatch::kIdle: {
         const QDateTime now = env.now();
         displayText = ClockText(now);
-        if (!scheduleSuspended) {
-            const std::span<const CTimerEntry> schedule(settings.timers.data(), kAlarmTimerEntry);
-            for (int index : DueEntries(schedule, now))
-                LaunchTimerEntry(settings.timers[index]);
-        }
+        for (int index : DueNow(now))
+            LaunchTimerEntry(settings.timers[index]);
         break;
     }
     case Stopwatch::kRunning: {

@@ -167,6 +167,8 @@ private:
     // full tick; nothing is started.
     void ClockFaceWhileWaiting();
     QString ClockText(const QDateTime& now) const;
+    // The schedule's entries due at `now`; none while the schedule is suspended.
+    std::vector<int> DueNow(const QDateTime& now) const;
     // Fills in the settings from the player and the window before a write.
     void CollectSettings();
     // Hands a timer entry's file to the alarm player.

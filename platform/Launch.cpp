@@ -1,6 +1,7 @@
 #include "Launch.h"
 
 #include "ProgramEnding.h"
+#include "RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,8 +14,8 @@ bool IsProgramFile(const QString& path)
     const QFileInfo info(path);
     if (!info.isFile() || !info.isExecutable())
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!OpenRegularFile(file, path))
         return false;
     const QByteArray head = file.read(4);
     return head == "\x7F"
