@@ -216,6 +216,17 @@ void CSorlinDlg::DestroyWindow()
 void CSorlinDlg::CollectSettings()
 {
     ReadBackPlaySettings();
+    // The picture settings as the player holds them: a drop or a hand-over may have changed
+    // the background since the start. A background the skin chose, and the plug-in folder
+    // that stands for the program folder, stay as they were set.
+    const CMediaPlayer::DisplaySettings display = player.GetDisplaySettings();
+    if (display.backgroundImage != face.imagePath)
+        settings.back = display.backgroundImage;
+    settings.plugIn = display.pluginFolder == env.programFolder ? QString() : display.pluginFolder;
+    settings.waitTime = display.waitTime;
+    settings.dsFirst = display.directShowFirst;
+    settings.match = display.fitImage;
+    settings.stillWindow = display.stillWindow;
     settings.fullScreen = fullScreen;
     const QRect rect = geometry();
     settings.x = rect.x();
@@ -504,6 +515,10 @@ void CSorlinDlg::ReadBackPlaySettings()
     settings.lastTrack = play.track;
     settings.lastPos = play.position;
     settings.lastUpc = play.identity;
+    // The drive the window started with stays as it was set: unset, it follows the system's
+    // first optical drive.
+    if (play.drive != drive)
+        settings.drive = play.drive;
     settings.playList = play.source;
     settings.lastFile = play.currentItem;
     settings.lastTrackDVD = play.title;

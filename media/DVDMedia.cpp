@@ -564,18 +564,15 @@ bool CDVDMedia::FindIfo(const QString& root, QString* ifoPath, bool preferAudio)
     // On a disc image or an unmounted drive the files are looked for inside the volume.
     const QFileInfo rootInfo(root);
     const bool volumeFile = rootInfo.exists() && !rootInfo.isDir();
-    auto exists = [&](const QString& inVolume) {
-        return volumeFile ? platform::DvdVolumeHasFile(root, inVolume) : QFileInfo::exists(root + inVolume);
+    // On a mounted disc the names may show in lower case.
+    auto find = [&](const QString& inVolume) {
+        if (volumeFile)
+            return platform::DvdVolumeHasFile(root, inVolume) ? root + inVolume : QString();
+        return platform::FindPathIgnoringCase(root, inVolume);
     };
-    const QString audio = QStringLiteral("/AUDIO_TS/AUDIO_TS.IFO");
-    const QString video = QStringLiteral("/VIDEO_TS/VIDEO_TS.IFO");
-    if (preferAudio && exists(audio)) {
-        *ifoPath = root + audio;
-        return true;
-    }
-    if (exists(video)) {
-        *ifoPath = root + video;
-        return true;
-    }
-    return false;
+    if (preferAudio)
+        *ifoPath = find(QStringLiteral("/AUDIO_TS/AUDIO_TS.IFO"));
+    if (ifoPath->isEmpty())
+        *ifoPath = find(QStringLiteral("/VIDEO_TS/VIDEO_TS.IFO"));
+    return !ifoPath->isEmpty();
 }

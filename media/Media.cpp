@@ -351,5 +351,5 @@ bool CMedia::IsSameDrive(const QString& path) const
 
 bool CMedia::IsVideoCD(const QString& root)
 {
-    return QFileInfo::exists(root + QStringLiteral("/MPEGAV/AVSEQ01.DAT"));
+    return !platform::FindPathIgnoringCase(root, QStringLiteral("MPEGAV/AVSEQ01.DAT")).isEmpty();
 }

@@ -74,7 +74,7 @@ public:
     bool IsSameDrive(const QString& path) const;
     void SetState(int value) { state.Set(value); }
     void ResetInterfaces();
-    // True when `root` holds a Video CD's first stream (MPEGAV/AVSEQ01.DAT).
+    // True when `root` holds a Video CD's first stream (MPEGAV/AVSEQ01.DAT, in any case).
     static bool IsVideoCD(const QString& root);
 
     // The video window's place and size, remembered across media for the whole process and

@@ -2,6 +2,11 @@
 
 #include "Drives.h"
 
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
 namespace platform {
 
 PathParts SplitPath(const QString& path, const DriveTable& drives)
@@ -25,6 +30,27 @@ PathParts SplitPath(const QString& path, const DriveTable& drives)
     parts.name = dot < 0 ? file : file.left(dot);
     parts.ext = dot < 0 ? QString() : file.mid(dot);
     return parts;
+}
+
+QString FindPathIgnoringCase(const QString& folder, const QString& relative)
+{
+    QString found = folder;
+    for (const QString& name : relative.split(u'/', Qt::SkipEmptyParts)) {
+        const QString exact = found + u'/' + name;
+        if (QFileInfo::exists(exact)) {
+            found = exact;
+            continue;
+        }
+        const QStringList entries =
+            QDir(found).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        const auto match = std::find_if(entries.begin(), entries.end(), [&name](const QString& entry) {
+            return entry.compare(name, Qt::CaseInsensitive) == 0;
+        });
+        if (match == entries.end())
+            return {};
+        found += u'/' + *match;
+    }
+    return found == folder ? QString() : found;
 }
 
 } // namespace platform

@@ -23,6 +23,11 @@ struct PathParts
 // dot of the last component; a trailing "/" leaves name and extension empty.
 PathParts SplitPath(const QString& path, const DriveTable& drives);
 
+// The path below `folder` whose names match those of `relative` ("MPEGAV/AVSEQ01.DAT") without
+// regard to case: a disc's names are upper case, but a plain ISO 9660 disc mounted by Linux
+// shows them in lower case. A name that matches exactly wins. Empty when there is none.
+QString FindPathIgnoringCase(const QString& folder, const QString& relative);
+
 // True when a path is complete rather than relative to a folder (it starts with "/").
 inline bool HasDrive(const QString& path)
 {

@@ -28,8 +28,8 @@ QString CMediaPlayer::GetVolumeLabel(const QString& path) const
 
 bool CMediaPlayer::ReadAutorun(const QString& folder, bool exclusive)
 {
-    const QString inf = QDir(Root(drives, folder)).filePath(QStringLiteral("AUTORUN.INF"));
-    if (!QFileInfo(inf).isFile())
+    const QString inf = platform::FindPathIgnoringCase(Root(drives, folder), QStringLiteral("AUTORUN.INF"));
+    if (inf.isEmpty() || !QFileInfo(inf).isFile())
         return false;
     const platform::ProfileFile file(inf);
     const QString open = file.GetString(QStringLiteral("AutoRun"), QStringLiteral("OPEN"), QString(), 512);
@@ -103,7 +103,7 @@ bool CMediaPlayer::ClassifyFolder(const QString& path, bool driveOnly, const QSt
     QString folder = Root(drives, path);
     bool videoCd = false;
     if (CMedia::IsVideoCD(folder)) {
-        folder += QStringLiteral("/MPEGAV");
+        folder = platform::FindPathIgnoringCase(folder, QStringLiteral("MPEGAV"));
         kind = kKindVideoCd;
         videoCd = true;
     }

@@ -49,7 +49,7 @@ QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
             if (name.size() > 8 && name[8] == u'_') {
                 const int titleNumber = name.mid(9, 2).toInt();
                 const int chapterNumber = name.mid(12, 3).toInt();
-                const QString format = name.startsWith(QLatin1String("AUDIO_TS"))
+                const QString format = name.startsWith(QLatin1String("AUDIO_TS"), Qt::CaseInsensitive)
                                            ? QStringLiteral("%1 A ﾀｲﾄﾙ%2 ﾁｬﾌﾟﾀｰ%3")
                                            : QStringLiteral("%1 V ﾀｲﾄﾙ%2 ﾁｬﾌﾟﾀｰ%3");
                 return format.arg(driveText)

@@ -577,10 +577,12 @@ bool CMediaPlayer::IsFullScreen()
 
 void CMediaPlayer::ShowCursor(bool hide)
 {
-    if (!hide)
-        media.HideCursor(false);
-    else if (kind == kKindDvd)
-        media.HideCursor(true);
+    // The cursor hides over the video window of the engine that plays, a disc's or a file's;
+    // it comes back over both.
+    const bool dvdPlays = kind == kKindDvd;
+    const bool filePlays = kind == kKindVideoCd || kind == kKindMediaFile;
+    dvd.HideCursor(hide && dvdPlays);
+    media.HideCursor(hide && filePlays);
 }
 
 void CMediaPlayer::SetVolume(long level)

@@ -312,6 +312,31 @@ TEST_F(MainWindowTest, DroppedFilesPlayAndADroppedFolderWithoutAClassicSkinToo)
     EXPECT_TRUE(afterFolder == a || afterFolder == b) << afterFolder.toStdString();
 }
 
+TEST_F(MainWindowTest, ADroppedBackgroundIsWrittenAtOnceAndKeptForTheNextStart)
+{
+    // Without a skin, one dropped picture becomes the background.
+    WriteSettings("[Play]\nAutoPlay=2\n[Position]\nUseThema=0\n");
+    QImage picture(4, 4, QImage::Format_RGB888);
+    picture.fill(Qt::blue);
+    const QString wall = home.Path() + QStringLiteral("/wall.bmp");
+    ASSERT_TRUE(picture.save(wall, "BMP"));
+    const auto back = [&] {
+        return SettingsStore(home.SettingsFile())
+            .ReadString(QStringLiteral("Position"), QStringLiteral("Back"), {});
+    };
+    CSorlinDlg dialog(Environment(), false);
+    QString writtenAtTheDrop;
+    RunModal(dialog, [&] {
+        Drop(dialog, {QUrl::fromLocalFile(wall)});
+        testsupport::WaitUntil([&] { return !back().isEmpty(); }, 5000);
+        writtenAtTheDrop = back();
+        dialog.EndDialog(IDOK);
+    });
+    dialog.DestroyWindow();
+    EXPECT_EQ(writtenAtTheDrop, wall);
+    EXPECT_EQ(back(), wall) << "and at the end";
+}
+
 TEST_F(MainWindowTest, ThousandsOfDroppedFilesAllJoinTheList)
 {
     WriteSettings("[Play]\nAutoPlay=2\n");

@@ -334,6 +334,15 @@ TEST_F(MediaTest, VideoCDsAreFoundByTheirFirstStream)
     ASSERT_TRUE(stream.open(QIODevice::WriteOnly));
     stream.close();
     EXPECT_TRUE(CMedia::IsVideoCD(dir.path()));
+
+    // A plain ISO 9660 disc mounted by Linux shows its names in lower case.
+    QTemporaryDir mounted;
+    ASSERT_TRUE(QDir(mounted.path()).mkpath(QStringLiteral("mpegav")));
+    QFile lower(mounted.filePath(QStringLiteral("mpegav/avseq01.dat")));
+    ASSERT_TRUE(lower.open(QIODevice::WriteOnly));
+    lower.close();
+    EXPECT_TRUE(CMedia::IsVideoCD(mounted.path()));
+    EXPECT_FALSE(CMedia::IsVideoCD(mounted.filePath(QStringLiteral("mpegav"))));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "support/Fifo.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -152,6 +153,28 @@ TEST_F(DriveTableTest, SplitPathPartsJoinBackToThePath)
         EXPECT_EQ(parts.name, c.name);
         EXPECT_EQ(parts.ext, c.ext);
     }
+}
+
+TEST(FindPathIgnoringCaseTest, FindsADiscsNamesInAnyCaseAndPrefersTheExactOne)
+{
+    QTemporaryDir disc;
+    ASSERT_TRUE(QDir(disc.path()).mkpath(QStringLiteral("mpegav")));
+    QFile(disc.filePath(QStringLiteral("mpegav/avseq01.dat"))).open(QIODevice::WriteOnly);
+    QFile(disc.filePath(QStringLiteral("Autorun.Inf"))).open(QIODevice::WriteOnly);
+    EXPECT_EQ(platform::FindPathIgnoringCase(disc.path(), QStringLiteral("MPEGAV/AVSEQ01.DAT")),
+              disc.filePath(QStringLiteral("mpegav/avseq01.dat")));
+    EXPECT_EQ(platform::FindPathIgnoringCase(disc.path(), QStringLiteral("AUTORUN.INF")),
+              disc.filePath(QStringLiteral("Autorun.Inf")));
+    EXPECT_TRUE(platform::FindPathIgnoringCase(disc.path(), QStringLiteral("MPEGAV/AVSEQ02.DAT")).isEmpty());
+    EXPECT_TRUE(platform::FindPathIgnoringCase(disc.path(), QString()).isEmpty());
+    EXPECT_TRUE(
+        platform::FindPathIgnoringCase(disc.filePath(QStringLiteral("none")), QStringLiteral("x")).isEmpty());
+
+    // Where two names differ only in case, the one written as asked is taken.
+    ASSERT_TRUE(QDir(disc.path()).mkpath(QStringLiteral("MPEGAV")));
+    QFile(disc.filePath(QStringLiteral("MPEGAV/AVSEQ01.DAT"))).open(QIODevice::WriteOnly);
+    EXPECT_EQ(platform::FindPathIgnoringCase(disc.path(), QStringLiteral("MPEGAV/AVSEQ01.DAT")),
+              disc.filePath(QStringLiteral("MPEGAV/AVSEQ01.DAT")));
 }
 
 TEST(DriveTableFromSystemTest, ReadsDrivesMountsAndLoopBackingFiles)

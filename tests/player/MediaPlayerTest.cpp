@@ -1,4 +1,5 @@
 #include "player/MediaPlayer.h"
+#include "media/VideoWindow.h"
 #include "platform/ipc/MciCodes.h"
 #include "platform/proxy/DvdGraphProxy.h"
 #include "platform/proxy/MediaProcess.h"
@@ -520,6 +521,58 @@ TEST_F(MediaPlayerTest, AnItemWhoseMediaProcessDiesIsPassedOverAndTheNextOnePlay
     })) << player.currentItem.toStdString();
     EXPECT_NE(process.Pid(), crashed);
     EXPECT_TRUE(player.state.IsPlaying());
+}
+
+TEST_F(MediaPlayerTest, DiscsMountedWithLowerCaseNamesAreKnownByTheirFiles)
+{
+    // A Video CD: its stream folder is what plays.
+    const QString vcd = dir.filePath(QStringLiteral("vcd"));
+    const QString made = media_files::MakeVideoCD(vcd, 1.0);
+    ASSERT_FALSE(made.isEmpty());
+    ASSERT_TRUE(QDir(vcd).rename(QStringLiteral("MPEGAV/AVSEQ01.DAT"), QStringLiteral("MPEGAV/avseq01.dat")));
+    ASSERT_TRUE(QDir(vcd).rename(QStringLiteral("MPEGAV"), QStringLiteral("mpegav")));
+    player.SetItems({vcd}, false, QString());
+    EXPECT_EQ(player.kind, kKindVideoCd);
+    EXPECT_EQ(player.items, QStringList{vcd + QStringLiteral("/mpegav/avseq01.dat")});
+
+    // AUTORUN.INF names the disc's own program.
+    const QString launcher = Text(QStringLiteral("cd/autorun.inf"), "[autorun]\nopen=start.exe\n");
+    const QString cd = QFileInfo(launcher).absolutePath();
+    player.SetItems({cd}, false, QString());
+    EXPECT_EQ(player.items, QStringList{cd + QStringLiteral("/start.exe")});
+    EXPECT_EQ(player.kind, kKindDiscLauncher);
+
+    // A DVD's IFO file.
+    const QString ifo = Text(QStringLiteral("dvd/video_ts/video_ts.ifo"), "x");
+    QString found;
+    EXPECT_TRUE(CDVDMedia::FindIfo(dir.filePath(QStringLiteral("dvd")), &found, true));
+    EXPECT_EQ(found, ifo);
+}
+
+TEST_F(MediaPlayerTest, TheCursorHidesOverAnyFullScreenVideoAndComesBack)
+{
+    const QString clip = media_files::MakeVideo(dir.path(), QStringLiteral("mp4"), 5.0, 320, 240);
+    ASSERT_FALSE(clip.isEmpty());
+    player.SetItems({clip}, false, QString());
+    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_NE(player.media.Window(), nullptr);
+    player.SetFullScreen(true);
+    player.ShowCursor(true);
+    EXPECT_EQ(player.media.Window()->cursor().shape(), Qt::BlankCursor) << "over a file";
+    player.ShowCursor(false);
+    EXPECT_EQ(player.media.Window()->cursor().shape(), Qt::ArrowCursor);
+    player.Close(false);
+
+    const QString disc = media_files::DvdDisc();
+    ASSERT_FALSE(disc.isEmpty());
+    player.SetItems({disc}, false, QString());
+    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_EQ(player.kind, kKindDvd);
+    ASSERT_NE(player.dvd.Window(), nullptr);
+    player.ShowCursor(true);
+    EXPECT_EQ(player.dvd.Window()->cursor().shape(), Qt::BlankCursor) << "over a disc";
+    player.ShowCursor(false);
+    EXPECT_EQ(player.dvd.Window()->cursor().shape(), Qt::ArrowCursor);
 }
 
 } // namespace
