@@ -6,6 +6,7 @@
 #include "media/VideoWindow.h"
 #include "platform/Folders.h"
 #include "platform/Launch.h"
+#include "platform/Log.h"
 #include "platform/VirtualKeys.h"
 #include "res/Accelerators.h"
 #include "res/StringTable.h"
@@ -87,6 +88,7 @@ void CSorlinDlg::OpenMusicFolder()
 
 void CSorlinDlg::OnCommand(int id)
 {
+    qCDebug(lcApp) << "command" << id;
     switch (id) {
     case ID_APP_EXIT:
         EndDialog(IDCANCEL);

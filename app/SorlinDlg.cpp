@@ -697,6 +697,7 @@ platform::LRESULT CSorlinDlg::OnOpenPaths(platform::WPARAM, platform::LPARAM lPa
 platform::LRESULT CSorlinDlg::OnToggleFullScreen(platform::WPARAM, platform::LPARAM)
 {
     fullScreen = !fullScreen;
+    qCDebug(lcApp) << "full screen" << fullScreen;
     player.SetFullScreen(fullScreen);
     return 0;
 }

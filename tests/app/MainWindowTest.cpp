@@ -59,13 +59,23 @@ protected:
         store = std::make_unique<SettingsStore>(home.SettingsFile());
     }
 
-    // Runs `dialog` modally; `whileOpen` runs inside its loop and must end it.
+    // Runs `dialog` modally; `whileOpen` runs inside its loop and ends it. When it returns
+    // without having done so (a failed assertion returns at once), the dialog ends with -1
+    // there and then; a bound covers what never returns.
     static int RunModal(CSorlinDlg& dialog, std::function<void()> whileOpen)
     {
-        QTimer::singleShot(0, &dialog, std::move(whileOpen));
-        // Whatever happens, the loop ends within the bound.
+        bool ended = false;
+        const QMetaObject::Connection watch =
+            QObject::connect(&dialog, &QDialog::finished, [&ended] { ended = true; });
+        QTimer::singleShot(0, &dialog, [&dialog, &ended, whileOpen = std::move(whileOpen)] {
+            whileOpen();
+            if (!ended)
+                dialog.EndDialog(-1);
+        });
         QTimer::singleShot(10000, &dialog, [&dialog] { dialog.EndDialog(-1); });
-        return dialog.DoModal();
+        const int result = dialog.DoModal();
+        QObject::disconnect(watch);
+        return result;
     }
 
     // Drops `urls` on the window as a file manager would.

@@ -9,7 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QTest>
+#include <QRegularExpression>
 
 #include <csignal>
 
@@ -23,6 +23,19 @@ const QString kAppTitle = QStringLiteral("Vimoﾌﾟﾚｰﾔ - ");
 // The default skin beside the program gives the window its size.
 constexpr int kSkinWidth = 240;
 constexpr int kSkinHeight = 150;
+
+// What the display shows while an item titled `title` plays, at `seconds` or later (below ten).
+QRegularExpression Playing(const QString& title, int seconds = 1)
+{
+    return QRegularExpression(
+        QStringLiteral("sorlin\\.display: .*\\b%1 \\| 00:00:0[%2-9]$").arg(title).arg(seconds));
+}
+
+// The line the window logs when it carries out command `id`.
+QRegularExpression Command(int id)
+{
+    return QRegularExpression(QStringLiteral("sorlin\\.app: command %1$").arg(id));
+}
 
 class StartupTest : public ::testing::Test
 {
@@ -61,6 +74,10 @@ TEST_F(StartupTest, FreshStartShowsTheWindowAndTrayIconAndWritesDefaultsOnTerm)
     EXPECT_FALSE(ShapeHas(display.Name(), window, 1, 1));
     EXPECT_FALSE(ShapeHas(display.Name(), window, kSkinWidth - 2, kSkinHeight - 2));
     EXPECT_TRUE(WaitUntil([&] { return TrayIconCount(display.Name()) == 1; }));
+    // Once the clock has ticked the window is running: no write has come before the end.
+    qsizetype at = 0;
+    EXPECT_TRUE(
+        run.WaitForLine(QRegularExpression(QStringLiteral("sorlin\\.display: \\d{4}年")), &at).hasMatch());
     EXPECT_FALSE(QFile::exists(home.SettingsFile())) << "settings are written only at exit";
     EXPECT_TRUE(WaitUntil([&] {
         return QFile::exists(Applications() + QStringLiteral("/VimoPlayerCDAudioOnArrival.desktop"));
@@ -94,8 +111,10 @@ TEST_F(StartupTest, AFileOnTheCommandLinePlaysAndIsRememberedAtExit)
     ASSERT_FALSE(song.isEmpty());
     ProgramRun run(display, {song});
     ASSERT_FALSE(run.WaitForMainWindow(DefaultTitle()).isEmpty()) << run.Output().toStdString();
-    // Let it play for a while, then end the program as the session would.
-    QTest::qWait(3000);
+    // Once it has played for a while, the program ends as the session would end it.
+    qsizetype at = 0;
+    ASSERT_TRUE(run.WaitForLine(Playing(QStringLiteral("tone"), 2), &at).hasMatch())
+        << run.Output().toStdString();
     run.Signal(SIGTERM);
     ASSERT_TRUE(run.WaitForExit());
     EXPECT_TRUE(run.ExitedNormally());
@@ -113,23 +132,24 @@ TEST_F(StartupTest, PageDownMovesToTheNextItemOfAFolder)
     ASSERT_FALSE(first.isEmpty());
     const QString second = home.Path() + QStringLiteral("/songs/zz.ogg");
     ASSERT_TRUE(QFile::copy(first, second));
-    ProgramRun run(display, {home.Path() + QStringLiteral("/songs")});
-    const QString window = run.WaitForMainWindow(DefaultTitle());
-    ASSERT_FALSE(window.isEmpty()) << run.Output().toStdString();
-    // A click in the display gives the window the keyboard; PageDown opens the other file.
-    // The waits only give a loaded machine time; the outcome is what the settings hold.
-    ClickWindow(display.Name(), window, kSkinWidth / 2, 30, 1);
-    QTest::qWait(2000);
-    TypeKeys(display.Name(), {QStringLiteral("Next")});
-    QTest::qWait(3000);
-    run.Signal(SIGTERM);
-    ASSERT_TRUE(run.WaitForExit());
-    // The folder's own order decides which file is first; PageDown moved on to the other.
+    // The folder's own order decides which file is first; PageDown moves on to the other.
     QStringList order;
     bool found = false;
     int current = -1;
     FolderScanner().Scan(home.Path() + QStringLiteral("/songs"), &order, &found, &current, QString(), false);
     ASSERT_EQ(order.size(), 2);
+    const auto title = [](const QString& path) { return QFileInfo(path).completeBaseName(); };
+    ProgramRun run(display, {home.Path() + QStringLiteral("/songs")});
+    const QString window = run.WaitForMainWindow(DefaultTitle());
+    ASSERT_FALSE(window.isEmpty()) << run.Output().toStdString();
+    qsizetype at = 0;
+    ASSERT_TRUE(run.WaitForLine(Playing(title(order[0])), &at).hasMatch()) << run.Output().toStdString();
+    // A click in the display gives the window the keyboard.
+    ClickWindow(display.Name(), window, kSkinWidth / 2, 30, 1);
+    TypeKeys(display.Name(), {QStringLiteral("Next")});
+    ASSERT_TRUE(run.WaitForLine(Playing(title(order[1])), &at).hasMatch()) << run.Output().toStdString();
+    run.Signal(SIGTERM);
+    ASSERT_TRUE(run.WaitForExit());
     SettingsStore saved(home.SettingsFile());
     EXPECT_EQ(saved.ReadString(QStringLiteral("Play"), QStringLiteral("LastFile"), QString()), order[1]);
     EXPECT_EQ(saved.ReadString(QStringLiteral("Play"), QStringLiteral("PlayList"), QString()),
@@ -149,12 +169,18 @@ TEST_F(StartupTest, KeysMoveThroughAPlaylistAndTheExitKeyEndsTheProgram)
     ProgramRun run(display, {playlist});
     const QString window = run.WaitForMainWindow(DefaultTitle());
     ASSERT_FALSE(window.isEmpty()) << run.Output().toStdString();
+    qsizetype at = 0;
+    ASSERT_TRUE(run.WaitForLine(Playing(QStringLiteral("tone")), &at).hasMatch())
+        << run.Output().toStdString();
     ClickWindow(display.Name(), window, kSkinWidth / 2, 30, 1);
-    QTest::qWait(2000);
     // Last, back one, pause, play, full screen (no video: only the choice), then '1' ends.
     TypeKeys(display.Name(), {QStringLiteral("End"), QStringLiteral("Prior"), QStringLiteral("5"),
                               QStringLiteral("4"), QStringLiteral("9")});
-    QTest::qWait(2000);
+    ASSERT_TRUE(run.WaitForLine(Command(32804), &at).hasMatch()) << run.Output().toStdString();
+    // Full screen is carried out at the next tick.
+    ASSERT_TRUE(run.WaitForLine(QRegularExpression(QStringLiteral("sorlin\\.app: full screen true$")), &at)
+                    .hasMatch())
+        << run.Output().toStdString();
     TypeKeys(display.Name(), {QStringLiteral("1")});
     ASSERT_TRUE(run.WaitForExit()) << "'1' ends the program";
     EXPECT_TRUE(run.ExitedNormally());
@@ -171,10 +197,15 @@ TEST_F(StartupTest, StopAndCloseKeysLeaveNothingToResume)
     ProgramRun run(display, {song});
     const QString window = run.WaitForMainWindow(DefaultTitle());
     ASSERT_FALSE(window.isEmpty()) << run.Output().toStdString();
+    qsizetype at = 0;
+    ASSERT_TRUE(run.WaitForLine(Playing(QStringLiteral("tone")), &at).hasMatch())
+        << run.Output().toStdString();
     ClickWindow(display.Name(), window, kSkinWidth / 2, 30, 1);
-    QTest::qWait(2000);
+    // Stop, then close: the clock shows again.
     TypeKeys(display.Name(), {QStringLiteral("6"), QStringLiteral("7")});
-    QTest::qWait(1000);
+    ASSERT_TRUE(run.WaitForLine(Command(32786), &at).hasMatch()) << run.Output().toStdString();
+    ASSERT_TRUE(
+        run.WaitForLine(QRegularExpression(QStringLiteral("sorlin\\.display: \\d{4}年")), &at).hasMatch());
     run.Signal(SIGTERM);
     ASSERT_TRUE(run.WaitForExit());
     EXPECT_TRUE(run.ExitedNormally());
