@@ -103,14 +103,18 @@ int CSorlinDlg::DoModal()
 void CSorlinDlg::done(int code)
 {
     ended = true;
-    // The program ends with the window: the settings are written now, and from here nothing
-    // new starts, shows or waits. The media process is ended rather than asked to close what
-    // it plays: one that hangs would hold the end up, and a request that waits for it at this
-    // moment is given up.
+    BeginTheEnd();
+    QDialog::done(code);
+}
+
+void CSorlinDlg::BeginTheEnd()
+{
+    // The settings are written now, and from here nothing new starts, shows or waits. The
+    // media process is ended rather than asked to close what it plays: one that hangs would
+    // hold the end up, and a request that waits for it at this moment is given up.
     SaveSettingsOnce();
     platform::SetProgramEnding(true);
     platform::MediaProcess::Instance().End(QStringLiteral("the program is ending"), false);
-    QDialog::done(code);
 }
 
 void CSorlinDlg::accept()
@@ -201,10 +205,8 @@ void CSorlinDlg::DestroyWindow()
     destroyed = true;
     qApp->removeEventFilter(this);
     keyHook.Unload();
-    SaveSettingsOnce();
     // Also when the session ends without the window ending first.
-    platform::SetProgramEnding(true);
-    platform::MediaProcess::Instance().End(QStringLiteral("the program is ending"), false);
+    BeginTheEnd();
     player.Close(false);
     alarmPlayer.Close(false);
     clearMask();

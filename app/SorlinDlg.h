@@ -131,6 +131,9 @@ private:
     bool CheckOtherInstance();
     void PlaceWindow();
     void OnTimer();
+    // The program ends with the window: the first steps of it, once the window has ended or
+    // the session ends.
+    void BeginTheEnd();
     // The commands that come in numbered ranges: jump list, decode modes, streams, angles,
     // filter properties.
     void OnRangeCommand(int id);

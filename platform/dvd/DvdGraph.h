@@ -34,12 +34,7 @@ namespace platform {
 class DvdGraph : public GstGraph
 {
 public:
-    struct Event
-    {
-        int code = 0;
-        long p1 = 0;
-        long p2 = 0;
-    };
+    using Event = GraphEvent;
 
     DvdGraph(QObject* owner, unsigned notifyMessage);
     ~DvdGraph() override;

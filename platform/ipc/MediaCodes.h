@@ -45,6 +45,15 @@ constexpr int kDvdSwDecodePrefer = 4;
 constexpr int kDvdSwDecodeOnly = 8;
 constexpr int kDvdNoVideoPort = 256;
 
+// One event of a graph with its parameters, as the media process queues it and the engines take
+// it.
+struct GraphEvent
+{
+    int code = 0;
+    long p1 = 0;
+    long p2 = 0;
+};
+
 // A place in a DVD title as hours, minutes, seconds and frames.
 struct DvdTimeCode
 {

@@ -1,10 +1,8 @@
 #include "GraphProxy.h"
 
-#include "platform/Log.h"
 #include "platform/WindowMessage.h"
 
-#include <QFileInfo>
-
+#include <algorithm>
 #include <cmath>
 #include <unistd.h>
 

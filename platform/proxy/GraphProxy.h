@@ -33,12 +33,7 @@ class GraphProxy : public MediaEventReceiver
 {
 public:
     using ElementProperty = platform::ElementProperty;
-    struct Event
-    {
-        int code = 0;
-        long p1 = 0;
-        long p2 = 0;
-    };
+    using Event = GraphEvent;
 
     GraphProxy(QObject* owner, unsigned notifyMessage);
     ~GraphProxy() override;

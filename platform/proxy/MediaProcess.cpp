@@ -225,7 +225,6 @@ bool MediaProcess::WaitFor(const std::function<bool()>& done, int boundMs)
         wait.woken = true;
         wait.loop.quit();
     });
-    ++waitDepth;
     waits.push_back(&wait);
     bool result = false;
     for (;;) {
@@ -243,7 +242,6 @@ bool MediaProcess::WaitFor(const std::function<bool()>& done, int boundMs)
             break;
     }
     waits.erase(std::find(waits.begin(), waits.end(), &wait));
-    --waitDepth;
     return result;
 }
 

@@ -78,7 +78,7 @@ public:
     quint64 Serial() const { return serial; }
     qint64 Pid() const;
     // True while a request waits.
-    bool Waiting() const { return waitDepth > 0; }
+    bool Waiting() const { return !waits.empty(); }
     // Ends the media process now; what waits fails at once with `reason`, which is logged as
     // a warning when the end is `unexpected`.
     void End(const QString& reason, bool unexpected = true);
@@ -126,7 +126,6 @@ private:
     // The waits in progress, innermost last; each is woken by whatever may have ended it.
     struct Wait;
     std::vector<Wait*> waits;
-    int waitDepth = 0;
 };
 
 } // namespace platform

@@ -66,6 +66,21 @@ protected:
             return 0;
         return run.ChildPid(QStringLiteral("sorlin-media"));
     }
+    // After the lines that tell how the media process was lost, in their order, the second tone
+    // plays.
+    static void ExpectTheSecondToPlayAfter(ProgramRun& run, qsizetype* at, const QStringList& lines)
+    {
+        for (const QString& line : lines)
+            EXPECT_TRUE(run.WaitForLine(QRegularExpression(line), at).hasMatch())
+                << run.Output().toStdString();
+        EXPECT_TRUE(KeepsTicking(run, Playing(QStringLiteral("b")), at)) << run.Output().toStdString();
+    }
+    // Ends the program, which keeps the second tone of `folder` as its last file.
+    void ExpectTheSecondKeptAtTheEnd(ProgramRun& run, const QString& folder)
+    {
+        ASSERT_TRUE(Terminate(run)) << run.Output().toStdString();
+        EXPECT_EQ(Saved("LastFile"), folder + QStringLiteral("/b.ogg"));
+    }
     // Waits for two display lines in a row that both match `pattern` and show different times.
     static bool KeepsTicking(ProgramRun& run, const QRegularExpression& pattern, qsizetype* from)
     {
@@ -141,17 +156,11 @@ TEST_F(MediaProcessE2eTest, AKilledMediaProcessIsNoticedAndTheNextItemPlays)
     ASSERT_GT(media, 0) << run.Output().toStdString();
     ASSERT_EQ(::kill(static_cast<pid_t>(media), SIGKILL), 0);
 
-    EXPECT_TRUE(
-        run.WaitForLine(QRegularExpression(QStringLiteral("media process %1 lost: .*signal 9").arg(media)),
-                        &at)
-            .hasMatch())
-        << run.Output().toStdString();
-    EXPECT_TRUE(
-        run.WaitForLine(QRegularExpression(QStringLiteral("the item ended with an error")), &at).hasMatch());
-    EXPECT_TRUE(KeepsTicking(run, Playing(QStringLiteral("b")), &at)) << run.Output().toStdString();
+    ExpectTheSecondToPlayAfter(run, &at,
+                               {QStringLiteral("media process %1 lost: .*signal 9").arg(media),
+                                QStringLiteral("the item ended with an error")});
     EXPECT_NE(run.ChildPid(QStringLiteral("sorlin-media")), media);
-    ASSERT_TRUE(Terminate(run)) << run.Output().toStdString();
-    EXPECT_EQ(Saved("LastFile"), folder + QStringLiteral("/b.ogg"));
+    ExpectTheSecondKeptAtTheEnd(run, folder);
 }
 
 TEST_F(MediaProcessE2eTest, AMediaProcessThatStopsAnsweringIsEndedAndTheNextItemPlays)
@@ -164,15 +173,10 @@ TEST_F(MediaProcessE2eTest, AMediaProcessThatStopsAnsweringIsEndedAndTheNextItem
     // As a parser spinning with a lock held leaves it: alive, and answering nothing.
     ASSERT_EQ(::kill(static_cast<pid_t>(media), SIGSTOP), 0);
 
-    EXPECT_TRUE(
-        run.WaitForLine(
-               QRegularExpression(QStringLiteral("media process %1 lost: .*did not answer").arg(media)), &at)
-            .hasMatch())
-        << run.Output().toStdString();
-    EXPECT_TRUE(KeepsTicking(run, Playing(QStringLiteral("b")), &at)) << run.Output().toStdString();
+    ExpectTheSecondToPlayAfter(run, &at,
+                               {QStringLiteral("media process %1 lost: .*did not answer").arg(media)});
     EXPECT_TRUE(Gone(media)) << "the stopped media process was ended";
-    ASSERT_TRUE(Terminate(run)) << run.Output().toStdString();
-    EXPECT_EQ(Saved("LastFile"), folder + QStringLiteral("/b.ogg"));
+    ExpectTheSecondKeptAtTheEnd(run, folder);
 }
 
 TEST_F(MediaProcessE2eTest, TerminationWithAStoppedMediaProcessEndsAtOnceWithTheSettings)
