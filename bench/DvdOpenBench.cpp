@@ -9,7 +9,7 @@
 #include "media/DVDMedia.h"
 #include "media/VideoWindow.h"
 #include "platform/MessageBox.h"
-#include "tests/support/DvdDisc.h"
+#include "support/DvdDisc.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
