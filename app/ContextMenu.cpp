@@ -101,12 +101,12 @@ void ApplyStopwatch(const QMenu& menu, Stopwatch::State state)
 void ApplyTransport(const QMenu& menu, const CMediaPlayer& player)
 {
     // An item that is opened but not started leaves every transport item as the menu has it.
-    if (player.state.Is(1))
+    if (player.GetState().Is(PlayerState::kOpened))
         return;
-    const bool playing = player.state.Is(2);
-    const bool paused = player.state.Is(3);
-    const bool several = player.items.size() >= 2;
-    const bool wraps = player.IsDiscPlayerMode() || player.repeat;
+    const bool playing = player.GetState().Is(PlayerState::kPlaying);
+    const bool paused = player.GetState().Is(PlayerState::kPaused);
+    const bool several = player.Items().size() >= 2;
+    const bool wraps = player.IsDiscPlayerMode() || player.Repeats();
 
     Enable(menu, ID_EJECT, true);
     Enable(menu, ID_PLAY, !playing);
@@ -267,7 +267,7 @@ std::unique_ptr<QMenu> BuildContextMenu(CMediaPlayer& player, ContextMenuState& 
     ApplyStopwatch(*menu, state.stopwatch);
     ApplyTransport(*menu, player);
     Enable(*menu, ID_OPEN, true);
-    const bool dvd = player.kind == kKindDvd;
+    const bool dvd = player.GetKind() == ItemKind::kDvd;
     const unsigned long uops = dvd ? player.GetValidUops() : 0;
     ApplyDvdCommands(*menu, dvd, uops);
     ApplyChecks(*menu, state);

@@ -1,19 +1,15 @@
-// The main window's pointer, key and command handling.
+// The main window's pointer and key handling.
 
 #include "Commands.h"
 #include "Messages.h"
 #include "SorlinDlg.h"
 #include "media/VideoWindow.h"
-#include "platform/Folders.h"
-#include "platform/Launch.h"
-#include "platform/Log.h"
 #include "platform/VirtualKeys.h"
 #include "res/Accelerators.h"
 #include "res/StringTable.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -21,23 +17,7 @@
 #include <QToolTip>
 #include <QWindow>
 
-#include <algorithm>
-
 namespace {
-
-// "desc|patterns|desc|patterns||" as the file dialog takes it: "desc (patterns);;...".
-QString DialogFilter(const QString& listed)
-{
-    const QStringList parts = listed.split(u'|');
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
-        QString name = parts[i];
-        if (const qsizetype open = name.indexOf(u'('); open > 0)
-            name.truncate(open);
-        filters << name.trimmed() + QStringLiteral(" (") + QString(parts[i + 1]).replace(u';', u' ') + u')';
-    }
-    return filters.join(QStringLiteral(";;"));
-}
 
 unsigned AcceleratorModifiers(Qt::KeyboardModifiers modifiers)
 {
@@ -52,311 +32,6 @@ unsigned AcceleratorModifiers(Qt::KeyboardModifiers modifiers)
 }
 
 } // namespace
-
-void CSorlinDlg::OpenFiles()
-{
-    // The dialog starts at the item playing now, without the quotes a path may carry.
-    QString source, start;
-    int flags = 0;
-    player.GetItems(&start, &source, &flags);
-    if (start.startsWith(u'"'))
-        start.remove(0, 1);
-    if (start.endsWith(u'"'))
-        start.chop(1);
-    modalOpen = true;
-    const QStringList paths =
-        QFileDialog::getOpenFileNames(this, res::LoadString(res::kStrOpenTitle), start,
-                                      DialogFilter(res::LoadString(res::kStrMediaFilter)));
-    modalOpen = false;
-    if (paths.isEmpty())
-        return;
-    player.SetItems(paths, false, QString());
-    SaveSettingsNow();
-    if (player.OpenForward(1))
-        SetLitButton(2);
-}
-
-void CSorlinDlg::OpenMusicFolder()
-{
-    const QString music = platform::MusicFolder();
-    if (music.isEmpty())
-        return;
-    player.SetItems({music}, false, QString());
-    if (player.OpenForward(1))
-        SetLitButton(2);
-}
-
-void CSorlinDlg::OnCommand(int id)
-{
-    qCDebug(lcApp) << "command" << id;
-    switch (id) {
-    case ID_APP_EXIT:
-        EndDialog(IDCANCEL);
-        break;
-    case ID_PLAY:
-        if (player.Play(0))
-            SetLitButton(2);
-        break;
-    case ID_PAUSE:
-        if (player.state.CanPause()) {
-            player.Pause();
-            SetLitButton(kNoHit);
-        }
-        break;
-    case ID_STOP:
-        if (player.state.CanStop()) {
-            player.Stop();
-            player.Close(false);
-            SetLitButton(kNoHit);
-        } else {
-            alarmPlayer.Stop();
-        }
-        break;
-    case ID_CLOSE:
-        player.Close(false);
-        player.Forget();
-        SetLitButton(kNoHit);
-        break;
-    case ID_EJECT:
-        busy = true;
-        player.Eject();
-        busy = false;
-        SetLitButton(player.state.IsPlaying() ? 2 : kNoHit);
-        break;
-    case ID_PREVIOUS:
-        player.Previous();
-        SetLitButton(2);
-        break;
-    case ID_NEXT:
-        player.Next();
-        SetLitButton(2);
-        break;
-    case ID_FIRST:
-        player.OpenForward(1);
-        SetLitButton(2);
-        break;
-    case ID_LAST:
-        player.OpenBackward(1);
-        SetLitButton(2);
-        break;
-    case ID_REWIND:
-        player.Navigate(0, -1.0);
-        break;
-    case ID_FAST_FORWARD:
-        player.Navigate(1, 1.0);
-        break;
-    case ID_UP:
-        player.Navigate(2, 0.5);
-        break;
-    case ID_DOWN:
-        player.Navigate(3, 0.5);
-        break;
-    case ID_ENTER:
-        player.Navigate(4, 0.5);
-        break;
-    case ID_DVD_KEY_5:
-        player.Navigate(5, 0.5);
-        break;
-    case ID_DVD_KEY_6:
-        player.Navigate(6, 0.5);
-        break;
-    case ID_SLOW_FORWARD:
-        SlowScan(1, 1.0 / 15);
-        break;
-    case ID_SLOW_BACKWARD:
-        SlowScan(0, -1.0 / 15);
-        break;
-    case ID_PREVIOUS_SUBPICTURE:
-        StepStream(Stream::kSubpicture, -1);
-        break;
-    case ID_NEXT_SUBPICTURE:
-        StepStream(Stream::kSubpicture, 1);
-        break;
-    case ID_PREVIOUS_AUDIO:
-        StepStream(Stream::kAudio, -1);
-        break;
-    case ID_NEXT_AUDIO:
-        StepStream(Stream::kAudio, 1);
-        break;
-    case ID_PREVIOUS_ANGLE:
-        StepStream(Stream::kAngle, -1);
-        break;
-    case ID_NEXT_ANGLE:
-        StepStream(Stream::kAngle, 1);
-        break;
-    case ID_VOLUME_UP:
-        volume = std::min(volume + 10, 0L);
-        player.SetVolume(volume);
-        break;
-    case ID_VOLUME_DOWN:
-        volume = std::max(volume - 10, -10000L);
-        player.SetVolume(volume);
-        break;
-    case ID_FULL_SCREEN:
-        fullScreenRequest = true;
-        break;
-    case ID_OPEN:
-        OpenFiles();
-        break;
-    case ID_MUSIC_FOLDER:
-        OpenMusicFolder();
-        break;
-    case ID_STOPWATCH_START:
-        stopwatch.Start(env.tickCount());
-        break;
-    case ID_STOPWATCH_STOP:
-        stopwatch.Stop();
-        break;
-    case ID_STOPWATCH_RELEASE:
-        stopwatch.Release();
-        break;
-    case ID_PREVIOUS_TITLE:
-        player.PlayTitle(-1);
-        break;
-    case ID_NEXT_TITLE:
-        player.PlayTitle(1);
-        break;
-    case ID_DVD_ROOT_MENU: {
-        // A disc without a root menu gets its title menu, when that one is allowed.
-        const unsigned long uops = player.GetValidUops();
-        player.ShowMenu((uops & kUopShowRootMenu) && !(uops & kUopShowTitleMenu) ? kDvdTitleMenu
-                                                                                 : kDvdRootMenu);
-        break;
-    }
-    case ID_DVD_CHAPTER_MENU:
-        player.ShowMenu(kDvdChapterMenu);
-        break;
-    case ID_DVD_SUBPICTURE_MENU:
-        player.ShowMenu(kDvdSubpictureMenu);
-        break;
-    case ID_DVD_AUDIO_MENU:
-        player.ShowMenu(kDvdAudioMenu);
-        break;
-    case ID_DVD_ANGLE_MENU:
-        player.ShowMenu(kDvdAngleMenu);
-        break;
-    case ID_DVD_TITLE_MENU:
-        player.ShowMenu(kDvdTitleMenu);
-        break;
-    case ID_NO_VPE:
-        settings.dvdDecodeNoVPE = settings.dvdDecodeNoVPE != 0 ? 0 : 1;
-        player.SetDecodeMode(DvdDecodeFlags(settings.dvdDecode, settings.dvdDecodeNoVPE));
-        break;
-    case ID_CLOSED_CAPTION:
-        settings.ccOn = !settings.ccOn;
-        player.SetClosedCaption(settings.ccOn);
-        break;
-    case ID_SUBPICTURE_OFF:
-        settings.subPicture = false;
-        // Stream 32 is no stream: this only switches the display off.
-        player.SelectSubpicture(32, false);
-        break;
-    case ID_README:
-        platform::Launch(env.programFolder + QStringLiteral("readme.txt"));
-        break;
-    case ID_HISTORY:
-        platform::Launch(env.programFolder + QStringLiteral("history.txt"));
-        break;
-    case ID_SKIN_TEXT:
-        platform::Launch(env.programFolder + QStringLiteral("skin.txt"));
-        break;
-    default:
-        OnRangeCommand(id);
-        break;
-    }
-}
-
-void CSorlinDlg::OnRangeCommand(int id)
-{
-    if (id >= ID_JUMP_FIRST && id <= ID_JUMP_LAST) {
-        QString item, source;
-        int flags = 0;
-        const QStringList& items = player.GetItems(&item, &source, &flags);
-        if (id - ID_JUMP_FIRST < items.size())
-            player.SelectItem(items.at(id - ID_JUMP_FIRST));
-    } else if (id >= ID_DECODE_FIRST && id <= ID_DECODE_LAST) {
-        settings.dvdDecode = id - ID_DECODE_FIRST;
-        player.SetDecodeMode(DvdDecodeFlags(settings.dvdDecode, settings.dvdDecodeNoVPE));
-    } else if (id >= ID_SUBPICTURE_FIRST && id <= ID_SUBPICTURE_LAST) {
-        settings.subPictureTrack = id - ID_SUBPICTURE_FIRST;
-        settings.subPicture = true;
-        player.SelectSubpicture(settings.subPictureTrack, true);
-    } else if (id >= ID_AUDIO_FIRST && id <= ID_AUDIO_LAST) {
-        settings.audioTrack = id - ID_AUDIO_FIRST;
-        player.SelectAudio(settings.audioTrack);
-    } else if (id >= ID_ANGLE_FIRST && id <= ID_ANGLE_LAST) {
-        angle = id - ID_ANGLE_FIRST;
-        player.SelectAngle(angle);
-    } else if (id >= ID_PROPERTIES_FIRST && id <= ID_PROPERTIES_LAST) {
-        player.ShowCursor(false);
-        modalOpen = true;
-        player.ShowFilterProperties(id - ID_PROPERTIES_FIRST);
-        modalOpen = false;
-    }
-}
-
-void CSorlinDlg::StepStream(Stream stream, int step)
-{
-    // Without a DVD there are no streams to step through, and the saved choices stay.
-    if (player.kind != kKindDvd)
-        return;
-    QStringList names;
-    unsigned count = 0;
-    int current = 0;
-    unsigned limit = 0;
-    switch (stream) {
-    case Stream::kSubpicture: {
-        unsigned long engineCurrent = 0;
-        bool disabled = false;
-        player.GetSubpictureStreams(&names, &count, &engineCurrent, &disabled);
-        current = static_cast<int>(engineCurrent);
-        limit = 32;
-        break;
-    }
-    case Stream::kAudio: {
-        unsigned long engineCurrent = 0;
-        player.GetAudioStreams(&names, &count, &engineCurrent);
-        current = settings.audioTrack;
-        limit = 8;
-        break;
-    }
-    case Stream::kAngle: {
-        int engineCurrent = 0;
-        player.GetAngles(&names, &count, &engineCurrent);
-        current = angle;
-        limit = 9;
-        break;
-    }
-    }
-    // A count at the limit means the engine could not tell.
-    if (count == limit)
-        count = 0;
-    int chosen = current + step;
-    if (step > 0 && count != 0 && chosen > static_cast<int>(count) - 1)
-        chosen = static_cast<int>(count) - 1;
-    if (chosen < 0)
-        chosen = 0;
-    switch (stream) {
-    case Stream::kSubpicture:
-        settings.subPictureTrack = chosen;
-        player.SelectSubpicture(chosen, settings.subPicture);
-        break;
-    case Stream::kAudio:
-        settings.audioTrack = chosen;
-        player.SelectAudio(chosen);
-        break;
-    case Stream::kAngle:
-        angle = chosen;
-        player.SelectAngle(chosen);
-        break;
-    }
-}
-
-void CSorlinDlg::SlowScan(int key, double rate)
-{
-    player.Navigate(key, rate);
-    OnTimer();
-}
 
 void CSorlinDlg::mousePressEvent(QMouseEvent* event)
 {
@@ -422,24 +97,24 @@ void CSorlinDlg::mouseReleaseEvent(QMouseEvent* event)
         return;
     buttonPressed = false;
     // The button pressed acts, even when the pointer has left it.
-    const int k = face.skin.lit + 1;
-    if (k == 1) {
+    const int pressed = face.skin.lit;
+    if (pressed == kExitButton) {
         OnCommand(ID_APP_EXIT);
-    } else if (k == 2) {
-        if (!player.state.CanStop())
+    } else if (pressed == kStopButton) {
+        if (!player.GetState().CanStop())
             SetLitButton(kNoHit);
         OnCommand(ID_STOP);
-    } else if (k == 3) {
-        if (player.state.CanPlay()) {
+    } else if (pressed == kPlayButton) {
+        if (player.GetState().CanPlay()) {
             OnCommand(ID_PLAY);
-        } else if (player.state.CanPause()) {
+        } else if (player.GetState().CanPause()) {
             OnCommand(ID_PAUSE);
         } else {
             stopwatch.Cycle(env.tickCount());
             SetLitButton(kNoHit);
         }
-    } else if (k >= 4) {
-        OnCommand(kSkinButtonCommandBase + k);
+    } else if (pressed >= kFirstCommandButton) {
+        OnCommand(kSkinButtonCommandBase + pressed + 1);
     }
 }
 
@@ -545,7 +220,7 @@ bool CSorlinDlg::event(QEvent* event)
         if (hit >= 0 && hit < kMaxSkinButtons)
             tip = face.skin.definition.buttons[hit].name;
         else if (hit == kTextAreaHit)
-            tip = player.state.IsLoaded() ? player.GetDisplayTitle() : displayText;
+            tip = player.GetState().IsLoaded() ? player.GetDisplayTitle() : displayText;
         if (tip.isEmpty())
             QToolTip::hideText();
         else

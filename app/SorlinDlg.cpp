@@ -302,7 +302,7 @@ void CSorlinDlg::resizeEvent(QResizeEvent* event)
 
 void CSorlinDlg::RebuildRegions()
 {
-    face.skin.Rebuild(rect(), &player.image);
+    face.skin.Rebuild(rect(), &player.BackgroundImage());
     if (!face.skin.window.isEmpty())
         setMask(face.skin.window);
     update();
@@ -333,7 +333,7 @@ void CSorlinDlg::paintEvent(QPaintEvent* event)
     options.font = displayFont;
     options.text = displayText;
     options.drawBackground = [this](QPainter& p, const QRect& r) {
-        return player.image.Draw(p, r, settings.match);
+        return player.BackgroundImage().Draw(p, r, settings.match);
     };
     face.skin.Paint(painter, rect(), options);
     painter.end();
@@ -446,7 +446,7 @@ std::vector<int> CSorlinDlg::DueNow(const QDateTime& now) const
 
 void CSorlinDlg::ClockFaceWhileWaiting()
 {
-    if (player.state.IsLoaded())
+    if (player.GetState().IsLoaded())
         return;
     const QString before = displayText;
     switch (stopwatch.GetState()) {
@@ -508,7 +508,7 @@ void CSorlinDlg::LaunchTimerEntry(const CTimerEntry& entry)
     alarmPlaying = true;
     alarmPlayer.OpenSource(LaunchPath(entry.launch));
     alarmPlayer.OpenForward(1);
-    alarmPlayer.Play(0);
+    alarmPlayer.Play();
 }
 
 void CSorlinDlg::ReadBackPlaySettings()
@@ -547,12 +547,13 @@ void CSorlinDlg::OnTimer()
     busy = true;
     const QString before = displayText;
     const bool tenth = tickCounter % 10 == 1;
-    if (player.state.IsLoaded()) {
+    if (player.GetState().IsLoaded()) {
         if (tenth && fullScreen && !modalOpen)
             player.ShowCursor(true);
         bool stopAtEnd = false;
-        const bool changed = player.Tick(&displayText, &stopAtEnd, tenth && player.kind == kKindNone, width);
-        if (!player.state.IsLoaded()) {
+        const bool changed =
+            player.Tick(&displayText, &stopAtEnd, tenth && player.GetKind() == ItemKind::kNone, width);
+        if (!player.GetState().IsLoaded()) {
             player.Close(false);
             player.Forget();
             SetLitButton(kNoHit);
@@ -564,10 +565,10 @@ void CSorlinDlg::OnTimer()
         update(face.skin.textArea);
     } else {
         ClockTick();
-        if (settings.autoPlay && tenth && player.state.IsNot(kStateDownloading))
+        if (settings.autoPlay && tenth && player.GetState().IsNot(PlayerState::kDownloading))
             player.CheckDisc(true);
-        if (player.kind != kKindNone && player.state.IsPlaying())
-            SetLitButton(2);
+        if (player.GetKind() != ItemKind::kNone && player.GetState().IsPlaying())
+            SetLitButton(kPlayButton);
         if (displayText != before)
             update(before == res::LoadString(res::kStrConnecting) ? rect()
                                                                   : face.skin.textArea.boundingRect());
@@ -616,7 +617,7 @@ std::unique_ptr<QMenu> CSorlinDlg::MakeContextMenu()
 
 void CSorlinDlg::ShowContextMenu(QPoint screenPoint)
 {
-    if (player.state.Is(kStateDownloading))
+    if (player.GetState().Is(PlayerState::kDownloading))
         return;
     std::unique_ptr<QMenu> menu = MakeContextMenu();
     if (screenPoint == QPoint(-1, -1))
@@ -634,7 +635,7 @@ void CSorlinDlg::ShowContextMenu(QPoint screenPoint)
 platform::LRESULT CSorlinDlg::OnPlayRequest(platform::WPARAM, platform::LPARAM)
 {
     if (player.OpenForward(1))
-        SetLitButton(2);
+        SetLitButton(kPlayButton);
     return 0;
 }
 

@@ -94,6 +94,7 @@ public:
     const QString& Title() const { return title; }
     AppSettings& Settings() { return settings; }
     bool SavesSettings() const { return !noSaveSettings; }
+    Stopwatch& GetStopwatch() { return stopwatch; }
 
     platform::LRESULT OnPlayRequest(platform::WPARAM, platform::LPARAM);
     platform::LRESULT OnTrayNotify(platform::WPARAM, platform::LPARAM);
@@ -134,6 +135,12 @@ private:
     // The program ends with the window: the first steps of it, once the window has ended or
     // the session ends.
     void BeginTheEnd();
+    // The groups of commands: the program's (end, open, full screen, texts), the transport's, the
+    // DVD's and the clock's. Each says whether `id` was one of its own.
+    bool OnProgramCommand(int id);
+    bool OnTransportCommand(int id);
+    bool OnDvdCommand(int id);
+    bool OnClockCommand(int id);
     // The commands that come in numbered ranges: jump list, decode modes, streams, angles,
     // filter properties.
     void OnRangeCommand(int id);
@@ -148,7 +155,7 @@ private:
     };
     void StepStream(Stream stream, int step);
     // Scans at 1/15 of the normal speed, forwards or back, and shows the result at once.
-    void SlowScan(int key, double rate);
+    void SlowScan(NavigationKey key, double rate);
     // Shows the context menu at a screen point, (-1, -1) for the window's centre, and carries
     // out the command chosen. Nothing shows while a download runs.
     void ShowContextMenu(QPoint screenPoint);
@@ -177,10 +184,6 @@ private:
     // Hands a timer entry's file to the alarm player.
     void LaunchTimerEntry(const CTimerEntry& entry);
 
-public:
-    Stopwatch& GetStopwatch() { return stopwatch; }
-
-private:
     Environment env;
     AppSettings settings;
     QString drive;

@@ -10,6 +10,7 @@
 #include "app/ContextMenu.h"
 #include "player/MediaPlayer.h"
 #include "support/Id3Tags.h"
+#include "support/PlayerScene.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -95,12 +96,10 @@ int main(int argc, char** argv)
 
     QWidget window;
     CMediaPlayer player;
-    player.items = paths;
-    player.itemCount = static_cast<int>(paths.size());
-    player.current = static_cast<int>(paths.size() / 2);
-    player.currentItem = paths[player.current];
-    player.state.Set(2);
-    player.kind = kKindMediaFile;
+    PlayerScene scene(player);
+    scene.SetList(paths, static_cast<int>(paths.size() / 2));
+    scene.SetState(PlayerState::kPlaying);
+    scene.SetKind(ItemKind::kMediaFile);
 
     const auto contextMenu = [&] {
         ContextMenuState state;

@@ -134,23 +134,20 @@ int CDVDMedia::HandleGraphEvent()
         Stop();
         break;
     case platform::EC_ERRORABORT:
-        qCWarning(lcMedia).noquote() << "the disc ended with an error:" << dvdControl->LastError();
-        failed = true;
-        [[fallthrough]];
+        EndWithGraph(QStringLiteral("the disc ended with an error:"), dvdControl->LastError());
+        break;
     case platform::EC_USERABORT:
-        Halt();
-        SetFullScreen(false, true);
-        Close();
+        EndWithGraph();
         break;
     case platform::EC_DVD_DOMAIN_CHANGE: {
-        const int newDomain = static_cast<int>(event.p1);
-        if (domain != platform::kDvdDomainTitle && newDomain == platform::kDvdDomainTitle)
+        const platform::DvdDomain newDomain = platform::DvdDomainFromValue(event.p1);
+        if (domain != platform::DvdDomain::kTitle && newDomain == platform::DvdDomain::kTitle)
             ShowMenu(-1);
         domain = newDomain;
-        if (newDomain == platform::kDvdDomainVideoManagerMenu ||
-            newDomain == platform::kDvdDomainTitleSetMenu)
+        if (newDomain == platform::DvdDomain::kVideoManagerMenu ||
+            newDomain == platform::DvdDomain::kTitleSetMenu)
             changed = true;
-        if (newDomain == platform::kDvdDomainStop) {
+        if (newDomain == platform::DvdDomain::kStop) {
             Stop();
             SetFullScreen(false, true);
             Close();
@@ -185,7 +182,7 @@ int CDVDMedia::HandleGraphEvent()
         stillOn = false;
         break;
     case platform::EC_DVD_CURRENT_TIME:
-        if (domain == platform::kDvdDomainTitle && pendingKind != 0 && title != 0 && chapter != 0 &&
+        if (domain == platform::DvdDomain::kTitle && pendingKind != 0 && title != 0 && chapter != 0 &&
             event.p2 == 1) {
             switch (pendingKind) {
             case 1:
@@ -215,7 +212,7 @@ void CDVDMedia::Prepare()
 {
     if (stillOn)
         dvdControl->StillOff();
-    if (domain != platform::kDvdDomainTitle)
+    if (domain != platform::DvdDomain::kTitle)
         dvdControl->Resume();
 }
 
@@ -297,30 +294,31 @@ void CDVDMedia::ShowMenu(int menuId)
         return;
     if (stillOn)
         dvdControl->StillOff();
-    if (menuId > 0 && domain == platform::kDvdDomainTitle)
+    if (menuId > 0 && domain == platform::DvdDomain::kTitle)
         dvdControl->ShowMenu(menuId);
     else
         dvdControl->Resume();
 }
 
-void CDVDMedia::MenuKey(int key, double scanRate)
+void CDVDMedia::MenuKey(NavigationKey key, double scanRate)
 {
-    const bool inTitle = domain == platform::kDvdDomainTitle;
+    const bool inTitle = domain == platform::DvdDomain::kTitle;
     switch (key) {
-    case 0:
-    case 1:
+    case NavigationKey::kLeft:
+    case NavigationKey::kRight:
         if (inTitle)
             SetRate(scanRate);
         else if (dvdControl)
-            dvdControl->SelectButton(key == 0 ? platform::DvdButtonMove::Left
-                                              : platform::DvdButtonMove::Right);
+            dvdControl->SelectButton(key == NavigationKey::kLeft ? platform::DvdButtonMove::Left
+                                                                 : platform::DvdButtonMove::Right);
         break;
-    case 2:
-    case 3:
+    case NavigationKey::kUp:
+    case NavigationKey::kDown:
         if (!inTitle && dvdControl)
-            dvdControl->SelectButton(key == 2 ? platform::DvdButtonMove::Up : platform::DvdButtonMove::Down);
+            dvdControl->SelectButton(key == NavigationKey::kUp ? platform::DvdButtonMove::Up
+                                                               : platform::DvdButtonMove::Down);
         break;
-    case 4:
+    case NavigationKey::kEnter:
         if (dvdControl)
             dvdControl->ActivateButton();
         break;
@@ -418,11 +416,11 @@ const platform::DvdTitleInfo* CurrentTitleInfo(platform::DvdGraphProxy* dvd)
 
 // Empties `names` and gives the title whose streams can be told now, or null. Outside a title
 // the count stays as the caller set it; a title the disc's table lacks counts 0.
-const platform::DvdTitleInfo* TitleForStreams(int domain, platform::DvdGraphProxy* dvd, QStringList* names,
-                                              unsigned* count)
+const platform::DvdTitleInfo* TitleForStreams(platform::DvdDomain domain, platform::DvdGraphProxy* dvd,
+                                              QStringList* names, unsigned* count)
 {
     names->clear();
-    if (domain != platform::kDvdDomainTitle || !dvd)
+    if (domain != platform::DvdDomain::kTitle || !dvd)
         return nullptr;
     const platform::DvdTitleInfo* info = CurrentTitleInfo(dvd);
     if (!info)
@@ -466,7 +464,7 @@ void CDVDMedia::GetSubpictureStreams(QStringList* names, unsigned* count, unsign
 void CDVDMedia::GetAngles(QStringList* names, unsigned* count, int* current)
 {
     names->clear();
-    if (domain != platform::kDvdDomainTitle || !dvdInfo)
+    if (domain != platform::DvdDomain::kTitle || !dvdInfo)
         return;
     int angles = 0;
     int now = 0;

@@ -37,7 +37,7 @@ public:
     // Pointer positions are in the video window's coordinates.
     void PointerAction(int action, int x, int y) override;
     // Keys: 0 left, 1 right (in a title: scan by `rate`), 2 up, 3 down, 4 activate.
-    void MenuKey(int key, double rate) override;
+    void MenuKey(NavigationKey key, double rate) override;
     // 2 title, 3 root, 4 subpicture, 5 audio, 6 angle, 7 chapter; in a menu, or with an id
     // of 0 or less, back to the title.
     void ShowMenu(int menuId) override;
@@ -54,7 +54,7 @@ public:
     void SelectAngle(int index); // from 0
     void GetAngles(QStringList* names, unsigned* count, int* current);
     unsigned long GetValidUops() const { return validUops; }
-    int GetDomain() const { return domain; }
+    platform::DvdDomain GetDomain() const { return domain; }
     QString BuildItemName(int title, int chapter) const;
     // The disc's IFO path of a chapter item; empty when the name has no "_".
     static QString GetIfoFromItem(const QString& itemPath);

@@ -56,7 +56,7 @@ bool CMCI::PlayRange(int from, int to)
     else
         command = QStringLiteral("play %1 from %2 to %3 notify").arg(alias).arg(from).arg(to);
     const bool result = SendCommand(command, nullptr, true);
-    state.Set(2);
+    state.Set(CdState::kPlaying);
     playEnd = to;
     return result;
 }
@@ -66,7 +66,7 @@ bool CMCI::PauseDevice()
     if (!state.CanPause())
         return false;
     const bool result = SendCommand(QStringLiteral("pause %1 wait").arg(alias), nullptr, true);
-    state.Set(3);
+    state.Set(CdState::kPaused);
     return result;
 }
 
@@ -90,7 +90,7 @@ bool CMCI::StopDevice()
         return false;
     SendCommand(QStringLiteral("stop %1 wait").arg(alias), nullptr, true);
     const bool result = SeekTo(0);
-    state.Set(4);
+    state.Set(CdState::kStopped);
     return result;
 }
 
@@ -102,7 +102,7 @@ bool CMCI::CloseDevice()
     const bool result =
         !deviceOpen || SendCommand(QStringLiteral("close %1 wait").arg(alias), nullptr, false);
     deviceOpen = false;
-    state.Set(5);
+    state.Set(CdState::kDeviceClosed);
     return result;
 }
 

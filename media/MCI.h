@@ -2,9 +2,6 @@
 // CMCI: one MCI device addressed by its alias. It sends command strings, keeps the playback
 // state and takes the device's completion notifications (MM_MCINOTIFY, which the owner of the
 // notify window routes to OnNotify). UI thread only; positions are milliseconds.
-//
-// State values: 0 constructed, 1 disc opened, 2 playing, 3 paused, 4 stopped, 5 device
-// closed, 6 no disc / tray open, 7 audio disc present but not opened.
 
 #include "State.h"
 #include "platform/WindowMessage.h"
@@ -36,13 +33,13 @@ public:
     bool StopIfActive();
     void OnNotify(platform::WPARAM flags, platform::LPARAM deviceId);
 
-    int GetState() const { return state.Get(); }
+    CdState GetState() const { return state.Get(); }
     int TrackEnded() const { return trackEnded; }
     void ResetTrackEnded() { trackEnded = 0; }
     int LastError() const { return lastError; }
 
 protected:
-    CState state;
+    CState<CdState> state;
     int trackEnded = 0; // 1 the range ended normally, 2 the play ended otherwise
     int lastError = 0;
     int playEnd = -1;

@@ -54,7 +54,7 @@ bool CMCICD::OpenDisc(QObject* notify, const QString& path, bool showError)
         return false;
     }
     deviceOpen = true;
-    state.Set(1);
+    state.Set(CdState::kOpened);
 
     QString reply;
     bool ok = SendCommand(QStringLiteral("status %1 number of tracks wait").arg(alias), &reply, true);
@@ -166,7 +166,7 @@ bool CMCICD::IsAudioTrack(int track)
 void CMCICD::Skip(double direction)
 {
     bool restart = false;
-    if (state.Is(2) || state.Is(4)) {
+    if (state.Is(CdState::kPlaying) || state.Is(CdState::kStopped)) {
         PauseDevice();
         restart = true;
     }
@@ -204,20 +204,20 @@ bool CMCICD::CheckMedia(bool* dataDisc)
             QString type;
             if (SendCommand(QStringLiteral("status %1 type track %2 wait").arg(use).arg(1), &type, false) &&
                 IsAudioReply(type))
-                state.Set(7);
+                state.Set(CdState::kDiscPresent);
             else if (SendCommand(QStringLiteral("status %1 type track %2 wait").arg(use).arg(2), &type,
                                  false) &&
                      IsAudioReply(type))
-                state.Set(7);
-            if (state.IsNot(7))
+                state.Set(CdState::kDiscPresent);
+            if (state.IsNot(CdState::kDiscPresent))
                 *dataDisc = true;
         } else {
-            state.Set(6);
+            state.Set(CdState::kNoDisc);
         }
     }
     if (temporary)
         SendCommand(QStringLiteral("close %1 wait").arg(use), nullptr, false);
-    return state.Is(7);
+    return state.Is(CdState::kDiscPresent);
 }
 
 bool CMCICD::ToggleDoor(bool* doorOpen)
@@ -239,10 +239,10 @@ bool CMCICD::ToggleDoor(bool* doorOpen)
                         break;
                     bool observedOpen = false;
                     if (reply == u"open") {
-                        state.Set(6);
+                        state.Set(CdState::kNoDisc);
                         observedOpen = true;
-                    } else if (state.Is(6)) {
-                        state.Set(7);
+                    } else if (state.Is(CdState::kNoDisc)) {
+                        state.Set(CdState::kDiscPresent);
                     }
                     *doorOpen = observedOpen;
                     platform::Sleep(100);

@@ -61,7 +61,7 @@ void CMedia::SetDecodeMode(int) {}
 void CMedia::SelectSubpicture(int, bool) {}
 void CMedia::SelectAudio(int) {}
 void CMedia::PointerAction(int, int, int) {}
-void CMedia::MenuKey(int, double) {}
+void CMedia::MenuKey(NavigationKey, double) {}
 void CMedia::ShowMenu(int) {}
 void CMedia::PlayTitle(int, bool) {}
 void CMedia::PlayChapter(int, bool, int) {}
@@ -141,6 +141,17 @@ int CMedia::GetPosition()
     return position < 0 ? -1 : static_cast<int>(position);
 }
 
+void CMedia::EndWithGraph(const QString& what, const QString& error)
+{
+    if (!what.isEmpty()) {
+        qCWarning(lcMedia).noquote() << what << error;
+        failed = true;
+    }
+    Halt();
+    SetFullScreen(false, true);
+    Close();
+}
+
 int CMedia::HandleGraphEvent()
 {
     const int code = graph ? graph->TakeEvent() : 0;
@@ -149,13 +160,10 @@ int CMedia::HandleGraphEvent()
         changed = true;
         break;
     case platform::EC_ERRORABORT:
-        qCWarning(lcMedia).noquote() << "the item ended with an error:" << graph->LastError();
-        failed = true;
-        [[fallthrough]];
+        EndWithGraph(QStringLiteral("the item ended with an error:"), graph->LastError());
+        break;
     case platform::EC_USERABORT:
-        Halt();
-        SetFullScreen(false, true);
-        Close();
+        EndWithGraph();
         break;
     default:
         break;
@@ -171,7 +179,7 @@ bool CMedia::Play()
         Message(res::kStrCannotPlay);
         return false;
     }
-    state.Set(2);
+    state.Set(EngineState::kPlaying);
     return true;
 }
 
@@ -183,7 +191,7 @@ void CMedia::Pause()
         Message(res::kStrCannotPause);
         return;
     }
-    state.Set(3);
+    state.Set(EngineState::kPaused);
 }
 
 void CMedia::Stop()
@@ -195,7 +203,7 @@ void CMedia::Stop()
         return;
     }
     graph->StopAndRewind();
-    state.Set(4);
+    state.Set(EngineState::kStopped);
 }
 
 void CMedia::Halt()
@@ -204,7 +212,7 @@ void CMedia::Halt()
         return;
     graph->Pause(1000);
     if (graph->Seek(0, 1000))
-        state.Set(4);
+        state.Set(EngineState::kStopped);
 }
 
 void CMedia::SetVolume(long level)
@@ -236,12 +244,12 @@ void CMedia::Close()
     }
     videoWnd.Route(nullptr, nullptr);
     videoWnd.SetActive(false);
-    state.Set(0);
+    state.Set(EngineState::kClosed);
 }
 
 void CMedia::ResetInterfaces()
 {
-    state.Set(0);
+    state.Set(EngineState::kClosed);
     if (graph)
         graph->Close();
     graph.reset();
@@ -337,7 +345,7 @@ bool CMedia::OpenMedia(QObject* ownerWindow, const QString& path, QWidget** vide
         const platform::PathParts parts = platform::SplitPath(path, drives);
         drive = parts.drive;
         folderName = parts.Folder() + parts.name;
-        state.Set(4);
+        state.Set(EngineState::kStopped);
     }
     if (videoWindow)
         *videoWindow = window.get();

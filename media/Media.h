@@ -4,9 +4,11 @@
 // empty here). The player controller owns one for the program's life; exactly one medium is
 // open at a time. UI thread only. Times are milliseconds.
 
+#include "NavigationKey.h"
 #include "PlayWnd.h"
 #include "State.h"
 #include "platform/Drives.h"
+#include "platform/ipc/MediaCodes.h"
 
 #include <QRect>
 #include <QString>
@@ -49,7 +51,7 @@ public:
     virtual void SelectSubpicture(int stream, bool show);
     virtual void SelectAudio(int stream);
     virtual void PointerAction(int action, int x, int y);
-    virtual void MenuKey(int key, double rate);
+    virtual void MenuKey(NavigationKey key, double rate);
     virtual void ShowMenu(int menuId);
     virtual void PlayTitle(int title, bool absolute);
     virtual void PlayChapter(int chapter, bool absolute, int title);
@@ -72,7 +74,7 @@ public:
     // Stops at once and rewinds; no message.
     void Halt();
     bool IsSameDrive(const QString& path) const;
-    void SetState(int value) { state.Set(value); }
+    void SetState(EngineState value) { state.Set(value); }
     void ResetInterfaces();
     // True when `root` holds a Video CD's first stream (MPEGAV/AVSEQ01.DAT, in any case).
     static bool IsVideoCD(const QString& root);
@@ -81,7 +83,7 @@ public:
     // shared by the engines.
     static QRect& RememberedVideoRect();
 
-    CState state;
+    CState<EngineState> state;
     bool changed = false; // the item ended or changed; read and cleared by the controller
     bool failed =
         false; // the graph ended with an error and closed itself; read and cleared by the controller
@@ -90,7 +92,7 @@ public:
     QString folderName; // folder and file name (without extension) of the opened path
     QString drive;      // drive part of the opened path
     double rate = 1.0;
-    int domain = 1;
+    platform::DvdDomain domain = platform::DvdDomain::kFirstPlay;
     bool fullScreen = false; // the user's full-screen choice
     QObject* owner = nullptr;
     CPlayWnd videoWnd;
@@ -99,6 +101,9 @@ public:
 
 protected:
     bool Open(const QString& path);
+    // The graph ended by itself and the engine closes: on an error (`what`, then `error`, go to
+    // the log, and `failed` tells the controller) or because the user closed its window.
+    void EndWithGraph(const QString& what = QString(), const QString& error = QString());
     // Takes the native video size from the graph and, for video, opens the video window that
     // shows the graph's frames, growing the remembered size to the video's size and aspect.
     void AdoptVideo();

@@ -1,24 +1,46 @@
 #pragma once
-// CState: the playback state value that every engine and each player controller embeds.
-// 0 closed, 1 opened, 2 playing, 3 paused, 4 stopped are common to all; the controller adds
-// 5..8 and the CD engine 5..7 (see their headers).
+// The playback states, and CState: the state value that every engine and each player
+// controller embeds. Values 0 closed, 1 opened, 2 playing, 3 paused, 4 stopped mean the same in
+// every state type; the CD engine and the player controller add states of their own above them.
 
-class CState
+// The media file and DVD engines' states.
+enum class EngineState : int
+{
+    kClosed = 0,
+    kOpened = 1,
+    kPlaying = 2,
+    kPaused = 3,
+    kStopped = 4,
+};
+
+// The CD engine's states.
+enum class CdState : int
+{
+    kClosed = 0, // constructed, nothing asked yet
+    kOpened = 1,
+    kPlaying = 2,
+    kPaused = 3,
+    kStopped = 4,
+    kDeviceClosed = 5,
+    kNoDisc = 6,      // no disc, or the tray is open
+    kDiscPresent = 7, // an audio disc is in the drive but not opened
+};
+
+template <typename E = EngineState> class CState
 {
 public:
-    CState() = default;
-    virtual ~CState() = default;
-
-    void Set(int v) { value = v; }
-    int Get() const { return value; }
-    bool Is(int v) const { return value == v; }
-    bool IsNot(int v) const { return value != v; }
-    bool IsPlaying() const { return value == 2; }
-    bool CanPlay() const { return value == 1 || value == 3 || value == 4; }
-    bool CanPause() const { return value == 2 || value == 4; }
-    bool CanStop() const { return value == 2 || value == 3; }
-    bool IsLoaded() const { return value == 1 || value == 2 || value == 3; }
+    void Set(E v) { value = v; }
+    E Get() const { return value; }
+    bool Is(E v) const { return value == v; }
+    bool IsNot(E v) const { return value != v; }
+    bool IsPlaying() const { return Raw() == 2; }
+    bool CanPlay() const { return Raw() == 1 || Raw() == 3 || Raw() == 4; }
+    bool CanPause() const { return Raw() == 2 || Raw() == 4; }
+    bool CanStop() const { return Raw() == 2 || Raw() == 3; }
+    bool IsLoaded() const { return Raw() >= 1 && Raw() <= 3; }
 
 private:
-    int value = 0;
+    int Raw() const { return static_cast<int>(value); }
+
+    E value{};
 };

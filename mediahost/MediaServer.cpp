@@ -231,7 +231,7 @@ QByteArray MediaServer::AnswerDvd(Op op, platform::DvdGraph& dvd, const QByteArr
     Unpack in(arguments);
     switch (op) {
     case Op::DvdDomain:
-        return Pack(qint32(dvd.Domain()));
+        return Pack(static_cast<qint32>(dvd.Domain()));
     case Op::DvdLocation: {
         platform::DvdLocation location;
         const bool known = dvd.CurrentLocation(&location);

@@ -46,7 +46,7 @@ bool CMediaPlayer::ReadAutorun(const QString& folder, bool exclusive)
         if (exclusive)
             single();
         const bool player = upper == u"PLAYER.EXE";
-        kind = player ? kKindDiscPlayer : kKindDiscLauncher;
+        kind = player ? ItemKind::kDiscPlayer : ItemKind::kDiscLauncher;
         (player ? discPlayerMode : discLauncherMode) = true;
         return true;
     }
@@ -74,7 +74,7 @@ bool CMediaPlayer::ClassifyFolder(const QString& path, bool driveOnly, const QSt
                 met = true;
             }
         }
-        kind = kKindCdTrack;
+        kind = ItemKind::kCdTrack;
         if (!met) {
             current = -1;
             found = false;
@@ -86,11 +86,11 @@ bool CMediaPlayer::ClassifyFolder(const QString& path, bool driveOnly, const QSt
     QString ifo;
     if (CDVDMedia::FindIfo(path, &ifo, dvdAudioFirst)) {
         const bool sameDisc = GetVolumeLabel(ifo) == identity;
-        if (!(kind == kKindDvd && dvd.IsSameDrive(path))) {
+        if (!(kind == ItemKind::kDvd && dvd.IsSameDrive(path))) {
             if (!dvd.OpenMedia(owner, ifo, &videoWnd))
                 return true;
         }
-        kind = kKindDvd;
+        kind = ItemKind::kDvd;
         dvdDrive = drives.DrivePart(path);
         int foundAt = -1;
         dvd.ListChapterItems(ifo, &items, &found, &foundAt, resumeTarget, sameDisc);
@@ -104,7 +104,7 @@ bool CMediaPlayer::ClassifyFolder(const QString& path, bool driveOnly, const QSt
     bool videoCd = false;
     if (CMedia::IsVideoCD(folder)) {
         folder = platform::FindPathIgnoringCase(folder, QStringLiteral("MPEGAV"));
-        kind = kKindVideoCd;
+        kind = ItemKind::kVideoCd;
         videoCd = true;
     }
     if (ReadAutorun(path, false))
@@ -130,9 +130,9 @@ bool CMediaPlayer::CheckDisc(bool act)
         if (!present)
             present = CMedia::IsVideoCD(Root(drives, drive));
     }
-    if (state.Is(kStateIdle)) {
+    if (state.Is(PlayerState::kIdle)) {
         if (present || dataDisc) {
-            state.Set(kStateDiscArrived);
+            state.Set(PlayerState::kDiscArrived);
             if (autoPlay && act) {
                 OpenSource(QString());
                 OpenForward(1);
@@ -141,8 +141,8 @@ bool CMediaPlayer::CheckDisc(bool act)
     } else if (!present && !dataDisc && act) {
         Stop();
         Close(false);
-        kind = kKindNone;
-        state.Set(kStateIdle);
+        kind = ItemKind::kNone;
+        state.Set(PlayerState::kIdle);
     }
     return present;
 }

@@ -59,23 +59,23 @@ void CMediaPlayer::SetDisplayFont(const QFont& font)
     charWidth = std::max(1, QFontMetrics(font).averageCharWidth());
 }
 
-int CMediaPlayer::GetExtensionKind(const QString& itemPath)
+ItemKind CMediaPlayer::GetExtensionKind(const QString& itemPath)
 {
     const QString extension = UpperExtension(itemPath);
     if (extension == u".CDA")
-        return kKindCdTrack;
+        return ItemKind::kCdTrack;
     if (extension == u".IFO")
-        return kKindDvd;
+        return ItemKind::kDvd;
     if (extension == u".DAT")
-        return kKindVideoCd;
+        return ItemKind::kVideoCd;
     if (extension == u".HTM" || extension == u".HTML" || extension == u".TXT")
-        return kKindDocument;
+        return ItemKind::kDocument;
     if (extension == u".EXE" || extension == u".RM" || extension == u".RAM")
-        return kKindShell;
+        return ItemKind::kShell;
     // Programs of this system are files that run by themselves.
     if (platform::IsProgramFile(itemPath))
-        return kKindShell;
-    return kKindNone;
+        return ItemKind::kShell;
+    return ItemKind::kNone;
 }
 
 bool CMediaPlayer::IsNetworkAddress(const QString& path)
@@ -256,22 +256,22 @@ bool CMediaPlayer::LoadImage(CDib& dib, const QString& path)
     return dib.Load(path);
 }
 
-int CMediaPlayer::ShowImage(const QString& path)
+ItemKind CMediaPlayer::ShowImage(const QString& path)
 {
     if (displaySettings.stillWindow) {
         if (LoadImage(stillWnd.dib, path)) {
             stillWnd.Show();
             found = false;
-            return kKindStillImage;
+            return ItemKind::kStillImage;
         }
         stillWnd.Destroy();
-        return kKindNone;
+        return ItemKind::kNone;
     }
     if (LoadImage(image, path)) {
         if (auto* window = qobject_cast<QWidget*>(owner.data()))
             window->update();
         found = false;
-        return kKindStillImage;
+        return ItemKind::kStillImage;
     }
     if (!displaySettings.backgroundImage.isEmpty())
         LoadImage(image, displaySettings.backgroundImage);
@@ -279,7 +279,7 @@ int CMediaPlayer::ShowImage(const QString& path)
         image.Clear();
     if (auto* window = qobject_cast<QWidget*>(owner.data()))
         window->update();
-    return kKindNone;
+    return ItemKind::kNone;
 }
 
 bool CMediaPlayer::SetBackgroundImage(const QString& path)
@@ -297,28 +297,38 @@ bool CMediaPlayer::SetBackgroundImage(const QString& path)
     }
     if (auto* window = qobject_cast<QWidget*>(owner.data()))
         window->update();
-    if (kind == kKindStillImage && !currentItem.isEmpty())
+    if (kind == ItemKind::kStillImage && !currentItem.isEmpty())
         OpenItem(currentItem, false, &videoWnd);
     return loaded;
 }
 
-int CMediaPlayer::Launch(const QString& path)
+ItemKind CMediaPlayer::Launch(const QString& path)
 {
     if (!owner)
-        return kKindNone;
+        return ItemKind::kNone;
     // An item that has gone since the list was made is not handed to the desktop, which would
     // only complain about it: it is passed over like any item nothing takes.
     if (!IsNetworkAddress(path) && !QFileInfo::exists(path))
-        return kKindNone;
+        return ItemKind::kNone;
     if (!platform::Launch(path))
-        return kKindNone;
+        return ItemKind::kNone;
     // A disc's own player or launcher is started and left to run: its windows are its own.
     if (discPlayerMode)
-        return kKindDiscPlayer;
-    return discLauncherMode ? kKindDiscLauncher : kKindShell;
+        return ItemKind::kDiscPlayer;
+    return discLauncherMode ? ItemKind::kDiscLauncher : ItemKind::kShell;
 }
 
-int CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** window)
+void CMediaPlayer::ResumeOrRewind(CMedia& engine)
+{
+    if (found) {
+        engine.Seek(position, title);
+        found = false;
+    } else {
+        position = 0;
+    }
+}
+
+ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** window)
 {
     QString itemPath = path;
     if (itemPath.startsWith(u'"')) {
@@ -329,10 +339,10 @@ int CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** window)
     const QString extension = UpperExtension(itemPath);
     counter = 0;
     displayTitle.clear();
-    int result = GetExtensionKind(itemPath);
+    ItemKind result = GetExtensionKind(itemPath);
 
-    if (result == kKindCdTrack) {
-        if (kind == kKindCdTrack && cd.IsSameDrive(itemPath)) {
+    if (result == ItemKind::kCdTrack) {
+        if (kind == ItemKind::kCdTrack && cd.IsSameDrive(itemPath)) {
             track = CMCICD::ParseTrackNumber(itemPath);
             identity = cd.GetIdentity();
             if (found)
@@ -342,7 +352,7 @@ int CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** window)
         } else {
             Close(false);
             if (cd.OpenDisc(owner, itemPath, true)) {
-                state.Set(1);
+                state.Set(PlayerState::kOpened);
                 track = CMCICD::ParseTrackNumber(itemPath);
                 drive = cd.GetDrive();
                 identity = cd.GetIdentity();
@@ -358,11 +368,11 @@ int CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** window)
         displayTitle = GetItemTitle(itemPath, false);
     } else {
         bool needClose = true;
-        if (result == kKindDvd && kind == kKindDvd && dvd.IsSameDrive(itemPath))
+        if (result == ItemKind::kDvd && kind == ItemKind::kDvd && dvd.IsSameDrive(itemPath))
             needClose = false;
         if (sourceFlags & (kSourceArchive | kSourceDownloaded))
             needClose = false;
-        if (kind != kKindStillImage && needClose)
+        if (kind != ItemKind::kStillImage && needClose)
             Close(false);
         // Archive members and network items are resolved here once their code is in.
         if (IsNetworkAddress(itemPath))
@@ -371,20 +381,21 @@ int CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** window)
             sourceFlags &= ~kItemDownloaded;
         displayTitle = GetItemTitle(itemPath, false);
 
-        if (!displaySettings.directShowFirst && result == kKindNone && !kMediaExtensions.contains(extension))
+        if (!displaySettings.directShowFirst && result == ItemKind::kNone &&
+            !kMediaExtensions.contains(extension))
             result = ShowImage(itemPath);
 
         bool done = false;
         switch (result) {
-        case kKindStillImage:
+        case ItemKind::kStillImage:
             done = true;
             break;
-        case kKindDvd: {
+        case ItemKind::kDvd: {
             dvdDrive = drives.DrivePart(itemPath);
             identity = GetVolumeLabel(itemPath);
             bool open = !needClose;
             if (needClose && dvd.OpenMedia(owner, CDVDMedia::GetIfoFromItem(itemPath), window)) {
-                state.Set(1);
+                state.Set(PlayerState::kOpened);
                 drive = drives.DrivePart(itemPath);
                 open = true;
             }
@@ -392,36 +403,25 @@ int CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** window)
             chapter = dvd.ParseChapterItem(itemPath, &dvdTitle);
             title = dvdTitle;
             dvd.PlayChapter(chapter, true, title);
-            if (open) {
-                if (found) {
-                    dvd.Seek(position, title);
-                    found = false;
-                } else {
-                    position = 0;
-                }
-            }
+            if (open)
+                ResumeOrRewind(dvd);
             done = true;
             break;
         }
-        case kKindVideoCd:
+        case ItemKind::kVideoCd:
             identity = GetVolumeLabel(itemPath);
             if (media.OpenMedia(owner, itemPath, window)) {
-                state.Set(1);
+                state.Set(PlayerState::kOpened);
                 drive = drives.DrivePart(itemPath);
-                if (found) {
-                    media.Seek(position, title);
-                    found = false;
-                } else {
-                    position = 0;
-                }
+                ResumeOrRewind(media);
             }
             done = true;
             break;
-        case kKindDocument:
+        case ItemKind::kDocument:
             result = Launch(itemPath);
             done = true;
             break;
-        case kKindShell:
+        case ItemKind::kShell:
             if (items.size() == 1) {
                 result = Launch(itemPath);
                 done = true;
@@ -431,21 +431,16 @@ int CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** window)
             break;
         }
         if (!done) {
-            if (kind == kKindDiscPlayer && result == kKindNone)
+            if (kind == ItemKind::kDiscPlayer && result == ItemKind::kNone)
                 result = Launch(itemPath);
-            if (result != kKindDiscPlayer && result != kKindDiscLauncher) {
+            if (result != ItemKind::kDiscPlayer && result != ItemKind::kDiscLauncher) {
                 if (media.OpenMedia(owner, itemPath, window)) {
-                    result = kKindMediaFile;
-                    state.Set(1);
-                    if (found) {
-                        media.Seek(position, title);
-                        found = false;
-                    } else {
-                        position = 0;
-                    }
-                } else if (result == kKindNone) {
+                    result = ItemKind::kMediaFile;
+                    state.Set(PlayerState::kOpened);
+                    ResumeOrRewind(media);
+                } else if (result == ItemKind::kNone) {
                     result = ShowImage(itemPath);
-                    if (result == kKindNone)
+                    if (result == ItemKind::kNone)
                         result = Launch(itemPath);
                 }
             }
@@ -453,11 +448,11 @@ int CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** window)
     }
 
     if (start) {
-        if (kind == kKindStillImage && result != kKindStillImage) {
+        if (kind == ItemKind::kStillImage && result != ItemKind::kStillImage) {
             Close(true);
             playing = false;
         }
-        if (result != kKindNone) {
+        if (result != ItemKind::kNone) {
             playing = true;
             Play(result);
         }

@@ -6,15 +6,17 @@
 // text at each tick. The main window owns two: the main player and the alarm player.
 //
 // UI thread only; it starts no threads and posts nothing to its owner. Times are milliseconds.
-// Items are paths; `current` is an index into them, -1 for none.
+// Items are paths; the current one is an index into them, -1 for none.
 //
 // Network addresses and archives are recognised in their places and come with their own code
 // later: until then a network source gives an empty list and an archive stays one file.
 
 #include "FolderScan.h"
+#include "PlayerTypes.h"
 #include "media/DVDMedia.h"
 #include "media/MCICD.h"
 #include "media/Media.h"
+#include "media/NavigationKey.h"
 #include "media/State.h"
 #include "platform/Drives.h"
 #include "platform/ScreenSaver.h"
@@ -29,34 +31,7 @@
 class QObject;
 class QWidget;
 
-// Controller states beyond the engines': closed, idle, disc arrived, downloading.
-constexpr int kStateClosed = 5;
-constexpr int kStateIdle = 6;
-constexpr int kStateDiscArrived = 7;
-constexpr int kStateDownloading = 8;
-
-// Item kinds.
-enum ItemKind : int
-{
-    kKindNone = 0,
-    kKindCdTrack = 1,
-    kKindDvd = 2,
-    kKindVideoCd = 3,
-    kKindMediaFile = 4,
-    kKindStillImage = 5,
-    kKindShell = 6,
-    kKindDocument = 7,
-    kKindDiscPlayer = 8,
-    kKindDiscLauncher = 9,
-};
-
-// Source flags.
-constexpr int kSourceFile = 0x01;
-constexpr int kSourcePlaylist = 0x02;
-constexpr int kSourceFolder = 0x04;
-constexpr int kSourceArchive = 0x08;
-constexpr int kSourceDownloaded = 0x10;
-constexpr int kItemDownloaded = 0x20;
+class PlayerScene;
 
 class CMediaPlayer
 {
@@ -107,14 +82,14 @@ public:
     void SetItems(const QStringList& paths, bool driveOnly, const QString& resumeTarget);
     void OpenSource(const QString& path);
     void OpenSource(const QString& path, const QString& resumeTarget);
-    int OpenItem(const QString& itemPath, bool start, QWidget** videoWnd);
-    int ShowImage(const QString& path);
+    ItemKind OpenItem(const QString& itemPath, bool start, QWidget** videoWnd);
+    ItemKind ShowImage(const QString& path);
     bool SetBackgroundImage(const QString& path);
-    int Launch(const QString& path);
+    ItemKind Launch(const QString& path);
     const QStringList& GetItems(QString* currentItem, QString* source, int* flags) const;
 
     // Transport.
-    bool Play(int kind = 0);
+    bool Play(ItemKind kind = ItemKind::kNone);
     void Pause();
     void Stop();
     void Close(bool keepKind);
@@ -125,7 +100,7 @@ public:
     void Next();
     void Previous();
     void SelectItem(const QString& itemPath);
-    void Navigate(int key, double step);
+    void Navigate(NavigationKey key, double step);
     bool Tick(QString* display, bool* stopAtEnd, bool pollDisc, int width);
     int GetPosition();
     void SuppressScreenSaver(bool on);
@@ -172,12 +147,39 @@ public:
     QString GetItemTitle(const QString& itemPath, bool detailed);
     void ReadPlaylist(const QString& m3uPath, bool driveOnly, const QString& resumeTarget);
 
-    static int GetExtensionKind(const QString& itemPath);
+    static ItemKind GetExtensionKind(const QString& itemPath);
     static bool IsNetworkAddress(const QString& path);
 
-    // State the owner and the tests look at.
-    CState state;
-    int kind = kKindNone;
+    // What the owner, the dialogs and the tests read.
+    const CState<PlayerState>& GetState() const { return state; }
+    ItemKind GetKind() const { return kind; }
+    const QStringList& Items() const { return items; }
+    int Current() const { return current; }
+    const QString& CurrentItem() const { return currentItem; }
+    const QString& Source() const { return source; }
+    int SourceFlags() const { return sourceFlags; }
+    // The last list found the item the session was to resume with.
+    bool ResumeTargetFound() const { return found; }
+    // The CD's track and the place in the item, and the identity of the disc they belong to.
+    int Track() const { return track; }
+    int Position() const { return position; }
+    const QString& Identity() const { return identity; }
+    // Set when an item starts and cleared when play stops; after an eject, whether the drive's
+    // door is open.
+    bool Playing() const { return playing; }
+    bool Repeats() const { return repeat; }
+    // The main window's background picture.
+    const CDib& BackgroundImage() const { return image; }
+    const CMedia& FileEngine() const { return media; }
+    const CDVDMedia& DvdEngine() const { return dvd; }
+    const CDibWnd& StillWindow() const { return stillWnd; }
+
+private:
+    // Tests set up their scenes through this.
+    friend class PlayerScene;
+
+    CState<PlayerState> state;
+    ItemKind kind = ItemKind::kNone;
     QString currentItem;
     QStringList items;
     int current = -1;
@@ -206,7 +208,6 @@ public:
     CDibWnd stillWnd;
     CDib image;
 
-private:
     bool AppendItem(const QString& path, const QString& resumeTarget);
     void RemoveTemporaryFiles();
     bool WalkForward();
@@ -216,6 +217,9 @@ private:
     // What the tick does when the open item's engine closed on an error: the next item plays.
     bool PassFailedItem(bool* stopAtEnd);
     bool LoadImage(CDib& dib, const QString& path);
+    // After an open: the item the session stopped in goes on from its place; any other starts
+    // at its beginning.
+    void ResumeOrRewind(CMedia& engine);
     QString MakeDisplay(int resource, const QString& text, int ms) const;
 
     platform::DriveTable drives;

@@ -16,9 +16,9 @@ QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
     // A copy-controlled disc's own player or launcher is named after the disc's kind.
     const auto discProgramOr = [&](const QString& otherwise) {
         const QString name = parts.name + parts.ext;
-        if (kind == kKindDiscPlayer || name == u"Player.exe")
+        if (kind == ItemKind::kDiscPlayer || name == u"Player.exe")
             return QStringLiteral("COPY CONTROL CD");
-        if (kind == kKindDiscLauncher || name == u"START.EXE")
+        if (kind == ItemKind::kDiscLauncher || name == u"START.EXE")
             return QStringLiteral("Label Gate CD");
         return otherwise;
     };
@@ -34,17 +34,17 @@ QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
         return probed.isEmpty() ? plain : probed;
     }
     if (extension == u".IFO") {
-        const int domain = detailed ? 4 : dvd.GetDomain();
+        const platform::DvdDomain domain = detailed ? platform::DvdDomain::kTitle : dvd.GetDomain();
         switch (domain) {
-        case 1:
+        case platform::DvdDomain::kFirstPlay:
             return QStringLiteral("First Play");
-        case 2:
+        case platform::DvdDomain::kVideoManagerMenu:
             return QStringLiteral("Video Manager Menu");
-        case 3:
+        case platform::DvdDomain::kTitleSetMenu:
             return QStringLiteral("Video Title Set Menu");
-        case 5:
+        case platform::DvdDomain::kStop:
             return QStringLiteral("Stop");
-        case 4: {
+        case platform::DvdDomain::kTitle: {
             const QString name = parts.name;
             if (name.size() > 8 && name[8] == u'_') {
                 const int titleNumber = name.mid(9, 2).toInt();

@@ -20,78 +20,78 @@ void CMediaPlayer::SuppressScreenSaver(bool on)
     }
 }
 
-bool CMediaPlayer::Play(int k)
+bool CMediaPlayer::Play(ItemKind k)
 {
-    if (k == kKindNone) {
+    if (k == ItemKind::kNone) {
         k = kind;
-        if (kind == kKindNone) {
+        if (kind == ItemKind::kNone) {
             OpenSource(source, currentItem);
             return OpenForward(1);
         }
     }
     bool result = false;
     switch (k) {
-    case kKindCdTrack:
+    case ItemKind::kCdTrack:
         cd.PauseDevice();
         result = cd.PlayTrack(track, position);
         break;
-    case kKindDvd:
+    case ItemKind::kDvd:
         SuppressScreenSaver(true);
         result = dvd.Play();
         break;
-    case kKindVideoCd:
-    case kKindMediaFile:
+    case ItemKind::kVideoCd:
+    case ItemKind::kMediaFile:
         SuppressScreenSaver(true);
         result = media.Play();
         break;
-    case kKindDiscPlayer:
-    case kKindStillImage:
-    case kKindShell:
-    case kKindDiscLauncher:
-        state.Set(2);
+    case ItemKind::kDiscPlayer:
+    case ItemKind::kStillImage:
+    case ItemKind::kShell:
+    case ItemKind::kDiscLauncher:
+        state.Set(PlayerState::kPlaying);
         return true;
     default:
         return false;
     }
     if (result)
-        state.Set(2);
+        state.Set(PlayerState::kPlaying);
     return result;
 }
 
 void CMediaPlayer::Pause()
 {
     switch (kind) {
-    case kKindCdTrack:
+    case ItemKind::kCdTrack:
         cd.PauseDevice();
         break;
-    case kKindDvd:
+    case ItemKind::kDvd:
         SuppressScreenSaver(false);
         dvd.Pause();
         break;
-    case kKindVideoCd:
-    case kKindMediaFile:
+    case ItemKind::kVideoCd:
+    case ItemKind::kMediaFile:
         SuppressScreenSaver(false);
         media.Pause();
         break;
     default:
         break;
     }
-    state.Set(3);
+    state.Set(PlayerState::kPaused);
 }
 
 void CMediaPlayer::Stop()
 {
     switch (kind) {
-    case kKindCdTrack:
+    case ItemKind::kCdTrack:
         cd.StopIfActive();
         break;
-    case kKindDvd:
+    case ItemKind::kDvd:
         SuppressScreenSaver(false);
         dvd.Stop();
         dvd.SetFullScreen(false, true);
         break;
-    case kKindVideoCd:
-    case kKindMediaFile:
+    case ItemKind::kVideoCd:
+    case ItemKind::kMediaFile:
         SuppressScreenSaver(false);
         media.Stop();
         media.SetFullScreen(false, true);
@@ -99,7 +99,7 @@ void CMediaPlayer::Stop()
     default:
         break;
     }
-    state.Set(4);
+    state.Set(PlayerState::kStopped);
     ShowCursor(false);
 }
 
@@ -126,21 +126,21 @@ void CMediaPlayer::RemoveTemporaryFiles()
 void CMediaPlayer::Close(bool keepKind)
 {
     switch (kind) {
-    case kKindCdTrack:
+    case ItemKind::kCdTrack:
         cd.CloseDisc();
         break;
-    case kKindDvd:
+    case ItemKind::kDvd:
         SuppressScreenSaver(false);
         dvd.SetFullScreen(false, true);
         dvd.Close();
         break;
-    case kKindVideoCd:
-    case kKindMediaFile:
+    case ItemKind::kVideoCd:
+    case ItemKind::kMediaFile:
         SuppressScreenSaver(false);
         media.SetFullScreen(false, true);
         media.Close();
         break;
-    case kKindStillImage:
+    case ItemKind::kStillImage:
         stillWnd.Destroy();
         if (!displaySettings.backgroundImage.isEmpty() && LoadImage(image, displaySettings.backgroundImage)) {
             if (auto* window = qobject_cast<QWidget*>(owner.data()))
@@ -150,11 +150,11 @@ void CMediaPlayer::Close(bool keepKind)
     default:
         break;
     }
-    if (kind != kKindNone)
+    if (kind != ItemKind::kNone)
         RemoveTemporaryFiles();
     if (!keepKind) {
-        kind = kKindNone;
-        state.Set(kStateClosed);
+        kind = ItemKind::kNone;
+        state.Set(PlayerState::kClosed);
     }
 }
 
@@ -168,11 +168,11 @@ void CMediaPlayer::Forget()
 
 void CMediaPlayer::Eject()
 {
-    if (state.IsNot(kStateIdle)) {
+    if (state.IsNot(PlayerState::kIdle)) {
         Stop();
         Close(false);
-        kind = kKindNone;
-        state.Set(kStateIdle);
+        kind = ItemKind::kNone;
+        state.Set(PlayerState::kIdle);
     }
     bool doorOpen = false;
     cd.ToggleDoor(&doorOpen);
@@ -189,7 +189,7 @@ bool CMediaPlayer::WalkForward()
     while (current >= 0 && current < items.size() && !platform::ProgramEnding()) {
         currentItem = items.at(current);
         kind = OpenItem(currentItem, true, &videoWnd);
-        if (kind != kKindNone)
+        if (kind != ItemKind::kNone)
             return true;
         ++current;
     }
@@ -202,7 +202,7 @@ bool CMediaPlayer::WalkBackward()
     while (current >= 0 && current < items.size() && !platform::ProgramEnding()) {
         currentItem = items.at(current);
         kind = OpenItem(currentItem, true, &videoWnd);
-        if (kind != kKindNone)
+        if (kind != ItemKind::kNone)
             return true;
         --current;
     }
@@ -223,7 +223,7 @@ bool CMediaPlayer::OpenForward(int mode, const QString& target)
         } else if (current + 1 < items.size()) {
             ++current;
         } else {
-            if (kind != kKindDvd)
+            if (kind != ItemKind::kDvd)
                 Close(false);
             return false;
         }
@@ -257,7 +257,7 @@ void CMediaPlayer::SelectItem(const QString& itemPath)
 
 void CMediaPlayer::Next()
 {
-    if (kind == kKindDiscPlayer || kind == kKindDiscLauncher)
+    if (kind == ItemKind::kDiscPlayer || kind == ItemKind::kDiscLauncher)
         return;
     if (!OpenForward(0)) {
         current = -1;
@@ -275,7 +275,7 @@ void CMediaPlayer::Next()
 
 void CMediaPlayer::Previous()
 {
-    if (kind == kKindDiscPlayer || kind == kKindDiscLauncher)
+    if (kind == ItemKind::kDiscPlayer || kind == ItemKind::kDiscLauncher)
         return;
     if (!OpenBackward(0) && repeat) {
         current = -1;
@@ -287,17 +287,17 @@ void CMediaPlayer::Previous()
     playing = false;
 }
 
-void CMediaPlayer::Navigate(int key, double step)
+void CMediaPlayer::Navigate(NavigationKey key, double step)
 {
     switch (kind) {
-    case kKindCdTrack:
+    case ItemKind::kCdTrack:
         cd.Skip(step);
         break;
-    case kKindDvd:
+    case ItemKind::kDvd:
         dvd.MenuKey(key, step);
         break;
-    case kKindVideoCd:
-    case kKindMediaFile:
+    case ItemKind::kVideoCd:
+    case ItemKind::kMediaFile:
         media.SetRate(step);
         break;
     default:
@@ -308,10 +308,10 @@ void CMediaPlayer::Navigate(int key, double step)
 int CMediaPlayer::GetPosition()
 {
     switch (kind) {
-    case kKindCdTrack:
+    case ItemKind::kCdTrack:
         position = cd.GetTrackPosition(&track);
         break;
-    case kKindDvd: {
+    case ItemKind::kDvd: {
         int dvdTitle = dvd.title;
         int dvdChapter = dvd.chapter;
         position = dvd.GetLocation(&dvdTitle, &dvdChapter);
@@ -328,8 +328,8 @@ int CMediaPlayer::GetPosition()
         }
         break;
     }
-    case kKindVideoCd:
-    case kKindMediaFile:
+    case ItemKind::kVideoCd:
+    case ItemKind::kMediaFile:
         position = media.GetPosition();
         break;
     default:
@@ -428,7 +428,7 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
     if (pollDisc)
         CheckDisc(true);
     switch (kind) {
-    case kKindCdTrack: {
+    case ItemKind::kCdTrack: {
         if (cd.TrackEnded() == 1) {
             cd.ResetTrackEnded();
             if (!OpenForward(0) && !*stopAtEnd) {
@@ -448,7 +448,7 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
         }
         if (cd.TrackEnded() == 2)
             cd.ResetTrackEnded();
-        else if (cd.GetState() == 2) {
+        else if (cd.GetState() == CdState::kPlaying) {
             int t = -1;
             const int pos = cd.GetTrackPosition(&t);
             if (t == -1) {
@@ -461,19 +461,19 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
         }
         return false;
     }
-    case kKindDvd: {
+    case ItemKind::kDvd: {
         if (!dvd.state.IsLoaded()) {
             if (std::exchange(dvd.failed, false))
                 return PassFailedItem(stopAtEnd);
-            state.Set(kStateIdle);
+            state.Set(PlayerState::kIdle);
             return false;
         }
         dvd.HandleGraphEvent();
         const bool changed = dvd.changed;
-        const int domain = dvd.GetDomain();
-        if (domain == 4)
+        const bool inTitle = dvd.GetDomain() == platform::DvdDomain::kTitle;
+        if (inTitle)
             userNavigated = false;
-        if (changed && !userNavigated && domain != 4 && repeat && dvd.title != 0 && dvd.chapter != 0) {
+        if (changed && !userNavigated && !inTitle && repeat && dvd.title != 0 && dvd.chapter != 0) {
             title = 0;
             chapter = 0;
         }
@@ -481,7 +481,7 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
             dvd.changed = false;
             if ((dvd.title != title || dvd.chapter != chapter) && !userNavigated) {
                 bool moved = false;
-                if (random || (domain != 4 && repeat))
+                if (random || (!inTitle && repeat))
                     moved = OpenForward(0);
                 else
                     moved = OpenForward(2, dvd.BuildItemName(dvd.title, dvd.chapter));
@@ -490,18 +490,18 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
                 return true;
             }
         }
-        const int ms = state.Get() == 0 ? 0 : GetPosition();
+        const int ms = state.Is(PlayerState::kNone) ? 0 : GetPosition();
         displayTitle = GetItemTitle(currentItem, false);
         *display = MakeDisplay(res::kStrScrolledTitleFormat, ScrollTitle(displayTitle, width), ms) +
                    RateText(dvd.GetRate());
         return false;
     }
-    case kKindVideoCd:
-    case kKindMediaFile: {
+    case ItemKind::kVideoCd:
+    case ItemKind::kMediaFile: {
         if (!media.state.IsLoaded()) {
             if (std::exchange(media.failed, false))
                 return PassFailedItem(stopAtEnd);
-            state.Set(kStateIdle);
+            state.Set(PlayerState::kIdle);
             return false;
         }
         media.HandleGraphEvent();
@@ -515,12 +515,12 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
                    RateText(media.GetRate());
         return false;
     }
-    case kKindStillImage:
-    case kKindShell:
-    case kKindDocument:
-    case kKindDiscLauncher:
-    case kKindDiscPlayer: {
-        if (state.IsNot(2))
+    case ItemKind::kStillImage:
+    case ItemKind::kShell:
+    case ItemKind::kDocument:
+    case ItemKind::kDiscLauncher:
+    case ItemKind::kDiscPlayer: {
+        if (state.IsNot(PlayerState::kPlaying))
             return false;
         bool changed = false;
         if (displaySettings.waitTime != 0) {
@@ -544,18 +544,18 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
 
 int CMediaPlayer::HandleGraphEvent()
 {
-    if (kind == kKindDvd)
+    if (kind == ItemKind::kDvd)
         return dvd.HandleGraphEvent();
-    if (kind == kKindVideoCd || kind == kKindMediaFile)
+    if (kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile)
         return media.HandleGraphEvent();
-    return kind;
+    return static_cast<int>(kind);
 }
 
 bool CMediaPlayer::Seek(int ms)
 {
-    if (kind == kKindDvd)
+    if (kind == ItemKind::kDvd)
         return dvd.Seek(ms, title);
-    if (kind == kKindVideoCd || kind == kKindMediaFile)
+    if (kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile)
         return media.Seek(ms, title);
     return false;
 }
@@ -568,9 +568,9 @@ void CMediaPlayer::SetFullScreen(bool on)
 
 bool CMediaPlayer::IsFullScreen()
 {
-    if (kind == kKindDvd)
+    if (kind == ItemKind::kDvd)
         return dvd.IsFullScreen();
-    if (kind == kKindVideoCd || kind == kKindMediaFile)
+    if (kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile)
         return media.IsFullScreen();
     return false;
 }
@@ -579,29 +579,29 @@ void CMediaPlayer::ShowCursor(bool hide)
 {
     // The cursor hides over the video window of the engine that plays, a disc's or a file's;
     // it comes back over both.
-    const bool dvdPlays = kind == kKindDvd;
-    const bool filePlays = kind == kKindVideoCd || kind == kKindMediaFile;
+    const bool dvdPlays = kind == ItemKind::kDvd;
+    const bool filePlays = kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile;
     dvd.HideCursor(hide && dvdPlays);
     media.HideCursor(hide && filePlays);
 }
 
 void CMediaPlayer::SetVolume(long level)
 {
-    if (kind == kKindDvd)
+    if (kind == ItemKind::kDvd)
         dvd.SetVolume(level);
-    else if (kind == kKindVideoCd || kind == kKindMediaFile)
+    else if (kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile)
         media.SetVolume(level);
 }
 
 void CMediaPlayer::PlayTitle(int step)
 {
-    if (kind == kKindDvd)
+    if (kind == ItemKind::kDvd)
         dvd.PlayTitle(step, false);
 }
 
 void CMediaPlayer::ShowMenu(int menu)
 {
-    if (kind == kKindDvd) {
+    if (kind == ItemKind::kDvd) {
         userNavigated = true;
         dvd.ShowMenu(menu);
     }
@@ -609,7 +609,7 @@ void CMediaPlayer::ShowMenu(int menu)
 
 void CMediaPlayer::PointerAction(int action, int x, int y)
 {
-    if (kind == kKindDvd) {
+    if (kind == ItemKind::kDvd) {
         userNavigated = true;
         dvd.PointerAction(action, x, y);
     }
@@ -617,13 +617,13 @@ void CMediaPlayer::PointerAction(int action, int x, int y)
 
 unsigned long CMediaPlayer::GetValidUops() const
 {
-    return kind == kKindDvd ? dvd.GetValidUops() : 0;
+    return kind == ItemKind::kDvd ? dvd.GetValidUops() : 0;
 }
 
 void CMediaPlayer::GetAudioStreams(QStringList* names, unsigned* count, unsigned long* currentStream)
 {
     *count = 0;
-    if (kind == kKindDvd)
+    if (kind == ItemKind::kDvd)
         dvd.GetAudioStreams(names, count, currentStream);
 }
 
@@ -631,44 +631,44 @@ void CMediaPlayer::GetSubpictureStreams(QStringList* names, unsigned* count, uns
                                         bool* disabled)
 {
     *count = 0;
-    if (kind == kKindDvd)
+    if (kind == ItemKind::kDvd)
         dvd.GetSubpictureStreams(names, count, currentStream, disabled);
 }
 
 void CMediaPlayer::GetAngles(QStringList* names, unsigned* count, int* currentAngle)
 {
     *count = 0;
-    if (kind == kKindDvd)
+    if (kind == ItemKind::kDvd)
         dvd.GetAngles(names, count, currentAngle);
 }
 
 void CMediaPlayer::GetFilterNames(QStringList* names, int* count)
 {
-    if (kind == kKindDvd)
+    if (kind == ItemKind::kDvd)
         dvd.GetFilterNames(names, count);
-    else if (kind == kKindVideoCd || kind == kKindMediaFile)
+    else if (kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile)
         media.GetFilterNames(names, count);
 }
 
 void CMediaPlayer::ShowFilterProperties(int n)
 {
     // The properties menu lists a media file's elements as well as a DVD's.
-    if (kind == kKindDvd)
+    if (kind == ItemKind::kDvd)
         dvd.ShowFilterProperties(n);
-    else if (kind == kKindVideoCd || kind == kKindMediaFile)
+    else if (kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile)
         media.ShowFilterProperties(n);
 }
 
 void CMediaPlayer::SetDecodeMode(int flags)
 {
     decodeMode = flags;
-    if (kind == kKindDvd)
+    if (kind == ItemKind::kDvd)
         dvd.SetDecodeMode(flags);
 }
 
 void CMediaPlayer::SetClosedCaption(bool on)
 {
     closedCaption = on ? 1 : 0;
-    if (kind == kKindDvd)
+    if (kind == ItemKind::kDvd)
         dvd.SetClosedCaption(on);
 }

@@ -24,8 +24,18 @@
 
 class QPainter;
 
-constexpr int kTextAreaHit = 99;
-constexpr int kNoHit = -1;
+// What the hit test finds besides a button's index, and the buttons with duties of their own:
+// the first ends the program, the second stops, the third plays and pauses. From the fourth on,
+// each button carries a command the skin gives it.
+enum SkinHit : int
+{
+    kNoHit = -1,
+    kExitButton = 0,
+    kStopButton = 1,
+    kPlayButton = 2,
+    kFirstCommandButton = 3,
+    kTextAreaHit = 99,
+};
 
 class WindowSkin
 {

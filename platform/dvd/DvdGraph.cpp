@@ -112,7 +112,7 @@ void DvdGraph::Close()
         watch->sentShown = false;
     }
     watch->playbin = nullptr;
-    watch->lastDomain = kDvdDomainFirstPlay;
+    watch->lastDomain = DvdDomain::kFirstPlay;
     watch->lastTitle = 0;
     watch->lastChapter = 0;
     watch->titleSeen = false;
@@ -135,7 +135,8 @@ bool DvdGraph::TakeDvdEvent(Event* event)
 {
     if (const int code = TakeEvent()) {
         // The end of the disc is the navigator's stop domain.
-        *event = code == EC_COMPLETE ? Event{EC_DVD_DOMAIN_CHANGE, kDvdDomainStop, 0} : Event{code, 0, 0};
+        *event = code == EC_COMPLETE ? Event{EC_DVD_DOMAIN_CHANGE, static_cast<long>(DvdDomain::kStop), 0}
+                                     : Event{code, 0, 0};
         if (code == EC_COMPLETE)
             watch->poll.stop();
         return true;
@@ -177,18 +178,18 @@ bool QueryTitleChapter(GstPad* source, GstFormat titleFormat, GstFormat chapterF
     return true;
 }
 
-int DomainOf(bool known, int title, int menu)
+DvdDomain DomainOf(bool known, int title, int menu)
 {
     if (!known)
-        return kDvdDomainFirstPlay;
+        return DvdDomain::kFirstPlay;
     if (title > 0)
-        return kDvdDomainTitle;
-    return menu == 2 ? kDvdDomainVideoManagerMenu : kDvdDomainTitleSetMenu;
+        return DvdDomain::kTitle;
+    return menu == 2 ? DvdDomain::kVideoManagerMenu : DvdDomain::kTitleSetMenu;
 }
 
 } // namespace
 
-int DvdGraph::Domain() const
+DvdDomain DvdGraph::Domain() const
 {
     int title = 0;
     int chapter = 0;
@@ -224,16 +225,16 @@ void DvdGraph::Poll()
     int chapter = 0;
     const bool known =
         QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &title, &chapter);
-    const int domain = DomainOf(known, title, chapter);
+    const DvdDomain domain = DomainOf(known, title, chapter);
     if (domain != watch->lastDomain) {
         watch->lastDomain = domain;
-        Push({EC_DVD_DOMAIN_CHANGE, domain, 0});
-        if (domain != kDvdDomainTitle) {
+        Push({EC_DVD_DOMAIN_CHANGE, static_cast<long>(domain), 0});
+        if (domain != DvdDomain::kTitle) {
             watch->lastTitle = 0;
             watch->lastChapter = 0;
         }
     }
-    if (domain != kDvdDomainTitle)
+    if (domain != DvdDomain::kTitle)
         return;
     watch->titleSeen = true;
     if (title != watch->lastTitle)
@@ -267,7 +268,7 @@ bool SendNavigation(GstPad* pad, GstEvent* event)
 bool DvdGraph::PlayTitle(int title)
 {
     GstElement* src = watch->Source();
-    if (!src || still || Domain() != kDvdDomainTitle || title < 1 ||
+    if (!src || still || Domain() != DvdDomain::kTitle || title < 1 ||
         title > static_cast<int>(watch->volume.titles.size()))
         return false;
     const bool done = gst_element_send_event(src, gst_event_new_seek(watch->seekRate, watch->titleFormat,
@@ -303,7 +304,7 @@ bool DvdGraph::Seek(qint64 ms, int timeoutMs)
 {
     Q_UNUSED(timeoutMs);
     GstElement* src = watch->Source();
-    if (!src || still || ms < 0 || Domain() != kDvdDomainTitle)
+    if (!src || still || ms < 0 || Domain() != DvdDomain::kTitle)
         return false;
     // A time of 0 through the time map leaves the navigator where it was: the title's start
     // is its first chapter.
@@ -319,7 +320,7 @@ bool DvdGraph::Seek(qint64 ms, int timeoutMs)
 bool DvdGraph::PlayChapterInTitle(int title, int chapter)
 {
     GstElement* src = watch->Source();
-    if (!src || still || Domain() != kDvdDomainTitle || title < 1 ||
+    if (!src || still || Domain() != DvdDomain::kTitle || title < 1 ||
         title > static_cast<int>(watch->volume.titles.size()) || chapter < 1 ||
         chapter > watch->volume.titles[static_cast<size_t>(title - 1)].chapters)
         return false;
@@ -343,17 +344,17 @@ bool DvdGraph::ShowMenu(int menuId)
         return false;
     SendNavigation(watch->SourcePad(),
                    gst_navigation_event_new_command(static_cast<GstNavigationCommand>(menuId)));
-    return Domain() != kDvdDomainTitle;
+    return Domain() != DvdDomain::kTitle;
 }
 
 bool DvdGraph::Resume()
 {
     // The navigator's "menu" command resumes a title when it can and calls the root menu
     // otherwise: it is only given in a menu, once a title has played that it can go back to.
-    if (Domain() == kDvdDomainTitle || !watch->titleSeen)
+    if (Domain() == DvdDomain::kTitle || !watch->titleSeen)
         return false;
     SendNavigation(watch->SourcePad(), gst_navigation_event_new_command(GST_NAVIGATION_COMMAND_DVD_MENU));
-    return Domain() == kDvdDomainTitle;
+    return Domain() == DvdDomain::kTitle;
 }
 
 bool DvdGraph::StillOff()

@@ -61,7 +61,7 @@ public:
     const DvdVolume& Volume() const;
 
     // Navigator state, asked of the navigator now.
-    int Domain() const;
+    DvdDomain Domain() const;
     bool CurrentLocation(DvdLocation* location) const;
     bool IsStill() const { return still; }
     int SelectedButton() const { return selectedButton; }

@@ -128,7 +128,7 @@ struct DvdGraph::Watch : GstGraphHooks
     DvdVolume volume; // the table as it was when the graph was built
     QTimer poll;
     QElapsedTimer sinceTimeReport;
-    int lastDomain = kDvdDomainFirstPlay;
+    DvdDomain lastDomain = DvdDomain::kFirstPlay;
     int lastTitle = 0;
     int lastChapter = 0;
     bool titleSeen = false; // a title played since the graph was built

@@ -29,11 +29,19 @@ constexpr int EC_DVD_CURRENT_TIME = 0x10B;         // p1: ms in the title, p2: 1
 constexpr int EC_DVD_PLAYBACK_RATE_CHANGE = 0x112; // p1: rate × 10000
 
 // Navigator domains.
-constexpr int kDvdDomainFirstPlay = 1;
-constexpr int kDvdDomainVideoManagerMenu = 2;
-constexpr int kDvdDomainTitleSetMenu = 3;
-constexpr int kDvdDomainTitle = 4;
-constexpr int kDvdDomainStop = 5;
+enum class DvdDomain : int
+{
+    kFirstPlay = 1,
+    kVideoManagerMenu = 2,
+    kTitleSetMenu = 3,
+    kTitle = 4,
+    kStop = 5,
+};
+// A domain as it travels in an event or a reply; a value outside the known ones is first play.
+inline DvdDomain DvdDomainFromValue(long value)
+{
+    return value >= 1 && value <= 5 ? static_cast<DvdDomain>(value) : DvdDomain::kFirstPlay;
+}
 
 // The prohibited-operation bit for selecting and activating buttons.
 constexpr unsigned long kUopSelectOrActivateButton = 0x20000;

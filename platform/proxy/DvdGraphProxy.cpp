@@ -80,13 +80,13 @@ bool DvdGraphProxy::ReadVolume(DvdVolume* read, QString* error) const
     return true;
 }
 
-int DvdGraphProxy::Domain() const
+DvdDomain DvdGraphProxy::Domain() const
 {
     QByteArray answer;
-    qint32 domain = kDvdDomainFirstPlay;
+    qint32 domain = 0;
     if (!Ask(Op::DvdDomain, {}, &answer) || !(Unpack(answer) >> domain).Ok())
-        return kDvdDomainFirstPlay;
-    return domain;
+        return DvdDomain::kFirstPlay;
+    return DvdDomainFromValue(domain);
 }
 
 bool DvdGraphProxy::CurrentLocation(DvdLocation* location) const

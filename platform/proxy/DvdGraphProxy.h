@@ -47,7 +47,7 @@ public:
     const DvdVolume& Volume() const { return volume; }
 
     // Navigator state, asked of the navigator now.
-    int Domain() const;
+    DvdDomain Domain() const;
     bool CurrentLocation(DvdLocation* location) const;
     // As the last DVD events told them.
     bool IsStill() const { return still; }

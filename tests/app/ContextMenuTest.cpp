@@ -6,6 +6,7 @@
 #include "app/SettingsStore.h"
 #include "app/SorlinDlg.h"
 #include "support/Id3Tags.h"
+#include "support/PlayerScene.h"
 #include "support/TempHome.h"
 #include "support/Wait.h"
 
@@ -16,6 +17,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 namespace {
 
@@ -33,13 +36,10 @@ protected:
     // A list of `count` items with item `current` the current one.
     void SetItems(int count, int current)
     {
-        CMediaPlayer& player = dialog.Player();
-        player.items.clear();
+        QStringList items;
         for (int i = 0; i < count; ++i)
-            player.items << QStringLiteral("/music/%1.wav").arg(i, 5, 10, QLatin1Char('0'));
-        player.itemCount = count;
-        player.current = current;
-        player.currentItem = current >= 0 ? player.items[current] : QString();
+            items << QStringLiteral("/music/%1.wav").arg(i, 5, 10, QLatin1Char('0'));
+        PlayerScene(dialog.Player()).SetList(items, current);
     }
 
     bool Enabled(const QMenu& menu, int id)
@@ -66,7 +66,7 @@ protected:
 
 struct TransportRow
 {
-    int state;
+    PlayerState state;
     int items;
     int current;
     bool repeat;
@@ -75,6 +75,13 @@ struct TransportRow
     const char* expected;
 };
 
+// Named in the test list by what the row sets up.
+void PrintTo(const TransportRow& row, std::ostream* out)
+{
+    *out << "state " << static_cast<int>(row.state) << ", " << row.items << " items, current " << row.current
+         << (row.repeat ? ", repeat" : "");
+}
+
 class TransportItems : public ContextMenuTest, public ::testing::WithParamInterface<TransportRow>
 {};
 
@@ -82,8 +89,8 @@ TEST_P(TransportItems, FollowThePlayerState)
 {
     const TransportRow& row = GetParam();
     SetItems(row.items, row.current);
-    dialog.Player().state.Set(row.state);
-    dialog.Player().repeat = row.repeat;
+    PlayerScene(dialog.Player()).SetState(row.state);
+    PlayerScene(dialog.Player()).SetRepeat(row.repeat);
     const std::unique_ptr<QMenu> menu = dialog.MakeContextMenu();
 
     const int ids[] = {ID_EJECT, ID_PLAY,  ID_PAUSE, ID_STOP,   ID_CLOSE,       ID_PREVIOUS,
@@ -99,18 +106,23 @@ INSTANTIATE_TEST_SUITE_P(
     States, TransportItems,
     ::testing::Values(
         // Nothing open, stopped, and the disc states: only eject and play.
-        TransportRow{0, 0, -1, false, "11000000000"}, TransportRow{4, 3, 1, false, "11000000000"},
-        TransportRow{6, 3, 1, true, "11000000000"}, TransportRow{8, 0, -1, false, "11000000000"},
+        TransportRow{PlayerState::kNone, 0, -1, false, "11000000000"},
+        TransportRow{PlayerState::kStopped, 3, 1, false, "11000000000"},
+        TransportRow{PlayerState::kIdle, 3, 1, true, "11000000000"},
+        TransportRow{PlayerState::kDownloading, 0, -1, false, "11000000000"},
         // Playing in the middle of a list: everything but play.
-        TransportRow{2, 3, 1, false, "10111111111"},
+        TransportRow{PlayerState::kPlaying, 3, 1, false, "10111111111"},
         // Playing the first item: no previous unless the list repeats, and never a first.
-        TransportRow{2, 3, 0, false, "10111010111"}, TransportRow{2, 3, 0, true, "10111110111"},
+        TransportRow{PlayerState::kPlaying, 3, 0, false, "10111010111"},
+        TransportRow{PlayerState::kPlaying, 3, 0, true, "10111110111"},
         // Playing the only item: no first or last, and previous and next only with repeat.
-        TransportRow{2, 1, 0, false, "10111000011"}, TransportRow{2, 1, 0, true, "10111110011"},
+        TransportRow{PlayerState::kPlaying, 1, 0, false, "10111000011"},
+        TransportRow{PlayerState::kPlaying, 1, 0, true, "10111110011"},
         // Paused: first and last go by the list's length alone; no scanning.
-        TransportRow{3, 2, 0, false, "11011011100"}, TransportRow{3, 1, 0, false, "11011000000"},
+        TransportRow{PlayerState::kPaused, 2, 0, false, "11011011100"},
+        TransportRow{PlayerState::kPaused, 1, 0, false, "11011000000"},
         // Opened but not started: the items keep the menu's own state.
-        TransportRow{1, 1, 0, false, "11111111111"}));
+        TransportRow{PlayerState::kOpened, 1, 0, false, "11111111111"}));
 
 TEST_F(ContextMenuTest, StopwatchItemsFollowTheStopwatch)
 {
@@ -133,7 +145,7 @@ TEST_F(ContextMenuTest, DvdItemsFollowTheDiscsUserOperations)
     constexpr int kDvdMenuPosition = 26;
     const int dvdMenus[] = {ID_DVD_CHAPTER_MENU, ID_DVD_SUBPICTURE_MENU, ID_DVD_AUDIO_MENU, ID_DVD_ANGLE_MENU,
                             ID_DVD_TITLE_MENU};
-    CMediaPlayer& player = dialog.Player();
+    PlayerScene scene(dialog.Player());
     auto dvdMenuItems = [&](const QMenu& menu) {
         std::string got;
         for (int id : dvdMenus)
@@ -152,9 +164,9 @@ TEST_F(ContextMenuTest, DvdItemsFollowTheDiscsUserOperations)
             EXPECT_FALSE(SubmenuAt(*menu, position)->menuAction()->isEnabled()) << position;
     }
 
-    player.kind = kKindDvd;
+    scene.SetKind(ItemKind::kDvd);
     // Each forbidden show-menu operation turns off its own item only.
-    player.dvd.validUops = kUopShowChapterMenu | kUopShowAudioMenu;
+    scene.Dvd().validUops = kUopShowChapterMenu | kUopShowAudioMenu;
     {
         const std::unique_ptr<QMenu> menu = dialog.MakeContextMenu();
         EXPECT_TRUE(Enabled(*menu, ID_DVD_ROOT_MENU));
@@ -166,7 +178,7 @@ TEST_F(ContextMenuTest, DvdItemsFollowTheDiscsUserOperations)
 
     // All show-menu operations forbidden: the submenu is off, the root menu stays on; the
     // stream selections that are forbidden turn their submenus off.
-    player.dvd.validUops = 0xF400 | kUopSelectSubpicture | kUopSelectAngle;
+    scene.Dvd().validUops = 0xF400 | kUopSelectSubpicture | kUopSelectAngle;
     {
         const std::unique_ptr<QMenu> menu = dialog.MakeContextMenu();
         EXPECT_TRUE(Enabled(*menu, ID_DVD_ROOT_MENU));
@@ -231,10 +243,7 @@ TEST_F(ContextMenuTest, JumpEntriesAreTheItemsTitles)
     using namespace id3_tags;
     ASSERT_TRUE(WriteFile(tagged, Tag(3, Frame(3, "TIT2", TextBody("夜の歌"))) + Audio(2048)));
     ASSERT_TRUE(WriteFile(untagged, Audio(2048)));
-    CMediaPlayer& player = dialog.Player();
-    player.items = QStringList{tagged, untagged};
-    player.current = 1;
-    player.currentItem = untagged;
+    PlayerScene(dialog.Player()).SetList({tagged, untagged}, 1);
 
     const std::unique_ptr<QMenu> menu = dialog.MakeContextMenu();
     const QList<QAction*> entries = SubmenuAt(*menu, 14)->actions();
@@ -267,14 +276,14 @@ TEST_F(ContextMenuTest, ShowsNothingWhileDownloadingAndCarriesOutTheChosenComman
         });
     };
 
-    dialog.Player().state.Set(kStateDownloading);
+    PlayerScene(dialog.Player()).SetState(PlayerState::kDownloading);
     chooseWhenShown(ID_STOPWATCH_START);
     dialog.OnShowContextMenu(0, 0);
     ASSERT_TRUE(testsupport::WaitUntil([&] { return looked; }));
     EXPECT_FALSE(shown);
     EXPECT_EQ(dialog.GetStopwatch().GetState(), Stopwatch::kIdle);
 
-    dialog.Player().state.Set(0);
+    PlayerScene(dialog.Player()).SetState(PlayerState::kNone);
     chooseWhenShown(ID_STOPWATCH_START);
     dialog.OnShowContextMenu(0, 0);
     EXPECT_TRUE(looked);

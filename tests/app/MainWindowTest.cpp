@@ -310,12 +310,12 @@ TEST_F(MainWindowTest, DroppedFilesPlayAndADroppedFolderWithoutAClassicSkinToo)
     QString afterFolder;
     RunModal(dialog, [&] {
         Drop(dialog, {QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
-        testsupport::WaitUntil([&] { return dialog.Player().kind != kKindNone; }, 5000);
-        afterFiles = dialog.Player().items;
+        testsupport::WaitUntil([&] { return dialog.Player().GetKind() != ItemKind::kNone; }, 5000);
+        afterFiles = dialog.Player().Items();
         // A folder without classic skin bitmaps is not a background: it is played.
         Drop(dialog, {QUrl::fromLocalFile(home.Path() + QStringLiteral("/pictures"))});
-        testsupport::WaitUntil([&] { return dialog.Player().sourceFlags == kSourceFolder; }, 5000);
-        afterFolder = dialog.Player().currentItem;
+        testsupport::WaitUntil([&] { return dialog.Player().SourceFlags() == kSourceFolder; }, 5000);
+        afterFolder = dialog.Player().CurrentItem();
         dialog.EndDialog(IDOK);
     });
     EXPECT_EQ(afterFiles, (QStringList{a, b}));
@@ -368,16 +368,16 @@ TEST_F(MainWindowTest, ThousandsOfDroppedFilesAllJoinTheList)
     }
     CSorlinDlg dialog(Environment(), false);
     qsizetype listed = 0;
-    int kind = kKindNone;
+    ItemKind kind = ItemKind::kNone;
     RunModal(dialog, [&] {
         Drop(dialog, urls);
-        testsupport::WaitUntil([&] { return dialog.Player().kind != kKindNone; });
-        listed = dialog.Player().items.size();
-        kind = dialog.Player().kind;
+        testsupport::WaitUntil([&] { return dialog.Player().GetKind() != ItemKind::kNone; });
+        listed = dialog.Player().Items().size();
+        kind = dialog.Player().GetKind();
         dialog.EndDialog(IDOK);
     });
     EXPECT_EQ(listed, 3000);
-    EXPECT_EQ(kind, kKindStillImage);
+    EXPECT_EQ(kind, ItemKind::kStillImage);
 }
 
 TEST_F(MainWindowTest, TheMusicFolderCommandPlaysTheUsersMusic)
@@ -393,7 +393,7 @@ TEST_F(MainWindowTest, TheMusicFolderCommandPlaysTheUsersMusic)
     QString opened;
     RunModal(dialog, [&] {
         dialog.OnCommand(34955);
-        opened = dialog.Player().currentItem;
+        opened = dialog.Player().CurrentItem();
         dialog.EndDialog(IDOK);
     });
     EXPECT_EQ(opened, music + QStringLiteral("/cover.bmp"));
@@ -414,7 +414,7 @@ TEST_F(MainWindowTest, TheOpenDialogStartsAtTheCurrentItemAndPlaysTheChoice)
     RunModal(dialog, [&] {
         player.SetItems({playing}, false, QString());
         dialog.OnCommand(ID_FIRST);
-        ASSERT_EQ(player.currentItem, playing);
+        ASSERT_EQ(player.CurrentItem(), playing);
         QTimer chooser;
         bool cancel = true;
         QObject::connect(&chooser, &QTimer::timeout, [&] {
@@ -442,10 +442,10 @@ TEST_F(MainWindowTest, TheOpenDialogStartsAtTheCurrentItemAndPlaysTheChoice)
         });
         chooser.start(20);
         dialog.OnCommand(ID_OPEN);
-        canceledChangesNothing = player.currentItem == playing && player.state.IsPlaying();
+        canceledChangesNothing = player.CurrentItem() == playing && player.GetState().IsPlaying();
         cancel = false;
         dialog.OnCommand(ID_OPEN);
-        openedAfterOk = player.currentItem;
+        openedAfterOk = player.CurrentItem();
         dialog.EndDialog(IDOK);
     });
     EXPECT_TRUE(canceledChangesNothing);
@@ -453,7 +453,7 @@ TEST_F(MainWindowTest, TheOpenDialogStartsAtTheCurrentItemAndPlaysTheChoice)
     ASSERT_FALSE(filters.isEmpty());
     EXPECT_TRUE(filters.front().contains(QStringLiteral("*.mp3"))) << filters.front().toStdString();
     EXPECT_EQ(openedAfterOk.toStdString(), chosen.toStdString());
-    EXPECT_EQ(player.items.join(u'|').toStdString(), chosen.toStdString());
+    EXPECT_EQ(player.Items().join(u'|').toStdString(), chosen.toStdString());
 }
 
 TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
@@ -472,12 +472,12 @@ TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
     int result = 0;
     RunModal(dialog, [&] {
         player.SetItems({folder}, false, QString());
-        ASSERT_EQ(player.items.size(), 3);
-        const QStringList items = player.items;
+        ASSERT_EQ(player.Items().size(), 3);
+        const QStringList items = player.Items();
 
         key(Qt::Key_Home);
-        ASSERT_TRUE(testsupport::WaitUntil([&] { return player.state.IsPlaying(); }));
-        EXPECT_EQ(player.currentItem, items[0]);
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return player.GetState().IsPlaying(); }));
+        EXPECT_EQ(player.CurrentItem(), items[0]);
         EXPECT_EQ(dialog.Face().skin.lit, 2) << "button 3 lights";
         // The next tick shows the item's title over its time instead of the clock.
         const QRegularExpression titleAndTime(QStringLiteral("tone\\n00:00:\\d\\d$"));
@@ -485,21 +485,21 @@ TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
             return titleAndTime.match(dialog.DisplayText()).hasMatch();
         })) << dialog.DisplayText().toStdString();
         key(Qt::Key_End);
-        EXPECT_EQ(player.currentItem, items[2]);
+        EXPECT_EQ(player.CurrentItem(), items[2]);
         key(Qt::Key_PageUp);
-        EXPECT_EQ(player.currentItem, items[1]);
+        EXPECT_EQ(player.CurrentItem(), items[1]);
         key(Qt::Key_PageDown);
-        EXPECT_EQ(player.currentItem, items[2]);
+        EXPECT_EQ(player.CurrentItem(), items[2]);
 
         key(Qt::Key_5);
-        EXPECT_EQ(player.state.Get(), 3) << "paused";
+        EXPECT_EQ(player.GetState().Get(), PlayerState::kPaused) << "paused";
         key(Qt::Key_5);
-        EXPECT_EQ(player.state.Get(), 3) << "pause while paused does nothing";
+        EXPECT_EQ(player.GetState().Get(), PlayerState::kPaused) << "pause while paused does nothing";
         key(Qt::Key_4);
-        EXPECT_EQ(player.state.Get(), 2) << "play resumes";
+        EXPECT_EQ(player.GetState().Get(), PlayerState::kPlaying) << "play resumes";
         // The full-screen video window passes its keys on as virtual keys.
         platform::PostWindowMessage(&dialog, platform::WM_KEYDOWN, '5', 1);
-        EXPECT_TRUE(testsupport::WaitUntil([&] { return player.state.Get() == 3; }, 5000));
+        EXPECT_TRUE(testsupport::WaitUntil([&] { return player.GetState().Is(PlayerState::kPaused); }, 5000));
         key(Qt::Key_4);
 
         // Shift+Right scans slowly and shows it without waiting for the tick.
@@ -527,12 +527,12 @@ TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
         EXPECT_TRUE(dialog.isVisible());
 
         key(Qt::Key_6);
-        EXPECT_FALSE(player.state.IsLoaded()) << "stop closes";
+        EXPECT_FALSE(player.GetState().IsLoaded()) << "stop closes";
         key(Qt::Key_Home);
-        EXPECT_TRUE(player.state.IsLoaded());
+        EXPECT_TRUE(player.GetState().IsLoaded());
         key(Qt::Key_7);
-        EXPECT_FALSE(player.state.IsLoaded());
-        EXPECT_TRUE(player.items.isEmpty()) << "close forgets the list";
+        EXPECT_FALSE(player.GetState().IsLoaded());
+        EXPECT_TRUE(player.Items().isEmpty()) << "close forgets the list";
         EXPECT_EQ(dialog.Face().skin.lit, -1);
 
         key(Qt::Key_1);
@@ -571,7 +571,7 @@ TEST_F(MainWindowTest, AStormOfKeysAndClicksLeavesAWorkingWindow)
         // Whatever state that left, the keys still work.
         player.SetItems({folder}, false, QString());
         QTest::keyClick(&dialog, Qt::Key_Home);
-        playsAfterwards = testsupport::WaitUntil([&] { return player.state.IsPlaying(); });
+        playsAfterwards = testsupport::WaitUntil([&] { return player.GetState().IsPlaying(); });
         dialog.EndDialog(IDOK);
     });
     EXPECT_TRUE(playsAfterwards);
@@ -592,7 +592,7 @@ TEST_F(MainWindowTest, TheVideoWindowsPointerReachesTheMainWindow)
     RunModal(dialog, [&] {
         player.SetItems({video}, false, QString());
         dialog.OnCommand(ID_FIRST);
-        auto* window = qobject_cast<VideoWindow*>(player.media.Window());
+        auto* window = qobject_cast<VideoWindow*>(player.FileEngine().Window());
         ASSERT_NE(window, nullptr);
         ASSERT_TRUE(testsupport::WaitUntil([&] { return window->isVisible(); }));
 
@@ -643,12 +643,13 @@ TEST_F(MainWindowTest, StreamKeysStepThroughTheDvdsStreamsWithinTheirCounts)
         audio << dialog.Settings().audioTrack;
 
         player.SetItems({disc}, false, QString());
-        ASSERT_EQ(player.kind, kKindDvd);
-        player.SelectItem(player.dvd.BuildItemName(1, 1));
+        ASSERT_EQ(player.GetKind(), ItemKind::kDvd);
+        player.SelectItem(player.DvdEngine().BuildItemName(1, 1));
         // The disc starts in its menu; Enter takes its first button, which plays title 1.
         ASSERT_TRUE(testsupport::WaitUntil([&] {
-            return player.dvd.GetDomain() == platform::kDvdDomainVideoManagerMenu && player.dvd.stillOn &&
-                   player.dvd.Dvd() && player.dvd.Dvd()->SelectedButton() == 1 &&
+            return player.DvdEngine().GetDomain() == platform::DvdDomain::kVideoManagerMenu &&
+                   player.DvdEngine().stillOn && player.DvdEngine().Dvd() &&
+                   player.DvdEngine().Dvd()->SelectedButton() == 1 &&
                    (player.GetValidUops() & platform::kUopSelectOrActivateButton) == 0;
         }));
         QTest::keyClick(&dialog, Qt::Key_Return);

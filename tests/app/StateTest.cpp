@@ -1,4 +1,5 @@
 #include "media/State.h"
+#include "player/PlayerTypes.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +19,20 @@ TEST(StateTest, PredicatesFollowTheStateValue)
         {6, false, false, false, false, false}, {7, false, false, false, false, false},
         {8, false, false, false, false, false},
     };
-    CState state;
-    EXPECT_TRUE(state.Is(0));
+    // The controller's states run through every value the engines' states have.
+    CState<PlayerState> state;
+    EXPECT_TRUE(state.Is(PlayerState::kNone));
     for (const Row& row : rows) {
-        state.Set(row.value);
+        const auto value = static_cast<PlayerState>(row.value);
+        state.Set(value);
         SCOPED_TRACE(row.value);
         EXPECT_EQ(state.CanPlay(), row.canPlay);
         EXPECT_EQ(state.CanPause(), row.canPause);
         EXPECT_EQ(state.CanStop(), row.canStop);
         EXPECT_EQ(state.IsLoaded(), row.loaded);
         EXPECT_EQ(state.IsPlaying(), row.playing);
-        EXPECT_TRUE(state.Is(row.value));
-        EXPECT_TRUE(state.IsNot(row.value + 1));
+        EXPECT_TRUE(state.Is(value));
+        EXPECT_TRUE(state.IsNot(static_cast<PlayerState>(row.value + 1)));
     }
 }
 

@@ -78,7 +78,7 @@ protected:
         ASSERT_TRUE(engine.OpenMedia(&mainWindow, path, &video)) << messages.join(u'\n').toStdString();
         ASSERT_NE(video, nullptr);
         ASSERT_TRUE(engine.Play());
-        ASSERT_TRUE(PumpUntil([&] { return engine.GetDomain() == platform::kDvdDomainVideoManagerMenu; }));
+        ASSERT_TRUE(PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kVideoManagerMenu; }));
         // The menu is ready once it stands still with its first button selected and the disc
         // allows the buttons.
         ASSERT_TRUE(PumpUntil([&] {
@@ -90,9 +90,9 @@ protected:
     // From the menu into title 1 through the menu's left button.
     void EnterTitleOne()
     {
-        engine.MenuKey(4, 0);
-        ASSERT_TRUE(
-            PumpUntil([&] { return engine.GetDomain() == platform::kDvdDomainTitle && engine.title == 1; }));
+        engine.MenuKey(NavigationKey::kEnter, 0);
+        ASSERT_TRUE(PumpUntil(
+            [&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.title == 1; }));
     }
 
     // Where frame pixel `at` shows in the video window.
@@ -219,8 +219,8 @@ TEST_F(DVDMediaTest, RequestsOnAClosedEngineAreClampedAndKeptPending)
     int chapter = 7;
     EXPECT_EQ(engine.GetLocation(&title, &chapter), -1);
     EXPECT_EQ(title, 7);
-    engine.MenuKey(4, 0);
-    engine.MenuKey(1, 1);
+    engine.MenuKey(NavigationKey::kEnter, 0);
+    engine.MenuKey(NavigationKey::kRight, 1);
     engine.PointerAction(1, 10, 10);
     engine.ShowMenu(2);
     engine.SelectAngle(1);
@@ -272,21 +272,21 @@ TEST_F(DVDMediaTest, OpensInTheMenuAndListsEveryChapter)
 TEST_F(DVDMediaTest, MenuKeysMoveButtonsAndATitleAskedForInTheMenuPlaysOnceATitleIsEntered)
 {
     OpenInMenu(Ifo(disc));
-    engine.MenuKey(1, 1.0);
+    engine.MenuKey(NavigationKey::kRight, 1.0);
     ASSERT_TRUE(PumpUntil([&] { return engine.Dvd()->SelectedButton() == 2; }));
     EXPECT_DOUBLE_EQ(engine.GetRate(), 1.0); // in a menu the key is no scan
-    engine.MenuKey(0, -1.0);
+    engine.MenuKey(NavigationKey::kLeft, -1.0);
     ASSERT_TRUE(PumpUntil([&] { return engine.Dvd()->SelectedButton() == 1; }));
 
     // The still menu cannot be left by a jump: the request waits for a title.
     engine.PlayTitle(2, true);
     EXPECT_EQ(engine.pendingKind, 1);
     EXPECT_EQ(engine.pendingTitle, 2);
-    EXPECT_EQ(engine.GetDomain(), platform::kDvdDomainVideoManagerMenu);
+    EXPECT_EQ(engine.GetDomain(), platform::DvdDomain::kVideoManagerMenu);
 
-    engine.MenuKey(4, 0); // the left button plays title 1 ...
+    engine.MenuKey(NavigationKey::kEnter, 0); // the left button plays title 1 ...
     ASSERT_TRUE(
-        PumpUntil([&] { return engine.GetDomain() == platform::kDvdDomainTitle && engine.title == 2; }));
+        PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.title == 2; }));
     EXPECT_EQ(engine.pendingKind, 0); // ... and the waiting request takes over
     int title = 0;
     int chapter = 0;
@@ -309,7 +309,7 @@ TEST_F(DVDMediaTest, ThePointerSelectsAndActivatesButtonsUnlessTheDiscForbidsIt)
 
     engine.PointerAction(1, InWindow({200, 240}).x(), InWindow({200, 240}).y());
     ASSERT_TRUE(
-        PumpUntil([&] { return engine.GetDomain() == platform::kDvdDomainTitle && engine.title == 1; }));
+        PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.title == 1; }));
     // A title has no buttons: the disc's valid operations say so.
     ASSERT_TRUE(
         PumpUntil([&] { return (engine.GetValidUops() & platform::kUopSelectOrActivateButton) != 0; }));
@@ -350,7 +350,7 @@ TEST_F(DVDMediaTest, PlaysTitlesChaptersAndTimesAndAChapterChangeRaisesChanged)
     ASSERT_TRUE(PumpUntil([&] { return engine.changed; }));
     EXPECT_EQ(engine.chapter, 2);
     EXPECT_EQ(engine.title, 2);
-    EXPECT_EQ(engine.GetDomain(), platform::kDvdDomainTitle);
+    EXPECT_EQ(engine.GetDomain(), platform::DvdDomain::kTitle);
 
     // The navigator reads ahead of the picture, so only the time is checked.
     EXPECT_TRUE(engine.Seek(2500, 2));
@@ -364,13 +364,13 @@ TEST_F(DVDMediaTest, KeysScanInATitleAndARefusedRateKeepsThePreviousOne)
 {
     OpenInMenu(Ifo(disc));
     EnterTitleOne();
-    engine.MenuKey(1, 1.0);
+    engine.MenuKey(NavigationKey::kRight, 1.0);
     EXPECT_DOUBLE_EQ(engine.GetRate(), 2.0);
     PumpUntil([] { return false; }, 300);
-    EXPECT_DOUBLE_EQ(engine.GetRate(), 2.0); // the navigator confirms it
-    engine.MenuKey(0, -1.0);                 // backwards: refused by the disc's elements
+    EXPECT_DOUBLE_EQ(engine.GetRate(), 2.0);    // the navigator confirms it
+    engine.MenuKey(NavigationKey::kLeft, -1.0); // backwards: refused by the disc's elements
     EXPECT_DOUBLE_EQ(engine.GetRate(), 2.0);
-    engine.MenuKey(2, 1.0); // up and down scan nothing in a title
+    engine.MenuKey(NavigationKey::kUp, 1.0); // up and down scan nothing in a title
     EXPECT_DOUBLE_EQ(engine.GetRate(), 2.0);
     int title = 0;
     int chapter = 0;
@@ -436,10 +436,10 @@ TEST_F(DVDMediaTest, ShowMenuTogglesBetweenTheMenuAndTheTitle)
     EnterTitleOne();
     engine.changed = false;
     engine.ShowMenu(2);
-    ASSERT_TRUE(PumpUntil([&] { return engine.GetDomain() == platform::kDvdDomainVideoManagerMenu; }));
+    ASSERT_TRUE(PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kVideoManagerMenu; }));
     EXPECT_TRUE(engine.changed);
     engine.ShowMenu(2); // in a menu: back to the title
-    ASSERT_TRUE(PumpUntil([&] { return engine.GetDomain() == platform::kDvdDomainTitle; }));
+    ASSERT_TRUE(PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle; }));
     EXPECT_EQ(engine.title, 1);
 }
 
@@ -538,7 +538,7 @@ TEST_F(DVDMediaTest, VolumesThatCannotBePlayedFailWithTheirMessagesAndLeaveTheEn
         EXPECT_EQ(messages[0], engine.errorText);
         EXPECT_EQ(messages[1], cannotOpen);
         EXPECT_EQ(video, nullptr);
-        EXPECT_TRUE(engine.state.Is(0));
+        EXPECT_TRUE(engine.state.Is(EngineState::kClosed));
         EXPECT_EQ(engine.Dvd(), nullptr);
         EXPECT_FALSE(engine.Play());
         engine.PlayTitle(2, true); // a closed engine only remembers
@@ -554,11 +554,11 @@ TEST_F(DVDMediaTest, ATitleThatCannotBeReadAbortsAndClosesTheEngine)
     ASSERT_TRUE(QFile::resize(copy + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"), 0));
     OpenInMenu(Ifo(copy));
     engine.changed = false;
-    engine.MenuKey(4, 0);
-    ASSERT_TRUE(PumpUntil([&] { return engine.state.Is(0); }));
+    engine.MenuKey(NavigationKey::kEnter, 0);
+    ASSERT_TRUE(PumpUntil([&] { return engine.state.Is(EngineState::kClosed); }));
     EXPECT_TRUE(engine.changed);
     EXPECT_EQ(engine.Dvd(), nullptr);
-    engine.MenuKey(4, 0); // nothing left to navigate
+    engine.MenuKey(NavigationKey::kEnter, 0); // nothing left to navigate
     EXPECT_EQ(engine.HandleGraphEvent(), 0);
 }
 
@@ -566,10 +566,10 @@ TEST_F(DVDMediaTest, PauseStopAndPlayWorkInTheMenuAndInATitle)
 {
     OpenInMenu(Ifo(disc));
     engine.Pause();
-    EXPECT_TRUE(engine.state.Is(3));
+    EXPECT_TRUE(engine.state.Is(EngineState::kPaused));
     ASSERT_TRUE(engine.Play());
     engine.Stop(); // a still menu is not rewound: that would hang the navigator
-    EXPECT_TRUE(engine.state.Is(4));
+    EXPECT_TRUE(engine.state.Is(EngineState::kStopped));
     ASSERT_TRUE(engine.Play());
     EnterTitleOne();
     int title = 0;
@@ -577,7 +577,7 @@ TEST_F(DVDMediaTest, PauseStopAndPlayWorkInTheMenuAndInATitle)
     engine.PlayChapter(2, true, 1);
     ASSERT_TRUE(LocationMeets([](int ms, int t, int) { return ms >= 1500 && t == 1; }));
     engine.Stop(); // in a title: back to its start
-    EXPECT_TRUE(engine.state.Is(4));
+    EXPECT_TRUE(engine.state.Is(EngineState::kStopped));
     ASSERT_TRUE(engine.Play());
     // A position of 0 reads as the last one; the first after it shows the rewind.
     ASSERT_TRUE(PumpUntil([&] {
@@ -595,7 +595,7 @@ TEST_F(DVDMediaTest, APalDiscWithoutMenusStartsInItsTitleAndCountsTwentyFiveFram
     ASSERT_TRUE(engine.OpenMedia(&mainWindow, Ifo(pal), nullptr));
     ASSERT_TRUE(engine.Play());
     ASSERT_TRUE(
-        PumpUntil([&] { return engine.GetDomain() == platform::kDvdDomainTitle && engine.title == 1; }));
+        PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.title == 1; }));
     int title = 0;
     int chapter = 0;
     EXPECT_GT(Location(&title, &chapter), 0);

@@ -72,7 +72,7 @@ TEST_F(MCICDTest, OpeningReadsTheTrackTableAndTheStartTrack)
 {
     const QString image = FiveTracks();
     ASSERT_TRUE(cd.OpenDisc(&window, image + QStringLiteral("/TRACK05.CDA"), true));
-    EXPECT_EQ(cd.GetState(), 1);
+    EXPECT_EQ(cd.GetState(), CdState::kOpened);
     EXPECT_EQ(cd.GetDrive(), image);
     EXPECT_EQ(cd.GetTrackCount(), 5);
     EXPECT_EQ(cd.StartTrack(), 4);
@@ -105,7 +105,7 @@ TEST_F(MCICDTest, DataOnlyDiscsAreNotOpened)
 {
     const QString data = Image(QStringLiteral("data"), {{Seconds(2), false}, {Seconds(1), false}});
     EXPECT_FALSE(cd.OpenDisc(&window, data + QStringLiteral("/TRACK01.CDA"), true));
-    EXPECT_EQ(cd.GetState(), 5);
+    EXPECT_EQ(cd.GetState(), CdState::kDeviceClosed);
     EXPECT_EQ(cd.GetTrackCount(), 0);
     EXPECT_FALSE(cd.PlayTrack(1, 0));
     bool dataDisc = false;
@@ -138,10 +138,10 @@ TEST_F(MCICDTest, ATrackPlaysToJustBeforeTheNextAndItsEndIsNoticed)
     EXPECT_FALSE(cd.PlayTrack(6, 0));
     EXPECT_FALSE(cd.PlayTrack(0, 0));
     EXPECT_FALSE(cd.PlayTrack(-2, 0));
-    EXPECT_EQ(cd.GetState(), 1);
+    EXPECT_EQ(cd.GetState(), CdState::kOpened);
 
     ASSERT_TRUE(cd.PlayTrack(5, 300));
-    EXPECT_EQ(cd.GetState(), 2);
+    EXPECT_EQ(cd.GetState(), CdState::kPlaying);
     int track = 0;
     const int start = cd.GetTrackPosition(&track);
     EXPECT_EQ(track, 5);
@@ -166,13 +166,13 @@ TEST_F(MCICDTest, InterruptedPlaysEndOtherwise)
     ASSERT_TRUE(cd.PlayTrack(1, 0));
     EXPECT_FALSE(cd.PlayTrack(2, 0)) << "a playing disc is paused or stopped first";
     ASSERT_TRUE(cd.PauseDevice());
-    EXPECT_EQ(cd.GetState(), 3);
+    EXPECT_EQ(cd.GetState(), CdState::kPaused);
     ASSERT_TRUE(WaitUntil([&] { return window.notifications > 0; }));
     EXPECT_EQ(cd.TrackEnded(), 2);
     cd.ResetTrackEnded();
     ASSERT_TRUE(cd.PlayTrack(2, 0));
     EXPECT_TRUE(cd.StopDevice());
-    EXPECT_EQ(cd.GetState(), 4);
+    EXPECT_EQ(cd.GetState(), CdState::kStopped);
     ASSERT_TRUE(WaitUntil([&] { return window.notifications > 1; }));
     EXPECT_EQ(cd.TrackEnded(), 2);
     int track = 0;
@@ -191,7 +191,7 @@ TEST_F(MCICDTest, SkipMovesFiveSecondsWithinTheTrack)
     ASSERT_TRUE(cd.OpenDisc(&window, Image(QStringLiteral("long"), {{Seconds(12)}, {Seconds(1)}}), true));
     ASSERT_TRUE(cd.PlayTrack(1, 1000));
     cd.Skip(1);
-    EXPECT_EQ(cd.GetState(), 2);
+    EXPECT_EQ(cd.GetState(), CdState::kPlaying);
     int track = 0;
     EXPECT_GE(cd.GetTrackPosition(&track), 6000);
     EXPECT_EQ(track, 1);
@@ -211,7 +211,7 @@ TEST_F(MCICDTest, SkipMovesFiveSecondsWithinTheTrack)
     // Forwards from a stopped disc starts playing.
     ASSERT_TRUE(cd.StopDevice());
     cd.Skip(1);
-    EXPECT_EQ(cd.GetState(), 2);
+    EXPECT_EQ(cd.GetState(), CdState::kPlaying);
     EXPECT_GE(cd.GetTrackPosition(&track), 5000);
 }
 
@@ -222,15 +222,15 @@ TEST_F(MCICDTest, DoorAndMediaChecksFollowTheImage)
     bool dataDisc = true;
     EXPECT_TRUE(cd.CheckMedia(&dataDisc));
     EXPECT_FALSE(dataDisc);
-    EXPECT_EQ(cd.GetState(), 7);
+    EXPECT_EQ(cd.GetState(), CdState::kDiscPresent);
 
     bool doorOpen = false;
     EXPECT_TRUE(cd.ToggleDoor(&doorOpen));
     EXPECT_TRUE(doorOpen);
-    EXPECT_EQ(cd.GetState(), 6);
+    EXPECT_EQ(cd.GetState(), CdState::kNoDisc);
     EXPECT_FALSE(cd.CheckMedia(&dataDisc));
     EXPECT_FALSE(dataDisc);
-    EXPECT_EQ(cd.GetState(), 6);
+    EXPECT_EQ(cd.GetState(), CdState::kNoDisc);
     // With the door open there is no disc: the open is not shown, the questions after it are.
     EXPECT_FALSE(cd.OpenDisc(&window, image + QStringLiteral("/TRACK01.CDA"), false));
     ASSERT_EQ(boxes.size(), 1);
@@ -243,7 +243,7 @@ TEST_F(MCICDTest, DoorAndMediaChecksFollowTheImage)
     EXPECT_TRUE(cd.ToggleDoor(&doorOpen));
     EXPECT_FALSE(doorOpen);
     EXPECT_TRUE(cd.CheckMedia(&dataDisc));
-    EXPECT_EQ(cd.GetState(), 7);
+    EXPECT_EQ(cd.GetState(), CdState::kDiscPresent);
     ASSERT_TRUE(cd.OpenDisc(&window, image + QStringLiteral("/TRACK02.CDA"), false));
     EXPECT_EQ(cd.StartTrack(), 1);
     EXPECT_EQ(boxes.size(), 1);

@@ -81,22 +81,22 @@ TEST_F(MediaTest, TransportFollowsTheStateGuards)
     QWidget* video = reinterpret_cast<QWidget*>(1);
     ASSERT_TRUE(engine.OpenMedia(&mainWindow, Media("tone.ogg"), &video));
     EXPECT_EQ(video, nullptr); // audio only
-    EXPECT_TRUE(engine.state.Is(4));
+    EXPECT_TRUE(engine.state.Is(EngineState::kStopped));
     EXPECT_EQ(engine.folderName, QDir(folder->path()).filePath(QStringLiteral("tone")));
     EXPECT_TRUE(engine.drive.isEmpty());
     EXPECT_FALSE(engine.changed);
 
     ASSERT_TRUE(engine.Play());
-    EXPECT_TRUE(engine.state.Is(2));
+    EXPECT_TRUE(engine.state.Is(EngineState::kPlaying));
     ASSERT_TRUE(WaitUntil([&] { return engine.GetPosition() > 300; }));
 
     engine.Pause();
-    EXPECT_TRUE(engine.state.Is(3));
+    EXPECT_TRUE(engine.state.Is(EngineState::kPaused));
     engine.Pause(); // paused already: nothing happens
-    EXPECT_TRUE(engine.state.Is(3));
+    EXPECT_TRUE(engine.state.Is(EngineState::kPaused));
 
     engine.Stop();
-    EXPECT_TRUE(engine.state.Is(4));
+    EXPECT_TRUE(engine.state.Is(EngineState::kStopped));
     EXPECT_LE(engine.GetPosition(), 40);
     EXPECT_TRUE(engine.Seek(1500, 0));
     EXPECT_NEAR(engine.GetPosition(), 1500, 100);
@@ -110,7 +110,7 @@ TEST_F(MediaTest, TransportFollowsTheStateGuards)
 
     engine.changed = false;
     engine.Close();
-    EXPECT_TRUE(engine.state.Is(0));
+    EXPECT_TRUE(engine.state.Is(EngineState::kClosed));
     EXPECT_TRUE(engine.changed); // closing a graph that existed ends the item
 }
 
@@ -171,7 +171,7 @@ TEST_F(MediaTest, FilesThatDoNotDecodeFailWithoutTheEngineMessage)
         SCOPED_TRACE(path.toStdString());
         QWidget* video = nullptr;
         EXPECT_FALSE(engine.OpenMedia(&mainWindow, path, &video));
-        EXPECT_TRUE(engine.state.Is(0));
+        EXPECT_TRUE(engine.state.Is(EngineState::kClosed));
         EXPECT_EQ(video, nullptr);
         EXPECT_FALSE(engine.Play());
     }
@@ -220,7 +220,7 @@ TEST_F(MediaTest, ClosingTheVideoWindowEndsTheItemAndKeepsTheFullScreenChoice)
     engine.changed = false;
     video->close();
     ASSERT_TRUE(WaitUntil([&] { return engine.HandleGraphEvent() == platform::EC_USERABORT; }));
-    EXPECT_TRUE(engine.state.Is(0));
+    EXPECT_TRUE(engine.state.Is(EngineState::kClosed));
     EXPECT_TRUE(engine.changed);
     EXPECT_TRUE(engine.IsFullScreen());
     EXPECT_EQ(engine.Window(), nullptr);

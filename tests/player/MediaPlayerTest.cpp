@@ -8,6 +8,7 @@
 #include "support/DvdDisc.h"
 #include "support/Id3Tags.h"
 #include "support/MediaFiles.h"
+#include "support/PlayerScene.h"
 #include "support/Wait.h"
 
 #include <QApplication>
@@ -98,37 +99,37 @@ TEST_F(MediaPlayerTest, SourcesBecomeItemLists)
 {
     const QString a = Picture(QStringLiteral("a.bmp"));
     player.SetItems({a}, false, a);
-    EXPECT_EQ(player.items, QStringList{a});
-    EXPECT_EQ(player.sourceFlags, kSourceFile);
-    EXPECT_TRUE(player.found) << "the one file is the resume target";
+    EXPECT_EQ(player.Items(), QStringList{a});
+    EXPECT_EQ(player.SourceFlags(), kSourceFile);
+    EXPECT_TRUE(player.ResumeTargetFound()) << "the one file is the resume target";
     player.SetItems({a}, false, QStringLiteral("/other"));
-    EXPECT_FALSE(player.found);
+    EXPECT_FALSE(player.ResumeTargetFound());
 
     player.SetItems({dir.filePath(QStringLiteral("missing.mp3"))}, false, QString());
-    EXPECT_TRUE(player.items.isEmpty());
-    EXPECT_EQ(player.current, -1);
+    EXPECT_TRUE(player.Items().isEmpty());
+    EXPECT_EQ(player.Current(), -1);
 
     const QString link = Text(QStringLiteral("shortcut.lnk"), "x");
     player.SetItems({link}, false, QString());
-    EXPECT_EQ(player.items, QStringList{link});
-    EXPECT_EQ(player.sourceFlags, 0) << "a .LNK source has no flag";
+    EXPECT_EQ(player.Items(), QStringList{link});
+    EXPECT_EQ(player.SourceFlags(), 0) << "a .LNK source has no flag";
 
     // A folder is scanned: files first, then sub-folders; the resume target is met.
     const QString b = Picture(QStringLiteral("tree/b.bmp"));
     const QString c = Picture(QStringLiteral("tree/sub/c.bmp"));
     Text(QStringLiteral("tree/Thumbs.db"), "x");
     player.SetItems({dir.filePath(QStringLiteral("tree"))}, false, c);
-    EXPECT_EQ(player.items, (QStringList{b, c}));
-    EXPECT_EQ(player.sourceFlags, kSourceFolder);
-    EXPECT_TRUE(player.found);
-    EXPECT_EQ(player.current, 1);
+    EXPECT_EQ(player.Items(), (QStringList{b, c}));
+    EXPECT_EQ(player.SourceFlags(), kSourceFolder);
+    EXPECT_TRUE(player.ResumeTargetFound());
+    EXPECT_EQ(player.Current(), 1);
 
     // A playlist: comments, relative lines and folders in place.
     const QString list = Text(QStringLiteral("list.m3u"), "#EXTM3U\na.bmp\ntree\n\nnone.bmp\n");
     player.SetItems({list}, false, QString());
-    EXPECT_EQ(player.items, (QStringList{a, b, c}));
-    EXPECT_EQ(player.sourceFlags, kSourcePlaylist);
-    EXPECT_EQ(player.current, 0);
+    EXPECT_EQ(player.Items(), (QStringList{a, b, c}));
+    EXPECT_EQ(player.SourceFlags(), kSourcePlaylist);
+    EXPECT_EQ(player.Current(), 0);
 
     // Random order: a permutation, and the resume target is given up.
     QStringList many;
@@ -138,12 +139,12 @@ TEST_F(MediaPlayerTest, SourcesBecomeItemLists)
     play.random = true;
     player.ApplyPlaySettings(play, true);
     player.SetItems({dir.filePath(QStringLiteral("many"))}, false, many[5]);
-    EXPECT_EQ(player.items.size(), 30);
-    QStringList sorted = player.items;
+    EXPECT_EQ(player.Items().size(), 30);
+    QStringList sorted = player.Items();
     sorted.sort();
     EXPECT_EQ(sorted, many);
-    EXPECT_FALSE(player.found);
-    EXPECT_EQ(player.current, 0);
+    EXPECT_FALSE(player.ResumeTargetFound());
+    EXPECT_EQ(player.Current(), 0);
 }
 
 TEST_F(MediaPlayerTest, WalkingTheListWithAndWithoutRepeat)
@@ -152,25 +153,26 @@ TEST_F(MediaPlayerTest, WalkingTheListWithAndWithoutRepeat)
     const QString b = Picture(QStringLiteral("w/b.bmp"), qRgb(0, 255, 0));
     const QString c = Picture(QStringLiteral("w/c.bmp"), qRgb(0, 0, 255));
     player.SetItems({dir.filePath(QStringLiteral("w"))}, false, QString());
-    ASSERT_EQ(player.items.size(), 3);
+    ASSERT_EQ(player.Items().size(), 3);
     ASSERT_TRUE(player.OpenForward(1));
-    EXPECT_EQ(player.kind, kKindStillImage);
-    EXPECT_EQ(player.state.Get(), 2);
-    EXPECT_EQ(player.currentItem, player.items[0]);
-    EXPECT_EQ(player.image.SourceRect().size(), QSize(8, 6)) << "the picture replaces the window's image";
+    EXPECT_EQ(player.GetKind(), ItemKind::kStillImage);
+    EXPECT_EQ(player.GetState().Get(), PlayerState::kPlaying);
+    EXPECT_EQ(player.CurrentItem(), player.Items()[0]);
+    EXPECT_EQ(player.BackgroundImage().SourceRect().size(), QSize(8, 6))
+        << "the picture replaces the window's image";
     EXPECT_TRUE(player.HasNext());
     EXPECT_FALSE(player.HasPrevious());
 
     player.Next();
     player.Next();
-    EXPECT_EQ(player.current, 2);
+    EXPECT_EQ(player.Current(), 2);
     EXPECT_FALSE(player.HasNext());
     // At the end without repeat: closed, and the CD resume values back to the start.
     player.Next();
-    EXPECT_EQ(player.current, -1);
-    EXPECT_EQ(player.kind, kKindNone);
-    EXPECT_EQ(player.track, 1);
-    EXPECT_EQ(player.position, 0);
+    EXPECT_EQ(player.Current(), -1);
+    EXPECT_EQ(player.GetKind(), ItemKind::kNone);
+    EXPECT_EQ(player.Track(), 1);
+    EXPECT_EQ(player.Position(), 0);
 
     // With repeat the first item comes again, and Previous at the first goes to the last.
     CMediaPlayer::PlaySettings play = player.GetPlaySettings();
@@ -180,19 +182,19 @@ TEST_F(MediaPlayerTest, WalkingTheListWithAndWithoutRepeat)
     player.Next();
     player.Next();
     player.Next();
-    EXPECT_EQ(player.current, 0);
+    EXPECT_EQ(player.Current(), 0);
     player.Previous();
-    EXPECT_EQ(player.current, 2);
+    EXPECT_EQ(player.Current(), 2);
 
     play.repeat = false;
     player.ApplyPlaySettings(play, true);
     ASSERT_TRUE(player.OpenForward(1));
     player.Previous();
-    EXPECT_EQ(player.current, 0) << "without repeat nothing further";
-    EXPECT_EQ(player.kind, kKindNone);
+    EXPECT_EQ(player.Current(), 0) << "without repeat nothing further";
+    EXPECT_EQ(player.GetKind(), ItemKind::kNone);
 
     player.SelectItem(b);
-    EXPECT_EQ(player.currentItem, b);
+    EXPECT_EQ(player.CurrentItem(), b);
     (void)a;
     (void)c;
 }
@@ -206,8 +208,8 @@ TEST_F(MediaPlayerTest, ItemsThatVanishedAreSkipped)
     ASSERT_TRUE(player.OpenForward(1));
     ASSERT_TRUE(QFile::remove(gone));
     player.Next();
-    EXPECT_EQ(player.currentItem, c);
-    EXPECT_EQ(player.kind, kKindStillImage);
+    EXPECT_EQ(player.CurrentItem(), c);
+    EXPECT_EQ(player.GetKind(), ItemKind::kStillImage);
 }
 
 TEST_F(MediaPlayerTest, LongTitlesScrollOneCharacterPerTick)
@@ -234,32 +236,32 @@ TEST_F(MediaPlayerTest, StillImagesRunAsASlideShowForwardsAndBackwards)
     player.ApplyDisplaySettings(display);
     player.SetItems({dir.filePath(QStringLiteral("show"))}, false, QString());
     ASSERT_TRUE(player.OpenForward(1));
-    const QString first = player.currentItem;
+    const QString first = player.CurrentItem();
     // The picture stays while the counter goes 0, 1, 2, 3 (two seconds of ticks), then the
     // next one opens.
     QStringList shown;
     for (int tick = 0; tick < 3; ++tick) {
         shown << Tick();
-        EXPECT_EQ(player.currentItem, first) << tick;
+        EXPECT_EQ(player.CurrentItem(), first) << tick;
     }
     EXPECT_TRUE(shown.last().endsWith(QStringLiteral("00:00:03"))) << shown.last().toStdString();
     Tick();
-    EXPECT_NE(player.currentItem, first);
-    EXPECT_EQ(player.current, 1);
+    EXPECT_NE(player.CurrentItem(), first);
+    EXPECT_EQ(player.Current(), 1);
 
     // After the last-item command the show runs backwards.
     ASSERT_TRUE(player.OpenBackward(1));
-    EXPECT_EQ(player.current, 2);
+    EXPECT_EQ(player.Current(), 2);
     for (int tick = 0; tick < 4; ++tick)
         Tick();
-    EXPECT_EQ(player.current, 1);
+    EXPECT_EQ(player.Current(), 1);
 
     // waitTime 0 keeps the picture until the user moves on.
     display.waitTime = 0;
     player.ApplyDisplaySettings(display);
     for (int tick = 0; tick < 10; ++tick)
         Tick();
-    EXPECT_EQ(player.current, 1);
+    EXPECT_EQ(player.Current(), 1);
 }
 
 TEST(MediaPlayerText, RateMarksAndTimes)
@@ -269,12 +271,13 @@ TEST(MediaPlayerText, RateMarksAndTimes)
     EXPECT_EQ(CMediaPlayer::RateText(-1.0), u"[REW x1]");
     EXPECT_EQ(CMediaPlayer::RateText(-0.25), u"[REW x1/4]");
     EXPECT_EQ(CMediaPlayer::RateText(1.0), QString());
-    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/x.cda")), kKindCdTrack);
-    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/VIDEO_TS/VIDEO_TS_01_001.IFO")), kKindDvd);
-    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/MPEGAV/AVSEQ01.DAT")), kKindVideoCd);
-    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/readme.TXT")), kKindDocument);
-    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/setup.exe")), kKindShell);
-    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/song.mp3")), kKindNone);
+    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/x.cda")), ItemKind::kCdTrack);
+    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/VIDEO_TS/VIDEO_TS_01_001.IFO")),
+              ItemKind::kDvd);
+    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/MPEGAV/AVSEQ01.DAT")), ItemKind::kVideoCd);
+    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/readme.TXT")), ItemKind::kDocument);
+    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/setup.exe")), ItemKind::kShell);
+    EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/song.mp3")), ItemKind::kNone);
 }
 
 TEST_F(MediaPlayerTest, TitlesOfItems)
@@ -300,20 +303,20 @@ TEST_F(MediaPlayerTest, MediaFilesPlayShowTheirTimeAndMoveOnAtTheirEnd)
     ASSERT_TRUE(QFile::copy(first, second));
     player.SetItems({first, second}, false, QString());
     ASSERT_TRUE(player.OpenForward(1));
-    EXPECT_EQ(player.kind, kKindMediaFile);
-    EXPECT_EQ(player.state.Get(), 2);
+    EXPECT_EQ(player.GetKind(), ItemKind::kMediaFile);
+    EXPECT_EQ(player.GetState().Get(), PlayerState::kPlaying);
     EXPECT_TRUE(Tick().contains(QStringLiteral("\n00:00:0")));
     ASSERT_TRUE(WaitUntil([&] {
         Tick();
-        return player.current == 1;
+        return player.Current() == 1;
     }));
-    EXPECT_EQ(player.currentItem, second);
+    EXPECT_EQ(player.CurrentItem(), second);
     // The last one ends the list: closed.
     ASSERT_TRUE(WaitUntil([&] {
         Tick();
-        return player.kind == kKindNone;
+        return player.GetKind() == ItemKind::kNone;
     }));
-    EXPECT_EQ(player.state.Get(), kStateClosed);
+    EXPECT_EQ(player.GetState().Get(), PlayerState::kClosed);
 }
 
 TEST_F(MediaPlayerTest, AMediaFilesElementsShowTheirProperties)
@@ -349,13 +352,13 @@ TEST_F(MediaPlayerTest, ACdImageAsTheDrivePlaysTrackAfterTrack)
         cd_images::Write(dir.path(), QStringLiteral("cd"),
                          {{cd_images::Seconds(1)}, {cd_images::Seconds(1.2)}, {cd_images::Seconds(1)}});
     player.SetItems({image}, false, QString());
-    ASSERT_EQ(player.items.size(), 3);
-    EXPECT_EQ(player.items[1], image + QStringLiteral("/TRACK02.CDA"));
-    EXPECT_EQ(player.sourceFlags, kSourceFolder);
+    ASSERT_EQ(player.Items().size(), 3);
+    EXPECT_EQ(player.Items()[1], image + QStringLiteral("/TRACK02.CDA"));
+    EXPECT_EQ(player.SourceFlags(), kSourceFolder);
     ASSERT_TRUE(player.OpenForward(1));
-    EXPECT_EQ(player.kind, kKindCdTrack);
-    EXPECT_EQ(player.track, 1);
-    EXPECT_FALSE(player.identity.isEmpty());
+    EXPECT_EQ(player.GetKind(), ItemKind::kCdTrack);
+    EXPECT_EQ(player.Track(), 1);
+    EXPECT_FALSE(player.Identity().isEmpty());
     QString display;
     ASSERT_TRUE(WaitUntil([&] {
         display = Tick();
@@ -364,10 +367,10 @@ TEST_F(MediaPlayerTest, ACdImageAsTheDrivePlaysTrackAfterTrack)
     EXPECT_TRUE(display.startsWith(QStringLiteral("ﾄﾗｯｸ 01\n00:00:0"))) << display.toStdString();
     ASSERT_TRUE(WaitUntil([&] {
         Tick();
-        return player.track == 2;
+        return player.Track() == 2;
     }));
-    EXPECT_EQ(player.currentItem, image + QStringLiteral("/TRACK02.CDA"));
-    EXPECT_EQ(player.kind, kKindCdTrack);
+    EXPECT_EQ(player.CurrentItem(), image + QStringLiteral("/TRACK02.CDA"));
+    EXPECT_EQ(player.GetKind(), ItemKind::kCdTrack);
 }
 
 TEST_F(MediaPlayerTest, TaggedFilesAreNamedByTheirTags)
@@ -392,7 +395,7 @@ TEST_F(MediaPlayerTest, ACdResumesOnlyWhenItIsTheSameDisc)
         cd_images::Write(dir.path(), QStringLiteral("resume"),
                          {{cd_images::Seconds(1)}, {cd_images::Seconds(4)}, {cd_images::Seconds(1)}});
     player.SetItems({image}, false, QString());
-    const QString identity = player.cd.GetIdentity();
+    const QString identity = PlayerScene(player).Cd().GetIdentity();
     ASSERT_FALSE(identity.isEmpty());
 
     CMediaPlayer::PlaySettings play = player.GetPlaySettings();
@@ -402,19 +405,20 @@ TEST_F(MediaPlayerTest, ACdResumesOnlyWhenItIsTheSameDisc)
     play.autoPlay = true;
     player.ApplyPlaySettings(play, true);
     player.SetItems({image}, false, QString());
-    EXPECT_TRUE(player.found);
-    EXPECT_EQ(player.current, 1);
+    EXPECT_TRUE(player.ResumeTargetFound());
+    EXPECT_EQ(player.Current(), 1);
     ASSERT_TRUE(player.OpenForward(1));
-    EXPECT_EQ(player.track, 2);
+    EXPECT_EQ(player.Track(), 2);
     int track = 0;
-    EXPECT_GE(player.cd.GetTrackPosition(&track), 1400) << "playing starts at the stored place";
+    EXPECT_GE(PlayerScene(player).Cd().GetTrackPosition(&track), 1400)
+        << "playing starts at the stored place";
 
     // Another disc starts at its first track.
     play.identity = QStringLiteral("0123456789ABCDEF");
     player.ApplyPlaySettings(play, true);
     player.SetItems({image}, false, QString());
-    EXPECT_FALSE(player.found);
-    EXPECT_EQ(player.current, 0);
+    EXPECT_FALSE(player.ResumeTargetFound());
+    EXPECT_EQ(player.Current(), 0);
 }
 
 TEST_F(MediaPlayerTest, DiscsComeAndGoWithTheDoor)
@@ -428,21 +432,21 @@ TEST_F(MediaPlayerTest, DiscsComeAndGoWithTheDoor)
     player.ApplyPlaySettings(play, true);
     player.OpenSource(image);
     ASSERT_TRUE(player.OpenForward(1));
-    ASSERT_EQ(player.kind, kKindCdTrack);
+    ASSERT_EQ(player.GetKind(), ItemKind::kCdTrack);
 
     // Eject: stopped, closed, idle, and the door open.
     player.Eject();
-    EXPECT_EQ(player.state.Get(), kStateIdle);
-    EXPECT_EQ(player.kind, kKindNone);
-    EXPECT_TRUE(player.playing) << "the door's state";
+    EXPECT_EQ(player.GetState().Get(), PlayerState::kIdle);
+    EXPECT_EQ(player.GetKind(), ItemKind::kNone);
+    EXPECT_TRUE(player.Playing()) << "the door's state";
     EXPECT_FALSE(player.CheckDisc(true));
-    EXPECT_EQ(player.state.Get(), kStateIdle);
+    EXPECT_EQ(player.GetState().Get(), PlayerState::kIdle);
 
     // The door closes again: with autoPlay the disc plays from its first track.
     player.Eject();
-    EXPECT_EQ(player.kind, kKindCdTrack);
-    EXPECT_EQ(player.state.Get(), 2);
-    EXPECT_EQ(player.current, 0);
+    EXPECT_EQ(player.GetKind(), ItemKind::kCdTrack);
+    EXPECT_EQ(player.GetState().Get(), PlayerState::kPlaying);
+    EXPECT_EQ(player.Current(), 0);
 }
 
 TEST_F(MediaPlayerTest, StillImagesCanHaveAWindowOfTheirOwn)
@@ -451,12 +455,12 @@ TEST_F(MediaPlayerTest, StillImagesCanHaveAWindowOfTheirOwn)
     display.stillWindow = true;
     player.ApplyDisplaySettings(display);
     const QString picture = Picture(QStringLiteral("own/p.bmp"));
-    EXPECT_EQ(player.ShowImage(picture), kKindStillImage);
-    ASSERT_TRUE(player.stillWnd.IsCreated());
-    EXPECT_TRUE(player.stillWnd.Window()->isVisible());
-    EXPECT_TRUE(player.image.IsEmpty()) << "the main window's image stays";
-    EXPECT_EQ(player.ShowImage(Text(QStringLiteral("own/not.bmp"), "no picture")), kKindNone);
-    EXPECT_FALSE(player.stillWnd.IsCreated());
+    EXPECT_EQ(player.ShowImage(picture), ItemKind::kStillImage);
+    ASSERT_TRUE(player.StillWindow().IsCreated());
+    EXPECT_TRUE(player.StillWindow().Window()->isVisible());
+    EXPECT_TRUE(player.BackgroundImage().IsEmpty()) << "the main window's image stays";
+    EXPECT_EQ(player.ShowImage(Text(QStringLiteral("own/not.bmp"), "no picture")), ItemKind::kNone);
+    EXPECT_FALSE(player.StillWindow().IsCreated());
 }
 
 TEST_F(MediaPlayerTest, TheListFollowsTheDvdsOwnChapterChange)
@@ -464,30 +468,31 @@ TEST_F(MediaPlayerTest, TheListFollowsTheDvdsOwnChapterChange)
     const QString disc = media_files::DvdDisc();
     ASSERT_FALSE(disc.isEmpty());
     player.SetItems({disc}, false, QString());
-    ASSERT_FALSE(player.items.isEmpty());
-    EXPECT_EQ(player.kind, kKindDvd);
-    const QString chapterOne = player.dvd.BuildItemName(1, 1);
-    const QString chapterTwo = player.dvd.BuildItemName(1, 2);
-    ASSERT_TRUE(player.items.contains(chapterTwo));
+    ASSERT_FALSE(player.Items().isEmpty());
+    EXPECT_EQ(player.GetKind(), ItemKind::kDvd);
+    const QString chapterOne = player.DvdEngine().BuildItemName(1, 1);
+    const QString chapterTwo = player.DvdEngine().BuildItemName(1, 2);
+    ASSERT_TRUE(player.Items().contains(chapterTwo));
     player.SelectItem(chapterOne);
-    ASSERT_EQ(player.currentItem, chapterOne);
+    ASSERT_EQ(player.CurrentItem(), chapterOne);
     // The disc shows its menu first: once it stands still with its first button selected, that
     // button plays title 1, and the chapter asked for follows.
     ASSERT_TRUE(WaitUntil([&] {
         Tick();
-        return player.dvd.GetDomain() == platform::kDvdDomainVideoManagerMenu && player.dvd.stillOn &&
-               player.dvd.Dvd() && player.dvd.Dvd()->SelectedButton() == 1 &&
+        return player.DvdEngine().GetDomain() == platform::DvdDomain::kVideoManagerMenu &&
+               player.DvdEngine().stillOn && player.DvdEngine().Dvd() &&
+               player.DvdEngine().Dvd()->SelectedButton() == 1 &&
                (player.GetValidUops() & platform::kUopSelectOrActivateButton) == 0;
     }));
-    player.Navigate(4, 0.5);
+    player.Navigate(NavigationKey::kEnter, 0.5);
     // The disc plays on into chapter 2 by itself: the list's current item follows.
     ASSERT_TRUE(WaitUntil(
         [&] {
             Tick();
-            return player.currentItem == chapterTwo;
+            return player.CurrentItem() == chapterTwo;
         },
         30000));
-    EXPECT_EQ(player.kind, kKindDvd);
+    EXPECT_EQ(player.GetKind(), ItemKind::kDvd);
 }
 
 } // namespace
@@ -505,10 +510,10 @@ TEST_F(MediaPlayerTest, AnItemWhoseMediaProcessDiesIsPassedOverAndTheNextOnePlay
     ASSERT_FALSE(first.isEmpty() || second.isEmpty());
     player.SetItems({first, second}, false, QString());
     ASSERT_TRUE(player.OpenForward(1));
-    ASSERT_EQ(player.currentItem, first);
+    ASSERT_EQ(player.CurrentItem(), first);
     ASSERT_TRUE(WaitUntil([&] {
         Tick();
-        return player.position > 300;
+        return player.Position() > 300;
     }));
     platform::MediaProcess& process = platform::MediaProcess::Instance();
     const qint64 crashed = process.Pid();
@@ -517,10 +522,10 @@ TEST_F(MediaPlayerTest, AnItemWhoseMediaProcessDiesIsPassedOverAndTheNextOnePlay
     // The first item ends with its error, and the list goes on in a media process of its own.
     EXPECT_TRUE(WaitUntil([&] {
         Tick();
-        return player.currentItem == second && player.position > 300;
-    })) << player.currentItem.toStdString();
+        return player.CurrentItem() == second && player.Position() > 300;
+    })) << player.CurrentItem().toStdString();
     EXPECT_NE(process.Pid(), crashed);
-    EXPECT_TRUE(player.state.IsPlaying());
+    EXPECT_TRUE(player.GetState().IsPlaying());
 }
 
 TEST_F(MediaPlayerTest, DiscsMountedWithLowerCaseNamesAreKnownByTheirFiles)
@@ -532,15 +537,15 @@ TEST_F(MediaPlayerTest, DiscsMountedWithLowerCaseNamesAreKnownByTheirFiles)
     ASSERT_TRUE(QDir(vcd).rename(QStringLiteral("MPEGAV/AVSEQ01.DAT"), QStringLiteral("MPEGAV/avseq01.dat")));
     ASSERT_TRUE(QDir(vcd).rename(QStringLiteral("MPEGAV"), QStringLiteral("mpegav")));
     player.SetItems({vcd}, false, QString());
-    EXPECT_EQ(player.kind, kKindVideoCd);
-    EXPECT_EQ(player.items, QStringList{vcd + QStringLiteral("/mpegav/avseq01.dat")});
+    EXPECT_EQ(player.GetKind(), ItemKind::kVideoCd);
+    EXPECT_EQ(player.Items(), QStringList{vcd + QStringLiteral("/mpegav/avseq01.dat")});
 
     // AUTORUN.INF names the disc's own program.
     const QString launcher = Text(QStringLiteral("cd/autorun.inf"), "[autorun]\nopen=start.exe\n");
     const QString cd = QFileInfo(launcher).absolutePath();
     player.SetItems({cd}, false, QString());
-    EXPECT_EQ(player.items, QStringList{cd + QStringLiteral("/start.exe")});
-    EXPECT_EQ(player.kind, kKindDiscLauncher);
+    EXPECT_EQ(player.Items(), QStringList{cd + QStringLiteral("/start.exe")});
+    EXPECT_EQ(player.GetKind(), ItemKind::kDiscLauncher);
 
     // A DVD's IFO file.
     const QString ifo = Text(QStringLiteral("dvd/video_ts/video_ts.ifo"), "x");
@@ -555,24 +560,24 @@ TEST_F(MediaPlayerTest, TheCursorHidesOverAnyFullScreenVideoAndComesBack)
     ASSERT_FALSE(clip.isEmpty());
     player.SetItems({clip}, false, QString());
     ASSERT_TRUE(player.OpenForward(1));
-    ASSERT_NE(player.media.Window(), nullptr);
+    ASSERT_NE(player.FileEngine().Window(), nullptr);
     player.SetFullScreen(true);
     player.ShowCursor(true);
-    EXPECT_EQ(player.media.Window()->cursor().shape(), Qt::BlankCursor) << "over a file";
+    EXPECT_EQ(player.FileEngine().Window()->cursor().shape(), Qt::BlankCursor) << "over a file";
     player.ShowCursor(false);
-    EXPECT_EQ(player.media.Window()->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(player.FileEngine().Window()->cursor().shape(), Qt::ArrowCursor);
     player.Close(false);
 
     const QString disc = media_files::DvdDisc();
     ASSERT_FALSE(disc.isEmpty());
     player.SetItems({disc}, false, QString());
     ASSERT_TRUE(player.OpenForward(1));
-    ASSERT_EQ(player.kind, kKindDvd);
-    ASSERT_NE(player.dvd.Window(), nullptr);
+    ASSERT_EQ(player.GetKind(), ItemKind::kDvd);
+    ASSERT_NE(player.DvdEngine().Window(), nullptr);
     player.ShowCursor(true);
-    EXPECT_EQ(player.dvd.Window()->cursor().shape(), Qt::BlankCursor) << "over a disc";
+    EXPECT_EQ(player.DvdEngine().Window()->cursor().shape(), Qt::BlankCursor) << "over a disc";
     player.ShowCursor(false);
-    EXPECT_EQ(player.dvd.Window()->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(player.DvdEngine().Window()->cursor().shape(), Qt::ArrowCursor);
 }
 
 } // namespace

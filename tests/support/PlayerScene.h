@@ -1,0 +1,32 @@
+#pragma once
+// PlayerScene: sets a player controller's list, state and kind directly, for the tests and
+// benchmarks that need a scene no source on this machine makes (a download under way, a DVD
+// with given prohibited operations, ten thousand items).
+
+#include "player/MediaPlayer.h"
+
+#include <QString>
+#include <QStringList>
+
+class PlayerScene
+{
+public:
+    explicit PlayerScene(CMediaPlayer& player) : player(player) {}
+
+    // `items`, with item `current` (-1 for none) the current one.
+    void SetList(const QStringList& items, int current)
+    {
+        player.items = items;
+        player.itemCount = static_cast<int>(items.size());
+        player.current = current;
+        player.currentItem = current >= 0 && current < items.size() ? items[current] : QString();
+    }
+    void SetState(PlayerState state) { player.state.Set(state); }
+    void SetKind(ItemKind kind) { player.kind = kind; }
+    void SetRepeat(bool on) { player.repeat = on; }
+    CDVDMedia& Dvd() { return player.dvd; }
+    CMCICD& Cd() { return player.cd; }
+
+private:
+    CMediaPlayer& player;
+};
