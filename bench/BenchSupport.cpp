@@ -6,6 +6,8 @@
 #include <QString>
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <sys/wait.h>
@@ -76,6 +78,26 @@ MachineCpu ReadMachineCpu()
             use.busy += seconds;
     }
     return use;
+}
+
+namespace {
+std::string resultLines;
+} // namespace
+
+void AddLine(const char* format, ...)
+{
+    char line[512];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    resultLines += line;
+    resultLines += '\n';
+}
+
+const std::string& ResultLines()
+{
+    return resultLines;
 }
 
 } // namespace bench

@@ -25,6 +25,9 @@ struct MachineCpu
 MachineCpu ReadMachineCpu();
 // "exit code N" or "signal NAME" for a wait status.
 std::string DescribeStatus(int status);
+// Adds a line to the results, which are printed together once everything has run.
+[[gnu::format(printf, 1, 2)]] void AddLine(const char* format, ...);
+const std::string& ResultLines();
 inline const char* Verdict(bool met)
 {
     return met ? "goal met" : "goal missed";

@@ -31,7 +31,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -350,19 +349,7 @@ std::string MakeVideo(const std::string& gstLaunch, const Media& media)
     return MakeMedia(gstLaunch, "mp4mux name=mux ! filesink", media.path, sources);
 }
 
-// The result lines, printed together once everything has run.
-std::string table;
-
-[[gnu::format(printf, 1, 2)]] void AddLine(const char* format, ...)
-{
-    char line[512];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(line, sizeof line, format, arguments);
-    va_end(arguments);
-    table += line;
-    table += '\n';
-}
+using bench::AddLine;
 
 struct Options
 {
@@ -759,7 +746,7 @@ int main(int argc, char** argv)
             std::max(averageOthers, busiestOthers) > kBusyPercent
                 ? "machine busy: the figures above are skewed"
                 : "machine quiet");
-    std::printf("\n%s", table.c_str());
+    std::printf("\n%s", bench::ResultLines().c_str());
     if (!measured) {
         std::printf("\nSome figures could not be measured (see FAILED above).\n");
         return 1;

@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -437,19 +436,7 @@ std::string Range(const std::vector<double>& values)
     return text;
 }
 
-// The result lines, printed together once everything has run.
-std::string table;
-
-[[gnu::format(printf, 1, 2)]] void AddLine(const char* format, ...)
-{
-    char line[512];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(line, sizeof line, format, arguments);
-    va_end(arguments);
-    table += line;
-    table += '\n';
-}
+using bench::AddLine;
 
 struct Options
 {
@@ -657,7 +644,7 @@ int main(int argc, char** argv)
     AddLine("other programs     used %.1f %% of the %ld cores meanwhile   %s", otherPercent,
             ::sysconf(_SC_NPROCESSORS_ONLN),
             otherPercent > kBusyPercent ? "machine busy: the timings above are skewed" : "machine quiet");
-    std::printf("\n%s", table.c_str());
+    std::printf("\n%s", bench::ResultLines().c_str());
     if (!measured) {
         std::printf("\nSome figures could not be measured (see FAILED above).\n");
         return 1;
