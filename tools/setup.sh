@@ -1,5 +1,5 @@
-# Shared set-up for tools/run and tools/test: installs the missing Debian packages named in
-# the package lists, then configures and builds. Source it; do not run it.
+# Shared set-up for tools/run, tools/test and tools/tsan: installs the missing Debian packages
+# named in the package lists, then configures and builds. Source it; do not run it.
 
 SORLIN_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SORLIN_BUILD="${SORLIN_BUILD:-$SORLIN_ROOT/build}"

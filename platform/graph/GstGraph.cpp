@@ -107,6 +107,7 @@ void FrameMailbox::customEvent(QEvent* event)
     if (event->type() != FrameEvent::Type())
         return;
     auto* frame = static_cast<FrameEvent*>(event);
+    AcceptHandOver(frame);
     graph->framesInFlight.fetch_sub(1);
     if (graph->relay->IsCurrent(frame->stamp))
         graph->OnFrame(std::move(frame->sample));
@@ -115,6 +116,7 @@ void FrameMailbox::customEvent(QEvent* event)
 GstFlowReturn GstGraph::Private::OnNewSample(GstAppSink* sink, gpointer source)
 {
     const auto* from = static_cast<const FrameSource*>(source);
+    AcceptHandOver(from);
     Private* d = from->graph;
     GstSample* pulled = gst_app_sink_pull_sample(sink);
     if (!pulled)
@@ -129,7 +131,9 @@ GstFlowReturn GstGraph::Private::OnNewSample(GstAppSink* sink, gpointer source)
         gst_sample_unref(sample);
         return GST_FLOW_OK;
     }
-    QCoreApplication::postEvent(d->frames.get(), new FrameEvent(sample, from->stamp));
+    auto* frame = new FrameEvent(sample, from->stamp);
+    AnnounceHandOver(frame);
+    QCoreApplication::postEvent(d->frames.get(), frame);
     return GST_FLOW_OK;
 }
 
@@ -327,7 +331,9 @@ bool GstGraph::RenderUri(const QString& uri, GstGraphHooks* hooks, int timeoutMs
     g_object_set(videoSink, "caps", caps.get(), "sync", TRUE, "max-buffers", 2, "drop", TRUE, nullptr);
     GstAppSinkCallbacks callbacks{};
     callbacks.new_sample = &Private::OnNewSample;
-    gst_app_sink_set_callbacks(GST_APP_SINK(videoSink), &callbacks, new FrameSource{d.get(), stamp},
+    auto* source = new FrameSource{d.get(), stamp};
+    AnnounceHandOver(source);
+    gst_app_sink_set_callbacks(GST_APP_SINK(videoSink), &callbacks, source,
                                [](gpointer source) { delete static_cast<FrameSource*>(source); });
 
     g_object_set(d->pipeline.get(), "uri", uri.toUtf8().constData(), "video-sink", videoSink, "audio-sink",

@@ -160,8 +160,9 @@ quint64 GstBusRelay::Attach(GstElement* pipeline, Filter wanted)
 {
     current = ++lastStamp;
     GstBusPtr bus(gst_element_get_bus(pipeline));
-    gst_bus_set_sync_handler(bus.get(), &GstBusRelay::OnBusSync,
-                             new Attachment{this, current, std::move(wanted)}, &FreeAttachment);
+    auto* attachment = new Attachment{this, current, std::move(wanted)};
+    AnnounceHandOver(attachment);
+    gst_bus_set_sync_handler(bus.get(), &GstBusRelay::OnBusSync, attachment, &FreeAttachment);
     return current;
 }
 
@@ -184,6 +185,7 @@ void GstBusRelay::customEvent(QEvent* event)
     if (event->type() != RelayedMessage::Type())
         return;
     auto* relayed = static_cast<RelayedMessage*>(event);
+    AcceptHandOver(relayed);
     if (IsCurrent(relayed->stamp) && handler)
         handler(relayed->message.get());
 }
@@ -193,6 +195,7 @@ GstBusSyncReply GstBusRelay::OnBusSync(GstBus*, GstMessage* message, gpointer da
     // A dropped message is ours to release: one kept would hold its element, and through it
     // the whole pipeline, for good. The ones passed on travel with their reference.
     const auto* attachment = static_cast<const Attachment*>(data);
+    AcceptHandOver(attachment);
     bool relayed = false;
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_EOS:
@@ -204,10 +207,13 @@ GstBusSyncReply GstBusRelay::OnBusSync(GstBus*, GstMessage* message, gpointer da
         relayed = attachment->wanted && attachment->wanted(message);
         break;
     }
-    if (relayed)
-        QCoreApplication::postEvent(attachment->relay, new RelayedMessage(message, attachment->stamp));
-    else
+    if (relayed) {
+        auto* event = new RelayedMessage(message, attachment->stamp);
+        AnnounceHandOver(event);
+        QCoreApplication::postEvent(attachment->relay, event);
+    } else {
         gst_message_unref(message);
+    }
     return GST_BUS_DROP;
 }
 

@@ -1,10 +1,10 @@
 #include "TestPictures.h"
 #include "platform/susie/SusiePlugin.h"
 #include "support/Fifo.h"
+#include "support/Spawn.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -431,14 +431,16 @@ TEST_F(ImagePluginTest, WorksInAProcessWithoutQtApplication)
         Write(QStringLiteral("c.jpg"), Encoded(image.scaled(40, 40), "jpg")),
         Write(QStringLiteral("d.bmp"), Encoded(image, "bmp")),
     };
-    QProcess process;
-    process.start(QStringLiteral(SORLIN_TEST_NOAPP_DECODER),
-                  QStringList{QStringLiteral(SORLIN_TEST_IMAGE_PLUGIN)} + files);
-    ASSERT_TRUE(process.waitForFinished(60000));
-    ASSERT_EQ(process.exitStatus(), QProcess::NormalExit);
-    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    const QStringList lines =
-        QString::fromLatin1(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    testsupport::SpawnOptions separate;
+    separate.mergeErrors = false;
+    separate.timeoutMs = 60000;
+    const testsupport::Spawned run =
+        testsupport::Spawn(QStringLiteral(SORLIN_TEST_NOAPP_DECODER),
+                           QStringList{QStringLiteral(SORLIN_TEST_IMAGE_PLUGIN)} + files, separate);
+    ASSERT_TRUE(run.finished);
+    ASSERT_TRUE(run.exited);
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QStringList lines = QString::fromLatin1(run.output).split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 6);
     const QRgb corner = PatternColour(0, 0);
     EXPECT_EQ(lines[0],
@@ -456,12 +458,15 @@ TEST_F(ImagePluginTest, APngLoadsNoneOfQtsImagePlugIns)
 {
     const QImage image = Pattern(5, 3);
     const auto decode = [&](const QString& file) {
-        QProcess process;
-        process.start(QStringLiteral(SORLIN_TEST_NOAPP_DECODER),
-                      {QStringLiteral(SORLIN_TEST_IMAGE_PLUGIN), file});
-        EXPECT_TRUE(process.waitForFinished(60000));
-        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-        return QString::fromLatin1(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        testsupport::SpawnOptions separate;
+        separate.mergeErrors = false;
+        separate.timeoutMs = 60000;
+        const testsupport::Spawned run =
+            testsupport::Spawn(QStringLiteral(SORLIN_TEST_NOAPP_DECODER),
+                               {QStringLiteral(SORLIN_TEST_IMAGE_PLUGIN), file}, separate);
+        EXPECT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        return QString::fromLatin1(run.output).split(u'\n', Qt::SkipEmptyParts);
     };
     const QStringList png = decode(Write(QStringLiteral("a.png"), Encoded(image, "png")));
     ASSERT_EQ(png.size(), 3);

@@ -1,5 +1,7 @@
 #include "DvdDisc.h"
 
+#include "Spawn.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,23 +17,16 @@ namespace {
 bool Run(const QString& folder, const QString& program, const QStringList& arguments,
          const QString& input = QString(), const QString& output = QString(), const char* standard = "NTSC")
 {
-    QProcess process;
-    process.setWorkingDirectory(folder);
+    testsupport::SpawnOptions options;
+    options.workingDirectory = folder;
     if (!input.isEmpty())
-        process.setStandardInputFile(QDir(folder).filePath(input));
+        options.inputFile = QDir(folder).filePath(input);
     if (!output.isEmpty())
-        process.setStandardOutputFile(QDir(folder).filePath(output));
-    else
-        process.setProcessChannelMode(QProcess::MergedChannels);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("VIDEO_FORMAT"), QString::fromLatin1(standard));
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0) {
-        process.kill();
-        qWarning("authoring the test disc: %s failed: %s", qPrintable(program),
-                 output.isEmpty() ? process.readAll().constData() : "");
+        options.outputFile = QDir(folder).filePath(output);
+    options.environment = {{QByteArrayLiteral("VIDEO_FORMAT"), QByteArray(standard)}};
+    const testsupport::Spawned run = testsupport::Spawn(program, arguments, options);
+    if (!run.Succeeded()) {
+        qWarning("authoring the test disc: %s failed: %s", qPrintable(program), run.output.constData());
         return false;
     }
     return true;

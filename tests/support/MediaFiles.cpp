@@ -1,5 +1,7 @@
 #include "MediaFiles.h"
 
+#include "Spawn.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
@@ -12,13 +14,11 @@ namespace {
 
 QString Run(const QString& pipeline, const QString& path)
 {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral("gst-launch-1.0"),
-                  QStringList{QStringLiteral("-q")} + QProcess::splitCommand(pipeline));
-    if (!process.waitForFinished(120000) || process.exitCode() != 0) {
-        process.kill();
-        qWarning("making %s failed: %s", qPrintable(path), process.readAll().constData());
+    const testsupport::Spawned run =
+        testsupport::Spawn(QStringLiteral("gst-launch-1.0"),
+                           QStringList{QStringLiteral("-q")} + QProcess::splitCommand(pipeline));
+    if (!run.Succeeded()) {
+        qWarning("making %s failed: %s", qPrintable(path), run.output.constData());
         return {};
     }
     return QFileInfo(path).size() > 0 ? path : QString();
