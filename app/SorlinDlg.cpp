@@ -7,7 +7,6 @@
 #include "DisplayFont.h"
 #include "Messages.h"
 #include "SettingsStore.h"
-#include "clock/Schedule.h"
 #include "platform/Folders.h"
 #include "platform/Log.h"
 #include "platform/ProgramEnding.h"
@@ -437,11 +436,11 @@ QString CSorlinDlg::ClockText(const QDateTime& now) const
                              date.month(), date.day(), time.hour(), time.minute(), time.second());
 }
 
-std::vector<int> CSorlinDlg::DueNow(const QDateTime& now) const
+std::vector<int> CSorlinDlg::DueNow(const QDateTime& now)
 {
     if (scheduleSuspended)
         return {};
-    return DueEntries(std::span<const CTimerEntry>(settings.timers.data(), kAlarmTimerEntry), now);
+    return scheduleGate.Due(std::span<const CTimerEntry>(settings.timers.data(), kAlarmTimerEntry), now);
 }
 
 void CSorlinDlg::ClockFaceWhileWaiting()

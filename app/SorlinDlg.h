@@ -8,6 +8,7 @@
 #include "MainSkin.h"
 #include "Settings.h"
 #include "TrayIcon.h"
+#include "clock/Schedule.h"
 #include "clock/Stopwatch.h"
 #include "platform/Drives.h"
 #include "platform/KeyHook.h"
@@ -177,8 +178,9 @@ private:
     // full tick; nothing is started.
     void ClockFaceWhileWaiting();
     QString ClockText(const QDateTime& now) const;
-    // The schedule's entries due at `now`; none while the schedule is suspended.
-    std::vector<int> DueNow(const QDateTime& now) const;
+    // The schedule's entries due at `now` and not yet fired in its second; none while the
+    // schedule is suspended.
+    std::vector<int> DueNow(const QDateTime& now);
     // Fills in the settings from the player and the window before a write.
     void CollectSettings();
     // Hands a timer entry's file to the alarm player.
@@ -203,6 +205,7 @@ private:
     CMediaPlayer alarmPlayer;
     bool alarmPlaying = false;
     bool scheduleSuspended = false;
+    ScheduleGate scheduleGate;
     // Schedule entries that fell due while a tick could not start them.
     std::vector<int> dueWhileWaiting;
     Stopwatch stopwatch;

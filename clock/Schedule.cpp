@@ -30,6 +30,15 @@ std::vector<int> DueEntries(std::span<const CTimerEntry> entries, const QDateTim
     return due;
 }
 
+std::vector<int> ScheduleGate::Due(std::span<const CTimerEntry> entries, const QDateTime& now)
+{
+    const qint64 second = now.toSecsSinceEpoch();
+    if (second == lastSecond)
+        return {};
+    lastSecond = second;
+    return DueEntries(entries, now);
+}
+
 QString LaunchPath(const QString& launch)
 {
     QString text = launch;

@@ -18,5 +18,17 @@ bool ScheduleEntryMatches(const CTimerEntry& entry, const QDateTime& now);
 // The indexes of the entries due at `now`, in order.
 std::vector<int> DueEntries(std::span<const CTimerEntry> entries, const QDateTime& now);
 
+// The clock asks for the due entries at every tick, several times a second: each second is
+// looked at once, so an entry fires once for each second that matches it.
+class ScheduleGate
+{
+public:
+    // The entries due at `now`, none when `now` falls in the second looked at last.
+    std::vector<int> Due(std::span<const CTimerEntry> entries, const QDateTime& now);
+
+private:
+    qint64 lastSecond = -1; // seconds since the epoch; a clock set back makes a new second
+};
+
 // The launch text without one leading and one trailing double quote.
 QString LaunchPath(const QString& launch);

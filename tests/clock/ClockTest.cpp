@@ -64,6 +64,30 @@ TEST(ScheduleTest, EveryFieldAndHourRanges)
     EXPECT_EQ(LaunchPath(QStringLiteral("plain")), QStringLiteral("plain"));
 }
 
+// The window asks at every tick, twice a second and sometimes more often: a due entry fires
+// once for each second that matches it.
+TEST(ScheduleTest, AnEntryFiresOnceForEachSecondThatMatchesIt)
+{
+    const std::vector<CTimerEntry> entries = {Entry(kEvery, kEvery, 0, 0),            // hourly chime
+                                              Entry(kEvery, kEvery, kEvery, kEvery)}; // every second
+    ScheduleGate gate;
+    const QDateTime start = At(10, 59, 59);
+    std::vector<int> hourly, everySecond;
+    // Ticks every 500 ms from 10:59:59.000 to 11:00:01.500, one more in the middle of 11:00:00.
+    std::vector<int> offsets = {0, 500, 1000, 1250, 1500, 2000, 2500};
+    for (int ms : offsets) {
+        for (int index : gate.Due(entries, start.addMSecs(ms)))
+            (index == 0 ? hourly : everySecond).push_back(ms);
+    }
+    EXPECT_EQ(hourly, std::vector<int>({1000})) << "the chime starts once, not at each tick of its second";
+    EXPECT_EQ(everySecond, std::vector<int>({0, 1000, 2000})) << "one launch a second";
+
+    // The same second comes again when the clock is set back: the chime sounds again.
+    EXPECT_EQ(gate.Due(entries, At(11, 0, 0)), std::vector<int>({0, 1}));
+    EXPECT_TRUE(gate.Due(entries, At(11, 0, 0)).empty());
+    EXPECT_EQ(gate.Due(entries, At(12, 0, 0)), std::vector<int>({0, 1})) << "and again an hour later";
+}
+
 TEST(StopwatchTest, CountsUpDownAndFires)
 {
     Stopwatch up;
