@@ -74,7 +74,6 @@ public:
     // Stops at once and rewinds; no message.
     void Halt();
     bool IsSameDrive(const QString& path) const;
-    void SetState(EngineState value) { state.Set(value); }
     void ResetInterfaces();
     // True when `root` holds a Video CD's first stream (MPEGAV/AVSEQ01.DAT, in any case).
     static bool IsVideoCD(const QString& root);
