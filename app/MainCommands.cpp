@@ -5,31 +5,13 @@
 #include "Messages.h"
 #include "SorlinDlg.h"
 #include "platform/Folders.h"
-#include "platform/Launch.h"
 #include "platform/Log.h"
 #include "res/StringTable.h"
+#include "skin/FileDialogs.h"
 
 #include <QFileDialog>
 
 #include <algorithm>
-
-namespace {
-
-// "desc|patterns|desc|patterns||" as the file dialog takes it: "desc (patterns);;...".
-QString DialogFilter(const QString& listed)
-{
-    const QStringList parts = listed.split(u'|');
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
-        QString name = parts[i];
-        if (const qsizetype open = name.indexOf(u'('); open > 0)
-            name.truncate(open);
-        filters << name.trimmed() + QStringLiteral(" (") + QString(parts[i + 1]).replace(u';', u' ') + u')';
-    }
-    return filters.join(QStringLiteral(";;"));
-}
-
-} // namespace
 
 void CSorlinDlg::OpenFiles()
 {
@@ -87,13 +69,19 @@ bool CSorlinDlg::OnProgramCommand(int id)
         fullScreenRequest = true;
         return true;
     case ID_README:
-        platform::Launch(env.programFolder + QStringLiteral("readme.txt"));
+        OpenHelpText(QStringLiteral("readme.txt"));
         return true;
     case ID_HISTORY:
-        platform::Launch(env.programFolder + QStringLiteral("history.txt"));
+        OpenHelpText(QStringLiteral("history.txt"));
         return true;
     case ID_SKIN_TEXT:
-        platform::Launch(env.programFolder + QStringLiteral("skin.txt"));
+        OpenHelpText(QStringLiteral("skin.txt"));
+        return true;
+    case ID_POSITION_SETTINGS:
+        OnPositionDialog();
+        return true;
+    case ID_APP_ABOUT:
+        OnAboutDialog();
         return true;
     default:
         return false;
@@ -267,6 +255,12 @@ bool CSorlinDlg::OnClockCommand(int id)
         return true;
     case ID_STOPWATCH_RELEASE:
         stopwatch.Release();
+        return true;
+    case ID_TIMER:
+        OnTimerDialog();
+        return true;
+    case ID_STOPWATCH_SETTINGS:
+        OnAlarmDialog();
         return true;
     default:
         return false;

@@ -15,7 +15,10 @@ QSize MainSkin::SelectAtStartUp(const AppSettings& settings, const QString& prog
     showText = settings.dispString;
 
     imagePath = settings.back;
+    maskPath.clear();
     skin.mask.SetPluginFolder(settings.plugIn.isEmpty() ? programFolder : settings.plugIn);
+    // A skin chosen before is let go of when skins are switched off.
+    skin.LoadMask(QString());
     if (useSkin) {
         const QString folder = QFileInfo(thema).absolutePath() + u'/';
         // A configured folder stays: it is a classic skin.
@@ -31,19 +34,4 @@ QSize MainSkin::SelectAtStartUp(const AppSettings& settings, const QString& prog
     if (useSkin && base.width() > 0 && base.height() > 0)
         return base;
     return QSize(settings.w, settings.h);
-}
-
-QSize MainSkin::ChangeSkin(const QString& thema, bool useThema, bool dispString, const QSize& current)
-{
-    useSkin = useThema;
-    showText = dispString;
-    skin.Read(thema);
-    if (!useSkin)
-        return current;
-    const QString folder = QFileInfo(thema).absolutePath() + u'/';
-    imagePath = folder + skin.definition.back;
-    maskPath = skin.definition.mask.isEmpty() ? QString() : folder + skin.definition.mask;
-    skin.LoadMask(maskPath);
-    const QSize base = skin.definition.baseSize;
-    return base.width() > 0 && base.height() > 0 ? base : current;
 }

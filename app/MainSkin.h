@@ -15,11 +15,9 @@ class MainSkin
 {
 public:
     // Reads the skin the settings name (also when skins are off: colours and geometry come from
-    // it), loads its mask, and returns the window's client size.
+    // it), loads its mask, and returns the window's client size. At start-up, and again when
+    // the position settings change.
     QSize SelectAtStartUp(const AppSettings& settings, const QString& programFolder);
-    // After the position settings are confirmed: the new skin file, skin use and text display.
-    // Returns the window's new client size (the current one when skins are off).
-    QSize ChangeSkin(const QString& thema, bool useThema, bool dispString, const QSize& current);
     WindowSkin skin;
     QString imagePath; // what the player is to show behind the window
     QString maskPath;

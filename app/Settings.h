@@ -4,6 +4,7 @@
 // it closes.
 
 #include "clock/TimerEntry.h"
+#include "skin/FontRecord.h"
 
 #include <QString>
 
@@ -70,6 +71,14 @@ struct AppSettings
     int fontWeight = 400;
     uint8_t fontItalic = 0;
     QString fontFaceName;
+    FontRecord Font() const { return FontRecord{fontHeight, fontWeight, fontItalic, fontFaceName}; }
+    void SetFont(const FontRecord& font)
+    {
+        fontHeight = font.height;
+        fontWeight = font.weight;
+        fontItalic = font.italic;
+        fontFaceName = font.faceName;
+    }
 
     // Program0 .. Program50
     std::array<CTimerEntry, kTimerEntryCount> timers{};

@@ -159,6 +159,7 @@ bool CSorlinDlg::OnInitDialog()
     InitPlayers();
     displayFont = MakeDisplayFont(settings);
     face.skin.lineHeight = DisplayLineHeight(displayFont);
+    player.SetDisplayFont(displayFont);
     PlaceWindow();
     // The video window's pointer passes here first (eventFilter).
     qApp->installEventFilter(this);
@@ -361,7 +362,7 @@ void CSorlinDlg::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
-void CSorlinDlg::InitPlayers()
+void CSorlinDlg::ApplyDisplaySettings()
 {
     CMediaPlayer::DisplaySettings display;
     display.pluginFolder = settings.plugIn.isEmpty() ? env.programFolder : settings.plugIn;
@@ -371,7 +372,14 @@ void CSorlinDlg::InitPlayers()
     display.fitImage = settings.match;
     display.folderImage = face.skin.definition.mainFirst;
     display.stillWindow = settings.stillWindow;
+    player.ApplyDisplaySettings(display);
+    // Only the main player's picture is drawn behind the window.
+    display.backgroundImage.clear();
+    alarmPlayer.ApplyDisplaySettings(display);
+}
 
+void CSorlinDlg::InitPlayers()
+{
     CMediaPlayer::PlaySettings play;
     play.autoPlay = settings.autoPlay;
     play.track = settings.lastTrack;
@@ -389,12 +397,10 @@ void CSorlinDlg::InitPlayers()
     play.dvdAudioFirst = settings.dvdAudioFirst;
     play.keepDownloads = settings.downloadCache;
 
-    for (CMediaPlayer* each : {&player, &alarmPlayer}) {
+    for (CMediaPlayer* each : {&player, &alarmPlayer})
         each->Init(this, platform::CacheFolder());
-        // Only the main player's picture is drawn behind the window.
-        if (each == &alarmPlayer)
-            display.backgroundImage.clear();
-        each->ApplyDisplaySettings(display);
+    ApplyDisplaySettings();
+    for (CMediaPlayer* each : {&player, &alarmPlayer}) {
         each->SetDecodeMode(DvdDecodeFlags(settings.dvdDecode, settings.dvdDecodeNoVPE));
         each->SetClosedCaption(settings.ccOn);
         each->SelectAudio(settings.audioTrack);

@@ -32,6 +32,7 @@
 
 class QMenu;
 class SettingsStore;
+struct PositionValues;
 
 namespace platform {
 class InstanceServer;
@@ -88,6 +89,8 @@ public:
     // current streams, angle and their counts from what the menu found out.
     std::unique_ptr<QMenu> MakeContextMenu();
     CMediaPlayer& Player() { return player; }
+    // The second player, which the schedule and the stopwatch's alarm start.
+    const CMediaPlayer& AlarmPlayer() const { return alarmPlayer; }
     const QString& DisplayText() const { return displayText; }
 
     const QString& Drive() const { return drive; }
@@ -169,6 +172,16 @@ private:
     // session asks for.
     void InitPlayers();
     void StartInitialPlayback();
+    // The picture and still-image settings to both players; the picture only to the main one.
+    void ApplyDisplaySettings();
+    // The dialogs of the clock, the position settings and the version information.
+    void OnTimerDialog();
+    void OnAlarmDialog();
+    void OnPositionDialog();
+    void ApplyPosition(const PositionValues& values);
+    void OnAboutDialog();
+    // Opens a text beside the program; a missing one is reported.
+    void OpenHelpText(const QString& name);
     // Takes the player's resume values back into the settings.
     void ReadBackPlaySettings();
     // The clock face's tick: the clock and the schedule, or the stopwatch and its alarm.

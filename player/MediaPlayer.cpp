@@ -56,7 +56,9 @@ void CMediaPlayer::Init(QObject* ownerWindow, const QString& cache)
 void CMediaPlayer::SetDisplayFont(const QFont& font)
 {
     displayFont = font;
-    charWidth = std::max(1, QFontMetrics(font).averageCharWidth());
+    // The display font is a Shift-JIS one: a cell is half its widest character, and a
+    // full-width character takes two.
+    charWidth = std::max(1, (QFontMetrics(font).maxWidth() + 1) / 2);
 }
 
 ItemKind CMediaPlayer::GetExtensionKind(const QString& itemPath)

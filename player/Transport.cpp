@@ -380,10 +380,15 @@ QString CMediaPlayer::ScrollTitle(const QString& titleText, int width)
     QString result = titleText;
     if (visible < cells) {
         result.clear();
+        const QFontMetrics metrics(displayFont);
         int count = 0;
         for (int i = counter; i < text.size() && i < counter + visible; ++i) {
             count += text[i].unicode() > 0xff ? 2 : 1;
             if (count >= visible)
+                break;
+            // A font whose narrow characters are wider than half its widest one (a Latin font
+            // standing in) would still overrun by cells alone.
+            if (metrics.horizontalAdvance(result + text[i]) > width)
                 break;
             result += text[i];
         }

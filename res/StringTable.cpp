@@ -38,6 +38,8 @@ constexpr std::array kStrings{
     Entry{kStrConfirmDeleteSettings, "Vimoﾌﾟﾚｰﾔのﾚｼﾞｽﾄﾘを削除して終了します。いいですか。"},
     Entry{kStrNoPropertyPages, "ﾌﾟﾛﾊﾟﾃｨは表示できませんでした。(GetPages)"},
     Entry{kStrNoFilterInfo, "ﾌﾟﾛﾊﾟﾃｨは表示できませんでした。(QueryFilterInfo)"},
+    Entry{kStrFileNotFound, "ﾌｧｲﾙが見つかりません。\n%1"},
+    Entry{kStrCannotOpen, "開けませんでした。\n%1"},
     Entry{kStrErrorCode, "ｴﾗｰｺｰﾄﾞ:%d"},
     Entry{kStrExeDefaultExt, "exe"},
     Entry{kStrLaunchFilter, "ﾒﾃﾞｨｱﾌｧｲﾙ(*.wav;*.mp3;*.wma;*.mid;*.avi;*.mpg;*.wmv;*.mp4;*.ogg;*.m3u)|"

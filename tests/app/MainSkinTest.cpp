@@ -76,18 +76,4 @@ TEST_F(MainSkinTest, ASkinWithoutAFileOrSizeKeepsTheStoredSize)
     EXPECT_TRUE(face.imagePath.isEmpty());
 }
 
-TEST_F(MainSkinTest, ChangingTheSkinTakesItsPicturesWithoutLooking)
-{
-    settings.thema = Put(QStringLiteral("skin/face.ini"), "[Position]\nBaseSize=100,50\n");
-    face.SelectAtStartUp(settings, dir.path() + u'/');
-    const QString other =
-        Put(QStringLiteral("classic/other.ini"), "[Position]\nBack=gone.bmp\nBaseSize=120,60\nMask=m.bmp\n");
-    PutBitmap(QStringLiteral("classic/m.bmp"), 12, 6);
-    EXPECT_EQ(face.ChangeSkin(other, true, false, QSize(100, 50)), QSize(120, 60));
-    EXPECT_EQ(face.imagePath, dir.filePath(QStringLiteral("classic/gone.bmp")));
-    EXPECT_TRUE(face.skin.maskMode);
-    EXPECT_FALSE(face.showText);
-    EXPECT_EQ(face.ChangeSkin(other, false, true, QSize(100, 50)), QSize(100, 50));
-}
-
 } // namespace

@@ -1,3 +1,4 @@
+#include "MainWindowFixture.h"
 #include "app/AutoplayHandlers.h"
 #include "app/Commands.h"
 #include "app/Messages.h"
@@ -58,43 +59,9 @@ protected:
 
 const QString kTitle = QStringLiteral("Vimoﾌﾟﾚｰﾔ - ");
 
-class MainWindowTest : public ::testing::Test
+class MainWindowTest : public MainWindowFixture
 {
 protected:
-    CSorlinDlg::Environment Environment(platform::DriveTable drives = {})
-    {
-        CSorlinDlg::Environment env;
-        env.programFolder = QStringLiteral("/opt/sorlin/");
-        env.store = store.get();
-        env.drives = std::move(drives);
-        return env;
-    }
-
-    void WriteSettings(const QByteArray& ini)
-    {
-        home.WriteFile(QStringLiteral(".config/pelmo_rin/Sorlin.conf"), ini);
-        store = std::make_unique<SettingsStore>(home.SettingsFile());
-    }
-
-    // Runs `dialog` modally; `whileOpen` runs inside its loop and ends it. When it returns
-    // without having done so (a failed assertion returns at once), the dialog ends with -1
-    // there and then; a bound covers what never returns.
-    static int RunModal(CSorlinDlg& dialog, std::function<void()> whileOpen)
-    {
-        bool ended = false;
-        const QMetaObject::Connection watch =
-            QObject::connect(&dialog, &QDialog::finished, [&ended] { ended = true; });
-        QTimer::singleShot(0, &dialog, [&dialog, &ended, whileOpen = std::move(whileOpen)] {
-            whileOpen();
-            if (!ended)
-                dialog.EndDialog(-1);
-        });
-        QTimer::singleShot(10000, &dialog, [&dialog] { dialog.EndDialog(-1); });
-        const int result = dialog.DoModal();
-        QObject::disconnect(watch);
-        return result;
-    }
-
     // Drops `urls` on the window as a file manager would.
     static void Drop(CSorlinDlg& dialog, const QList<QUrl>& urls)
     {
@@ -116,9 +83,6 @@ protected:
                 << extension;
         return folder;
     }
-
-    TempHome home;
-    std::unique_ptr<SettingsStore> store = std::make_unique<SettingsStore>(home.SettingsFile());
 };
 
 TEST_F(MainWindowTest, PlacesItselfFromTheSettingsAndWritesThemOnceAtClose)

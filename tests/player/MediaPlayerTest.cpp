@@ -227,6 +227,32 @@ TEST_F(MediaPlayerTest, LongTitlesScrollOneCharacterPerTick)
         << "a title that fits stays whole";
 }
 
+// A cell is half the font's widest character and a full-width character takes two, so a
+// Japanese title never runs past the display; a Latin font whose narrow characters are wider
+// than half its widest one is held to the width as well.
+TEST_F(MediaPlayerTest, ScrolledTitlesStayWithinTheWidthInEveryFont)
+{
+    const QString japanese = QStringLiteral("とても長い日本語の曲名がここに続きます・第二楽章");
+    const QString mixed = QStringLiteral("Symphony No.9 交響曲第九番 ニ短調 Op.125 — WWWWWWWWWW");
+    const QString latin = QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW mmmmmmmmmmmmmmmmmmm");
+    for (const char* family : {"IPAGothic", "IPAPGothic", "DejaVu Sans Mono", "DejaVu Sans"}) {
+        QFont font(QString::fromLatin1(family));
+        font.setPixelSize(16);
+        const QFontMetrics metrics(font);
+        for (const QString& title : {japanese, mixed, latin}) {
+            CMediaPlayer fresh(platform::DriveTable{});
+            fresh.SetDisplayFont(font);
+            for (int width : {60, 150, 233}) {
+                for (int step = 0; step < title.size() + 4; ++step) {
+                    const QString shown = fresh.ScrollTitle(title, width);
+                    ASSERT_LE(metrics.horizontalAdvance(shown), width)
+                        << family << " " << width << " " << shown.toStdString();
+                }
+            }
+        }
+    }
+}
+
 TEST_F(MediaPlayerTest, StillImagesRunAsASlideShowForwardsAndBackwards)
 {
     for (int i = 0; i < 3; ++i)

@@ -1,0 +1,173 @@
+// The main window's dialogs: the timer schedule, the stopwatch's alarm, the position settings
+// and the version information, and the help texts beside the program. Each dialog opens with
+// the skin's colours and with the window marked as showing a modal dialog.
+
+#include "AboutDlg.h"
+#include "Commands.h"
+#include "DisplayFont.h"
+#include "Messages.h"
+#include "SorlinDlg.h"
+#include "clock/AlarmDlg.h"
+#include "clock/LaunchDlg.h"
+#include "clock/PosDialog.h"
+#include "platform/Launch.h"
+#include "platform/MessageBox.h"
+#include "res/StringTable.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// Marks the main window as showing a modal dialog for as long as it lives.
+class ModalOpen
+{
+public:
+    explicit ModalOpen(bool& flag) : flag(flag) { flag = true; }
+    ~ModalOpen() { flag = false; }
+    ModalOpen(const ModalOpen&) = delete;
+    ModalOpen& operator=(const ModalOpen&) = delete;
+
+private:
+    bool& flag;
+};
+
+} // namespace
+
+void CSorlinDlg::OnTimerDialog()
+{
+    // No entry starts while the user edits them. Cancel ends the pause as well: the entries
+    // changed before it are in the table, and a schedule that stayed off until the next OK
+    // would silently drop the hourly chime.
+    scheduleSuspended = true;
+    CLaunchDlg dialog(settings.timers, kTimerEntryCount - 1, settings.programSelect, this);
+    dialog.SetSkinColours(face.skin.definition);
+    int result = 0;
+    {
+        ModalOpen open(modalOpen);
+        result = dialog.DoModal();
+    }
+    scheduleSuspended = false;
+    if (result != IDOK)
+        return;
+    settings.programSelect = dialog.Index();
+    SaveSettingsNow();
+}
+
+void CSorlinDlg::OnAlarmDialog()
+{
+    scheduleSuspended = true;
+    CTimerEntry& alarm = settings.timers[kAlarmTimerEntry];
+    CAlarmDlg dialog(alarm.launch, settings.countMax, settings.countDown, this);
+    dialog.SetSkinColours(face.skin.definition);
+    int result = 0;
+    {
+        ModalOpen open(modalOpen);
+        result = dialog.DoModal();
+    }
+    scheduleSuspended = false;
+    if (result != IDOK)
+        return;
+    alarm.launch = dialog.Program();
+    settings.countMax = dialog.CountDown();
+    settings.countDown = dialog.SetTime();
+    SaveSettingsNow();
+}
+
+void CSorlinDlg::OnPositionDialog()
+{
+    const CMediaPlayer::DisplaySettings display = player.GetDisplaySettings();
+    PositionValues values;
+    values.window = geometry();
+    values.topmost = settings.topmost != 0;
+    values.border = settings.border;
+    values.plugIn = display.pluginFolder == env.programFolder ? QString() : display.pluginFolder;
+    values.waitTime = display.waitTime;
+    values.dsFirst = display.directShowFirst;
+    values.stillWindow = display.stillWindow;
+    values.useThema = settings.useThema;
+    values.thema = settings.thema;
+    // The picture the user chose; the one a skin brings is the skin's.
+    values.back = display.backgroundImage != face.imagePath ? display.backgroundImage : settings.back;
+    values.match = display.fitImage;
+    values.btnShow = settings.btnShow == 1;
+    values.dispString = settings.dispString;
+    values.colour = static_cast<COLORREF>(settings.color);
+    values.font = settings.Font();
+
+    CPosDialog dialog(values, frameCompensation, this);
+    dialog.SetSkinColours(face.skin.definition);
+    int result = 0;
+    {
+        ModalOpen open(modalOpen);
+        result = dialog.DoModal();
+    }
+    if (result != IDOK)
+        return;
+    ApplyPosition(dialog.Values());
+    SaveSettingsNow();
+}
+
+void CSorlinDlg::ApplyPosition(const PositionValues& values)
+{
+    settings.color = static_cast<int>(values.colour);
+    settings.btnShow = values.btnShow ? 1 : 0;
+    settings.border = values.border; // the frame changes at the next start
+    settings.topmost = values.topmost ? 1 : 0;
+    settings.useThema = values.useThema;
+    settings.thema = values.thema;
+    settings.dispString = values.dispString;
+    settings.back = values.back;
+    settings.plugIn = values.plugIn;
+    settings.waitTime = values.waitTime;
+    settings.dsFirst = values.dsFirst;
+    settings.match = values.match;
+    settings.stillWindow = values.stillWindow;
+    settings.w = values.window.width() - frameCompensation.width();
+    settings.h = values.window.height() - frameCompensation.height();
+    settings.SetFont(values.font);
+
+    // The skin again, as at start-up: with skins on, its size and pictures win.
+    clientSize = face.SelectAtStartUp(settings, env.programFolder);
+    ApplyDisplaySettings();
+    displayFont = MakeDisplayFont(settings);
+    face.skin.lineHeight = DisplayLineHeight(displayFont);
+    player.SetDisplayFont(displayFont);
+
+    resize(clientSize + frameCompensation);
+    move(values.window.topLeft());
+    RebuildRegions();
+    const bool topmost = settings.topmost != 0 && !fullScreen;
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != topmost) {
+        // Changing a flag hides the window; it comes back at once.
+        setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
+        show();
+    }
+    BringToForeground();
+    update();
+}
+
+void CSorlinDlg::OnAboutDialog()
+{
+    CAboutDlg dialog([](const QString& target) { return platform::Launch(target); }, this);
+    dialog.SetSkinColours(face.skin.definition);
+    int result = 0;
+    {
+        ModalOpen open(modalOpen);
+        result = dialog.DoModal();
+    }
+    if (face.skin.lit == kStopButton)
+        SetLitButton(kNoHit);
+    if (result == kResultDeleteSettings)
+        EndDialog(kResultDeleteSettings);
+}
+
+void CSorlinDlg::OpenHelpText(const QString& name)
+{
+    const QString path = env.programFolder + name;
+    if (!QFileInfo(path).isFile()) {
+        platform::ShowMessageBox(this, res::LoadString(res::kStrFileNotFound).arg(path));
+        return;
+    }
+    if (!platform::Launch(path))
+        platform::ShowMessageBox(this, res::LoadString(res::kStrCannotOpen).arg(path));
+}

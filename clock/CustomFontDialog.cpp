@@ -1,0 +1,41 @@
+#include "CustomFontDialog.h"
+
+#include "skin/DialogEx.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+
+CCustomFontDialog::CCustomFontDialog(const FontRecord& record, QWidget* parent)
+    : QFontDialog(FontFromRecord(record), parent), initial(record)
+{
+    setWindowTitle(QStringLiteral("ﾌｫﾝﾄの指定"));
+    // Our own dialog rather than the desktop's, so that it looks and behaves the same everywhere.
+    setOption(QFontDialog::DontUseNativeDialog);
+    setOption(QFontDialog::NoButtons, false);
+    // The effects (underline, strike-out) are not part of the display font.
+    for (QGroupBox* group : findChildren<QGroupBox*>()) {
+        if (!group->findChildren<QCheckBox*>().isEmpty())
+            group->hide();
+    }
+    if (auto* buttons = findChild<QDialogButtonBox*>()) {
+        for (QAbstractButton* button : buttons->buttons())
+            button->setCursor(Qt::PointingHandCursor);
+    }
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+    shown = currentFont();
+}
+
+FontRecord CCustomFontDialog::Record() const
+{
+    const QFont chosen = currentFont();
+    return chosen == shown ? initial : RecordFromFont(chosen, initial);
+}
+
+bool CCustomFontDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    FollowPointerFocus(watched, event, this);
+    return QFontDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,150 @@
+#include "DialogTemplates.h"
+
+#include <algorithm>
+#include <array>
+
+namespace res {
+namespace {
+
+using K = ControlKind;
+using C = ControlTemplate;
+
+constexpr C Title(const char* text, int width)
+{
+    return C{kIdTitle, K::kStatic, text, 0, 0, width, 18};
+}
+constexpr C Text(const char* text, int x, int y, int width)
+{
+    return C{kIdStatic, K::kStatic, text, x, y, width, 22};
+}
+constexpr C Edit(int id, int x, int y, int width)
+{
+    return C{id, K::kEdit, "", x, y, width, 22};
+}
+constexpr C Check(int id, const char* text, int x, int y, int width, unsigned flags = kNoFlags)
+{
+    return C{id, K::kCheckBox, text, x, y, width, 22, flags};
+}
+constexpr C Button(int id, const char* text, int x, int y, int width, unsigned flags = kNoFlags)
+{
+    return C{id, K::kButton, text, x, y, width, 26, flags};
+}
+constexpr C Numbers(int id, const char* every, int first, int last, int x, int y)
+{
+    return C{id, K::kDropList, "", x, y, 64, 22, kNoFlags, every, first, last};
+}
+
+constexpr std::array kAbout{
+    Title("ﾊﾞｰｼﾞｮﾝ情報", 320),
+    C{kIdStatic, K::kIcon, "", 18, 32, 32, 32},
+    C{1099, K::kStatic, "", 62, 30, 250, 22},
+    C{1100, K::kStatic, "", 62, 52, 250, 22},
+    C{1032, K::kLink, "", 62, 78, 250, 20},
+    C{1033, K::kLink, "", 62, 100, 250, 20},
+    Button(1048, "ﾚｼﾞｽﾄﾘ削除", 16, 134, 120),
+    Button(kIdOk, "OK", 224, 134, 80, kDefault),
+};
+
+constexpr std::array kLaunch{
+    Title("ﾀｲﾏｰ設定", 340),
+    Text("番号", 12, 28, 36),
+    C{1009, K::kDropList, "", 50, 28, 64, 22},
+    Check(1011, "実行", 130, 28, 70),
+    Check(1013, "再生", 210, 28, 70, kHidden),
+    Edit(1001, 12, 58, 56),
+    Text("年(毎年は0)", 72, 58, 84),
+    Numbers(1010, "毎月", 1, 12, 160, 58),
+    Text("月", 226, 58, 18),
+    Numbers(1012, "毎日", 1, 31, 248, 58),
+    Text("日", 314, 58, 18),
+    Numbers(1014, "毎時", 0, 23, 12, 88),
+    Text("～", 78, 88, 18),
+    Numbers(1017, "毎時", 0, 23, 96, 88),
+    Text("時", 162, 88, 18),
+    Numbers(1015, "毎分", 0, 59, 182, 88),
+    Text("分", 248, 88, 18),
+    Numbers(1016, "毎秒", 0, 59, 12, 118),
+    Text("秒", 78, 118, 18),
+    Text("実行ﾌﾟﾛｸﾞﾗﾑ", 12, 148, 100),
+    Edit(1007, 12, 172, 252),
+    Button(1008, "参照...", 270, 170, 60),
+    Button(kIdOk, "OK", 160, 208, 80, kDefault),
+    Button(kIdCancel, "ｷｬﾝｾﾙ", 250, 208, 80),
+};
+
+constexpr std::array kAlarm{
+    Title("ｱﾗｰﾑ設定", 320),
+    Check(1018, "ｶｳﾝﾄﾀﾞｳﾝ", 12, 28, 140),
+    Text("ﾀｲﾏｰ値", 12, 58, 60),
+    Edit(1019, 74, 58, 80),
+    Text("秒", 158, 58, 20),
+    Text("実行ﾌﾟﾛｸﾞﾗﾑ", 12, 88, 100),
+    Edit(1007, 12, 112, 232),
+    Button(1008, "参照...", 250, 110, 60),
+    Button(kIdOk, "OK", 140, 148, 80, kDefault),
+    Button(kIdCancel, "ｷｬﾝｾﾙ", 230, 148, 80),
+};
+
+constexpr std::array kPosition{
+    Title("座標設定", 380),
+    Text("X座標", 12, 28, 44),
+    Edit(1020, 58, 28, 56),
+    Text("Y座標", 122, 28, 44),
+    Edit(1021, 168, 28, 56),
+    Text("幅", 12, 56, 44),
+    Edit(1022, 58, 56, 56),
+    Text("高さ", 122, 56, 44),
+    Edit(1023, 168, 56, 56),
+    Check(1038, "常に手前に表示", 236, 28, 140),
+    Check(1043, "ﾘｻｲｽﾞ可能", 236, 56, 140),
+    Text("ﾌﾟﾗｸﾞｲﾝ", 12, 86, 70),
+    Edit(1026, 84, 86, 218),
+    Button(1010, "参照...", 308, 84, 62),
+    Text("待ち時間", 12, 114, 70),
+    Edit(1028, 84, 114, 40),
+    Text("秒", 128, 114, 20),
+    Check(1029, "DirectShow優先", 156, 114, 140),
+    Check(1046, "ｳｨﾝﾄﾞｳで静止画表示", 12, 142, 200),
+    Check(1041, "ｽｷﾝを使用", 12, 170, 140),
+    Text("ｽｷﾝ定義", 12, 198, 70),
+    Edit(1039, 84, 198, 218),
+    Button(1040, "参照...", 308, 196, 62),
+    Text("画像ﾌｧｲﾙ", 12, 226, 70),
+    Edit(1024, 84, 226, 218),
+    Button(1008, "参照...", 308, 224, 62),
+    Check(1030, "縦横比を保持", 12, 254, 120),
+    Check(1025, "ﾎﾞﾀﾝ表示", 140, 254, 100),
+    Check(1045, "文字", 248, 254, 80),
+    Button(1009, "色...", 12, 290, 72),
+    Button(1031, "ﾌｫﾝﾄ...", 92, 290, 72),
+    Button(kIdOk, "OK", 200, 290, 80, kDefault),
+    Button(kIdCancel, "ｷｬﾝｾﾙ", 290, 290, 80),
+};
+
+constexpr std::array kTemplates{
+    DialogTemplate{kDialogAbout, 320, 174, kAbout},
+    DialogTemplate{kDialogLaunch, 340, 246, kLaunch},
+    DialogTemplate{kDialogAlarm, 320, 186, kAlarm},
+    DialogTemplate{kDialogPosition, 380, 328, kPosition},
+};
+
+} // namespace
+
+const DialogTemplate* FindDialogTemplate(int id)
+{
+    const auto it = std::find_if(kTemplates.begin(), kTemplates.end(),
+                                 [id](const DialogTemplate& t) { return t.id == id; });
+    return it == kTemplates.end() ? nullptr : &*it;
+}
+
+QStringList InitialItems(const ControlTemplate& control)
+{
+    QStringList items;
+    if (control.everyRow)
+        items << QString::fromUtf8(control.everyRow);
+    for (int n = control.first; n <= control.last; ++n)
+        items << QString::number(n);
+    return items;
+}
+
+} // namespace res

@@ -1,0 +1,266 @@
+#include "DialogEx.h"
+
+#include "ButtonEx.h"
+#include "ListBoxEx.h"
+#include "SkinDefinition.h"
+#include "res/DialogTemplates.h"
+#include "res/Icons.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+constexpr int kTitleHeight = 19;
+constexpr int kCornerSize = 32;
+constexpr COLORREF kActiveTitleText = 0x7A2719;
+constexpr COLORREF kInactiveTitleText = 0xFFFFFF;
+
+QFont DialogFont()
+{
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPixelSize(12);
+    return font;
+}
+
+QWidget* MakeControl(const res::ControlTemplate& control, QWidget* parent)
+{
+    const QString text = QString::fromUtf8(control.text);
+    switch (control.kind) {
+    case res::ControlKind::kStatic:
+    case res::ControlKind::kLink: {
+        auto* label = new QLabel(text, parent);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        return label;
+    }
+    case res::ControlKind::kIcon: {
+        auto* label = new QLabel(parent);
+        label->setPixmap(res::ProgramIcon().pixmap(control.width, control.height));
+        return label;
+    }
+    case res::ControlKind::kEdit:
+        return new QLineEdit(parent);
+    case res::ControlKind::kCheckBox:
+        return new QCheckBox(text, parent);
+    case res::ControlKind::kButton: {
+        auto* button = new CButtonEx(text, parent);
+        button->setDefault((control.flags & res::kDefault) != 0);
+        return button;
+    }
+    case res::ControlKind::kDropList: {
+        auto* list = new QComboBox(parent);
+        list->addItems(res::InitialItems(control));
+        list->setMaxVisibleItems(16);
+        return list;
+    }
+    case res::ControlKind::kListBox:
+        return new CListBoxEx(parent);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+CDialogEx::CDialogEx(int templateId, QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+{
+    setFont(DialogFont());
+    // On Wayland a shape only limits input; the corners outside it must be transparent.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        setAttribute(Qt::WA_TranslucentBackground);
+    BuildControls(templateId);
+    // The desktop's task list and window tools know the dialog by its strip's title.
+    setWindowTitle(TitleText());
+}
+
+void CDialogEx::BuildControls(int templateId)
+{
+    const res::DialogTemplate* layout = res::FindDialogTemplate(templateId);
+    if (!layout)
+        return;
+    setFixedSize(layout->width, layout->height);
+    // Created in layout order, which is also the Tab order.
+    for (const res::ControlTemplate& control : layout->controls) {
+        QWidget* widget = MakeControl(control, this);
+        widget->setGeometry(control.x, control.y, control.width, control.height);
+        if (control.id == res::kIdTitle || (control.flags & res::kHidden))
+            widget->hide(); // the strip shows the title
+        if (control.id != res::kIdStatic) {
+            widget->setObjectName(QStringLiteral("control%1").arg(control.id));
+            controls.insert(control.id, widget);
+        }
+        widget->installEventFilter(this);
+    }
+    // OK and Cancel end the dialog, through accept and reject so that dialogs can store first.
+    if (auto* ok = Item<QAbstractButton>(res::kIdOk))
+        connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
+    if (auto* cancel = Item<QAbstractButton>(res::kIdCancel))
+        connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
+}
+
+void CDialogEx::SetFrameColours(COLORREF fore, COLORREF back, COLORREF base, COLORREF control)
+{
+    colours.fore = fore;
+    colours.back = back;
+    colours.base = base;
+    colours.control = control;
+}
+
+void CDialogEx::SetEditColour(COLORREF edit)
+{
+    colours.edit = edit;
+}
+
+void CDialogEx::SetButtonColours(COLORREF on, COLORREF off, COLORREF disabled)
+{
+    colours.buttonOn = on;
+    colours.buttonOff = off;
+    colours.buttonDisabled = disabled;
+}
+
+void CDialogEx::SetSkinColours(const SkinDefinition& skin)
+{
+    SetFrameColours(skin.foreColour, skin.backColour, skin.baseColour, skin.controlColour);
+    SetEditColour(skin.editColour);
+    SetButtonColours(skin.buttonOnColour, skin.buttonOffColour, skin.buttonDisabledColour);
+}
+
+QString CDialogEx::TitleText() const
+{
+    if (const auto* title = Item<QLabel>(res::kIdTitle))
+        return title->text();
+    return QStringLiteral("<未定義>");
+}
+
+void CDialogEx::accept()
+{
+    done(res::kIdOk);
+}
+
+void CDialogEx::reject()
+{
+    done(res::kIdCancel);
+}
+
+void CDialogEx::showEvent(QShowEvent* event)
+{
+    if (!initialised) {
+        initialised = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+void CDialogEx::OnInitDialog()
+{
+    ApplyColours();
+    for (CButtonEx* button : findChildren<CButtonEx*>()) {
+        button->SetBrushes(colours.buttonOff, colours.buttonOn, colours.buttonDisabled);
+        button->MakeElliptic();
+    }
+    MakeRounded();
+}
+
+void CDialogEx::ApplyColours()
+{
+    // Edit fields and lists on the edit colour; the dialog and its texts on the base colour;
+    // text colours stay as the style has them.
+    QPalette own = palette();
+    own.setColor(QPalette::Window, ToQColor(colours.base));
+    own.setColor(QPalette::Button, ToQColor(colours.control));
+    setPalette(own);
+    for (QWidget* widget : controls) {
+        if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget) ||
+            qobject_cast<QListWidget*>(widget)) {
+            QPalette edit = widget->palette();
+            edit.setColor(QPalette::Base, ToQColor(colours.edit));
+            edit.setColor(QPalette::Button, ToQColor(colours.edit));
+            widget->setPalette(edit);
+        }
+        if (qobject_cast<QAbstractButton*>(widget))
+            widget->setCursor(Qt::PointingHandCursor);
+    }
+}
+
+void CDialogEx::MakeRounded()
+{
+    QPainterPath outline;
+    outline.addRoundedRect(QRectF(rect()), kCornerSize / 2.0, kCornerSize / 2.0);
+    setMask(QRegion(outline.toFillPolygon().toPolygon()));
+}
+
+void CDialogEx::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (initialised && !isMinimized() && !isMaximized())
+        MakeRounded();
+}
+
+void CDialogEx::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), ToQColor(colours.base));
+    const QRect strip(0, 0, width(), kTitleHeight);
+    painter.fillRect(strip, ToQColor(active ? colours.fore : colours.back));
+    painter.fillRect(QRect(0, kTitleHeight - 1, width(), 1), Qt::black);
+    painter.setPen(ToQColor(active ? kActiveTitleText : kInactiveTitleText));
+    painter.drawText(strip, Qt::AlignCenter | Qt::TextSingleLine, TitleText());
+}
+
+bool CDialogEx::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate) {
+        active = event->type() == QEvent::WindowActivate;
+        update();
+    }
+    return QDialog::event(event);
+}
+
+void CDialogEx::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QDialog::mousePressEvent(event);
+    dragging = true;
+    lastPointer = event->globalPosition().toPoint();
+}
+
+void CDialogEx::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!dragging)
+        return QDialog::mouseMoveEvent(event);
+    const QPoint pointer = event->globalPosition().toPoint();
+    move(pos() + pointer - lastPointer);
+    lastPointer = pointer;
+}
+
+void CDialogEx::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!dragging || event->button() != Qt::LeftButton)
+        return QDialog::mouseReleaseEvent(event);
+    const QPoint pointer = event->globalPosition().toPoint();
+    move(pos() + pointer - lastPointer);
+    dragging = false;
+}
+
+void FollowPointerFocus(QObject* watched, QEvent* event, const QWidget* dialog)
+{
+    if (event->type() != QEvent::Enter)
+        return;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const QWidget* focus = QApplication::focusWidget();
+    if (widget && focus && widget != focus && widget != dialog && widget->isEnabled() &&
+        (widget->focusPolicy() & Qt::TabFocus) && dialog->isActiveWindow())
+        widget->setFocus(Qt::MouseFocusReason);
+}
+
+bool CDialogEx::eventFilter(QObject* watched, QEvent* event)
+{
+    FollowPointerFocus(watched, event, this);
+    return QDialog::eventFilter(watched, event);
+}

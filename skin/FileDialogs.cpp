@@ -1,0 +1,52 @@
+#include "FileDialogs.h"
+
+#include "res/StringTable.h"
+
+#include <QFileDialog>
+#include <QStringList>
+
+QString DialogFilter(const QString& listed)
+{
+    const QStringList parts = listed.split(u'|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
+        QString name = parts[i];
+        if (const qsizetype open = name.indexOf(u'('); open > 0)
+            name.truncate(open);
+        filters << name.trimmed() + QStringLiteral(" (") + QString(parts[i + 1]).replace(u';', u' ') + u')';
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+QString BrowseForFile(QWidget* owner, const QString& initial, int filterId, int extensionId)
+{
+    QString start = initial;
+    if (start.startsWith(u'"'))
+        start.remove(0, 1);
+    if (start.endsWith(u'"'))
+        start.chop(1);
+    QFileDialog dialog(owner, res::LoadString(res::kStrOpenTitle));
+    dialog.setObjectName(QStringLiteral("BrowseForFile"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(DialogFilter(res::LoadString(filterId)));
+    dialog.setDefaultSuffix(res::LoadString(extensionId));
+    if (!start.isEmpty())
+        dialog.selectFile(start);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+QString BrowseForFolder(QWidget* owner, const QString& initial)
+{
+    QFileDialog dialog(owner);
+    dialog.setObjectName(QStringLiteral("BrowseForFolder"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (!initial.isEmpty())
+        dialog.setDirectory(initial);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}

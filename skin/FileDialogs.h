@@ -1,0 +1,18 @@
+#pragma once
+// The open dialogs the program's dialogs share: a file with a filter list from the string
+// table, and a folder.
+
+#include <QString>
+
+class QWidget;
+
+// "desc|patterns|desc|patterns||" (the string table's form) as Qt's file dialog takes it.
+QString DialogFilter(const QString& listed);
+
+// Asks for an existing file, starting at `initial` (one pair of enclosing quotes dropped), with
+// the filters of string `filterId` and the default extension of string `extensionId`. Empty
+// when the user cancels.
+QString BrowseForFile(QWidget* owner, const QString& initial, int filterId, int extensionId);
+
+// Asks for an existing folder, starting at `initial`. Empty when the user cancels.
+QString BrowseForFolder(QWidget* owner, const QString& initial);

@@ -1,0 +1,327 @@
+// The main window's dialogs: each opens with the skin's colours from its command, the timer
+// and alarm dialogs hold the schedule back while they show, OK writes the settings and the
+// position settings apply at once; About can end the program for the removal of its settings;
+// a missing help text is reported; the display's titles fit its width.
+
+#include "MainWindowFixture.h"
+#include "app/AboutDlg.h"
+#include "app/Commands.h"
+#include "app/DisplayFont.h"
+#include "app/Messages.h"
+#include "clock/AlarmDlg.h"
+#include "clock/CustomFontDialog.h"
+#include "clock/LaunchDlg.h"
+#include "clock/PosDialog.h"
+#include "platform/MessageBox.h"
+#include "res/DialogTemplates.h"
+#include "res/StringTable.h"
+#include "skin/ButtonEx.h"
+#include "support/Modal.h"
+#include "support/Wait.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+namespace {
+
+using testsupport::WaitUntil;
+using testsupport::WhenModal;
+
+// Counts the main window's ticks (its only timer).
+class TickCounter : public QObject
+{
+public:
+    explicit TickCounter(QObject* watched) { watched->installEventFilter(this); }
+    int ticks = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Timer)
+            ++ticks;
+        return false;
+    }
+};
+
+class MainDialogsTest : public MainWindowFixture
+{
+protected:
+    void TearDown() override { platform::SetMessageBoxObserver(nullptr); }
+
+    // A program the schedule can start: it adds a line to `marker` each time it runs.
+    QString Script()
+    {
+        const QString path =
+            home.WriteFile(QStringLiteral("bin/mark.sh"), "#!/bin/sh\necho run >> \"$HOME/marker\"\n");
+        QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+        return path;
+    }
+    int Saved(const char* section, const char* key)
+    {
+        return SettingsStore(home.SettingsFile())
+            .ReadInt(QString::fromLatin1(section), QString::fromLatin1(key), -1);
+    }
+    QString SavedText(const char* section, const char* key)
+    {
+        return SettingsStore(home.SettingsFile())
+            .ReadString(QString::fromLatin1(section), QString::fromLatin1(key), QString());
+    }
+    // Waits until `dialog` has ticked `count` more times.
+    static bool Ticks(TickCounter& counter, int count)
+    {
+        const int target = counter.ticks + count;
+        return WaitUntil([&] { return counter.ticks >= target; }, 10000);
+    }
+};
+
+TEST_F(MainDialogsTest, TheTimerDialogHoldsTheScheduleBackAndOkKeepsTheEntryShownLast)
+{
+    const QString script = Script();
+    WriteSettings(
+        "[Play]\nAutoPlay=2\n[Program]\nSelect=3\n[Program0]\nHour=-1\nMin=0\nSec=0\nExec=1\nLaunch=" +
+        script.toUtf8() + "\n");
+    CSorlinDlg::Environment env = Environment();
+    QDateTime now(QDate(2026, 12, 7), QTime(9, 0, 0)); // entry 1 is due
+    env.now = [&now] { return now; };
+    CSorlinDlg dialog(std::move(env), false);
+    TickCounter counter(&dialog);
+    RunModal(dialog, [&] {
+        const auto answered = WhenModal<CLaunchDlg>([&](CLaunchDlg* timer) {
+            EXPECT_EQ(timer->GetColours().base, dialog.Face().skin.definition.baseColour);
+            EXPECT_EQ(timer->GetColours().buttonOn, dialog.Face().skin.definition.buttonOnColour);
+            EXPECT_EQ(timer->Item<QComboBox>(CLaunchDlg::kSelector)->currentIndex(), 3);
+            EXPECT_EQ(timer->Item<QComboBox>(CLaunchDlg::kSelector)->count(), 50);
+            // Ticks go on while it shows, and start nothing.
+            EXPECT_TRUE(Ticks(counter, 3));
+            EXPECT_TRUE(dialog.AlarmPlayer().Items().isEmpty());
+            timer->Item<QComboBox>(CLaunchDlg::kSelector)->setCurrentIndex(5);
+            timer->Item<CButtonEx>(res::kIdOk)->click();
+        });
+        dialog.OnCommand(ID_TIMER);
+        ASSERT_TRUE(*answered);
+        EXPECT_EQ(Saved("Program", "Select"), 5) << "written at OK";
+        // The schedule runs again: the entry due now starts.
+        EXPECT_TRUE(WaitUntil([&] { return dialog.AlarmPlayer().Items() == QStringList{script}; }, 10000));
+        dialog.EndDialog(IDOK);
+    });
+}
+
+TEST_F(MainDialogsTest, CancelInTheTimerOrAlarmDialogAlsoLetsTheScheduleRunAgain)
+{
+    const QString script = Script();
+    WriteSettings(
+        "[Play]\nAutoPlay=2\n[Program]\nSelect=0\n[Program0]\nHour=-1\nMin=0\nSec=0\nExec=1\nLaunch=" +
+        script.toUtf8() + "\n");
+    CSorlinDlg::Environment env = Environment();
+    QDateTime now(QDate(2026, 12, 7), QTime(9, 0, 0));
+    env.now = [&now] { return now; };
+    CSorlinDlg dialog(std::move(env), false);
+    TickCounter counter(&dialog);
+    RunModal(dialog, [&] {
+        auto answered = WhenModal<CAlarmDlg>([&](CAlarmDlg* alarm) {
+            EXPECT_TRUE(Ticks(counter, 2));
+            alarm->Item<QLineEdit>(CAlarmDlg::kSeconds)->setText(QStringLiteral("1"));
+            alarm->Item<CButtonEx>(res::kIdCancel)->click();
+        });
+        dialog.OnCommand(ID_STOPWATCH_SETTINGS);
+        ASSERT_TRUE(*answered);
+        EXPECT_TRUE(WaitUntil([&] { return dialog.AlarmPlayer().Items() == QStringList{script}; }, 10000));
+
+        now = QDateTime(QDate(2026, 12, 7), QTime(10, 0, 0));
+        answered = WhenModal<CLaunchDlg>([&](CLaunchDlg* timer) {
+            // The entry on screen is changed and dropped: the entry stored keeps its program.
+            timer->Item<QLineEdit>(CLaunchDlg::kProgram)->setText(QStringLiteral("/nowhere"));
+            timer->reject();
+        });
+        dialog.OnCommand(ID_TIMER);
+        ASSERT_TRUE(*answered);
+        EXPECT_TRUE(Ticks(counter, 2));
+        EXPECT_EQ(dialog.Settings().timers[0].launch, script);
+        EXPECT_EQ(dialog.Settings().countDown, 180000);
+        dialog.EndDialog(IDOK);
+    });
+}
+
+TEST_F(MainDialogsTest, TheAlarmDialogsOkStoresItsThreeValues)
+{
+    WriteSettings("[Play]\nAutoPlay=2\n");
+    CSorlinDlg dialog(Environment(), false);
+    RunModal(dialog, [&] {
+        const auto answered = WhenModal<CAlarmDlg>([&](CAlarmDlg* alarm) {
+            EXPECT_EQ(alarm->Item<QLineEdit>(CAlarmDlg::kSeconds)->text(), u"180");
+            alarm->Item<QCheckBox>(CAlarmDlg::kCountDown)->setChecked(true);
+            alarm->Item<QLineEdit>(CAlarmDlg::kSeconds)->setText(QStringLiteral("5"));
+            alarm->Item<QLineEdit>(CAlarmDlg::kProgram)->setText(QStringLiteral("/tmp/bell.wav"));
+            alarm->Item<CButtonEx>(res::kIdOk)->click();
+        });
+        dialog.OnCommand(ID_STOPWATCH_SETTINGS);
+        ASSERT_TRUE(*answered);
+        EXPECT_EQ(Saved("Program", "CountDown"), 5000);
+        EXPECT_EQ(Saved("Program", "CountMax"), 1);
+        EXPECT_EQ(SavedText("Program50", "Launch"), u"\"/tmp/bell.wav\""); // written in quotes
+        dialog.EndDialog(IDOK);
+    });
+}
+
+TEST_F(MainDialogsTest, PositionSettingsApplyAtOnceAndAreWritten)
+{
+    const QString skin = home.WriteFile(QStringLiteral("skins/small.ini"), "[Position]\nBaseSize=120,60\n");
+    WriteSettings("[Play]\nAutoPlay=2\n[Position]\nUseThema=0\nX=30\nY=40\nW=200\nH=150\nTOPMOST=1\n");
+    CSorlinDlg dialog(Environment(), false);
+    RunModal(dialog, [&] {
+        const int lineHeight = dialog.Face().skin.lineHeight;
+        auto answered = WhenModal<CPosDialog>([&](CPosDialog* position) {
+            EXPECT_EQ(position->Item<QLineEdit>(CPosDialog::kWidth)->text(), u"200");
+            EXPECT_TRUE(position->GetDlgItem(CPosDialog::kWidth)->isEnabled());
+            position->Item<QLineEdit>(CPosDialog::kX)->setText(QStringLiteral("70"));
+            position->Item<QLineEdit>(CPosDialog::kWidth)->setText(QStringLiteral("260"));
+            position->Item<QLineEdit>(CPosDialog::kHeight)->setText(QStringLiteral("120"));
+            position->Item<QCheckBox>(CPosDialog::kTopmost)->setChecked(false);
+            position->Item<QCheckBox>(CPosDialog::kDispString)->setChecked(false);
+            const auto font = WhenModal<CCustomFontDialog>([](CCustomFontDialog* chooser) {
+                QFont bigger(QStringLiteral("IPAGothic"));
+                bigger.setPointSize(24);
+                chooser->setCurrentFont(bigger);
+                chooser->accept();
+            });
+            position->Item<CButtonEx>(CPosDialog::kFont)->click();
+            EXPECT_TRUE(*font);
+            position->Item<CButtonEx>(res::kIdOk)->click();
+        });
+        dialog.OnCommand(ID_POSITION_SETTINGS);
+        ASSERT_TRUE(*answered);
+        EXPECT_EQ(dialog.geometry(), QRect(70, 40, 260, 120));
+        EXPECT_FALSE(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
+        EXPECT_FALSE(dialog.Face().showText);
+        EXPECT_GT(dialog.Face().skin.lineHeight, lineHeight) << "the new font is measured";
+        EXPECT_EQ(Saved("Position", "W"), 260);
+        EXPECT_EQ(Saved("Position", "X"), 70);
+        EXPECT_EQ(Saved("Position", "DispString"), 0);
+        EXPECT_EQ(Saved("Position", "TOPMOST"), 0);
+        EXPECT_EQ(Saved("Font", "Height"), -32);
+
+        // A skin switched on decides the size.
+        answered = WhenModal<CPosDialog>([&](CPosDialog* position) {
+            position->Item<QCheckBox>(CPosDialog::kUseThema)->click();
+            EXPECT_FALSE(position->GetDlgItem(CPosDialog::kWidth)->isEnabled());
+            position->Item<QLineEdit>(CPosDialog::kThema)->setText(skin);
+            position->accept();
+        });
+        dialog.OnCommand(ID_POSITION_SETTINGS);
+        ASSERT_TRUE(*answered);
+        EXPECT_EQ(dialog.size(), QSize(120, 60));
+        EXPECT_EQ(SavedText("Position", "Thema"), skin);
+
+        // Cancel changes nothing.
+        answered = WhenModal<CPosDialog>([&](CPosDialog* position) {
+            position->Item<QLineEdit>(CPosDialog::kX)->setText(QStringLiteral("500"));
+            position->reject();
+        });
+        dialog.OnCommand(ID_POSITION_SETTINGS);
+        ASSERT_TRUE(*answered);
+        EXPECT_EQ(dialog.pos(), QPoint(70, 40));
+        dialog.EndDialog(IDOK);
+    });
+}
+
+TEST_F(MainDialogsTest, RemovingTheSettingsFromAboutAsksAndEndsTheWindow)
+{
+    WriteSettings("[Play]\nAutoPlay=2\n");
+    QStringList asked;
+    int answer = platform::kIdNo;
+    platform::SetMessageBoxObserver([&](const QString& text, int) {
+        asked << text;
+        return answer;
+    });
+    CSorlinDlg dialog(Environment(), false);
+    const int result = RunModal(dialog, [&] {
+        auto answered = WhenModal<CAboutDlg>([&](CAboutDlg* about) {
+            EXPECT_EQ(about->TitleText(), u"ﾊﾞｰｼﾞｮﾝ情報");
+            EXPECT_TRUE(about->Item<QLabel>(CAboutDlg::kProductLine)->text().contains(u"Vimoﾌﾟﾚｰﾔ"));
+            about->Item<CButtonEx>(CAboutDlg::kDeleteSettings)->click(); // No: it stays
+            EXPECT_TRUE(about->isVisible());
+            about->Item<CButtonEx>(res::kIdOk)->click();
+        });
+        dialog.OnCommand(ID_APP_ABOUT);
+        ASSERT_TRUE(*answered);
+        ASSERT_EQ(asked, QStringList{res::LoadString(res::kStrConfirmDeleteSettings)});
+
+        answer = platform::kIdYes;
+        answered = WhenModal<CAboutDlg>(
+            [](CAboutDlg* about) { about->Item<CButtonEx>(CAboutDlg::kDeleteSettings)->click(); });
+        dialog.OnCommand(ID_APP_ABOUT);
+        ASSERT_TRUE(*answered);
+    });
+    EXPECT_EQ(result, kResultDeleteSettings);
+}
+
+TEST(AboutDlgTest, TheLinksUnderlineUnderThePointerAndOpenTheirTargets)
+{
+    QStringList opened;
+    CAboutDlg about([&](const QString& target) {
+        opened << target;
+        return true;
+    });
+    about.show();
+    auto* home = about.Item<QLabel>(CAboutDlg::kHomePageLink);
+    auto* mail = about.Item<QLabel>(CAboutDlg::kMailLink);
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(home, &enter);
+    EXPECT_TRUE(home->font().underline());
+    EXPECT_FALSE(mail->font().underline());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(home, &leave);
+    EXPECT_FALSE(home->font().underline());
+
+    for (QLabel* link : {home, mail}) {
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(link, &release);
+    }
+    EXPECT_EQ(opened,
+              (QStringList{CAboutDlg::HomePage(), QStringLiteral("mailto:") + CAboutDlg::MailAddress()}));
+}
+
+TEST_F(MainDialogsTest, AMissingHelpTextIsReported)
+{
+    WriteSettings("[Play]\nAutoPlay=2\n");
+    QStringList shown;
+    platform::SetMessageBoxObserver([&](const QString& text, int) {
+        shown << text;
+        return platform::kIdOk;
+    });
+    CSorlinDlg dialog(Environment(), false);
+    RunModal(dialog, [&] {
+        dialog.OnCommand(ID_HISTORY);
+        dialog.EndDialog(IDOK);
+    });
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(u"ﾌｧｲﾙが見つかりません。"));
+    EXPECT_TRUE(shown[0].endsWith(u"/opt/sorlin/history.txt"));
+}
+
+TEST_F(MainDialogsTest, ALongJapaneseTitleScrollsWithinTheDisplaysWidth)
+{
+    WriteSettings("[Play]\nAutoPlay=2\n[Font]\nFaceName=ＭＳ ゴシック\nHeight=-16\n");
+    CSorlinDlg dialog(Environment(), false);
+    RunModal(dialog, [&] {
+        const QFontMetrics metrics(MakeDisplayFont(dialog.Settings()));
+        const QString title = QStringLiteral("とても長い日本語の曲名がここに続きます・第二楽章");
+        constexpr int kWidth = 150;
+        for (int step = 0; step < 40; ++step) {
+            const QString shown = dialog.Player().ScrollTitle(title, kWidth);
+            EXPECT_LE(metrics.horizontalAdvance(shown), kWidth) << step << " " << shown.toStdString();
+            if (step == 0) {
+                EXPECT_GE(metrics.horizontalAdvance(shown), kWidth / 2) << "the width is used";
+            }
+        }
+        dialog.EndDialog(IDOK);
+    });
+}
+
+} // namespace

@@ -1,0 +1,55 @@
+#pragma once
+// A main window under test: a temporary home with its settings file, the window's surroundings,
+// and running the window modally with the test's steps inside its loop.
+
+#include "app/SettingsStore.h"
+#include "app/SorlinDlg.h"
+#include "support/TempHome.h"
+
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+class MainWindowFixture : public ::testing::Test
+{
+protected:
+    CSorlinDlg::Environment Environment(platform::DriveTable drives = {})
+    {
+        CSorlinDlg::Environment env;
+        env.programFolder = QStringLiteral("/opt/sorlin/");
+        env.store = store.get();
+        env.drives = std::move(drives);
+        return env;
+    }
+
+    void WriteSettings(const QByteArray& ini)
+    {
+        home.WriteFile(QStringLiteral(".config/pelmo_rin/Sorlin.conf"), ini);
+        store = std::make_unique<SettingsStore>(home.SettingsFile());
+    }
+
+    // Runs `dialog` modally; `whileOpen` runs inside its loop and ends it. When it returns
+    // without having done so (a failed assertion returns at once), the dialog ends with -1
+    // there and then; a bound covers what never returns.
+    static int RunModal(CSorlinDlg& dialog, std::function<void()> whileOpen, int boundMs = 10000)
+    {
+        bool ended = false;
+        const QMetaObject::Connection watch =
+            QObject::connect(&dialog, &QDialog::finished, [&ended] { ended = true; });
+        QTimer::singleShot(0, &dialog, [&dialog, &ended, whileOpen = std::move(whileOpen)] {
+            whileOpen();
+            if (!ended)
+                dialog.EndDialog(-1);
+        });
+        QTimer::singleShot(boundMs, &dialog, [&dialog] { dialog.EndDialog(-1); });
+        const int result = dialog.DoModal();
+        QObject::disconnect(watch);
+        return result;
+    }
+
+    TempHome home;
+    std::unique_ptr<SettingsStore> store = std::make_unique<SettingsStore>(home.SettingsFile());
+};

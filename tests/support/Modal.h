@@ -1,0 +1,48 @@
+#pragma once
+// Answering modal dialogs from a test: the answer runs inside the dialog's own event loop
+// once a dialog of the awaited type is the active modal widget. Every wait is bounded: a
+// dialog that never comes leaves the answer unrun (the returned flag stays false), and one
+// the answer leaves open is rejected at the bound, so no test hangs.
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QPointer>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+namespace testsupport {
+
+template <class T> std::shared_ptr<bool> WhenModal(std::function<void(T*)> answer, int timeoutMs = 10000)
+{
+    auto ran = std::make_shared<bool>(false);
+    auto* poll = new QTimer; // deletes itself once it is done
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout,
+                     [poll, ran, answer = std::move(answer), deadline = QDeadlineTimer(timeoutMs)] {
+                         auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+                         if (!dialog && !deadline.hasExpired())
+                             return;
+                         poll->stop();
+                         poll->deleteLater();
+                         if (!dialog)
+                             return;
+                         *ran = true;
+                         QPointer<QDialog> guard(dialog);
+                         answer(dialog);
+                         if (guard && guard->isVisible()) {
+                             QTimer::singleShot(std::max<qint64>(deadline.remainingTime(), 0), guard.data(),
+                                                [guard] {
+                                                    if (guard && guard->isVisible())
+                                                        guard->reject();
+                                                });
+                         }
+                     });
+    poll->start();
+    return ran;
+}
+
+} // namespace testsupport
