@@ -10,6 +10,9 @@
 #include "platform/SignalNotifier.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <cstdlib>
 #include <utility>
@@ -122,6 +125,11 @@ int RunSorlin(int argc, char** argv)
     QApplication app(argc, argv);
     // Overlaps with the rest of the start-up until the display font is made.
     PrepareFontMatching();
+    // The program speaks Japanese whatever the locale: so do Qt's own dialogs and buttons.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     // Qt takes its own options (-platform, -display) out of the arguments.
     return CSorlinApp(JoinCommandLine(QApplication::arguments().mid(1))).InitInstance();
 }

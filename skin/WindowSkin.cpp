@@ -86,10 +86,17 @@ void WindowSkin::Rebuild(const QRect& windowRect, const CDib* background)
         if (points.empty())
             continue;
         QPolygon polygon;
-        for (const QPoint& p : points)
+        QPolygonF exact;
+        for (const QPoint& p : points) {
             polygon << QPoint(static_cast<int>(p.x() * W / bw + R.left()),
                               static_cast<int>(p.y() * H / bh + R.top()));
+            exact << QPointF(static_cast<double>(p.x()) * W / bw + R.left(),
+                             static_cast<double>(p.y()) * H / bh + R.top());
+        }
         region = QRegion(polygon, Qt::WindingFill);
+        buttonOutlines[i].setFillRule(Qt::WindingFill);
+        buttonOutlines[i].addPolygon(exact);
+        buttonOutlines[i].closeSubpath();
     }
 
     if (maskMode && keyed.count(kTextAreaKey))

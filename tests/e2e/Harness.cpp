@@ -189,6 +189,12 @@ void TypeKeys(const QString& display, const QStringList& keys)
             display);
 }
 
+void TypeText(const QString& display, const QString& text)
+{
+    RunTool(QStringLiteral("xdotool"),
+            {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text}, display);
+}
+
 bool ShapeHas(const QString& display, const QString& id, int x, int y)
 {
     return RunTool(QStringLiteral(X11PROBE_EXECUTABLE),

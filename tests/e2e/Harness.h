@@ -62,6 +62,8 @@ bool ShapeHas(const QString& display, const QString& id, int x, int y);
 
 void ClickWindow(const QString& display, const QString& id, int x, int y, int button);
 void TypeKeys(const QString& display, const QStringList& keys);
+// Types `text` character by character into the focused window.
+void TypeText(const QString& display, const QString& text);
 // Asks the window to close, as a window manager's close button would.
 void RequestClose(const QString& display, const QString& id);
 

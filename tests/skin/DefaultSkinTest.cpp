@@ -49,6 +49,25 @@ protected:
     CDib background;
 };
 
+TEST_F(DefaultSkinTest, EveryButtonOutlineIsReadWhole)
+{
+    // The reader keeps 255 characters of a value; an outline longer than that loses points.
+    QFile file(QStringLiteral(SORLIN_DEFAULT_SKIN_DIR) + QStringLiteral("/Sorlin.ini"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    int outlines = 0;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        bool isNumber = false;
+        const int number = line.section(u'=', 0, 0).mid(3).toInt(&isNumber);
+        if (!line.startsWith(QLatin1String("Btn")) || !isNumber)
+            continue;
+        ++outlines;
+        const std::vector<QPoint> written = ParseSkinPointList(line.section(u'=', 1));
+        EXPECT_EQ(skin.definition.buttons[number - 1].points, written) << "button " << number;
+    }
+    EXPECT_GT(outlines, 10);
+}
+
 TEST_F(DefaultSkinTest, EveryCommandHasAButtonWithATipAndNoTwoOverlap)
 {
     EXPECT_EQ(skin.definition.baseSize, QSize(240, 150));

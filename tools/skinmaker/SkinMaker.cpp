@@ -127,8 +127,9 @@ std::vector<Button> Buttons()
                            QPoint(183, v), QPoint(181, u + 12), QPoint(188, u + 7), QPoint(181, u + 2)})});
     // Exit: the power sign, an open ring with a bar through its gap.
     {
-        QPolygon ring = Circle(QPointF(218, 125), 7.5, 12, 35, 325);
-        QPolygon inner = Circle(QPointF(218, 125), 4.5, 12, 325, 35);
+        // Few points: a value longer than 255 characters is cut short by the skin reader.
+        QPolygon ring = Circle(QPointF(218, 125), 7.5, 9, 35, 325);
+        QPolygon inner = Circle(QPointF(218, 125), 4.5, 9, 325, 35);
         ring << inner;
         b.push_back({1, QStringLiteral("終了"), Join({ring, Rect(216, u - 1, 220, u + 8)})});
     }
@@ -257,6 +258,9 @@ int main(int argc, char** argv)
     ini << "StrArea=20,13,220,63\n";
     ini << "BtnMax=33\n";
     for (const Button& button : buttons) {
+        // The reader keeps 255 characters of a value: a longer outline would lose its last points.
+        if (Points(button.shape).size() > 255)
+            qFatal("the outline of button %d is longer than a skin value may be", button.number);
         ini << QStringLiteral("Btn%1=%2\n").arg(button.number).arg(Points(button.shape));
         ini << QStringLiteral("BtnName%1=%2\n").arg(button.number).arg(button.tip);
     }

@@ -1,0 +1,184 @@
+// The main window's dialogs with the real program under a virtual display: each opens from the
+// context menu and closes with Esc and with Enter, a timer entry set in the dialog starts its
+// program once, and About's removal leaves neither settings nor disc handlers behind.
+
+#include "Harness.h"
+#include "platform/Drives.h"
+#include "support/TempHome.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <csignal>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace e2e;
+
+const QString kAppTitle = QStringLiteral("Vimoﾌﾟﾚｰﾔ - ");
+constexpr int kSkinWidth = 240;
+
+class DialogsE2eTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(display.IsRunning()) << "Xvfb did not start"; }
+
+    QString Title() const { return kAppTitle + platform::DriveTable::FromSystem().FirstOpticalDrive(); }
+
+    // The program's window titled `title`, empty while there is none.
+    QString WindowTitled(const QString& title) const
+    {
+        for (const Window& window : ProgramWindows(display.Name())) {
+            if (window.title == title)
+                return window.id;
+        }
+        return {};
+    }
+
+    // Opens the context menu over `main` and picks an entry with `keys`; gives the dialog
+    // window titled `title` once it shows.
+    QString OpenFromMenu(const QString& main, const QStringList& keys, const QString& title)
+    {
+        const size_t before = ProgramWindows(display.Name()).size();
+        ClickWindow(display.Name(), main, kSkinWidth / 2, 30, 3);
+        if (!WaitUntil([&] { return ProgramWindows(display.Name()).size() > before; }, 10000))
+            return {};
+        TypeKeys(display.Name(), keys);
+        QString dialog;
+        WaitUntil([&] { return !(dialog = WindowTitled(title)).isEmpty(); }, 10000);
+        return dialog;
+    }
+
+    bool Gone(const QString& title) const
+    {
+        return WaitUntil([&] { return WindowTitled(title).isEmpty(); }, 10000);
+    }
+
+    TempHome home;
+    VirtualDisplay display;
+};
+
+TEST_F(DialogsE2eTest, EachDialogOpensFromTheMenuAndClosesWithEscapeAndWithEnter)
+{
+    ProgramRun run(display, {});
+    const QString main = run.WaitForMainWindow(Title());
+    ASSERT_FALSE(main.isEmpty()) << run.Output().toStdString();
+
+    struct Case
+    {
+        QStringList keys;
+        QString title;
+        bool writesAtOk;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("t")}, QStringLiteral("ﾀｲﾏｰ設定"), true},
+        // Start, then the alarm settings: the stopwatch's end and release are greyed.
+        {{QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Return")},
+         QStringLiteral("ｱﾗｰﾑ設定"),
+         true},
+        {{QStringLiteral("i")}, QStringLiteral("座標設定"), true},
+        {{QStringLiteral("v")}, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title.toStdString());
+        QString dialog = OpenFromMenu(main, c.keys, c.title);
+        ASSERT_FALSE(dialog.isEmpty()) << run.Output().toStdString();
+        // A click on a free point gives it the keyboard.
+        ClickWindow(display.Name(), dialog, 300, 12, 1);
+        TypeKeys(display.Name(), {QStringLiteral("Escape")});
+        ASSERT_TRUE(Gone(c.title));
+        EXPECT_FALSE(QFile::exists(home.SettingsFile())) << "Esc writes nothing";
+
+        dialog = OpenFromMenu(main, c.keys, c.title);
+        ASSERT_FALSE(dialog.isEmpty()) << run.Output().toStdString();
+        ClickWindow(display.Name(), dialog, 300, 12, 1);
+        TypeKeys(display.Name(), {QStringLiteral("Return")});
+        ASSERT_TRUE(Gone(c.title));
+        if (c.writesAtOk) {
+            EXPECT_TRUE(QFile::exists(home.SettingsFile())) << "OK writes the settings";
+            ASSERT_TRUE(QFile::remove(home.SettingsFile()));
+        }
+    }
+    EXPECT_FALSE(WindowTitled(Title()).isEmpty()) << "the window goes on";
+    run.Signal(SIGTERM);
+    ASSERT_TRUE(run.WaitForExit());
+    EXPECT_EQ(run.ExitCode(), 0);
+}
+
+TEST_F(DialogsE2eTest, ATimerEntrySetInTheDialogStartsItsProgramOnce)
+{
+    const QString marker = home.Path() + QStringLiteral("/marker");
+    const QString script =
+        home.WriteFile(QStringLiteral("bin/mark.sh"), "#!/bin/sh\necho run >> \"" + marker.toUtf8() + "\"\n");
+    QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
+
+    ProgramRun run(display, {});
+    const QString main = run.WaitForMainWindow(Title());
+    ASSERT_FALSE(main.isEmpty()) << run.Output().toStdString();
+    const QString dialog = OpenFromMenu(main, {QStringLiteral("t")}, QStringLiteral("ﾀｲﾏｰ設定"));
+    ASSERT_FALSE(dialog.isEmpty()) << run.Output().toStdString();
+
+    // Entry 1, a few seconds ahead: every hour and minute, at second S, this script.
+    const int second = (QTime::currentTime().second() + 12) % 60;
+    ClickWindow(display.Name(), dialog, 40, 69, 1); // the year field
+    TypeKeys(display.Name(),
+             {QStringLiteral("Tab"), QStringLiteral("Tab"),                           // month, day
+              QStringLiteral("Tab"), QStringLiteral("Home"),                          // hour: every
+              QStringLiteral("Tab"), QStringLiteral("Home"),                          // hour to: every
+              QStringLiteral("Tab"), QStringLiteral("Home"), QStringLiteral("Tab")}); // minute: every
+    QStringList digits;
+    for (QChar digit : QString::number(second))
+        digits << QString(digit);
+    TypeKeys(display.Name(), digits);
+    TypeKeys(display.Name(), {QStringLiteral("Tab")});
+    TypeText(display.Name(), script);
+    TypeKeys(display.Name(), {QStringLiteral("Return")});
+    ASSERT_TRUE(Gone(QStringLiteral("ﾀｲﾏｰ設定")));
+
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(marker); }, 75000))
+        << "the entry never started: " << run.Output().toStdString();
+    // Ticks come twice a second: let the clock pass three more seconds, then count.
+    qsizetype at = 0;
+    const QRegularExpression later(
+        QStringLiteral("sorlin\\.display: .*:%1$").arg((second + 3) % 60, 2, 10, QChar(u'0')));
+    EXPECT_TRUE(run.WaitForLine(later, &at, 10000).hasMatch()) << run.Output().toStdString();
+    QFile file(marker);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("run\n")) << "started exactly once";
+
+    run.Signal(SIGTERM);
+    ASSERT_TRUE(run.WaitForExit());
+}
+
+TEST_F(DialogsE2eTest, AboutsRemovalLeavesNeitherSettingsNorDiscHandlers)
+{
+    const QString applications = home.DataHome() + QStringLiteral("/applications");
+    ProgramRun run(display, {});
+    const QString main = run.WaitForMainWindow(Title());
+    ASSERT_FALSE(main.isEmpty()) << run.Output().toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return QDir(applications).entryList(QDir::Files).size() == 3; }))
+        << "the disc handlers are registered after the first paint";
+
+    const QString about = OpenFromMenu(main, {QStringLiteral("v")}, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+    ASSERT_FALSE(about.isEmpty()) << run.Output().toStdString();
+    ClickWindow(display.Name(), about, 76, 147, 1); // "ﾚｼﾞｽﾄﾘ削除"
+    QString question;
+    ASSERT_TRUE(WaitUntil([&] { return !(question = WindowTitled(QStringLiteral("Vimoﾌﾟﾚｰﾔ"))).isEmpty(); }))
+        << run.Output().toStdString();
+    TypeKeys(display.Name(), {QStringLiteral("Return")}); // Yes
+    ASSERT_TRUE(run.WaitForExit()) << run.Output().toStdString();
+    EXPECT_EQ(run.ExitCode(), 0);
+    EXPECT_FALSE(QFile::exists(home.SettingsFile()));
+    EXPECT_TRUE(QDir(applications).entryList(QDir::Files).isEmpty());
+    QFile mimeApps(home.ConfigHome() + QStringLiteral("/mimeapps.list"));
+    if (mimeApps.open(QIODevice::ReadOnly)) {
+        EXPECT_FALSE(mimeApps.readAll().contains("VimoPlayer"));
+    }
+}
+
+} // namespace
