@@ -16,7 +16,11 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
+
+constexpr int kMinimumClientSide = 32;
 
 // Marks the main window as showing a modal dialog for as long as it lives.
 class ModalOpen
@@ -122,8 +126,10 @@ void CSorlinDlg::ApplyPosition(const PositionValues& values)
     settings.dsFirst = values.dsFirst;
     settings.match = values.match;
     settings.stillWindow = values.stillWindow;
-    settings.w = values.window.width() - frameCompensation.width();
-    settings.h = values.window.height() - frameCompensation.height();
+    // A size typed as nothing or as no number reads as 0; the window keeps a size that can
+    // still be seen, grabbed and dragged rather than vanishing.
+    settings.w = std::max(values.window.width() - frameCompensation.width(), kMinimumClientSide);
+    settings.h = std::max(values.window.height() - frameCompensation.height(), kMinimumClientSide);
     settings.SetFont(values.font);
 
     // The skin again, as at start-up: with skins on, its size and pictures win.

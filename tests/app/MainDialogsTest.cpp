@@ -225,6 +225,18 @@ TEST_F(MainDialogsTest, PositionSettingsApplyAtOnceAndAreWritten)
         dialog.OnCommand(ID_POSITION_SETTINGS);
         ASSERT_TRUE(*answered);
         EXPECT_EQ(dialog.pos(), QPoint(70, 40));
+
+        // Without the skin, a size that is no number leaves a window that can still be seen.
+        answered = WhenModal<CPosDialog>([&](CPosDialog* position) {
+            position->Item<QCheckBox>(CPosDialog::kUseThema)->click();
+            position->Item<QLineEdit>(CPosDialog::kWidth)->setText(QStringLiteral("wide"));
+            position->Item<QLineEdit>(CPosDialog::kHeight)->setText(QString());
+            position->accept();
+        });
+        dialog.OnCommand(ID_POSITION_SETTINGS);
+        ASSERT_TRUE(*answered);
+        EXPECT_EQ(dialog.size(), QSize(32, 32));
+        EXPECT_EQ(Saved("Position", "W"), 32);
         dialog.EndDialog(IDOK);
     });
 }

@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -192,14 +193,15 @@ TEST(AlarmDlgTest, TheValuesAreShownAndReadBackAsNumbers)
         CAlarmDlg again(QString(), 0, 0);
         again.show();
         again.Item<QLineEdit>(CAlarmDlg::kSeconds)->setText(QString::fromUtf8(typed));
-        again.accept();
+        QTest::keyClick(again.GetDlgItem(CAlarmDlg::kSeconds), Qt::Key_Return); // Enter is OK
+        EXPECT_EQ(again.result(), res::kIdOk);
         EXPECT_EQ(again.SetTime(), ms) << typed;
     }
 
     CAlarmDlg cancelled(QStringLiteral("/tmp/alarm.wav"), 1, 180000);
     cancelled.show();
     cancelled.Item<QLineEdit>(CAlarmDlg::kSeconds)->setText(QStringLiteral("5"));
-    cancelled.reject();
+    QTest::keyClick(cancelled.GetDlgItem(CAlarmDlg::kSeconds), Qt::Key_Escape); // Esc is Cancel
     EXPECT_EQ(cancelled.result(), res::kIdCancel);
     EXPECT_EQ(cancelled.SetTime(), 180000);
 }

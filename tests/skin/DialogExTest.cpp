@@ -170,14 +170,22 @@ TEST(DialogExTest, DraggingAFreePointMovesTheDialogAndAControlDoesNot)
     EXPECT_EQ(dialog.pos(), start + QPoint(20, 5));
 }
 
-TEST(DialogExTest, TheFocusFollowsThePointerOntoControlsThatTakeIt)
+TEST(DialogExTest, TheKeyboardGoesInLayoutOrderAndTheFocusFollowsThePointer)
 {
     CDialogEx dialog(res::kDialogAlarm);
     dialog.show();
     dialog.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    // The first control of the layout has the keyboard; Tab goes on in layout order.
+    EXPECT_EQ(QApplication::focusWidget(), dialog.GetDlgItem(1018));
     auto* seconds = dialog.Item<QLineEdit>(1019);
     auto* program = dialog.Item<QLineEdit>(1007);
+    QTest::keyClick(dialog.GetDlgItem(1018), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), seconds);
+    QTest::keyClick(seconds, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), program);
+    QTest::keyClick(program, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.GetDlgItem(1008));
     seconds->setFocus();
     ASSERT_TRUE(seconds->hasFocus());
 
