@@ -22,20 +22,16 @@ namespace {
 
 constexpr int kMinimumClientSide = 32;
 
-// Marks the main window as showing a modal dialog for as long as it lives.
-class ModalOpen
-{
-public:
-    explicit ModalOpen(bool& flag) : flag(flag) { flag = true; }
-    ~ModalOpen() { flag = false; }
-    ModalOpen(const ModalOpen&) = delete;
-    ModalOpen& operator=(const ModalOpen&) = delete;
-
-private:
-    bool& flag;
-};
-
 } // namespace
+
+int CSorlinDlg::ShowDialog(CDialogEx& dialog)
+{
+    dialog.SetSkinColours(face.skin.definition);
+    modalOpen = true;
+    const int result = dialog.DoModal();
+    modalOpen = false;
+    return result;
+}
 
 void CSorlinDlg::OnTimerDialog()
 {
@@ -44,12 +40,7 @@ void CSorlinDlg::OnTimerDialog()
     // would silently drop the hourly chime.
     scheduleSuspended = true;
     CLaunchDlg dialog(settings.timers, kTimerEntryCount - 1, settings.programSelect, this);
-    dialog.SetSkinColours(face.skin.definition);
-    int result = 0;
-    {
-        ModalOpen open(modalOpen);
-        result = dialog.DoModal();
-    }
+    const int result = ShowDialog(dialog);
     scheduleSuspended = false;
     if (result != IDOK)
         return;
@@ -62,12 +53,7 @@ void CSorlinDlg::OnAlarmDialog()
     scheduleSuspended = true;
     CTimerEntry& alarm = settings.timers[kAlarmTimerEntry];
     CAlarmDlg dialog(alarm.launch, settings.countMax, settings.countDown, this);
-    dialog.SetSkinColours(face.skin.definition);
-    int result = 0;
-    {
-        ModalOpen open(modalOpen);
-        result = dialog.DoModal();
-    }
+    const int result = ShowDialog(dialog);
     scheduleSuspended = false;
     if (result != IDOK)
         return;
@@ -99,13 +85,7 @@ void CSorlinDlg::OnPositionDialog()
     values.font = settings.Font();
 
     CPosDialog dialog(values, frameCompensation, this);
-    dialog.SetSkinColours(face.skin.definition);
-    int result = 0;
-    {
-        ModalOpen open(modalOpen);
-        result = dialog.DoModal();
-    }
-    if (result != IDOK)
+    if (ShowDialog(dialog) != IDOK)
         return;
     ApplyPosition(dialog.Values());
     SaveSettingsNow();
@@ -155,12 +135,7 @@ void CSorlinDlg::ApplyPosition(const PositionValues& values)
 void CSorlinDlg::OnAboutDialog()
 {
     CAboutDlg dialog([](const QString& target) { return platform::Launch(target); }, this);
-    dialog.SetSkinColours(face.skin.definition);
-    int result = 0;
-    {
-        ModalOpen open(modalOpen);
-        result = dialog.DoModal();
-    }
+    const int result = ShowDialog(dialog);
     if (face.skin.lit == kStopButton)
         SetLitButton(kNoHit);
     if (result == kResultDeleteSettings)

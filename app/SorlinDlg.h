@@ -33,6 +33,7 @@
 class QMenu;
 class SettingsStore;
 struct PositionValues;
+class CDialogEx;
 
 namespace platform {
 class InstanceServer;
@@ -174,6 +175,8 @@ private:
     void StartInitialPlayback();
     // The picture and still-image settings to both players; the picture only to the main one.
     void ApplyDisplaySettings();
+    // Shows `dialog` modally with the skin's colours, the window marked as showing it.
+    int ShowDialog(CDialogEx& dialog);
     // The dialogs of the clock, the position settings and the version information.
     void OnTimerDialog();
     void OnAlarmDialog();

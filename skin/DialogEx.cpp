@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWindow>
 
 namespace {
 
@@ -205,6 +206,9 @@ void CDialogEx::resizeEvent(QResizeEvent* event)
 void CDialogEx::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    // Where the outline does not cut the window (Wayland), the corners stay transparent.
+    if (testAttribute(Qt::WA_TranslucentBackground) && !mask().isEmpty())
+        painter.setClipRegion(mask());
     painter.fillRect(rect(), ToQColor(colours.base));
     const QRect strip(0, 0, width(), kTitleHeight);
     painter.fillRect(strip, ToQColor(active ? colours.fore : colours.back));
@@ -226,6 +230,10 @@ void CDialogEx::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return QDialog::mousePressEvent(event);
+    // On Wayland only the compositor may move a window.
+    if (windowHandle() && QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
+        windowHandle()->startSystemMove())
+        return;
     dragging = true;
     lastPointer = event->globalPosition().toPoint();
 }

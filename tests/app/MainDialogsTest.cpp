@@ -32,22 +32,6 @@ namespace {
 using testsupport::WaitUntil;
 using testsupport::WhenModal;
 
-// Counts the main window's ticks (its only timer).
-class TickCounter : public QObject
-{
-public:
-    explicit TickCounter(QObject* watched) { watched->installEventFilter(this); }
-    int ticks = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Timer)
-            ++ticks;
-        return false;
-    }
-};
-
 class MainDialogsTest : public MainWindowFixture
 {
 protected:

@@ -6,12 +6,29 @@
 #include "app/SorlinDlg.h"
 #include "support/TempHome.h"
 
+#include <QEvent>
 #include <QTimer>
 
 #include <functional>
 #include <memory>
 
 #include <gtest/gtest.h>
+
+// Counts the timer events a widget gets: the main window's tick is the only timer it runs.
+class TickCounter : public QObject
+{
+public:
+    explicit TickCounter(QObject* watched) { watched->installEventFilter(this); }
+    int ticks = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Timer)
+            ++ticks;
+        return false;
+    }
+};
 
 class MainWindowFixture : public ::testing::Test
 {

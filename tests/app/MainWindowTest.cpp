@@ -41,22 +41,6 @@
 
 namespace {
 
-// Counts the timer events a widget gets: the main window's tick is the only timer it runs.
-class TickCounter : public QObject
-{
-public:
-    explicit TickCounter(QObject* watched) { watched->installEventFilter(this); }
-    int ticks = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Timer)
-            ++ticks;
-        return false;
-    }
-};
-
 const QString kTitle = QStringLiteral("Vimoﾌﾟﾚｰﾔ - ");
 
 class MainWindowTest : public MainWindowFixture
