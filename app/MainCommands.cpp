@@ -83,6 +83,12 @@ bool CSorlinDlg::OnProgramCommand(int id)
     case ID_APP_ABOUT:
         OnAboutDialog();
         return true;
+    case ID_PLAYLIST:
+        OnPlaylistDialog();
+        return true;
+    case ID_PLAY_SETTINGS:
+        OnPlaySettingsDialog();
+        return true;
     default:
         return false;
     }

@@ -1,5 +1,6 @@
-// The main window's dialogs: the timer schedule, the stopwatch's alarm, the position settings
-// and the version information, and the help texts beside the program. Each dialog opens with
+// The main window's dialogs: the timer schedule, the stopwatch's alarm, the position settings,
+// the playlist editor, the play settings and the version information, and the help texts
+// beside the program. Each dialog opens with
 // the skin's colours and with the window marked as showing a modal dialog.
 
 #include "AboutDlg.h"
@@ -10,6 +11,8 @@
 #include "clock/AlarmDlg.h"
 #include "clock/LaunchDlg.h"
 #include "clock/PosDialog.h"
+#include "media/dialogs/CDSetDlg.h"
+#include "media/dialogs/PlayListDlg.h"
 #include "platform/Launch.h"
 #include "platform/MessageBox.h"
 #include "res/StringTable.h"
@@ -130,6 +133,50 @@ void CSorlinDlg::ApplyPosition(const PositionValues& values)
     }
     BringToForeground();
     update();
+}
+
+void CSorlinDlg::OnPlaylistDialog()
+{
+    bool play = false;
+    {
+        CPLayListDlg dialog(player, this);
+        playlistDialog = &dialog;
+        play = ShowDialog(dialog) == IDOK;
+        playlistDialog = nullptr;
+    }
+    if (play && player.OpenForward(1))
+        SetLitButton(kPlayButton);
+}
+
+void CSorlinDlg::OnPlaySettingsDialog()
+{
+    CMediaPlayer::PlaySettings values = player.GetPlaySettings();
+    values.autoPlay = settings.autoPlay;
+    values.repeat = settings.repeat;
+    values.showTags = settings.title;
+    values.random = settings.random;
+    // A drive left unset follows the first optical drive, and shows so: empty.
+    if (values.drive == drive)
+        values.drive = settings.drive;
+    CCDSetDlg dialog(player, player.Items(), values, env.drives.OpticalDrives(), this);
+    if (ShowDialog(dialog) != IDOK)
+        return;
+    CMediaPlayer::PlaySettings chosen = dialog.Values();
+    settings.autoPlay = chosen.autoPlay;
+    settings.repeat = chosen.repeat;
+    settings.title = chosen.showTags;
+    settings.random = chosen.random;
+    settings.cccdFirst = chosen.cccdFirst;
+    settings.dvdAudioFirst = chosen.dvdAudioFirst;
+    settings.downloadCache = chosen.keepDownloads;
+    settings.drive = chosen.drive;
+    drive = chosen.drive.isEmpty() ? env.drives.FirstOpticalDrive() : chosen.drive;
+    chosen.drive = drive;
+    player.ApplyPlaySettings(chosen, false);
+    title = QStringLiteral("%1 - %2").arg(res::LoadString(res::kStrAppTitle), drive);
+    setWindowTitle(title);
+    player.Seek(chosen.position);
+    SaveSettingsNow();
 }
 
 void CSorlinDlg::OnAboutDialog()

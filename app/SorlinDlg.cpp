@@ -7,6 +7,7 @@
 #include "DisplayFont.h"
 #include "Messages.h"
 #include "SettingsStore.h"
+#include "media/dialogs/PlayListDlg.h"
 #include "platform/Folders.h"
 #include "platform/Log.h"
 #include "platform/ProgramEnding.h"
@@ -566,6 +567,8 @@ void CSorlinDlg::OnTimer()
         if (changed) {
             ReadBackPlaySettings();
             setWindowTitle(title);
+            if (playlistDialog)
+                playlistDialog->SetCurrentItem(player.CurrentItem());
         }
         update(face.skin.textArea);
     } else {

@@ -34,6 +34,7 @@ class QMenu;
 class SettingsStore;
 struct PositionValues;
 class CDialogEx;
+class CPLayListDlg;
 
 namespace platform {
 class InstanceServer;
@@ -77,8 +78,7 @@ public:
     // Closes the window as the user would, also from inside nested dialogs and menus.
     void CloseFromOutside();
 
-    // Carries out a menu, accelerator or skin-button command. Commands whose dialogs are not
-    // built yet do nothing.
+    // Carries out a menu, accelerator or skin-button command.
     void OnCommand(int id);
     // The open-file dialog and the user's music folder: what they give plays.
     void OpenFiles();
@@ -183,6 +183,8 @@ private:
     void OnPositionDialog();
     void ApplyPosition(const PositionValues& values);
     void OnAboutDialog();
+    void OnPlaylistDialog();
+    void OnPlaySettingsDialog();
     // Opens a text beside the program; a missing one is reported.
     void OpenHelpText(const QString& name);
     // Takes the player's resume values back into the settings.
@@ -230,6 +232,8 @@ private:
     bool fullScreenRequest = false;
     // A popup menu or modal dialog of the window is open: the tick leaves the cursor alone.
     bool modalOpen = false;
+    // The playlist editor while it runs: it follows the item playing.
+    CPLayListDlg* playlistDialog = nullptr;
     // The DVD's angle (from 0; not saved) and the counts of the streams, angles and filters
     // the context menu last listed.
     int angle = 0;

@@ -1,8 +1,9 @@
-// Command to first paint of the main window's dialogs: the timer, alarm, position settings and
-// About commands carried out by the real main window, each timed from the command until the
-// dialog's first paint has finished; the reference is a bare QDialog with a label and a button
-// opened the same way. The first opening in the process (fonts, styles) is reported apart from
-// the median of the later ones.
+// Command to first paint of the main window's dialogs: the timer, alarm, position settings,
+// About and play settings commands carried out by the real main window, and the playlist
+// editor with 10,000 items, each timed from the command until the dialog's first paint has
+// finished; the reference is a bare QDialog with a label and a button opened the same way. The
+// first opening in the process (fonts, styles) is reported apart from the median of the later
+// ones.
 //   bench_dialogs [--runs N]
 
 #include "BenchSupport.h"
@@ -11,6 +12,7 @@
 #include "app/SettingsStore.h"
 #include "app/SorlinDlg.h"
 #include "skin/DialogEx.h"
+#include "support/PlayerScene.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -22,6 +24,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -113,6 +116,21 @@ int main(int argc, char** argv)
         {"alarm (32775)", [&window] { window.OnCommand(ID_STOPWATCH_SETTINGS); }, {}},
         {"position settings (32776)", [&window] { window.OnCommand(ID_POSITION_SETTINGS); }, {}},
         {"About (57664)", [&window] { window.OnCommand(ID_APP_ABOUT); }, {}},
+        {"play settings (32812)", [&window] { window.OnCommand(ID_PLAY_SETTINGS); }, {}},
+        {"playlist editor, 10,000 items (34956)",
+         [&window] {
+             static bool listed = false;
+             if (!std::exchange(listed, true)) {
+                 QStringList items;
+                 for (int i = 0; i < 10000; ++i)
+                     items << QStringLiteral("/home/user/music/album %1/%2 track.ogg")
+                                  .arg(i / 12)
+                                  .arg(i, 5, 10, QChar(u'0'));
+                 PlayerScene(window.Player()).SetList(items, 5000);
+             }
+             window.OnCommand(ID_PLAYLIST);
+         },
+         {}},
     };
     QTimer::singleShot(0, &window, [&] {
         for (Row& row : rows)
@@ -131,10 +149,15 @@ int main(int argc, char** argv)
             return 1;
         }
         const bool reference = &row == &rows.front();
+        const bool longList = &row == &rows.back();
+        const double goal = longList ? 300.0 : 50.0;
         if (!reference)
-            met = met && row.timing.first < 50.0 && row.timing.median < 50.0;
+            met = met && row.timing.first < goal && row.timing.median < goal;
         std::printf("%-44s first %7.2f ms, median %7.2f ms%s\n", row.name, row.timing.first,
-                    row.timing.median, reference ? "" : "  (goal < 50 ms)");
+                    row.timing.median,
+                    reference  ? ""
+                    : longList ? "  (goal < 300 ms)"
+                               : "  (goal < 50 ms)");
     }
     std::printf("%s\n", bench::Verdict(met));
     return 0;

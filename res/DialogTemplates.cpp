@@ -121,11 +121,59 @@ constexpr std::array kPosition{
     Button(kIdCancel, "ｷｬﾝｾﾙ", 290, 290, 80),
 };
 
+constexpr C Group(const char* text, int x, int y, int width, int height)
+{
+    return C{kIdStatic, K::kGroup, text, x, y, width, height};
+}
+
+constexpr std::array kPlaylist{
+    Title("ﾌﾟﾚｲﾘｽﾄ", 420),
+    C{1034, K::kListBox, "", 12, 26, 396, 228},
+    C{1054, K::kEdit, "", 12, 260, 396, 22, kDisabled},
+    Button(1008, "参照...", 12, 292, 80),
+    Button(1009, "保存...", 100, 292, 80),
+    Button(1055, "再生", 188, 292, 80),
+    Button(kIdCancel, "閉じる", 328, 292, 80),
+};
+
+constexpr std::array kPlaySettings{
+    Title("再生設定", 400),
+    Check(1026, "自動再生", 12, 26, 140),
+    Group("CD/VideoCD/DVD", 8, 50, 384, 80),
+    Text("ﾄﾞﾗｲﾌﾞ", 20, 70, 76),
+    C{1027, K::kComboEdit, "", 100, 70, 280, 22},
+    Text("識別情報", 20, 98, 76),
+    Edit(1028, 100, 98, 280),
+    Group("CD", 8, 134, 384, 50),
+    Text("再生開始ﾄﾗｯｸ", 20, 154, 96),
+    Edit(1029, 120, 154, 50),
+    Check(1045, "CCCD優先", 200, 154, 140),
+    Group("DVD", 8, 188, 384, 50),
+    Text("再生開始ﾄﾗｯｸ", 20, 208, 96),
+    Edit(1031, 120, 208, 50),
+    Check(1046, "DVD-AUDIO優先", 200, 208, 160),
+    Group("ﾌﾟﾚｲﾘｽﾄ", 8, 242, 384, 80),
+    Edit(1034, 20, 262, 286),
+    Button(1008, "参照...", 312, 260, 68),
+    C{1035, K::kDropList, "", 20, 290, 360, 22},
+    Text("再生開始位置", 12, 330, 96),
+    Edit(1030, 110, 330, 90),
+    Text("msec", 206, 330, 40),
+    Check(1036, "ﾘﾋﾟｰﾄ", 12, 358, 90),
+    Check(1037, "ﾀｲﾄﾙ", 108, 358, 90),
+    Check(1044, "ﾗﾝﾀﾞﾑ", 204, 358, 90),
+    Check(1047, "ﾀﾞｳﾝﾛｰﾄﾞのｷｬｯｼｭ", 12, 384, 200),
+    Button(kIdOk, "OK", 210, 416, 80, kDefault),
+    Button(kIdCancel, "ｷｬﾝｾﾙ", 300, 416, 80),
+};
+
 constexpr std::array kTemplates{
     DialogTemplate{kDialogAbout, 320, 174, kAbout},
     DialogTemplate{kDialogLaunch, 340, 246, kLaunch},
     DialogTemplate{kDialogAlarm, 320, 186, kAlarm},
     DialogTemplate{kDialogPosition, 380, 328, kPosition},
+    DialogTemplate{kDialogPlaylist, 420, 328, kPlaylist, true},
+    DialogTemplate{kDialogPlaySettings, 400, 454, kPlaySettings},
 };
 
 } // namespace

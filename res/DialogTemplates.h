@@ -13,6 +13,8 @@ constexpr int kDialogAbout = 100;
 constexpr int kDialogLaunch = 131;
 constexpr int kDialogAlarm = 132;
 constexpr int kDialogPosition = 133;
+constexpr int kDialogPlaylist = 134;
+constexpr int kDialogPlaySettings = 135;
 constexpr int kDialogFont = 1543;
 
 // Controls every dialog shares: its OK and Cancel buttons, its static texts and its title.
@@ -23,14 +25,16 @@ constexpr int kIdTitle = 1042;
 
 enum class ControlKind
 {
-    kStatic,   // a text
-    kEdit,     // a one-line text field
-    kCheckBox, // a check box with its text
-    kButton,   // an elliptic push button
-    kDropList, // a drop-down list to choose from
-    kListBox,  // a list of lines the user may reorder
-    kIcon,     // the program icon
-    kLink,     // a text that opens its target when clicked
+    kStatic,    // a text
+    kEdit,      // a one-line text field
+    kCheckBox,  // a check box with its text
+    kButton,    // an elliptic push button
+    kDropList,  // a drop-down list to choose from
+    kListBox,   // a list of lines the user may reorder
+    kIcon,      // the program icon
+    kLink,      // a text that opens its target when clicked
+    kComboEdit, // a drop-down list that also takes typed text
+    kGroup,     // a frame with a caption around the controls that follow it
 };
 
 enum ControlFlag : unsigned
@@ -38,6 +42,7 @@ enum ControlFlag : unsigned
     kNoFlags = 0,
     kHidden = 1,
     kDefault = 2, // the button Enter presses
+    kDisabled = 4,
 };
 
 struct ControlTemplate
@@ -58,6 +63,7 @@ struct DialogTemplate
     int id;
     int width, height;
     std::span<const ControlTemplate> controls;
+    bool widthResizable = false; // the user may make it wider or narrower, never taller
 };
 
 // The layout of dialog `id`; nullptr when there is none.

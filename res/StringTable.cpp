@@ -40,6 +40,8 @@ constexpr std::array kStrings{
     Entry{kStrNoFilterInfo, "ﾌﾟﾛﾊﾟﾃｨは表示できませんでした。(QueryFilterInfo)"},
     Entry{kStrFileNotFound, "ﾌｧｲﾙが見つかりません。\n%1"},
     Entry{kStrCannotOpen, "開けませんでした。\n%1"},
+    Entry{kStrNothingToPlay, "再生できる項目がありません。\n%1"},
+    Entry{kStrCannotSave, "保存できませんでした。\n%1"},
     Entry{kStrErrorCode, "ｴﾗｰｺｰﾄﾞ:%d"},
     Entry{kStrExeDefaultExt, "exe"},
     Entry{kStrLaunchFilter, "ﾒﾃﾞｨｱﾌｧｲﾙ(*.wav;*.mp3;*.wma;*.mid;*.avi;*.mpg;*.wmv;*.mp4;*.ogg;*.m3u)|"

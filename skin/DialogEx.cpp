@@ -9,12 +9,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSizeGrip>
 #include <QWindow>
 
 namespace {
@@ -63,6 +65,14 @@ QWidget* MakeControl(const res::ControlTemplate& control, QWidget* parent)
     }
     case res::ControlKind::kListBox:
         return new CListBoxEx(parent);
+    case res::ControlKind::kComboEdit: {
+        auto* list = new QComboBox(parent);
+        list->setEditable(true);
+        list->setInsertPolicy(QComboBox::NoInsert);
+        return list;
+    }
+    case res::ControlKind::kGroup:
+        return new QGroupBox(text, parent);
     }
     return nullptr;
 }
@@ -85,13 +95,23 @@ void CDialogEx::BuildControls(int templateId)
     const res::DialogTemplate* layout = res::FindDialogTemplate(templateId);
     if (!layout)
         return;
-    setFixedSize(layout->width, layout->height);
+    if (layout->widthResizable) {
+        // Only wider or narrower: the grip in the corner, as the window has no frame to pull.
+        setFixedHeight(layout->height);
+        setMinimumWidth(layout->width / 2);
+        resize(layout->width, layout->height);
+        grip = new QSizeGrip(this);
+        grip->resize(grip->sizeHint());
+    } else {
+        setFixedSize(layout->width, layout->height);
+    }
     // Created in layout order, which is also the Tab order.
     for (const res::ControlTemplate& control : layout->controls) {
         QWidget* widget = MakeControl(control, this);
         widget->setGeometry(control.x, control.y, control.width, control.height);
         if (control.id == res::kIdTitle || (control.flags & res::kHidden))
             widget->hide(); // the strip shows the title
+        widget->setEnabled(!(control.flags & res::kDisabled));
         if (control.id != res::kIdStatic) {
             widget->setObjectName(QStringLiteral("control%1").arg(control.id));
             controls.insert(control.id, widget);
@@ -199,6 +219,8 @@ void CDialogEx::MakeRounded()
 void CDialogEx::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
+    if (grip)
+        grip->move(width() - grip->width(), height() - grip->height());
     if (initialised && !isMinimized() && !isMaximized())
         MakeRounded();
 }

@@ -81,6 +81,7 @@ private:
     void MakeRounded();
 
     QHash<int, QWidget*> controls;
+    QWidget* grip = nullptr; // a child; only in dialogs that can change their width
     Colours colours;
     bool initialised = false;
     bool active = true;

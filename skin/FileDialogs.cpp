@@ -18,17 +18,19 @@ QString DialogFilter(const QString& listed)
     return filters.join(QStringLiteral(";;"));
 }
 
-QString BrowseForFile(QWidget* owner, const QString& initial, int filterId, int extensionId)
+namespace {
+
+QString Browse(QWidget* owner, const QString& initial, int filterId, int extensionId, int titleId, bool save)
 {
     QString start = initial;
     if (start.startsWith(u'"'))
         start.remove(0, 1);
     if (start.endsWith(u'"'))
         start.chop(1);
-    QFileDialog dialog(owner, res::LoadString(res::kStrOpenTitle));
+    QFileDialog dialog(owner, res::LoadString(titleId != 0 ? titleId : res::kStrOpenTitle));
     dialog.setObjectName(QStringLiteral("BrowseForFile"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setNameFilter(DialogFilter(res::LoadString(filterId)));
     dialog.setDefaultSuffix(res::LoadString(extensionId));
     if (!start.isEmpty())
@@ -36,6 +38,18 @@ QString BrowseForFile(QWidget* owner, const QString& initial, int filterId, int 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QString BrowseForFile(QWidget* owner, const QString& initial, int filterId, int extensionId, int titleId)
+{
+    return Browse(owner, initial, filterId, extensionId, titleId, false);
+}
+
+QString BrowseForSaveFile(QWidget* owner, const QString& initial, int filterId, int extensionId, int titleId)
+{
+    return Browse(owner, initial, filterId, extensionId, titleId, true);
 }
 
 QString BrowseForFolder(QWidget* owner, const QString& initial)

@@ -9,6 +9,8 @@
 CListBoxEx::CListBoxEx(QWidget* parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // One line a row: long lists lay out without measuring every row.
+    setUniformItemSizes(true);
     setDragEnabled(false);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);

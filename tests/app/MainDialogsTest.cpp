@@ -12,20 +12,27 @@
 #include "clock/CustomFontDialog.h"
 #include "clock/LaunchDlg.h"
 #include "clock/PosDialog.h"
+#include "media/dialogs/CDSetDlg.h"
+#include "media/dialogs/PlayListDlg.h"
 #include "platform/MessageBox.h"
 #include "res/DialogTemplates.h"
 #include "res/StringTable.h"
 #include "skin/ButtonEx.h"
+#include "skin/ListBoxEx.h"
+#include "support/MediaFiles.h"
 #include "support/Modal.h"
 #include "support/Wait.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QTest>
 
 namespace {
 
@@ -254,6 +261,87 @@ TEST_F(MainDialogsTest, RemovingTheSettingsFromAboutAsksAndEndsTheWindow)
         ASSERT_TRUE(*answered);
     });
     EXPECT_EQ(result, kResultDeleteSettings);
+}
+
+TEST_F(MainDialogsTest, ALineMovedToTheTopInThePlaylistEditorPlaysFirst)
+{
+    const QString folder = home.Path() + QStringLiteral("/music");
+    QDir().mkpath(folder);
+    const QString tone = media_files::MakeTone(folder, QStringLiteral("wav"), 20);
+    ASSERT_FALSE(tone.isEmpty());
+    for (const char* name : {"x.wav", "y.wav"})
+        ASSERT_TRUE(QFile::copy(tone, folder + u'/' + QString::fromLatin1(name)));
+    WriteSettings("[Play]\nAutoPlay=2\n");
+    CSorlinDlg dialog(Environment(), false);
+    RunModal(dialog, [&] {
+        dialog.Player().SetItems({folder}, false, QString());
+        const QStringList order = dialog.Player().Items();
+        ASSERT_EQ(order.size(), 3);
+        const auto answered = WhenModal<CPLayListDlg>([&](CPLayListDlg* editor) {
+            EXPECT_EQ(editor->GetColours().base, dialog.Face().skin.definition.baseColour);
+            auto* list = editor->Item<CListBoxEx>(CPLayListDlg::kList);
+            QTest::mousePress(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(2)).center());
+            list->setCurrentRow(0);
+            QTest::mouseRelease(list->viewport(), Qt::LeftButton, {},
+                                list->visualItemRect(list->item(0)).center());
+            editor->Item<CButtonEx>(res::kIdCancel)->click(); // "閉じる"
+        });
+        dialog.OnCommand(ID_PLAYLIST);
+        ASSERT_TRUE(*answered);
+        EXPECT_EQ(dialog.Player().CurrentItem(), order[2]) << "the line moved to the top plays";
+        EXPECT_TRUE(dialog.Player().GetState().IsPlaying());
+        EXPECT_EQ(dialog.Player().Items(), (QStringList{order[2], order[0], order[1]}));
+        dialog.EndDialog(IDOK);
+    });
+}
+
+TEST_F(MainDialogsTest, ThePlaySettingsAreAppliedWrittenAndReadAgainAtTheNextStart)
+{
+    const QString list = home.WriteFile(QStringLiteral("lists/a.m3u"), "#EXTM3U\n");
+    WriteSettings("[Play]\nAutoPlay=2\nDrive=/dev/sr7\n");
+    const QString drives = QStringLiteral("/dev/sr7");
+    {
+        CSorlinDlg dialog(Environment(), false);
+        RunModal(dialog, [&] {
+            const auto answered = WhenModal<CCDSetDlg>([&](CCDSetDlg* play) {
+                EXPECT_EQ(play->Item<QComboBox>(CCDSetDlg::kDrive)->currentText(), drives);
+                EXPECT_FALSE(play->Item<QCheckBox>(CCDSetDlg::kAutoPlay)->isChecked());
+                for (int id :
+                     {CCDSetDlg::kAutoPlay, CCDSetDlg::kRepeat, CCDSetDlg::kRandom, CCDSetDlg::kCccdFirst,
+                      CCDSetDlg::kDvdAudioFirst, CCDSetDlg::kDownloadCache, CCDSetDlg::kTitles})
+                    play->Item<QCheckBox>(id)->click();
+                play->Item<QComboBox>(CCDSetDlg::kDrive)->setCurrentText(QStringLiteral("/home/u/Disc.cue"));
+                play->Item<QLineEdit>(CCDSetDlg::kIdentity)->setText(QStringLiteral("MY_DISC"));
+                play->Item<QLineEdit>(CCDSetDlg::kCdTrack)->setText(QStringLiteral("5"));
+                play->Item<QLineEdit>(CCDSetDlg::kDvdTrack)->setText(QStringLiteral("3"));
+                play->Item<QLineEdit>(CCDSetDlg::kPosition)->setText(QStringLiteral("42000"));
+                play->Item<QLineEdit>(CCDSetDlg::kPlaylist)->setText(list);
+                play->Item<CButtonEx>(res::kIdOk)->click();
+            });
+            dialog.OnCommand(ID_PLAY_SETTINGS);
+            ASSERT_TRUE(*answered);
+            EXPECT_TRUE(dialog.windowTitle().endsWith(u" - /home/u/Disc.cue"));
+            EXPECT_EQ(dialog.Player().GetPlaySettings().source, list);
+            EXPECT_EQ(Saved("Play", "Repeat"), 1) << "written at OK";
+            dialog.EndDialog(IDOK);
+        });
+    }
+    const AppSettings again =
+        LoadSettings(SettingsStore(home.SettingsFile()), QStringLiteral("/opt/sorlin/"));
+    EXPECT_TRUE(again.autoPlay);
+    EXPECT_TRUE(again.repeat);
+    EXPECT_TRUE(again.random);
+    EXPECT_FALSE(again.title);
+    EXPECT_TRUE(again.cccdFirst);
+    EXPECT_FALSE(again.dvdAudioFirst);
+    EXPECT_FALSE(again.downloadCache);
+    EXPECT_EQ(again.drive, u"/home/u/Disc.cue");
+    EXPECT_EQ(again.lastUpc, u"MY_DISC");
+    EXPECT_EQ(again.lastTrack, 5);
+    EXPECT_EQ(again.lastTrackDVD, 3);
+    EXPECT_EQ(again.lastPos, 42000);
+    EXPECT_EQ(again.playList, list);
 }
 
 TEST(AboutDlgTest, TheLinksUnderlineUnderThePointerAndOpenTheirTargets)

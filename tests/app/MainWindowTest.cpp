@@ -521,8 +521,7 @@ TEST_F(MainWindowTest, AStormOfKeysAndClicksLeavesAWorkingWindow)
         const int keys[] = {Qt::Key_PageDown, Qt::Key_PageUp,   Qt::Key_Home, Qt::Key_End,  Qt::Key_4,
                             Qt::Key_5,        Qt::Key_6,        Qt::Key_7,    Qt::Key_9,    Qt::Key_0,
                             Qt::Key_Left,     Qt::Key_Right,    Qt::Key_Up,   Qt::Key_Down, Qt::Key_Return,
-                            Qt::Key_Slash,    Qt::Key_Asterisk, Qt::Key_T,    Qt::Key_Z,    Qt::Key_X,
-                            Qt::Key_Minus};
+                            Qt::Key_Slash,    Qt::Key_Asterisk, Qt::Key_T,    Qt::Key_Z,    Qt::Key_X};
         const Qt::KeyboardModifiers modifiers[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
                                                    Qt::AltModifier, Qt::ControlModifier | Qt::ShiftModifier};
         for (int round = 0; round < 8; ++round) {

@@ -3,7 +3,10 @@
 // program once, and About's removal leaves neither settings nor disc handlers behind.
 
 #include "Harness.h"
+#include "app/SettingsStore.h"
 #include "platform/Drives.h"
+#include "player/FolderScan.h"
+#include "support/MediaFiles.h"
 #include "support/TempHome.h"
 
 #include <QDateTime>
@@ -179,6 +182,62 @@ TEST_F(DialogsE2eTest, AboutsRemovalLeavesNeitherSettingsNorDiscHandlers)
     if (mimeApps.open(QIODevice::ReadOnly)) {
         EXPECT_FALSE(mimeApps.readAll().contains("VimoPlayer"));
     }
+}
+
+TEST_F(DialogsE2eTest, ALineMovedToTheTopInThePlaylistEditorPlaysFirst)
+{
+    const QString songs = home.Path() + QStringLiteral("/songs");
+    QDir().mkpath(songs);
+    const QString tone = media_files::MakeTone(songs, QStringLiteral("ogg"), 30.0);
+    ASSERT_FALSE(tone.isEmpty());
+    for (const char* name : {"/second.ogg", "/third.ogg"})
+        ASSERT_TRUE(QFile::copy(tone, songs + QString::fromLatin1(name)));
+    QStringList order;
+    bool found = false;
+    int current = -1;
+    FolderScanner().Scan(songs, &order, &found, &current, QString(), false);
+    ASSERT_EQ(order.size(), 3);
+    const auto playing = [](const QString& path) {
+        return QRegularExpression(QStringLiteral("sorlin\\.display: .*\\b%1 \\| 00:00:0[1-9]$")
+                                      .arg(QFileInfo(path).completeBaseName()));
+    };
+
+    ProgramRun run(display, {songs});
+    const QString main = run.WaitForMainWindow(Title());
+    ASSERT_FALSE(main.isEmpty()) << run.Output().toStdString();
+    qsizetype at = 0;
+    ASSERT_TRUE(run.WaitForLine(playing(order[0]), &at).hasMatch()) << run.Output().toStdString();
+    ClickWindow(display.Name(), main, kSkinWidth / 2, 30, 1);
+    TypeKeys(display.Name(), {QStringLiteral("minus")});
+    QString editor;
+    ASSERT_TRUE(WaitUntil([&] { return !(editor = WindowTitled(QStringLiteral("ﾌﾟﾚｲﾘｽﾄ"))).isEmpty(); }))
+        << run.Output().toStdString();
+    // The third line onto the first: lines are 13 pixels high from 27 pixels down.
+    DragInWindow(display.Name(), editor, 100, 59, 100, 33);
+    ClickWindow(display.Name(), editor, 300, 12, 1);
+    TypeKeys(display.Name(), {QStringLiteral("Escape")}); // "閉じる"
+    ASSERT_TRUE(Gone(QStringLiteral("ﾌﾟﾚｲﾘｽﾄ")));
+    EXPECT_TRUE(run.WaitForLine(playing(order[2]), &at).hasMatch()) << run.Output().toStdString();
+    run.Signal(SIGTERM);
+    ASSERT_TRUE(run.WaitForExit());
+}
+
+TEST_F(DialogsE2eTest, RepeatSwitchedOnInThePlaySettingsIsKeptAfterExit)
+{
+    ProgramRun run(display, {});
+    const QString main = run.WaitForMainWindow(Title());
+    ASSERT_FALSE(main.isEmpty()) << run.Output().toStdString();
+    // Two entries have "D": the first is chosen, Enter opens it.
+    const QString dialog =
+        OpenFromMenu(main, {QStringLiteral("d"), QStringLiteral("Return")}, QStringLiteral("再生設定"));
+    ASSERT_FALSE(dialog.isEmpty()) << run.Output().toStdString();
+    ClickWindow(display.Name(), dialog, 30, 369, 1); // "ﾘﾋﾟｰﾄ"
+    TypeKeys(display.Name(), {QStringLiteral("Return")});
+    ASSERT_TRUE(Gone(QStringLiteral("再生設定")));
+    run.Signal(SIGTERM);
+    ASSERT_TRUE(run.WaitForExit());
+    EXPECT_EQ(
+        SettingsStore(home.SettingsFile()).ReadInt(QStringLiteral("Play"), QStringLiteral("Repeat"), -1), 1);
 }
 
 } // namespace

@@ -182,6 +182,20 @@ void ClickWindow(const QString& display, const QString& id, int x, int y, int bu
             display);
 }
 
+void DragInWindow(const QString& display, const QString& id, int x0, int y0, int x1, int y1)
+{
+    const auto at = [&id](int x, int y) {
+        return QStringList{QStringLiteral("mousemove"), QStringLiteral("--window"), id,
+                           QString::number(x),          QString::number(y),         QStringLiteral("sleep"),
+                           QStringLiteral("0.2")};
+    };
+    RunTool(QStringLiteral("xdotool"),
+            at(x0, y0) + QStringList{QStringLiteral("mousedown"), QStringLiteral("1")} +
+                at(x0, (y0 + y1) / 2) + at(x1, y1) +
+                QStringList{QStringLiteral("mouseup"), QStringLiteral("1")},
+            display);
+}
+
 void TypeKeys(const QString& display, const QStringList& keys)
 {
     RunTool(QStringLiteral("xdotool"),

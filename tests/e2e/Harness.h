@@ -61,6 +61,8 @@ QRect WindowGeometry(const QString& display, const QString& id);
 bool ShapeHas(const QString& display, const QString& id, int x, int y);
 
 void ClickWindow(const QString& display, const QString& id, int x, int y, int button);
+// Presses the left button at (x0, y0) of the window, moves to (x1, y1) and lets go there.
+void DragInWindow(const QString& display, const QString& id, int x0, int y0, int x1, int y1);
 void TypeKeys(const QString& display, const QStringList& keys);
 // Types `text` character by character into the focused window.
 void TypeText(const QString& display, const QString& text);

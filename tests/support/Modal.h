@@ -2,7 +2,8 @@
 // Answering modal dialogs from a test: the answer runs inside the dialog's own event loop
 // once a dialog of the awaited type is the active modal widget. Every wait is bounded: a
 // dialog that never comes leaves the answer unrun (the returned flag stays false), and one
-// the answer leaves open is rejected at the bound, so no test hangs.
+// the answer leaves open is rejected at the bound, with any box it opened over itself, so no
+// test hangs.
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -21,26 +22,29 @@ template <class T> std::shared_ptr<bool> WhenModal(std::function<void(T*)> answe
     auto ran = std::make_shared<bool>(false);
     auto* poll = new QTimer; // deletes itself once it is done
     poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout,
-                     [poll, ran, answer = std::move(answer), deadline = QDeadlineTimer(timeoutMs)] {
-                         auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-                         if (!dialog && !deadline.hasExpired())
-                             return;
-                         poll->stop();
-                         poll->deleteLater();
-                         if (!dialog)
-                             return;
-                         *ran = true;
-                         QPointer<QDialog> guard(dialog);
-                         answer(dialog);
-                         if (guard && guard->isVisible()) {
-                             QTimer::singleShot(std::max<qint64>(deadline.remainingTime(), 0), guard.data(),
-                                                [guard] {
-                                                    if (guard && guard->isVisible())
-                                                        guard->reject();
-                                                });
-                         }
-                     });
+    QObject::connect(
+        poll, &QTimer::timeout,
+        [poll, ran, answer = std::move(answer), deadline = QDeadlineTimer(timeoutMs)] {
+            auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+            if (!dialog && !deadline.hasExpired())
+                return;
+            poll->stop();
+            poll->deleteLater();
+            if (!dialog)
+                return;
+            *ran = true;
+            QPointer<QDialog> guard(dialog);
+            answer(dialog);
+            if (guard && guard->isVisible()) {
+                QTimer::singleShot(std::max<qint64>(deadline.remainingTime(), 0), guard.data(), [guard] {
+                    // Boxes the dialog opened over itself go first.
+                    while (guard && guard->isVisible()) {
+                        auto* top = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                        (top ? top : guard.data())->reject();
+                    }
+                });
+            }
+        });
     poll->start();
     return ran;
 }

@@ -21,6 +21,12 @@ public:
         player.current = current;
         player.currentItem = current >= 0 && current < items.size() ? items[current] : QString();
     }
+    // Where the list came from: `flags` of the kSource... values.
+    void SetSource(const QString& path, int flags)
+    {
+        player.source = path;
+        player.sourceFlags = flags;
+    }
     void SetState(PlayerState state) { player.state.Set(state); }
     void SetKind(ItemKind kind) { player.kind = kind; }
     void SetRepeat(bool on) { player.repeat = on; }
