@@ -296,6 +296,40 @@ TEST_F(MainDialogsTest, ALineMovedToTheTopInThePlaylistEditorPlaysFirst)
     });
 }
 
+TEST_F(MainDialogsTest, ThePlaylistEditorFollowsTheItemPlaying)
+{
+    const QString folder = home.Path() + QStringLiteral("/short");
+    QDir().mkpath(folder);
+    const QString tone = media_files::MakeTone(folder, QStringLiteral("wav"), 1.0);
+    ASSERT_FALSE(tone.isEmpty());
+    ASSERT_TRUE(QFile::copy(tone, folder + QStringLiteral("/next.wav")));
+    WriteSettings("[Play]\nAutoPlay=2\n");
+    CSorlinDlg dialog(Environment(), false);
+    RunModal(
+        dialog,
+        [&] {
+            dialog.Player().SetItems({folder}, false, QString());
+            const QStringList order = dialog.Player().Items();
+            ASSERT_EQ(order.size(), 2);
+            int followed = -1;
+            const auto answered = WhenModal<CPLayListDlg>([&](CPLayListDlg* editor) {
+                auto* list = editor->Item<CListBoxEx>(CPLayListDlg::kList);
+                EXPECT_NE(list->currentRow(), 1) << "the second line is not chosen yet";
+                // The one-second first item ends while the editor shows, and the next one plays.
+                dialog.Player().OpenForward(1);
+                WaitUntil([&] { return list->currentRow() == 1; }, 15000);
+                followed = list->currentRow();
+                editor->reject();
+            });
+            dialog.OnCommand(ID_PLAYLIST);
+            ASSERT_TRUE(*answered);
+            EXPECT_EQ(followed, 1);
+            EXPECT_EQ(dialog.Player().CurrentItem(), order[1]);
+            dialog.EndDialog(IDOK);
+        },
+        30000);
+}
+
 TEST_F(MainDialogsTest, ThePlaySettingsAreAppliedWrittenAndReadAgainAtTheNextStart)
 {
     const QString list = home.WriteFile(QStringLiteral("lists/a.m3u"), "#EXTM3U\n");
