@@ -91,16 +91,23 @@ QString MakeVideoCD(const QString& folder, double seconds)
     const QString path = QDir(folder).filePath(QStringLiteral("MPEGAV/AVSEQ01.DAT"));
     const int frames = static_cast<int>(seconds * 30);
     const int samples = static_cast<int>(seconds * 44100);
-    return Run(QStringLiteral(
-                   "mplex format=1 name=mux ! filesink location=%1 "
-                   "videotestsrc num-buffers=%2 ! video/x-raw,width=352,height=240,framerate=30000/1001 ! "
-                   "videoconvert ! mpeg2enc format=1 ! mux. "
-                   "audiotestsrc num-buffers=%3 samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=2 ! "
-                   "audioconvert ! avenc_mp2 bitrate=224000 ! mux.")
-                   .arg(path)
-                   .arg(frames)
-                   .arg((samples + 1023) / 1024),
-               path);
+    // mplex now and then rejects the start of the audio stream it is fed ("Invalid MPEG Audio
+    // stream header") on a busy machine; the same pipeline succeeds when run again.
+    for (int attempt = 1;; ++attempt) {
+        const QString made =
+            Run(QStringLiteral(
+                    "mplex format=1 name=mux ! filesink location=%1 "
+                    "videotestsrc num-buffers=%2 ! video/x-raw,width=352,height=240,framerate=30000/1001 ! "
+                    "videoconvert ! mpeg2enc format=1 ! mux. "
+                    "audiotestsrc num-buffers=%3 samplesperbuffer=1024 ! audio/x-raw,rate=44100,channels=2 ! "
+                    "audioconvert ! avenc_mp2 bitrate=224000 ! mux.")
+                    .arg(path)
+                    .arg(frames)
+                    .arg((samples + 1023) / 1024),
+                path);
+        if (!made.isEmpty() || attempt == 3)
+            return made;
+    }
 }
 
 } // namespace media_files
