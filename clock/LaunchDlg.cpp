@@ -1,13 +1,11 @@
 #include "LaunchDlg.h"
 
-#include "platform/NumberText.h"
 #include "res/DialogTemplates.h"
 #include "res/StringTable.h"
 #include "skin/FileDialogs.h"
 
-#include <QCheckBox>
+#include <QAbstractButton>
 #include <QComboBox>
-#include <QLineEdit>
 
 #include <algorithm>
 
@@ -54,7 +52,7 @@ void CLaunchDlg::ShowEntry(int index)
     if (index < 0 || index >= count)
         return;
     CTimerEntry& entry = table[index];
-    Item<QLineEdit>(kYear)->setText(QString::number(entry.year));
+    SetDlgItemInt(kYear, entry.year);
     for (const ListField& list : kListFields) {
         auto* box = Item<QComboBox>(list.id);
         const int row = entry.*list.field + list.offset;
@@ -66,8 +64,8 @@ void CLaunchDlg::ShowEntry(int index)
             box->setCurrentIndex(0);
         }
     }
-    Item<QLineEdit>(kProgram)->setText(entry.launch);
-    Item<QCheckBox>(kExec)->setChecked(entry.exec == 1);
+    SetDlgItemText(kProgram, entry.launch);
+    CheckDlgButton(kExec, entry.exec == 1);
 }
 
 void CLaunchDlg::StoreEntry(int index)
@@ -76,15 +74,14 @@ void CLaunchDlg::StoreEntry(int index)
         return;
     CTimerEntry& entry = table[index];
     // Text that is no number is year 0, every year.
-    entry.year =
-        static_cast<uint16_t>(std::clamp(platform::LeadingInt(Item<QLineEdit>(kYear)->text()), 0, 65535));
+    entry.year = static_cast<uint16_t>(std::clamp(GetDlgItemInt(kYear), 0, 65535));
     for (const ListField& list : kListFields) {
         const int row = Item<QComboBox>(list.id)->currentIndex();
         if (row >= 0)
             entry.*list.field = static_cast<uint16_t>(row - list.offset);
     }
-    entry.launch = Item<QLineEdit>(kProgram)->text();
-    entry.exec = Item<QCheckBox>(kExec)->isChecked() ? 1 : 0;
+    entry.launch = GetDlgItemText(kProgram);
+    entry.exec = IsDlgButtonChecked(kExec) ? 1 : 0;
 }
 
 void CLaunchDlg::OnSelectorChanged(int row)
@@ -98,11 +95,10 @@ void CLaunchDlg::OnSelectorChanged(int row)
 
 void CLaunchDlg::OnBrowse()
 {
-    auto* program = Item<QLineEdit>(kProgram);
     const QString chosen =
-        BrowseForFile(this, program->text(), res::kStrLaunchFilter, res::kStrExeDefaultExt);
+        BrowseForFile(this, GetDlgItemText(kProgram), res::kStrLaunchFilter, res::kStrExeDefaultExt);
     if (!chosen.isEmpty())
-        program->setText(chosen);
+        SetDlgItemText(kProgram, chosen);
 }
 
 void CLaunchDlg::accept()

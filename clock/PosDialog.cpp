@@ -1,22 +1,15 @@
 #include "PosDialog.h"
 
 #include "CustomFontDialog.h"
-#include "platform/NumberText.h"
 #include "res/DialogTemplates.h"
 #include "res/StringTable.h"
 #include "skin/FileDialogs.h"
 #include "skin/SkinDefinition.h"
 
-#include <QCheckBox>
+#include <QAbstractButton>
 #include <QColorDialog>
-#include <QLineEdit>
 
 namespace {
-
-int NumberIn(const QLineEdit* edit)
-{
-    return platform::LeadingInt(edit->text());
-}
 
 COLORREF ToColorRef(const QColor& colour)
 {
@@ -33,27 +26,22 @@ CPosDialog::CPosDialog(const PositionValues& initial, QSize frameSize, QWidget* 
 void CPosDialog::OnInitDialog()
 {
     CDialogEx::OnInitDialog();
-    const auto setNumber = [this](int id, int value) {
-        Item<QLineEdit>(id)->setText(QString::number(value));
-    };
-    const auto setText = [this](int id, const QString& text) { Item<QLineEdit>(id)->setText(text); };
-    const auto setCheck = [this](int id, bool on) { Item<QCheckBox>(id)->setChecked(on); };
-    setNumber(kX, values.window.x());
-    setNumber(kY, values.window.y());
-    setNumber(kWidth, values.window.width() - frame.width());
-    setNumber(kHeight, values.window.height() - frame.height());
-    setNumber(kWaitTime, values.waitTime);
-    setText(kPlugIn, values.plugIn);
-    setText(kThema, values.thema);
-    setText(kBack, values.back);
-    setCheck(kTopmost, values.topmost);
-    setCheck(kBorder, values.border);
-    setCheck(kDsFirst, values.dsFirst);
-    setCheck(kStillWindow, values.stillWindow);
-    setCheck(kUseThema, values.useThema);
-    setCheck(kMatch, values.match);
-    setCheck(kBtnShow, values.btnShow);
-    setCheck(kDispString, values.dispString);
+    SetDlgItemInt(kX, values.window.x());
+    SetDlgItemInt(kY, values.window.y());
+    SetDlgItemInt(kWidth, values.window.width() - frame.width());
+    SetDlgItemInt(kHeight, values.window.height() - frame.height());
+    SetDlgItemInt(kWaitTime, values.waitTime);
+    SetDlgItemText(kPlugIn, values.plugIn);
+    SetDlgItemText(kThema, values.thema);
+    SetDlgItemText(kBack, values.back);
+    CheckDlgButton(kTopmost, values.topmost);
+    CheckDlgButton(kBorder, values.border);
+    CheckDlgButton(kDsFirst, values.dsFirst);
+    CheckDlgButton(kStillWindow, values.stillWindow);
+    CheckDlgButton(kUseThema, values.useThema);
+    CheckDlgButton(kMatch, values.match);
+    CheckDlgButton(kBtnShow, values.btnShow);
+    CheckDlgButton(kDispString, values.dispString);
     ApplySkinRule();
 
     const auto onClick = [this](int id, auto handler) {
@@ -61,21 +49,20 @@ void CPosDialog::OnInitDialog()
     };
     onClick(kUseThema, [this] { ApplySkinRule(); });
     onClick(kPlugInBrowse, [this] {
-        const QString folder = BrowseForFolder(this, Item<QLineEdit>(kPlugIn)->text());
-        if (!folder.isEmpty())
-            Item<QLineEdit>(kPlugIn)->setText(folder);
+        if (const QString folder = BrowseForFolder(this, GetDlgItemText(kPlugIn)); !folder.isEmpty())
+            SetDlgItemText(kPlugIn, folder);
     });
     onClick(kBackBrowse, [this] {
-        const QString file = BrowseForFile(this, Item<QLineEdit>(kBack)->text(), res::kStrImageFilter,
-                                           res::kStrImageDefaultExt);
+        const QString file =
+            BrowseForFile(this, GetDlgItemText(kBack), res::kStrImageFilter, res::kStrImageDefaultExt);
         if (!file.isEmpty())
-            Item<QLineEdit>(kBack)->setText(file);
+            SetDlgItemText(kBack, file);
     });
     onClick(kThemaBrowse, [this] {
-        const QString file = BrowseForFile(this, Item<QLineEdit>(kThema)->text(), res::kStrSkinFilter,
-                                           res::kStrSkinDefaultExt);
+        const QString file =
+            BrowseForFile(this, GetDlgItemText(kThema), res::kStrSkinFilter, res::kStrSkinDefaultExt);
         if (!file.isEmpty())
-            Item<QLineEdit>(kThema)->setText(file);
+            SetDlgItemText(kThema, file);
     });
     onClick(kColour, [this] { OnColour(); });
     onClick(kFont, [this] { OnFont(); });
@@ -83,7 +70,7 @@ void CPosDialog::OnInitDialog()
 
 void CPosDialog::ApplySkinRule()
 {
-    const bool free = !Item<QCheckBox>(kUseThema)->isChecked();
+    const bool free = !IsDlgButtonChecked(kUseThema);
     for (int id : {kWidth, kHeight, kBack, kBackBrowse})
         GetDlgItem(id)->setEnabled(free);
 }
@@ -105,22 +92,19 @@ void CPosDialog::OnFont()
 
 void CPosDialog::accept()
 {
-    const int x = NumberIn(Item<QLineEdit>(kX));
-    const int y = NumberIn(Item<QLineEdit>(kY));
-    values.window = QRect(x, y, NumberIn(Item<QLineEdit>(kWidth)) + frame.width(),
-                          NumberIn(Item<QLineEdit>(kHeight)) + frame.height());
-    const auto checked = [this](int id) { return Item<QCheckBox>(id)->isChecked(); };
-    values.back = Item<QLineEdit>(kBack)->text();
-    values.topmost = checked(kTopmost);
-    values.border = checked(kBorder);
-    values.dsFirst = checked(kDsFirst);
-    values.stillWindow = checked(kStillWindow);
-    values.useThema = checked(kUseThema);
-    values.match = checked(kMatch);
-    values.btnShow = checked(kBtnShow);
-    values.dispString = checked(kDispString);
-    values.plugIn = Item<QLineEdit>(kPlugIn)->text();
-    values.waitTime = NumberIn(Item<QLineEdit>(kWaitTime));
-    values.thema = Item<QLineEdit>(kThema)->text();
+    values.window = QRect(GetDlgItemInt(kX), GetDlgItemInt(kY), GetDlgItemInt(kWidth) + frame.width(),
+                          GetDlgItemInt(kHeight) + frame.height());
+    values.back = GetDlgItemText(kBack);
+    values.topmost = IsDlgButtonChecked(kTopmost);
+    values.border = IsDlgButtonChecked(kBorder);
+    values.dsFirst = IsDlgButtonChecked(kDsFirst);
+    values.stillWindow = IsDlgButtonChecked(kStillWindow);
+    values.useThema = IsDlgButtonChecked(kUseThema);
+    values.match = IsDlgButtonChecked(kMatch);
+    values.btnShow = IsDlgButtonChecked(kBtnShow);
+    values.dispString = IsDlgButtonChecked(kDispString);
+    values.plugIn = GetDlgItemText(kPlugIn);
+    values.waitTime = GetDlgItemInt(kWaitTime);
+    values.thema = GetDlgItemText(kThema);
     CDialogEx::accept();
 }

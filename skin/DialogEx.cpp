@@ -3,6 +3,7 @@
 #include "ButtonEx.h"
 #include "ListBoxEx.h"
 #include "SkinDefinition.h"
+#include "platform/NumberText.h"
 #include "res/DialogTemplates.h"
 #include "res/Icons.h"
 
@@ -150,6 +151,48 @@ void CDialogEx::SetSkinColours(const SkinDefinition& skin)
     SetFrameColours(skin.foreColour, skin.backColour, skin.baseColour, skin.controlColour);
     SetEditColour(skin.editColour);
     SetButtonColours(skin.buttonOnColour, skin.buttonOffColour, skin.buttonDisabledColour);
+}
+
+QString CDialogEx::GetDlgItemText(int id) const
+{
+    if (const auto* edit = Item<QLineEdit>(id))
+        return edit->text();
+    if (const auto* list = Item<QComboBox>(id))
+        return list->currentText();
+    if (const auto* button = Item<QAbstractButton>(id))
+        return button->text();
+    if (const auto* label = Item<QLabel>(id))
+        return label->text();
+    return QString();
+}
+
+void CDialogEx::SetDlgItemText(int id, const QString& text)
+{
+    if (auto* edit = Item<QLineEdit>(id))
+        edit->setText(text);
+    else if (auto* list = Item<QComboBox>(id))
+        list->setCurrentText(text);
+    else if (auto* button = Item<QAbstractButton>(id))
+        button->setText(text);
+    else if (auto* label = Item<QLabel>(id))
+        label->setText(text);
+}
+
+int CDialogEx::GetDlgItemInt(int id) const
+{
+    return platform::LeadingInt(GetDlgItemText(id));
+}
+
+bool CDialogEx::IsDlgButtonChecked(int id) const
+{
+    const auto* button = Item<QAbstractButton>(id);
+    return button && button->isChecked();
+}
+
+void CDialogEx::CheckDlgButton(int id, bool checked)
+{
+    if (auto* button = Item<QAbstractButton>(id))
+        button->setChecked(checked);
 }
 
 QString CDialogEx::TitleText() const

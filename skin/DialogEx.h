@@ -38,6 +38,14 @@ public:
     // The control with `id`; nullptr when the dialog has none.
     QWidget* GetDlgItem(int id) const { return controls.value(id, nullptr); }
     template <class T> T* Item(int id) const { return qobject_cast<T*>(GetDlgItem(id)); }
+    // The values of controls by id, as the dialogs read and fill them. A number is read the way
+    // atoi reads it: text that is no number is 0.
+    QString GetDlgItemText(int id) const;
+    void SetDlgItemText(int id, const QString& text);
+    int GetDlgItemInt(int id) const;
+    void SetDlgItemInt(int id, int value) { SetDlgItemText(id, QString::number(value)); }
+    bool IsDlgButtonChecked(int id) const;
+    void CheckDlgButton(int id, bool checked);
     // The text the title strip shows.
     QString TitleText() const;
     bool IsActive() const { return active; }

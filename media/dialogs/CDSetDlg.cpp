@@ -1,14 +1,11 @@
 #include "CDSetDlg.h"
 
-#include "platform/NumberText.h"
 #include "res/DialogTemplates.h"
 #include "res/StringTable.h"
 #include "skin/FileDialogs.h"
 
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
 
 CCDSetDlg::CCDSetDlg(CMediaPlayer& player, QStringList itemList, const CMediaPlayer::PlaySettings& initial,
                      QStringList opticalDrives, QWidget* parent)
@@ -22,19 +19,19 @@ void CCDSetDlg::OnInitDialog()
     auto* drive = Item<QComboBox>(kDrive);
     drive->addItems(drives);
     drive->setCurrentText(values.drive);
-    Item<QLineEdit>(kIdentity)->setText(values.identity);
-    Item<QLineEdit>(kCdTrack)->setText(QString::number(values.track));
-    Item<QLineEdit>(kPosition)->setText(QString::number(values.position));
-    Item<QCheckBox>(kAutoPlay)->setChecked(values.autoPlay);
-    Item<QLineEdit>(kPlaylist)->setText(values.source);
+    SetDlgItemText(kIdentity, values.identity);
+    SetDlgItemInt(kCdTrack, values.track);
+    SetDlgItemInt(kPosition, values.position);
+    CheckDlgButton(kAutoPlay, values.autoPlay);
+    SetDlgItemText(kPlaylist, values.source);
     FillItems(values.showTags);
-    Item<QCheckBox>(kRepeat)->setChecked(values.repeat);
-    Item<QCheckBox>(kTitles)->setChecked(values.showTags);
-    Item<QCheckBox>(kRandom)->setChecked(values.random);
-    Item<QCheckBox>(kCccdFirst)->setChecked(values.cccdFirst);
-    Item<QCheckBox>(kDvdAudioFirst)->setChecked(values.dvdAudioFirst);
-    Item<QLineEdit>(kDvdTrack)->setText(QString::number(values.title));
-    Item<QCheckBox>(kDownloadCache)->setChecked(values.keepDownloads);
+    CheckDlgButton(kRepeat, values.repeat);
+    CheckDlgButton(kTitles, values.showTags);
+    CheckDlgButton(kRandom, values.random);
+    CheckDlgButton(kCccdFirst, values.cccdFirst);
+    CheckDlgButton(kDvdAudioFirst, values.dvdAudioFirst);
+    SetDlgItemInt(kDvdTrack, values.title);
+    CheckDlgButton(kDownloadCache, values.keepDownloads);
 
     connect(Item<QAbstractButton>(kTitles), &QAbstractButton::clicked, this, [this](bool on) {
         if (on != values.showTags) {
@@ -43,11 +40,10 @@ void CCDSetDlg::OnInitDialog()
         }
     });
     connect(Item<QAbstractButton>(kBrowse), &QAbstractButton::clicked, this, [this] {
-        auto* playlist = Item<QLineEdit>(kPlaylist);
-        const QString chosen =
-            BrowseForFile(this, playlist->text(), res::kStrPlaylistFilter, res::kStrPlaylistDefaultExt);
+        const QString chosen = BrowseForFile(this, GetDlgItemText(kPlaylist), res::kStrPlaylistFilter,
+                                             res::kStrPlaylistDefaultExt);
         if (!chosen.isEmpty())
-            playlist->setText(chosen);
+            SetDlgItemText(kPlaylist, chosen);
     });
 }
 
@@ -66,22 +62,20 @@ void CCDSetDlg::FillItems(bool showTags)
 
 void CCDSetDlg::accept()
 {
-    const auto number = [this](int id) { return platform::LeadingInt(Item<QLineEdit>(id)->text()); };
-    const auto checked = [this](int id) { return Item<QCheckBox>(id)->isChecked(); };
-    values.drive = Item<QComboBox>(kDrive)->currentText().trimmed();
-    values.identity = Item<QLineEdit>(kIdentity)->text();
-    values.track = number(kCdTrack);
-    values.position = number(kPosition);
-    values.autoPlay = checked(kAutoPlay);
-    values.source = Item<QLineEdit>(kPlaylist)->text();
+    values.drive = GetDlgItemText(kDrive).trimmed();
+    values.identity = GetDlgItemText(kIdentity);
+    values.track = GetDlgItemInt(kCdTrack);
+    values.position = GetDlgItemInt(kPosition);
+    values.autoPlay = IsDlgButtonChecked(kAutoPlay);
+    values.source = GetDlgItemText(kPlaylist);
     if (const int row = Item<QComboBox>(kStartItem)->currentIndex(); row >= 0 && row < items.size())
         values.currentItem = items[row];
-    values.repeat = checked(kRepeat);
-    values.showTags = checked(kTitles);
-    values.random = checked(kRandom);
-    values.cccdFirst = checked(kCccdFirst);
-    values.dvdAudioFirst = checked(kDvdAudioFirst);
-    values.title = number(kDvdTrack);
-    values.keepDownloads = checked(kDownloadCache);
+    values.repeat = IsDlgButtonChecked(kRepeat);
+    values.showTags = IsDlgButtonChecked(kTitles);
+    values.random = IsDlgButtonChecked(kRandom);
+    values.cccdFirst = IsDlgButtonChecked(kCccdFirst);
+    values.dvdAudioFirst = IsDlgButtonChecked(kDvdAudioFirst);
+    values.title = GetDlgItemInt(kDvdTrack);
+    values.keepDownloads = IsDlgButtonChecked(kDownloadCache);
     CDialogEx::accept();
 }

@@ -12,7 +12,6 @@
 #include <QAbstractButton>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLineEdit>
 
 namespace {
 
@@ -64,7 +63,7 @@ void CPLayListDlg::Fill()
     else
         base = platform::SplitPath(sourcePath, platform::DriveTable()).Folder();
     Item<QAbstractButton>(kSave)->setEnabled(!(sourceFlags & kUnsavedSources));
-    Item<QLineEdit>(kSource)->setText(sourcePath);
+    SetDlgItemText(kSource, sourcePath);
 
     CListBoxEx* list = List();
     list->SetBasePrefix(sourceFlags & kRelativeSources ? base : QString());
