@@ -6,6 +6,7 @@
 #include "SorlinDlg.h"
 #include "platform/Folders.h"
 #include "platform/Log.h"
+#include "platform/PathSplit.h"
 #include "res/StringTable.h"
 #include "skin/FileDialogs.h"
 
@@ -16,13 +17,10 @@
 void CSorlinDlg::OpenFiles()
 {
     // The dialog starts at the item playing now, without the quotes a path may carry.
-    QString source, start;
+    QString source, current;
     int flags = 0;
-    player.GetItems(&start, &source, &flags);
-    if (start.startsWith(u'"'))
-        start.remove(0, 1);
-    if (start.endsWith(u'"'))
-        start.chop(1);
+    player.GetItems(&current, &source, &flags);
+    const QString start = platform::WithoutQuotes(current);
     modalOpen = true;
     const QStringList paths =
         QFileDialog::getOpenFileNames(this, res::LoadString(res::kStrOpenTitle), start,

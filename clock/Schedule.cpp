@@ -1,5 +1,7 @@
 #include "Schedule.h"
 
+#include "platform/PathSplit.h"
+
 bool ScheduleEntryMatches(const CTimerEntry& entry, const QDateTime& now)
 {
     const QDate date = now.date();
@@ -41,10 +43,5 @@ std::vector<int> ScheduleGate::Due(std::span<const CTimerEntry> entries, const Q
 
 QString LaunchPath(const QString& launch)
 {
-    QString text = launch;
-    if (text.startsWith(u'"'))
-        text.remove(0, 1);
-    if (text.endsWith(u'"'))
-        text.chop(1);
-    return text;
+    return platform::WithoutQuotes(launch);
 }

@@ -28,6 +28,17 @@ PathParts SplitPath(const QString& path, const DriveTable& drives);
 // shows them in lower case. A name that matches exactly wins. Empty when there is none.
 QString FindPathIgnoringCase(const QString& folder, const QString& relative);
 
+// `text` without one leading and one trailing double quote, as paths are written in the
+// settings ("\"/usr/share/sounds/bell.wav\"").
+inline QString WithoutQuotes(QString text)
+{
+    if (text.startsWith(u'"'))
+        text.remove(0, 1);
+    if (text.endsWith(u'"'))
+        text.chop(1);
+    return text;
+}
+
 // True when a path is complete rather than relative to a folder (it starts with "/").
 inline bool HasDrive(const QString& path)
 {

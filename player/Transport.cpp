@@ -374,21 +374,23 @@ QString CMediaPlayer::MakeDisplay(int resource, const QString& text, int ms) con
 
 QString CMediaPlayer::ScrollTitle(const QString& titleText, int width)
 {
+    const QFontMetrics metrics(displayFont);
     const int visible = width / std::max(charWidth, 1);
-    const int cells = QFontMetrics(displayFont).horizontalAdvance(titleText) / std::max(charWidth, 1);
+    const int cells = metrics.horizontalAdvance(titleText) / std::max(charWidth, 1);
     const QString text = titleText + QStringLiteral("  ") + titleText + QString(100, u' ');
     QString result = titleText;
     if (visible < cells) {
         result.clear();
-        const QFontMetrics metrics(displayFont);
         int count = 0;
+        int pixels = 0;
         for (int i = counter; i < text.size() && i < counter + visible; ++i) {
             count += text[i].unicode() > 0xff ? 2 : 1;
             if (count >= visible)
                 break;
             // A font whose narrow characters are wider than half its widest one (a Latin font
             // standing in) would still overrun by cells alone.
-            if (metrics.horizontalAdvance(result + text[i]) > width)
+            pixels += metrics.horizontalAdvance(text[i]);
+            if (pixels > width)
                 break;
             result += text[i];
         }

@@ -1,5 +1,6 @@
 #include "FileDialogs.h"
 
+#include "platform/PathSplit.h"
 #include "res/StringTable.h"
 
 #include <QFileDialog>
@@ -22,11 +23,7 @@ namespace {
 
 QString Browse(QWidget* owner, const QString& initial, int filterId, int extensionId, int titleId, bool save)
 {
-    QString start = initial;
-    if (start.startsWith(u'"'))
-        start.remove(0, 1);
-    if (start.endsWith(u'"'))
-        start.chop(1);
+    const QString start = platform::WithoutQuotes(initial);
     QFileDialog dialog(owner, res::LoadString(titleId != 0 ? titleId : res::kStrOpenTitle));
     dialog.setObjectName(QStringLiteral("BrowseForFile"));
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
