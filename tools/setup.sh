@@ -28,8 +28,8 @@ sorlin_install_packages() {
 }
 
 # The test programs that tools/test also runs built with AddressSanitizer: the readers of files
-# from anywhere (pictures, skins, tags).
-SORLIN_SANITIZED_TESTS="skin_tests plugin_image_tests probe_tests"
+# from anywhere (pictures, skins, tags, archives).
+SORLIN_SANITIZED_TESTS="skin_tests plugin_image_tests plugin_archive_tests probe_tests"
 
 sorlin_configure() {
     local options=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)

@@ -39,7 +39,7 @@ int ReadErrorCode(QImageReader::ImageReaderError error)
 
 } // namespace
 
-int DecodePicture(const QByteArray& data, const Progress& progress, void** info, void** pixels)
+int DecodePicture(const QByteArray& data, const spi::Progress& progress, void** info, void** pixels)
 {
     if (progress.Stop(0, 100))
         return SPI_ABORTED;

@@ -78,7 +78,7 @@ bool FitsOutput(QSize size)
     return RowBytes(size.width()) * size.height() <= kMaxOutputBytes;
 }
 
-int WriteDib(const QImage& image, const Progress& progress, int firstPercent, void** info, void** pixels)
+int WriteDib(const QImage& image, const spi::Progress& progress, int firstPercent, void** info, void** pixels)
 {
     const int width = image.width();
     const int height = image.height();

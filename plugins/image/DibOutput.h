@@ -3,7 +3,7 @@
 // blue-green-red, each padded to a multiple of 4 bytes; both blocks malloc'd for the caller to
 // free. Transparent pixels are composed over black.
 
-#include "Progress.h"
+#include "plugins/common/Progress.h"
 
 #include <QImage>
 #include <QSize>
@@ -26,6 +26,7 @@ bool FitsOutput(QSize size);
 // Fills *info and *pixels from `image` (which must fit), reporting progress from `firstPercent`
 // to 100 (the last report comes when the picture is complete). Returns SPI_SUCCESS, SPI_NO_MEMORY or
 // SPI_ABORTED; on failure nothing is left allocated and both pointers stay null.
-int WriteDib(const QImage& image, const Progress& progress, int firstPercent, void** info, void** pixels);
+int WriteDib(const QImage& image, const spi::Progress& progress, int firstPercent, void** info,
+             void** pixels);
 
 } // namespace ifqtimage

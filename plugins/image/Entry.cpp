@@ -7,11 +7,17 @@
 #include "PluginInfo.h"
 
 #include "SusieApi.h"
+#include "plugins/common/EntryGuard.h"
+#include "plugins/common/PluginInfo.h"
+#include "plugins/common/Progress.h"
 
-#include <new>
 #include <type_traits>
 
 using namespace ifqtimage;
+using spi::CopyPluginInfo;
+using spi::Guarded;
+using spi::GuardedOrZero;
+using spi::Progress;
 
 namespace {
 
@@ -56,20 +62,12 @@ int GetPictureFrom(const char* buffer, intptr_t length, unsigned int flag, void*
 
 IFQTIMAGE_EXPORT int GetPluginInfo(int infoNumber, char* buffer, int bufferLength)
 {
-    try {
-        return CopyPluginInfo(infoNumber, buffer, bufferLength);
-    } catch (...) {
-        return 0;
-    }
+    return GuardedOrZero([&] { return CopyPluginInfo(InfoText(infoNumber), buffer, bufferLength); });
 }
 
 IFQTIMAGE_EXPORT int IsSupported(const char* /*fileName: the content decides*/, intptr_t probe)
 {
-    try {
-        return IsSupportedHeader(probe);
-    } catch (...) {
-        return 0;
-    }
+    return GuardedOrZero([&] { return IsSupportedHeader(probe); });
 }
 
 IFQTIMAGE_EXPORT int GetPicture(const char* buffer, intptr_t length, unsigned int flag, void** info,
@@ -79,13 +77,8 @@ IFQTIMAGE_EXPORT int GetPicture(const char* buffer, intptr_t length, unsigned in
         return SPI_INTERNAL_ERROR;
     *info = nullptr;
     *pixels = nullptr;
-    try {
-        return GetPictureFrom(buffer, length, flag, info, pixels, Progress(progress, data));
-    } catch (const std::bad_alloc&) {
-        return SPI_NO_MEMORY;
-    } catch (...) {
-        return SPI_INTERNAL_ERROR;
-    }
+    return Guarded(
+        [&] { return GetPictureFrom(buffer, length, flag, info, pixels, Progress(progress, data)); });
 }
 
 static_assert(std::is_same_v<decltype(&GetPluginInfo), SpiGetPluginInfo>);

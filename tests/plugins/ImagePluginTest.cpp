@@ -1,3 +1,4 @@
+#include "ProgressLog.h"
 #include "TestPictures.h"
 #include "platform/susie/SusiePlugin.h"
 #include "support/Fifo.h"
@@ -383,19 +384,6 @@ TEST_F(ImagePluginTest, RefusesOversizedPicturesFromTheirHeader)
     ASSERT_EQ(wide.code, SPI_SUCCESS);
     EXPECT_EQ(wide.Width(), 16384);
     EXPECT_EQ(wide.Bgr(16383, 1), BgrOf(PatternColour(0, 0)));
-}
-
-struct ProgressLog
-{
-    std::vector<std::pair<int, int>> calls;
-    int stopAt = -1; // the call (counted from 0) that asks to stop
-};
-
-int RecordProgress(int done, int total, intptr_t data)
-{
-    auto* log = reinterpret_cast<ProgressLog*>(data);
-    log->calls.emplace_back(done, total);
-    return int(log->calls.size()) - 1 == log->stopAt ? 1 : 0;
 }
 
 TEST_F(ImagePluginTest, ProgressIsReportedAndCanStopDecoding)

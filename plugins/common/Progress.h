@@ -1,10 +1,10 @@
 #pragma once
-// The caller's progress callback, as GetPicture receives it: tells how far decoding has come and
-// whether the caller wants it stopped.
+// The caller's progress callback, as GetPicture and GetFile receive it: tells how far the work has
+// come and whether the caller wants it stopped.
 
 #include "SusieApi.h"
 
-namespace ifqtimage {
+namespace spi {
 
 class Progress
 {
@@ -19,4 +19,4 @@ private:
     intptr_t data;
 };
 
-} // namespace ifqtimage
+} // namespace spi
