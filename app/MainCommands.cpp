@@ -47,6 +47,13 @@ void CSorlinDlg::OpenMusicFolder()
 void CSorlinDlg::OnCommand(int id)
 {
     qCDebug(lcApp) << "command" << id;
+    // While a player downloads, the command that started it is still running: only the end of
+    // the program is taken, which stops the download.
+    if (id != ID_APP_EXIT && (player.GetState().Is(PlayerState::kDownloading) ||
+                              alarmPlayer.GetState().Is(PlayerState::kDownloading))) {
+        qCDebug(lcApp) << "command" << id << "ignored during a download";
+        return;
+    }
     if (!OnProgramCommand(id) && !OnTransportCommand(id) && !OnDvdCommand(id) && !OnClockCommand(id))
         OnRangeCommand(id);
 }

@@ -17,6 +17,7 @@
 #include "platform/proxy/MediaProcess.h"
 #include "res/Icons.h"
 #include "res/StringTable.h"
+#include "skin/ClassicSkinArchive.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -365,6 +366,9 @@ void CSorlinDlg::closeEvent(QCloseEvent* event)
 
 void CSorlinDlg::ApplyDisplaySettings()
 {
+    // The download dialog wears the skin's colours as the other dialogs do.
+    for (CMediaPlayer* each : {&player, &alarmPlayer})
+        each->SetDialogColours(CDialogEx::ColoursOf(face.skin.definition));
     CMediaPlayer::DisplaySettings display;
     display.pluginFolder = settings.plugIn.isEmpty() ? env.programFolder : settings.plugIn;
     display.waitTime = settings.waitTime;
@@ -693,8 +697,10 @@ platform::LRESULT CSorlinDlg::OnOpenPaths(platform::WPARAM, platform::LPARAM lPa
     if (paths.isEmpty())
         return 0;
     qCDebug(lcApp).noquote() << "open paths:" << paths.join(u'|');
-    // One folder (or one picture while no skin is worn) becomes the window's background.
-    if (paths.size() == 1 && (QFileInfo(paths.front()).isDir() || !settings.useThema) &&
+    // One folder or classic skin archive (or one picture while no skin is worn) becomes the
+    // window's background.
+    if (paths.size() == 1 &&
+        (QFileInfo(paths.front()).isDir() || IsClassicSkinArchive(paths.front()) || !settings.useThema) &&
         player.SetBackgroundImage(paths.front())) {
         SaveSettingsNow();
         return 0;

@@ -4,7 +4,9 @@
 #include "platform/Launch.h"
 #include "platform/Log.h"
 #include "platform/PathSplit.h"
+#include "platform/susie/SusieArchive.h"
 #include "skin/ClassicSkin.h"
+#include "skin/ClassicSkinArchive.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -51,6 +53,7 @@ void CMediaPlayer::Init(QObject* ownerWindow, const QString& cache)
 {
     owner = ownerWindow;
     cacheFolder = cache;
+    cacheIndexFile = cacheFolder + QStringLiteral("/cacheindex.ini");
 }
 
 void CMediaPlayer::SetDisplayFont(const QFont& font)
@@ -78,12 +81,6 @@ ItemKind CMediaPlayer::GetExtensionKind(const QString& itemPath)
     if (platform::IsProgramFile(itemPath))
         return ItemKind::kShell;
     return ItemKind::kNone;
-}
-
-bool CMediaPlayer::IsNetworkAddress(const QString& path)
-{
-    return path.startsWith(QLatin1String("http:"), Qt::CaseInsensitive) ||
-           path.startsWith(QLatin1String("rtsp:"), Qt::CaseInsensitive);
 }
 
 void CMediaPlayer::ApplyPlaySettings(const PlaySettings& values, bool noReload)
@@ -196,33 +193,51 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
     discPlayerMode = false;
     discLauncherMode = false;
 
+    archivePlugin.reset();
+
     if (items.size() == 1) {
         QString p = items.front();
         source = p;
         const QString extension = UpperExtension(p);
         if (IsNetworkAddress(p)) {
-            // Downloading comes with the network code; the address stays unplayed until then.
             sourceFlags |= kSourceDownloaded;
             found = false;
+            sourceCacheFile = GetCacheName(p);
+            QString address = p;
+            const bool fetched =
+                Download(address, sourceCacheFile) && ResolveMetafile(address, sourceCacheFile);
             items.clear();
             current = -1;
-            p.clear();
+            if (fetched) {
+                p = sourceCacheFile;
+                items = {p};
+            } else {
+                p.clear();
+            }
         }
-        // Archives: probed by the archive plug-ins once they are in; until then an archive is
-        // one file that the engines refuse.
         const QFileInfo info(p);
-        if (p.isEmpty() || !info.exists()) {
+        // A disc image stands for its disc; one that holds no disc the player knows may still be
+        // read as an archive.
+        const bool discImage = info.isFile() && platform::IsDiscImageFile(p);
+        const bool archiveCandidate = info.isFile() && !kKnownExtensions.contains(extension);
+        if (archiveCandidate && !discImage && ProbeArchive(p, resumeTarget)) {
+            // The members are the items.
+        } else if (p.isEmpty() || !info.exists()) {
             if (extension != u".IFO" && extension != u".CDA") {
                 found = false;
                 items.clear();
                 current = -1;
             }
-        } else if (info.isDir() || drives.OpticalDrives().contains(p) || platform::IsDiscImageFile(p)) {
+        } else if (info.isDir() || drives.OpticalDrives().contains(p) || discImage) {
             // A folder, an optical drive, or a disc image standing for one.
             sourceFlags |= kSourceFolder;
             items.clear();
             current = -1;
-            if (!ClassifyFolder(p, driveOnly, resumeTarget)) {
+            const bool classified = ClassifyFolder(p, driveOnly, resumeTarget);
+            if (discImage && items.isEmpty() && kind == ItemKind::kNone && archiveCandidate &&
+                ProbeArchive(p, resumeTarget)) {
+                sourceFlags &= ~kSourceFolder;
+            } else if (!classified) {
                 found = false;
                 items.clear();
                 current = -1;
@@ -250,11 +265,47 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
         current = items.isEmpty() ? -1 : 0;
 }
 
+bool CMediaPlayer::ProbeArchive(const QString& p, const QString& resumeTarget)
+{
+    return FindArchivePlugin(p, platform::ArchiveHeader(p)) && ListArchive(p, resumeTarget);
+}
+
+bool CMediaPlayer::LocalCopy(QString& itemPath)
+{
+    if ((sourceFlags & kSourceArchive) && archivePlugin) {
+        // The member opened before goes first: one extracted member at a time.
+        if (!extractedFile.isEmpty()) {
+            QFile::remove(extractedFile);
+            extractedFile.clear();
+        }
+        const QString target = MemberFile(itemPath);
+        if (!ExtractMember(itemPath, target))
+            return false;
+        extractedFile = target;
+        itemPath = target;
+        return true;
+    }
+    if (IsNetworkAddress(itemPath)) {
+        sourceFlags |= kItemDownloaded;
+        itemCacheFile = GetCacheName(itemPath);
+        QString address = itemPath;
+        const bool fetched = Download(address, itemCacheFile) && ResolveMetafile(address, itemCacheFile);
+        itemPath = itemCacheFile;
+        return fetched;
+    }
+    sourceFlags &= ~kItemDownloaded;
+    return true;
+}
+
 bool CMediaPlayer::LoadImage(CDib& dib, const QString& path)
 {
     // A folder holds a classic skin's bitmaps; displaySettings.folderImage puts its main panel first.
     if (QFileInfo(path).isDir())
         return ComposeClassicSkin(dib, path, displaySettings.folderImage);
+    // A .wsz file is such a skin in a zip.
+    if (IsClassicSkinArchive(path))
+        return ComposeClassicSkinArchive(dib, path, displaySettings.pluginFolder,
+                                         displaySettings.folderImage);
     return dib.Load(path);
 }
 
@@ -376,11 +427,13 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
             needClose = false;
         if (kind != ItemKind::kStillImage && needClose)
             Close(false);
-        // Archive members and network items are resolved here once their code is in.
-        if (IsNetworkAddress(itemPath))
-            sourceFlags |= kItemDownloaded;
-        else
-            sourceFlags &= ~kItemDownloaded;
+        // An archive member or a network item that could not be made a file is not opened.
+        if (!LocalCopy(itemPath)) {
+            // What was open before (kept for an archive or a still image) ends too.
+            if (kind != ItemKind::kNone)
+                Close(false);
+            return ItemKind::kNone;
+        }
         displayTitle = GetItemTitle(itemPath, false);
 
         if (!displaySettings.directShowFirst && result == ItemKind::kNone &&

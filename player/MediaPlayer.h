@@ -8,10 +8,12 @@
 // UI thread only; it starts no threads and posts nothing to its owner. Times are milliseconds.
 // Items are paths; the current one is an index into them, -1 for none.
 //
-// Network addresses and archives are recognised in their places and come with their own code
-// later: until then a network source gives an empty list and an archive stays one file.
+// A network address is downloaded into the cache folder first and played from there; an
+// archive that an archive plug-in reads becomes the list of its members, each written into the
+// cache when it is opened.
 
 #include "FolderScan.h"
+#include "HttpDownload.h"
 #include "PlayerTypes.h"
 #include "media/DVDMedia.h"
 #include "media/MCICD.h"
@@ -20,13 +22,18 @@
 #include "media/State.h"
 #include "platform/Drives.h"
 #include "platform/ScreenSaver.h"
+#include "platform/susie/SusiePlugin.h"
+#include "skin/DialogEx.h"
 #include "skin/Dib.h"
 #include "skin/DibWnd.h"
 
+#include <QDateTime>
 #include <QFont>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 class QObject;
 class QWidget;
@@ -148,7 +155,33 @@ public:
     void ReadPlaylist(const QString& m3uPath, bool driveOnly, const QString& resumeTarget);
 
     static ItemKind GetExtensionKind(const QString& itemPath);
+
+    // Network sources: "http:", "https:" and "rtsp:" addresses (the last fail as downloads).
     static bool IsNetworkAddress(const QString& path);
+    // The file `address` is downloaded to in the cache folder.
+    QString GetCacheName(const QString& address) const;
+    // Fetches `address` into `cacheFile` with the progress dialog, or finds the copy there
+    // still current. False, with a message unless the user stopped it, when it failed; the
+    // cache then holds no part of it.
+    bool Download(const QString& address, const QString& cacheFile);
+    // When `address` names a metafile (ASX, WAX, WVX, RAM) that `cacheFile` holds, follows its
+    // reference once: both become the referenced address and its download.
+    bool ResolveMetafile(QString& address, QString& cacheFile);
+    // The download dialog's colours, as the skin gives them.
+    void SetDialogColours(const CDialogEx::Colours& colours);
+    void SetDownloadLimits(const HttpDownload::Limits& limits) { downloadLimits = limits; }
+
+    // Archive sources.
+    static constexpr int kMaxArchiveMembers = 100000;
+    static constexpr qint64 kMaxMemberBytes = qint64(1) << 30;
+    static constexpr qint64 kMaxTitleProbeBytes = qint64(32) << 20;
+    // Chooses the archive plug-in that reads `path` (whose first bytes `header` holds).
+    bool FindArchivePlugin(const QString& path, const QByteArray& header);
+    // Makes the chosen plug-in's listing of `path` the items. False when it gave none.
+    bool ListArchive(const QString& path, const QString& resumeTarget);
+    // Writes member `memberName` of the archive playing to `targetFile`; false, with a
+    // message, when it could not.
+    bool ExtractMember(const QString& memberName, const QString& targetFile);
 
     // What the owner, the dialogs and the tests read.
     const CState<PlayerState>& GetState() const { return state; }
@@ -173,6 +206,12 @@ public:
     const CMedia& FileEngine() const { return media; }
     const CDVDMedia& DvdEngine() const { return dvd; }
     const CDibWnd& StillWindow() const { return stillWnd; }
+    const QString& CacheFolder() const { return cacheFolder; }
+    const QString& ExtractedFile() const { return extractedFile; }
+    const QString& ItemCacheFile() const { return itemCacheFile; }
+    const QString& SourceCacheFile() const { return sourceCacheFile; }
+    bool HasArchivePlugin() const { return archivePlugin != nullptr; }
+    const QString& ResponseHeaders() const { return responseHeaders; }
 
 private:
     // Tests set up their scenes through this.
@@ -209,6 +248,15 @@ private:
     CDib image;
 
     bool AppendItem(const QString& path, const QString& resumeTarget);
+    // The archive or network source `p` made into the items; see SetItems.
+    bool ProbeArchive(const QString& p, const QString& resumeTarget);
+    // Where an item's bytes are played from: an archive member is written into the cache, a
+    // network item downloaded. False when there is nothing to open.
+    bool LocalCopy(QString& itemPath);
+    // The file for member `memberName` in the cache's archive folder, its name after `prefix`.
+    QString MemberFile(const QString& memberName, const QString& prefix = QString()) const;
+    // A small member's temporary copy to read its title from; empty when there is none.
+    QString MemberCopyForTitle(const QString& memberName);
     void RemoveTemporaryFiles();
     bool WalkForward();
     bool WalkBackward();
@@ -226,6 +274,16 @@ private:
     QPointer<QObject> owner;
     QWidget* videoWnd = nullptr;
     QString cacheFolder;
+    QString cacheIndexFile;
+    QString urlService;
+    QString urlServer;
+    QString urlObject;
+    QString responseHeaders;
+    QDateTime lastModified;
+    CDialogEx::Colours progressColours;
+    HttpDownload::Limits downloadLimits;
+    std::unique_ptr<platform::SusiePlugin> archivePlugin;
+    QString archivePath;
     DisplaySettings displaySettings;
     bool keepDownloads = true;
     bool dvdAudioFirst = true;

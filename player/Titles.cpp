@@ -1,9 +1,11 @@
 #include "MediaPlayer.h"
 
+#include "DownloadCache.h"
 #include "Playlist.h"
 #include "media/TitleProbe.h"
 #include "platform/PathSplit.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
@@ -30,7 +32,21 @@ QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
         return QStringLiteral("%1 ﾄﾗｯｸ %2").arg(driveText).arg(number, 2, 10, QLatin1Char('0'));
     }
     if (extension == u".MID" || extension == u".MP3" || extension == u".WMA" || extension == u".WMV") {
-        const QString probed = ProbeTitle(itemPath);
+        QString file = itemPath;
+        QString temporary;
+        if ((sourceFlags & kSourceArchive) && archivePlugin && itemPath != extractedFile) {
+            // An archive member is read from a copy of its own, which goes again at once.
+            temporary = MemberCopyForTitle(itemPath);
+            file = temporary;
+        } else if (IsNetworkAddress(itemPath)) {
+            // A network item's title is read from its copy in the cache when there is a whole
+            // one: a title alone never starts a download.
+            const QString copy = GetCacheName(itemPath);
+            file = downloadcache::CacheIndex(cacheIndexFile).Owner(copy) == itemPath ? copy : QString();
+        }
+        const QString probed = file.isEmpty() ? QString() : ProbeTitle(file);
+        if (!temporary.isEmpty())
+            QFile::remove(temporary);
         return probed.isEmpty() ? plain : probed;
     }
     if (extension == u".IFO") {

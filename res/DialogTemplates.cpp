@@ -167,6 +167,14 @@ constexpr std::array kPlaySettings{
     Button(kIdCancel, "ｷｬﾝｾﾙ", 300, 416, 80),
 };
 
+constexpr std::array kProgress{
+    Title("ﾀﾞｳﾝﾛｰﾄﾞ", 340),
+    C{1037, K::kStatic, "progress", 16, 28, 308, 44},
+    C{1038, K::kStatic, "100%", 16, 76, 200, 22},
+    Button(kIdOk, "中断", 236, 80, 88, kDefault),
+    Button(kIdCancel, "ｷｬﾝｾﾙ", 140, 80, 88, kHidden),
+};
+
 constexpr std::array kTemplates{
     DialogTemplate{kDialogAbout, 320, 174, kAbout},
     DialogTemplate{kDialogLaunch, 340, 246, kLaunch},
@@ -174,6 +182,7 @@ constexpr std::array kTemplates{
     DialogTemplate{kDialogPosition, 380, 328, kPosition},
     DialogTemplate{kDialogPlaylist, 420, 328, kPlaylist, true},
     DialogTemplate{kDialogPlaySettings, 400, 454, kPlaySettings},
+    DialogTemplate{kDialogProgress, 340, 118, kProgress},
 };
 
 } // namespace

@@ -15,6 +15,7 @@ constexpr int kDialogAlarm = 132;
 constexpr int kDialogPosition = 133;
 constexpr int kDialogPlaylist = 134;
 constexpr int kDialogPlaySettings = 135;
+constexpr int kDialogProgress = 139;
 constexpr int kDialogFont = 1543;
 
 // Controls every dialog shares: its OK and Cancel buttons, its static texts and its title.

@@ -1,8 +1,13 @@
 #include "ClassicSkin.h"
 
 #include "Dib.h"
+#include "DibFromImage.h"
 
-#include <QDir>
+#include "platform/PathSplit.h"
+#include "platform/RegularFile.h"
+
+#include <QFile>
+#include <QImageReader>
 
 #include <cstring>
 
@@ -34,19 +39,50 @@ const char* StoredRow(const CDib& dib, int storedRow)
     return dib.Block().constData() + h.PixelOffset() + h.RowBytes() * storedRow;
 }
 
+// Loads picture `name` of `folder`: "name.bmp", else "name.png", in any letter case (skins
+// made on Windows have "Main.bmp" and "CBUTTONS.BMP"). A PNG becomes a 24-bit bitmap.
+bool LoadPicture(CDib& dib, const QString& folder, const QString& name)
+{
+    if (const QString bmp = platform::FindPathIgnoringCase(folder, name + QStringLiteral(".bmp"));
+        !bmp.isEmpty())
+        // The BMP reader only: a skin's bitmaps never go to the image plug-ins.
+        return dib.Load(bmp, 0, true);
+    const QString png = platform::FindPathIgnoringCase(folder, name + QStringLiteral(".png"));
+    QFile file;
+    if (png.isEmpty() || !platform::OpenRegularFile(file, png))
+        return false;
+    QImageReader reader(&file, "png");
+    return dib.Attach(DibFromImage(reader.read()));
+}
+
+// Makes `dib` a 24-bit bitmap of the same picture; false when its picture cannot be read.
+bool ToTrueColour(CDib& dib)
+{
+    QByteArray block = DibFromImage(dib.Image());
+    return !block.isEmpty() && dib.Attach(std::move(block));
+}
+
 } // namespace
 
 bool ComposeClassicSkin(CDib& dib, const QString& folder, bool mainFirst)
 {
-    const QDir dir(folder);
     CDib titlebar, main, eq, buttons;
-    // The loads go by the BMP reader only: these are always bitmaps.
-    const bool hasTitlebar = titlebar.Load(dir.filePath(QStringLiteral("titlebar.bmp")), 0, true);
-    main.Load(dir.filePath(QStringLiteral("main.bmp")), 0, true);
-    eq.Load(dir.filePath(QStringLiteral("eqmain.bmp")), 0, true);
-    buttons.Load(dir.filePath(QStringLiteral("cbuttons.bmp")), 0, true);
+    const bool hasTitlebar = LoadPicture(titlebar, folder, QStringLiteral("titlebar"));
+    LoadPicture(main, folder, QStringLiteral("main"));
+    LoadPicture(eq, folder, QStringLiteral("eqmain"));
+    LoadPicture(buttons, folder, QStringLiteral("cbuttons"));
     if (!hasTitlebar || main.IsEmpty() || buttons.IsEmpty())
         return false;
+    // Panels of different depths (a PNG among bitmaps, 8-bit buttons on a 24-bit main panel)
+    // are all made 24-bit, so their rows can be copied into one picture. The title bar is not
+    // part of the picture.
+    const int mainBits = main.Header().bitCount;
+    if (buttons.Header().bitCount != mainBits || (!eq.IsEmpty() && eq.Header().bitCount != mainBits)) {
+        if (!ToTrueColour(main) || !ToTrueColour(buttons))
+            return false;
+        if (!eq.IsEmpty() && !ToTrueColour(eq))
+            eq.Clear();
+    }
 
     const DibHeader& mh = main.Header();
     const int bitCount = mh.bitCount;

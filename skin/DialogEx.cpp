@@ -146,11 +146,30 @@ void CDialogEx::SetButtonColours(COLORREF on, COLORREF off, COLORREF disabled)
     colours.buttonDisabled = disabled;
 }
 
+CDialogEx::Colours CDialogEx::ColoursOf(const SkinDefinition& skin)
+{
+    Colours values;
+    values.fore = skin.foreColour;
+    values.back = skin.backColour;
+    values.base = skin.baseColour;
+    values.control = skin.controlColour;
+    values.buttonOn = skin.buttonOnColour;
+    values.buttonOff = skin.buttonOffColour;
+    values.buttonDisabled = skin.buttonDisabledColour;
+    values.edit = skin.editColour;
+    return values;
+}
+
+void CDialogEx::SetColours(const Colours& values)
+{
+    SetFrameColours(values.fore, values.back, values.base, values.control);
+    SetEditColour(values.edit);
+    SetButtonColours(values.buttonOn, values.buttonOff, values.buttonDisabled);
+}
+
 void CDialogEx::SetSkinColours(const SkinDefinition& skin)
 {
-    SetFrameColours(skin.foreColour, skin.backColour, skin.baseColour, skin.controlColour);
-    SetEditColour(skin.editColour);
-    SetButtonColours(skin.buttonOnColour, skin.buttonOffColour, skin.buttonDisabledColour);
+    SetColours(ColoursOf(skin));
 }
 
 QString CDialogEx::GetDlgItemText(int id) const

@@ -68,6 +68,9 @@ public:
         COLORREF edit = 0xFFFFFF;
     };
     const Colours& GetColours() const { return colours; }
+    // The colours SetSkinColours takes from `skin`.
+    static Colours ColoursOf(const SkinDefinition& skin);
+    void SetColours(const Colours& values);
 
 protected:
     // Runs once, when the dialog first shows: the colours go to the controls, the buttons

@@ -322,4 +322,23 @@ qint64 ProgramRun::ChildPid(const QString& name) const
     return 0;
 }
 
+QRegularExpression Playing(const QString& title)
+{
+    return QRegularExpression(
+        QStringLiteral("sorlin\\.display: .*\\b%1 \\| (\\d\\d:\\d\\d:\\d\\d)$").arg(title));
+}
+
+bool KeepsTicking(ProgramRun& run, const QRegularExpression& pattern, qsizetype* from)
+{
+    const QString first = run.WaitForLine(pattern, from).captured(1);
+    const QString second = run.WaitForLine(pattern, from).captured(1);
+    return !first.isEmpty() && !second.isEmpty() && first != second;
+}
+
+bool Terminate(ProgramRun& run)
+{
+    run.Signal(SIGTERM);
+    return run.WaitForExit() && run.ExitedNormally() && run.ExitCode() == 0;
+}
+
 } // namespace e2e

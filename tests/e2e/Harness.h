@@ -99,4 +99,11 @@ private:
     QString output;
 };
 
+// What the display shows while an item plays: its title and the time.
+QRegularExpression Playing(const QString& title);
+// Waits for two display lines in a row that both match `pattern` and show different times.
+bool KeepsTicking(ProgramRun& run, const QRegularExpression& pattern, qsizetype* from);
+// Ends the program as the desktop session would; true when it ended normally.
+bool Terminate(ProgramRun& run);
+
 } // namespace e2e

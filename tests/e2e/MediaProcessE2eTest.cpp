@@ -23,13 +23,6 @@ const QByteArray kStoppingMidi("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60"
                                "MTrk\xff\xff\xff\xff\x00\x90\x3c\x40",
                                26);
 
-// What the display shows while an item plays: its title and the time.
-QRegularExpression Playing(const QString& title)
-{
-    return QRegularExpression(
-        QStringLiteral("sorlin\\.display: .*\\b%1 \\| (\\d\\d:\\d\\d:\\d\\d)$").arg(title));
-}
-
 // What it shows while nothing plays: the date and the time.
 const QRegularExpression
     kClock(QStringLiteral("sorlin\\.display: \\d{4}年\\d\\d月\\d\\d日 \\| (\\d\\d:\\d\\d:\\d\\d)$"));
@@ -80,19 +73,6 @@ protected:
     {
         ASSERT_TRUE(Terminate(run)) << run.Output().toStdString();
         EXPECT_EQ(Saved("LastFile"), folder + QStringLiteral("/b.ogg"));
-    }
-    // Waits for two display lines in a row that both match `pattern` and show different times.
-    static bool KeepsTicking(ProgramRun& run, const QRegularExpression& pattern, qsizetype* from)
-    {
-        const QString first = run.WaitForLine(pattern, from).captured(1);
-        const QString second = run.WaitForLine(pattern, from).captured(1);
-        return !first.isEmpty() && !second.isEmpty() && first != second;
-    }
-    // Ends the program as the desktop session would; true when it ended normally.
-    static bool Terminate(ProgramRun& run)
-    {
-        run.Signal(SIGTERM);
-        return run.WaitForExit() && run.ExitedNormally() && run.ExitCode() == 0;
     }
     static bool Gone(qint64 pid)
     {

@@ -3,6 +3,7 @@
 #include "platform/ipc/MciCodes.h"
 #include "platform/proxy/DvdGraphProxy.h"
 #include "platform/proxy/MediaProcess.h"
+#include "plugins/TestArchives.h"
 #include "res/StringTable.h"
 #include "support/CdImages.h"
 #include "support/DvdDisc.h"
@@ -12,6 +13,7 @@
 #include "support/Wait.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -21,6 +23,7 @@
 #include <QWidget>
 
 #include <csignal>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -578,6 +581,63 @@ TEST_F(MediaPlayerTest, DiscsMountedWithLowerCaseNamesAreKnownByTheirFiles)
     QString found;
     EXPECT_TRUE(CDVDMedia::FindIfo(dir.filePath(QStringLiteral("dvd")), &found, true));
     EXPECT_EQ(found, ifo);
+}
+
+// A classic skin of one-coloured PNG pictures, zipped as a .wsz file: the zip `path`.
+bool WriteSkinArchive(const QString& path, QRgb main, QRgb eq, QRgb buttons)
+{
+    const struct
+    {
+        const char* name;
+        QSize size;
+        QRgb colour;
+    } pictures[] = {{"skin/Main.png", {275, 116}, main},
+                    {"skin/EqMain.png", {275, 116}, eq},
+                    {"skin/TitleBar.png", {275, 14}, main},
+                    {"skin/CButtons.png", {136, 36}, buttons}};
+    std::vector<testarchives::Entry> entries;
+    for (const auto& picture : pictures) {
+        QImage image(picture.size, QImage::Format_RGB32);
+        image.fill(picture.colour);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+            return false;
+        entries.emplace_back(picture.name, bytes.toStdString());
+    }
+    const std::string zip = testarchives::Pack(testarchives::Format::Zip, entries);
+    QFile file(path);
+    return !zip.empty() && file.open(QIODevice::WriteOnly) &&
+           file.write(zip.data(), static_cast<qint64>(zip.size())) == static_cast<qint64>(zip.size());
+}
+
+TEST_F(MediaPlayerTest, AClassicSkinArchiveBecomesTheBackground)
+{
+    const QString skin = dir.filePath(QStringLiteral("Classic.WSZ"));
+    ASSERT_TRUE(WriteSkinArchive(skin, qRgb(200, 0, 0), qRgb(0, 200, 0), qRgb(0, 0, 200)));
+    // Without an archive plug-in in the plug-in folder the archive is no picture.
+    CMediaPlayer::DisplaySettings display = player.GetDisplaySettings();
+    display.pluginFolder = dir.filePath(QStringLiteral("no plug-ins"));
+    ASSERT_TRUE(QDir().mkpath(display.pluginFolder));
+    player.ApplyDisplaySettings(display);
+    EXPECT_FALSE(player.SetBackgroundImage(skin));
+    EXPECT_TRUE(player.BackgroundImage().IsEmpty());
+
+    display.pluginFolder = QStringLiteral(SORLIN_ARCHIVE_PLUGIN_DIR);
+    player.ApplyDisplaySettings(display);
+    ASSERT_TRUE(player.SetBackgroundImage(skin));
+    EXPECT_EQ(player.GetDisplaySettings().backgroundImage, skin);
+    const CDib& background = player.BackgroundImage();
+    EXPECT_EQ(background.SourceRect(), QRect(0, 0, 275, 232));
+    // The equalizer on top unless folderImage puts the main panel first.
+    EXPECT_EQ(background.Image().pixel(0, 0), qRgb(0, 200, 0));
+    EXPECT_EQ(background.Image().pixel(0, 116), qRgb(200, 0, 0));
+    EXPECT_EQ(background.Image().pixel(16, 116 + 88), qRgb(0, 0, 200));
+    display.folderImage = true;
+    player.ApplyDisplaySettings(display);
+    ASSERT_TRUE(player.SetBackgroundImage(skin));
+    EXPECT_EQ(player.BackgroundImage().Image().pixel(0, 0), qRgb(200, 0, 0));
+    EXPECT_EQ(player.BackgroundImage().Image().pixel(136, 89), qRgb(0, 0, 200));
 }
 
 TEST_F(MediaPlayerTest, TheCursorHidesOverAnyFullScreenVideoAndComesBack)

@@ -1,0 +1,168 @@
+#include "HttpDownload.h"
+
+#include "res/StringTable.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QTimer>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+bool HttpDownload::IsFetchable(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
+}
+
+HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
+{
+    response = Response{};
+    errorText.clear();
+    written = 0;
+    if (!IsFetchable(url)) {
+        errorText = res::LoadString(res::kStrBadAddress);
+        return Result::kFailed;
+    }
+
+    QNetworkAccessManager manager;
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, agent);
+    // The bytes counted against Content-Length are the bytes written: nothing is unpacked.
+    request.setRawHeader("Accept-Encoding", "identity");
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(limits.maxRedirects);
+    const std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    // The network thread reads ahead at most this much, so a fast server cannot fill memory.
+    reply->setReadBufferSize(4 * limits.blockBytes);
+
+    QEventLoop loop;
+    QSaveFile out(file);
+    out.setDirectWriteFallback(false);
+    QByteArray block;
+    bool headersSeen = false;
+    std::optional<Result> end;
+    const auto finish = [&](Result result, const QString& reason = QString()) {
+        if (end)
+            return;
+        end = result;
+        errorText = reason;
+        loop.quit();
+    };
+
+    // The final answer's headers: the status decides, then the caller.
+    const auto takeHeaders = [&]() -> bool {
+        if (headersSeen)
+            return true;
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        if (!status.isValid())
+            return false;
+        headersSeen = true;
+        response.url = reply->url();
+        response.status = status.toInt();
+        for (const auto& [name, value] : reply->rawHeaderPairs())
+            response.rawHeaders += name + ": " + value + "\r\n";
+        response.lastModified = reply->header(QNetworkRequest::LastModifiedHeader).toDateTime();
+        bool numeric = false;
+        const qint64 length = reply->rawHeader("Content-Length").trimmed().toLongLong(&numeric);
+        response.contentLength =
+            reply->hasRawHeader("Content-Length") && numeric && length >= 0 ? length : -1;
+        // A redirect reaches this far only when it was not followed: past the bound.
+        if (response.status >= 300 && response.status <= 399 && reply->hasRawHeader("Location")) {
+            finish(Result::kFailed, res::LoadString(res::kStrTooManyRedirects));
+            return false;
+        }
+        if (response.status < 200 || response.status > 299) {
+            const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+            finish(Result::kFailed, res::LoadString(res::kStrHttpStatus).arg(response.status).arg(reason));
+            return false;
+        }
+        if (wantBody && !wantBody(response)) {
+            finish(Result::kSkipped);
+            return false;
+        }
+        if (!out.open(QIODevice::WriteOnly)) {
+            finish(Result::kFailed, res::LoadString(res::kStrCacheNotWritable).arg(out.errorString()));
+            return false;
+        }
+        block.resize(limits.blockBytes);
+        if (bodyStarts)
+            bodyStarts();
+        return true;
+    };
+
+    QTimer stall;
+    stall.setSingleShot(true);
+    stall.setInterval(limits.stallMs);
+    const auto drain = [&] {
+        stall.start();
+        if (end || !takeHeaders())
+            return;
+        while (!end && reply->bytesAvailable() > 0) {
+            const qint64 n =
+                reply->read(block.data(), std::min<qint64>(block.size(), reply->bytesAvailable()));
+            if (n <= 0)
+                break;
+            if (out.write(block.constData(), n) != n) {
+                finish(Result::kFailed, res::LoadString(res::kStrCacheNotWritable).arg(out.errorString()));
+                return;
+            }
+            written += n;
+            if (progress)
+                progress(written);
+            if (stop && stop())
+                finish(Result::kAborted);
+        }
+    };
+
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, drain);
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] { stall.start(); });
+    QObject::connect(reply.get(), &QNetworkReply::redirected, &loop, [&] { stall.start(); });
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, [&] {
+        drain();
+        if (end)
+            return;
+        const QNetworkReply::NetworkError error = reply->error();
+        if (error == QNetworkReply::TooManyRedirectsError || error == QNetworkReply::InsecureRedirectError)
+            finish(Result::kFailed, res::LoadString(res::kStrTooManyRedirects));
+        else if (!headersSeen)
+            finish(Result::kFailed, reply->errorString());
+        else if (response.contentLength >= 0 && written < response.contentLength)
+            finish(Result::kFailed,
+                   res::LoadString(res::kStrDownloadCutShort).arg(written).arg(response.contentLength));
+        else if (error != QNetworkReply::NoError)
+            finish(Result::kFailed, reply->errorString());
+        else
+            finish(Result::kDone);
+    });
+    QObject::connect(&stall, &QTimer::timeout, &loop, [&] {
+        finish(Result::kFailed, res::LoadString(res::kStrDownloadStalled).arg((limits.stallMs + 999) / 1000));
+    });
+    QTimer poll;
+    poll.setInterval(100);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (stop && stop())
+            finish(Result::kAborted);
+    });
+    stall.start();
+    poll.start();
+    loop.exec();
+    // Left without an end: the application leaves every event loop on its way out.
+    if (!end)
+        end = Result::kAborted;
+    QObject::disconnect(reply.get(), nullptr, &loop, nullptr);
+    if (!reply->isFinished())
+        reply->abort();
+
+    if (*end == Result::kDone && !out.commit()) {
+        errorText = res::LoadString(res::kStrCacheNotWritable).arg(out.errorString());
+        return Result::kFailed;
+    }
+    if (out.isOpen())
+        out.cancelWriting();
+    return *end;
+}

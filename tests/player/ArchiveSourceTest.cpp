@@ -1,0 +1,256 @@
+// Archives as sources through the archive plug-in built with the program: their members as
+// items, a member written into the cache when it opens, resuming at a member, the bounds on
+// listings and members, and what is no archive.
+
+#include "platform/MessageBox.h"
+#include "player/MediaPlayer.h"
+#include "plugins/TestArchives.h"
+#include "res/StringTable.h"
+#include "support/Id3Tags.h"
+#include "support/MediaFiles.h"
+#include "support/PlayerScene.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using testarchives::Entry;
+using testarchives::Format;
+using testarchives::Pack;
+using testing::HasSubstr;
+
+std::string Bytes(const QByteArray& bytes)
+{
+    return bytes.toStdString();
+}
+
+class ArchiveSourceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        cache = dir.filePath(QStringLiteral("cache"));
+        ASSERT_TRUE(QDir().mkpath(cache));
+        player.Init(&owner, cache);
+        UsePlugins(QFileInfo(QStringLiteral(SORLIN_TEST_ARCHIVE_PLUGIN)).absolutePath());
+        CMediaPlayer::PlaySettings play;
+        play.showTags = false;
+        player.ApplyPlaySettings(play, true);
+        platform::SetMessageBoxObserver([this](const QString& text, int) {
+            messages << text;
+            return platform::kIdOk;
+        });
+        const QString tone = media_files::MakeTone(dir.path(), QStringLiteral("wav"), 0.5);
+        ASSERT_FALSE(tone.isEmpty());
+        QFile file(tone);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        toneBytes = file.readAll();
+    }
+    void TearDown() override { platform::SetMessageBoxObserver(nullptr); }
+
+    void UsePlugins(const QString& folder)
+    {
+        CMediaPlayer::DisplaySettings display;
+        display.stillWindow = false;
+        display.pluginFolder = folder;
+        player.ApplyDisplaySettings(display);
+    }
+    QString Write(const QString& name, const std::string& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        return path;
+    }
+    // A playable member: the tone, with `tag` in front so that each member differs.
+    std::string Tone(const char* tag) const { return Bytes(toneBytes) + tag; }
+    QByteArray Read(const QString& path) const
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // Everything below the cache folder, with the folders' names.
+    QStringList CacheTree() const
+    {
+        QStringList all;
+        QDir root(cache);
+        for (const QFileInfo& info :
+             root.entryInfoList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+            all << info.fileName();
+            if (info.isDir())
+                for (const QString& inner : QDir(info.filePath()).entryList(QDir::Files | QDir::Hidden))
+                    all << info.fileName() + u'/' + inner;
+        }
+        return all;
+    }
+
+    QTemporaryDir dir;
+    QString cache;
+    QWidget owner;
+    CMediaPlayer player;
+    QStringList messages;
+    QByteArray toneBytes;
+};
+
+TEST_F(ArchiveSourceTest, AZipBecomesItsMembersAndEachOpensFromItsOwnCopyInTheCache)
+{
+    const QString zip =
+        Write(QStringLiteral("music.zip"),
+              Pack(Format::Zip, {Entry("a/same.mp3", Tone("A")), Entry("b/same.mp3", Tone("B")),
+                                 Entry("empty/", {}, testarchives::EntryKind::Directory),
+                                 Entry("x/y/z/deep.wav", Tone("D")), Entry("../x.mp3", Tone("X"))}));
+    player.SetItems({zip}, false, QString());
+    EXPECT_EQ(player.Items(), (QStringList{QStringLiteral("a/same.mp3"), QStringLiteral("b/same.mp3"),
+                                           QStringLiteral("x/y/z/deep.wav"), QStringLiteral("../x.mp3")}));
+    EXPECT_EQ(player.SourceFlags() & (kSourceArchive | kSourceFile), kSourceArchive);
+    EXPECT_TRUE(player.HasArchivePlugin());
+    EXPECT_EQ(player.Current(), 0);
+
+    // "../x.mp3" is written inside the cache, never beside it.
+    QWidget* video = nullptr;
+    PlayerScene(player).SetKind(player.OpenItem(QStringLiteral("../x.mp3"), false, &video));
+    EXPECT_EQ(player.GetKind(), ItemKind::kMediaFile);
+    const QString first = player.ExtractedFile();
+    EXPECT_TRUE(first.startsWith(cache + u'/'));
+    EXPECT_EQ(Read(first), QByteArray::fromStdString(Tone("X")));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("x.mp3"))));
+
+    // Members of the same name in different folders are each their own; the one opened before
+    // goes when the next comes.
+    PlayerScene(player).SetKind(player.OpenItem(QStringLiteral("a/same.mp3"), false, &video));
+    EXPECT_FALSE(QFileInfo::exists(first));
+    EXPECT_EQ(Read(player.ExtractedFile()), QByteArray::fromStdString(Tone("A")));
+    PlayerScene(player).SetKind(player.OpenItem(QStringLiteral("b/same.mp3"), false, &video));
+    EXPECT_EQ(Read(player.ExtractedFile()), QByteArray::fromStdString(Tone("B")));
+    EXPECT_EQ(CacheTree(), (QStringList{QStringLiteral("archive"), QStringLiteral("archive/same.mp3")}));
+
+    // Closing the item removes its copy.
+    player.Close(false);
+    EXPECT_EQ(CacheTree(), QStringList{QStringLiteral("archive")});
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+}
+
+TEST_F(ArchiveSourceTest, TheListResumesAtTheMemberPlayedLast)
+{
+    const QString zip =
+        Write(QStringLiteral("music.zip"),
+              Pack(Format::Zip, {Entry("a/one.mp3", Tone("1")), Entry("b/two.mp3", Tone("2"))}));
+    player.SetItems({zip}, false, QStringLiteral("b/two.mp3"));
+    EXPECT_TRUE(player.ResumeTargetFound());
+    EXPECT_EQ(player.Current(), 1);
+    player.SetItems({zip}, false, QStringLiteral("two.mp3"));
+    EXPECT_FALSE(player.ResumeTargetFound());
+    EXPECT_EQ(player.Current(), 0);
+}
+
+TEST_F(ArchiveSourceTest, SevenZipTarGzAndADataIsoAreListedToo)
+{
+    const std::vector<Entry> entries{Entry("disc/one.wav", Tone("1")), Entry("two.wav", Tone("2"))};
+    for (const auto& [format, name] : {std::pair{Format::SevenZip, QStringLiteral("music.7z")},
+                                       std::pair{Format::TarGz, QStringLiteral("music.tar.gz")},
+                                       std::pair{Format::Iso, QStringLiteral("music.iso")}}) {
+        player.SetItems({Write(name, Pack(format, entries))}, false, QString());
+        EXPECT_EQ(player.Items(), (QStringList{QStringLiteral("disc/one.wav"), QStringLiteral("two.wav")}))
+            << name.toStdString();
+        EXPECT_EQ(player.SourceFlags(), kSourceArchive) << name.toStdString();
+    }
+    // An iso that holds no media lists what it holds; each member is only a file.
+    player.SetItems(
+        {Write(QStringLiteral("papers.iso"), Pack(Format::Iso, {Entry("doc/readme.txt", "hello\n")}))}, false,
+        QString());
+    EXPECT_EQ(player.Items(), QStringList{QStringLiteral("doc/readme.txt")});
+}
+
+TEST_F(ArchiveSourceTest, KnownMediaNamesAndFolderWithoutArchivePluginsStayOneFile)
+{
+    const std::string zip = Pack(Format::Zip, {Entry("a.wav", Tone("A")), Entry("b.wav", Tone("B"))});
+    // An .mp3 is never offered to the archive plug-ins, even when it is a zip.
+    const QString named = Write(QStringLiteral("really.mp3"), zip);
+    player.SetItems({named}, false, QString());
+    EXPECT_EQ(player.Items(), QStringList{named});
+    EXPECT_EQ(player.SourceFlags(), kSourceFile);
+
+    // With only the image plug-in in the folder, a zip stays one file.
+    const QString zipFile = Write(QStringLiteral("music.zip"), zip);
+    QTemporaryDir images;
+    ASSERT_TRUE(QFile::copy(QFileInfo(QStringLiteral(SORLIN_TEST_ARCHIVE_PLUGIN)).absolutePath() +
+                                QStringLiteral("/ifqtimage.spi"),
+                            images.filePath(QStringLiteral("ifqtimage.spi"))));
+    UsePlugins(images.path());
+    player.SetItems({zipFile}, false, QString());
+    EXPECT_EQ(player.Items(), QStringList{zipFile});
+    EXPECT_EQ(player.SourceFlags(), kSourceFile);
+    EXPECT_FALSE(player.HasArchivePlugin());
+
+    // The same zip with the archive plug-in back: its members (the check above could fail).
+    UsePlugins(QFileInfo(QStringLiteral(SORLIN_TEST_ARCHIVE_PLUGIN)).absolutePath());
+    player.SetItems({zipFile}, false, QString());
+    EXPECT_EQ(player.Items(), (QStringList{QStringLiteral("a.wav"), QStringLiteral("b.wav")}));
+}
+
+TEST_F(ArchiveSourceTest, WhatIsNoArchiveStaysOneFileWithoutAMessage)
+{
+    std::string broken = Pack(Format::Zip, {Entry("a.wav", Tone("A")), Entry("b.wav", Tone("B"))});
+    broken.resize(broken.size() / 2);
+    for (const auto& [name, bytes] :
+         {std::pair{QStringLiteral("broken.zip"), broken},
+          std::pair{QStringLiteral("notes.xyz"), std::string("plain words\n")},
+          std::pair{QStringLiteral("fake.zip"), std::string("PK\x03\x04garbage", 11)},
+          std::pair{QStringLiteral("empty.zip"), std::string()}}) {
+        const QString path = Write(name, bytes);
+        player.SetItems({path}, false, QString());
+        EXPECT_EQ(player.Items(), QStringList{path}) << name.toStdString();
+        EXPECT_EQ(player.SourceFlags(), kSourceFile) << name.toStdString();
+    }
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+}
+
+TEST_F(ArchiveSourceTest, ListingsAndMembersPastTheirBoundsAreRefusedWithAMessage)
+{
+    std::vector<Entry> many;
+    many.reserve(CMediaPlayer::kMaxArchiveMembers + 1);
+    for (int i = 0; i <= CMediaPlayer::kMaxArchiveMembers; ++i)
+        many.emplace_back(std::to_string(i));
+    player.SetItems({Write(QStringLiteral("many.zip"), Pack(Format::ZipStored, many))}, false, QString());
+    EXPECT_TRUE(player.Items().isEmpty());
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_THAT(messages[0].toStdString(), HasSubstr("書庫の項目が多すぎます"));
+    EXPECT_THAT(messages[0].toStdString(), HasSubstr(std::to_string(CMediaPlayer::kMaxArchiveMembers)));
+
+    // A member that claims 4 GiB is listed but never taken out.
+    messages.clear();
+    player.SetItems({Write(QStringLiteral("claim.zip"), testarchives::Zip64Claiming(uint64_t(4) << 30))},
+                    false, QString());
+    ASSERT_EQ(player.Items(), QStringList{QStringLiteral("claim.bin")});
+    QWidget* video = nullptr;
+    EXPECT_EQ(player.OpenItem(QStringLiteral("claim.bin"), false, &video), ItemKind::kNone);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_THAT(messages[0].toStdString(), HasSubstr("書庫の項目が大きすぎます"));
+    EXPECT_TRUE(player.ExtractedFile().isEmpty());
+    EXPECT_EQ(CacheTree(), QStringList{QStringLiteral("archive")});
+}
+
+TEST_F(ArchiveSourceTest, AMembersTitleIsReadFromATemporaryCopy)
+{
+    const QByteArray tagged =
+        id3_tags::Tag(3, id3_tags::Frame(3, "TIT2", id3_tags::TextBody("Inside Song"))) +
+        id3_tags::Audio(4000);
+    const QString zip =
+        Write(QStringLiteral("tagged.zip"), Pack(Format::Zip, {Entry("t/song.mp3", tagged.toStdString())}));
+    player.SetItems({zip}, false, QString());
+    ASSERT_EQ(player.Items(), QStringList{QStringLiteral("t/song.mp3")});
+    EXPECT_EQ(player.GetItemTitle(QStringLiteral("t/song.mp3"), true), QStringLiteral("Inside Song"));
+    // The copy is gone again, and nothing else was written.
+    EXPECT_TRUE(CacheTree().filter(QStringLiteral("__")).isEmpty()) << CacheTree().join(u' ').toStdString();
+}
+
+} // namespace
