@@ -26,8 +26,6 @@ void CProgressDlg::OnInitDialog()
 void CProgressDlg::Show(QWidget* parent)
 {
     aborted = false;
-    ensurePolished();
-    adjustSize();
     const QRect area = parent
                            ? parent->frameGeometry()
                            : (QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry()
