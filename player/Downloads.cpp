@@ -123,6 +123,13 @@ bool CMediaPlayer::Download(const QString& address, const QString& cacheFile)
     return ok;
 }
 
+bool CMediaPlayer::FetchToCache(const QString& address, QString* cacheFile)
+{
+    QString followed = address;
+    *cacheFile = GetCacheName(address);
+    return Download(followed, *cacheFile) && ResolveMetafile(followed, *cacheFile);
+}
+
 bool CMediaPlayer::ResolveMetafile(QString& address, QString& cacheFile)
 {
     const MetafileKind metafileKind = MetafileKindOf(address);

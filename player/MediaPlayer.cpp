@@ -202,10 +202,7 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
         if (IsNetworkAddress(p)) {
             sourceFlags |= kSourceDownloaded;
             found = false;
-            sourceCacheFile = GetCacheName(p);
-            QString address = p;
-            const bool fetched =
-                Download(address, sourceCacheFile) && ResolveMetafile(address, sourceCacheFile);
+            const bool fetched = FetchToCache(p, &sourceCacheFile);
             items.clear();
             current = -1;
             if (fetched) {
@@ -287,9 +284,7 @@ bool CMediaPlayer::LocalCopy(QString& itemPath)
     }
     if (IsNetworkAddress(itemPath)) {
         sourceFlags |= kItemDownloaded;
-        itemCacheFile = GetCacheName(itemPath);
-        QString address = itemPath;
-        const bool fetched = Download(address, itemCacheFile) && ResolveMetafile(address, itemCacheFile);
+        const bool fetched = FetchToCache(itemPath, &itemCacheFile);
         itemPath = itemCacheFile;
         return fetched;
     }

@@ -248,6 +248,9 @@ private:
     CDib image;
 
     bool AppendItem(const QString& path, const QString& resumeTarget);
+    // Downloads `address` into its cache file (`*cacheFile`) and follows a metafile once; the
+    // file is then the one to play. False when there is none.
+    bool FetchToCache(const QString& address, QString* cacheFile);
     // The archive or network source `p` made into the items; see SetItems.
     bool ProbeArchive(const QString& p, const QString& resumeTarget);
     // Where an item's bytes are played from: an archive member is written into the cache, a
