@@ -218,11 +218,20 @@ TEST_F(DownloadTest, KeepDownloadsTakesAnUnchangedCopyAndFetchesAChangedOrForeig
     const ino_t second = Inode(QStringLiteral("SONG.RAW"));
     EXPECT_NE(second, first);
 
-    // Another address ending in the same name shares the file but never takes this copy.
+    // Another address ending in the same name shares the file but never takes this copy,
+    // even when neither has a time stamp (both are then "unchanged").
+    const QString alone = QStringLiteral("SONG.RAW_NOLASTMOD=1");
+    ASSERT_TRUE(Download(QStringLiteral("song.raw?nolastmod=1")));
+    const ino_t own = Inode(alone);
+    ASSERT_TRUE(Download(QStringLiteral("song.raw?nolastmod=1")));
+    EXPECT_EQ(Inode(alone), own);
+    ASSERT_TRUE(Download(QStringLiteral("redirect/0/song.raw?nolastmod=1")));
+    EXPECT_NE(Inode(alone), own);
+    EXPECT_EQ(Cached(alone), bytes);
+
     ASSERT_TRUE(Download(QStringLiteral("redirect/0/song.raw")));
     const ino_t third = Inode(QStringLiteral("SONG.RAW"));
     EXPECT_NE(third, second);
-    EXPECT_EQ(Cached(QStringLiteral("SONG.RAW")), bytes);
 
     // With the cache off every download reads the data again.
     ASSERT_TRUE(Download(QStringLiteral("redirect/0/song.raw")));
