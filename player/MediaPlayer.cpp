@@ -194,6 +194,7 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
     discLauncherMode = false;
 
     archivePlugin.reset();
+    memberTitles.clear();
 
     if (items.size() == 1) {
         QString p = items.front();

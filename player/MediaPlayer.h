@@ -29,6 +29,7 @@
 
 #include <QDateTime>
 #include <QFont>
+#include <QHash>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -287,6 +288,8 @@ private:
     HttpDownload::Limits downloadLimits;
     std::unique_ptr<platform::SusiePlugin> archivePlugin;
     QString archivePath;
+    // The tag titles of the archive's members read so far (empty: none found).
+    QHash<QString, QString> memberTitles;
     DisplaySettings displaySettings;
     bool keepDownloads = true;
     bool dvdAudioFirst = true;

@@ -32,21 +32,26 @@ QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
         return QStringLiteral("%1 ﾄﾗｯｸ %2").arg(driveText).arg(number, 2, 10, QLatin1Char('0'));
     }
     if (extension == u".MID" || extension == u".MP3" || extension == u".WMA" || extension == u".WMV") {
-        QString file = itemPath;
-        QString temporary;
+        QString probed;
         if ((sourceFlags & kSourceArchive) && archivePlugin && itemPath != extractedFile) {
-            // An archive member is read from a copy of its own, which goes again at once.
-            temporary = MemberCopyForTitle(itemPath);
-            file = temporary;
+            // An archive member is read once, from a copy of its own that goes again at once.
+            auto known = memberTitles.constFind(itemPath);
+            if (known == memberTitles.cend()) {
+                const QString copy = MemberCopyForTitle(itemPath);
+                known = memberTitles.insert(itemPath, copy.isEmpty() ? QString() : ProbeTitle(copy));
+                if (!copy.isEmpty())
+                    QFile::remove(copy);
+            }
+            probed = *known;
         } else if (IsNetworkAddress(itemPath)) {
             // A network item's title is read from its copy in the cache when there is a whole
             // one: a title alone never starts a download.
             const QString copy = GetCacheName(itemPath);
-            file = downloadcache::CacheIndex(cacheIndexFile).Owner(copy) == itemPath ? copy : QString();
+            if (downloadcache::CacheIndex(cacheIndexFile).Owner(copy) == itemPath)
+                probed = ProbeTitle(copy);
+        } else {
+            probed = ProbeTitle(itemPath);
         }
-        const QString probed = file.isEmpty() ? QString() : ProbeTitle(file);
-        if (!temporary.isEmpty())
-            QFile::remove(temporary);
         return probed.isEmpty() ? plain : probed;
     }
     if (extension == u".IFO") {

@@ -251,6 +251,9 @@ TEST_F(ArchiveSourceTest, AMembersTitleIsReadFromATemporaryCopy)
     EXPECT_EQ(player.GetItemTitle(QStringLiteral("t/song.mp3"), true), QStringLiteral("Inside Song"));
     // The copy is gone again, and nothing else was written.
     EXPECT_TRUE(CacheTree().filter(QStringLiteral("__")).isEmpty()) << CacheTree().join(u' ').toStdString();
+    // The member is read once: its title stays while the archive is the source.
+    ASSERT_TRUE(QFile::remove(zip));
+    EXPECT_EQ(player.GetItemTitle(QStringLiteral("t/song.mp3"), true), QStringLiteral("Inside Song"));
 }
 
 } // namespace
