@@ -4,6 +4,7 @@
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
@@ -29,6 +30,8 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
         return Result::kFailed;
     }
 
+    // The desktop's proxy settings (the proxy variables of the environment, or the session's).
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
     QNetworkAccessManager manager;
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, agent);

@@ -11,6 +11,12 @@ int main(int argc, char** argv)
     // not to the user's configuration: one run's folders must not steer the next.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    // The tests' servers are on this machine: a proxy the machine may name is never asked for
+    // them, by the tests or by the programs they start.
+    for (const char* name : {"no_proxy", "NO_PROXY"}) {
+        const QByteArray others = qgetenv(name);
+        qputenv(name, others.isEmpty() ? QByteArray("127.0.0.1,localhost") : others + ",127.0.0.1,localhost");
+    }
     QApplication app(argc, argv);
     ::testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();
