@@ -25,6 +25,7 @@
 
 namespace {
 
+using testsupport::ChooseFile;
 using testsupport::WhenModal;
 
 class LaunchDlgTest : public ::testing::Test
@@ -155,8 +156,7 @@ TEST_F(LaunchDlgTest, BrowseStartsAtTheProgramWithoutItsQuotesAndTakesTheChoice)
     QString offered;
     auto answered = WhenModal<QFileDialog>([&](QFileDialog* browse) {
         offered = browse->selectedFiles().value(0);
-        browse->selectFile(chosen);
-        static_cast<QDialog*>(browse)->accept();
+        ChooseFile(browse, chosen);
     });
     dialog.Item<CButtonEx>(CLaunchDlg::kBrowse)->click();
     ASSERT_TRUE(*answered);

@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
 
@@ -47,6 +49,17 @@ template <class T> std::shared_ptr<bool> WhenModal(std::function<void(T*)> answe
         });
     poll->start();
     return ran;
+}
+
+// Chooses a file in a file dialog as a user typing its name would, and accepts. selectFile
+// alone leaves the name box untouched while that box has the focus, which it may or may not
+// have yet when the answer runs, and an accept with an empty box only opens the folder.
+inline void ChooseFile(QFileDialog* browse, const QString& path)
+{
+    browse->selectFile(path);
+    if (auto* name = browse->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->setText(path);
+    static_cast<QDialog*>(browse)->accept();
 }
 
 } // namespace testsupport

@@ -18,6 +18,7 @@
 
 namespace {
 
+using testsupport::ChooseFile;
 using testsupport::WhenModal;
 
 class CDSetDlgTest : public ::testing::Test
@@ -172,10 +173,7 @@ TEST_F(CDSetDlgTest, BrowseFillsThePlaylistAndCancelReadsNothing)
     QFile(list).open(QIODevice::WriteOnly);
     CCDSetDlg dialog(player, items, values, drives);
     dialog.show();
-    const auto answered = WhenModal<QFileDialog>([&](QFileDialog* browse) {
-        browse->selectFile(list);
-        static_cast<QDialog*>(browse)->accept();
-    });
+    const auto answered = WhenModal<QFileDialog>([&](QFileDialog* browse) { ChooseFile(browse, list); });
     dialog.Item<CButtonEx>(CCDSetDlg::kBrowse)->click();
     ASSERT_TRUE(*answered);
     EXPECT_EQ(dialog.Item<QLineEdit>(CCDSetDlg::kPlaylist)->text(), list);

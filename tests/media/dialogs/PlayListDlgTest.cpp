@@ -28,6 +28,7 @@
 
 namespace {
 
+using testsupport::ChooseFile;
 using testsupport::WhenModal;
 
 class PlayListDlgTest : public ::testing::Test
@@ -148,10 +149,8 @@ TEST_F(PlayListDlgTest, DeleteAndInsertKeepTheEmptyLineLast)
     EXPECT_TRUE(dialog.Edited());
 
     // Insert asks for a file and puts it before the caret line, relative under the folder.
-    const auto answered = WhenModal<QFileDialog>([this](QFileDialog* browse) {
-        browse->selectFile(order[1]);
-        static_cast<QDialog*>(browse)->accept();
-    });
+    const auto answered =
+        WhenModal<QFileDialog>([this](QFileDialog* browse) { ChooseFile(browse, order[1]); });
     list->setCurrentRow(1);
     Key(dialog, Qt::Key_Insert);
     ASSERT_TRUE(*answered);
@@ -178,8 +177,7 @@ TEST_F(PlayListDlgTest, AReorderedListIsSavedAndReadBackRelativeToItsFolder)
     const QString saved = folder->filePath(QStringLiteral("order.m3u"));
     const auto answered = WhenModal<QFileDialog>([&](QFileDialog* browse) {
         EXPECT_EQ(browse->acceptMode(), QFileDialog::AcceptSave);
-        browse->selectFile(saved);
-        static_cast<QDialog*>(browse)->accept();
+        ChooseFile(browse, saved);
     });
     dialog.Item<CButtonEx>(CPLayListDlg::kSave)->click();
     ASSERT_TRUE(*answered);
@@ -213,8 +211,7 @@ TEST_F(PlayListDlgTest, ASaveThatFailsIsReportedAndChangesNothing)
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("lists")));
     const QString nowhere = dir.filePath(QStringLiteral("lists/list.m3u"));
     const auto answered = WhenModal<QFileDialog>([&](QFileDialog* browse) {
-        browse->selectFile(nowhere);
-        static_cast<QDialog*>(browse)->accept();
+        ChooseFile(browse, nowhere);
         QDir(dir.path()).rmdir(QStringLiteral("lists"));
         QFile(dir.filePath(QStringLiteral("lists"))).open(QIODevice::WriteOnly);
     });
@@ -243,8 +240,7 @@ TEST_F(PlayListDlgTest, OpeningAListThatCannotBeReadOrHoldsNothingKeepsTheLines)
     QFile(gone).open(QIODevice::WriteOnly);
     for (const QString& chosen : {empty, gone}) {
         const auto answered = WhenModal<QFileDialog>([&](QFileDialog* browse) {
-            browse->selectFile(chosen);
-            static_cast<QDialog*>(browse)->accept();
+            ChooseFile(browse, chosen);
             // Taken away between the choice and the reading.
             if (chosen == gone)
                 QFile::remove(gone);
@@ -261,10 +257,7 @@ TEST_F(PlayListDlgTest, OpeningAListThatCannotBeReadOrHoldsNothingKeepsTheLines)
     // A good list replaces the lines and is reopened when the dialog closes.
     const QString list = dir.filePath(QStringLiteral("two.m3u"));
     ASSERT_TRUE(SavePlaylist(list, {Tone("b.wav"), Tone("a.wav")}));
-    const auto answered = WhenModal<QFileDialog>([&](QFileDialog* browse) {
-        browse->selectFile(list);
-        static_cast<QDialog*>(browse)->accept();
-    });
+    const auto answered = WhenModal<QFileDialog>([&](QFileDialog* browse) { ChooseFile(browse, list); });
     dialog.Item<CButtonEx>(CPLayListDlg::kOpen)->click();
     ASSERT_TRUE(*answered);
     EXPECT_EQ(Lines(dialog), (QStringList{Tone("b.wav"), Tone("a.wav"), QString()}))
