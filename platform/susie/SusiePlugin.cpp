@@ -3,31 +3,33 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLibrary>
 
 #include <dirent.h>
+#include <dlfcn.h>
 
 namespace platform {
 
-SusiePlugin::SusiePlugin(const QString& path) : library(std::make_unique<QLibrary>(path))
+SusiePlugin::SusiePlugin(const QString& path)
 {
-    // Look the file up as given: QLibrary would otherwise try "lib" prefixes and ".so" names.
-    library->setFileName(path);
-    loaded = library->load();
+    // Always a path with a folder, so that the loader opens this file and searches nowhere else.
+    const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    handle = ::dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL);
+    loaded = handle != nullptr;
     if (!loaded)
         return;
-    getPluginInfo = reinterpret_cast<SpiGetPluginInfo>(library->resolve("GetPluginInfo"));
-    isSupported = reinterpret_cast<SpiIsSupported>(library->resolve("IsSupported"));
-    getPicture = reinterpret_cast<SpiGetPicture>(library->resolve("GetPicture"));
-    getArchiveInfo = reinterpret_cast<SpiGetArchiveInfo>(library->resolve("GetArchiveInfo"));
-    getFileInfo = reinterpret_cast<SpiGetFileInfo>(library->resolve("GetFileInfo"));
-    getFile = reinterpret_cast<SpiGetFile>(library->resolve("GetFile"));
+    const auto resolve = [this](const char* symbol) { return ::dlsym(handle, symbol); };
+    getPluginInfo = reinterpret_cast<SpiGetPluginInfo>(resolve("GetPluginInfo"));
+    isSupported = reinterpret_cast<SpiIsSupported>(resolve("IsSupported"));
+    getPicture = reinterpret_cast<SpiGetPicture>(resolve("GetPicture"));
+    getArchiveInfo = reinterpret_cast<SpiGetArchiveInfo>(resolve("GetArchiveInfo"));
+    getFileInfo = reinterpret_cast<SpiGetFileInfo>(resolve("GetFileInfo"));
+    getFile = reinterpret_cast<SpiGetFile>(resolve("GetFile"));
 }
 
 SusiePlugin::~SusiePlugin()
 {
-    if (loaded)
-        library->unload();
+    if (handle)
+        ::dlclose(handle);
 }
 
 QString SusiePlugin::Version() const

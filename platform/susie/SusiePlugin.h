@@ -1,14 +1,12 @@
 #pragma once
 // One Susie plug-in module (*.spi) loaded from a file, with its entry points. The module stays
-// loaded while this object lives. See SusieApi.h for the interface.
+// loaded while this object lives, however many other objects load the same file and let it go:
+// the player keeps its archive plug-in while the image plug-ins are asked about a member, and
+// that asking loads and releases every module of the folder. See SusieApi.h for the interface.
 
 #include "SusieApi.h"
 
 #include <QString>
-
-#include <memory>
-
-class QLibrary;
 
 namespace platform {
 
@@ -35,7 +33,10 @@ public:
     SpiGetFile getFile = nullptr;
 
 private:
-    std::unique_ptr<QLibrary> library;
+    // The dynamic loader's handle; the loader counts every open of a file, so one close only
+    // takes back its own. (QLibrary does not: one instance's unload unloads the module under
+    // another instance of the same file.)
+    void* handle = nullptr;
     bool loaded = false;
 };
 

@@ -261,6 +261,21 @@ TEST_F(ArchivePluginTest, TellsItsVersionNameAndFileTypes)
     EXPECT_EQ(plugin.getPluginInfo(0, nullptr, 10), 0);
 }
 
+TEST_F(ArchivePluginTest, StaysLoadedWhenAnotherLoadOfItsFileIsLetGo)
+{
+    // Asking the folder's image plug-ins about a picture loads and lets go of this module too,
+    // while the player still holds it for the archive it lists.
+    for (int i = 0; i < 2; ++i) {
+        platform::SusiePlugin other{QStringLiteral(SORLIN_TEST_ARCHIVE_PLUGIN)};
+        ASSERT_TRUE(other.IsLoaded());
+    }
+    const std::string zip = Write("held.zip", Pack(Format::Zip, {{"a.mp3", "still here"}}));
+    EXPECT_EQ(plugin.Version(), QStringLiteral("00AM"));
+    const Listing listing = ListFile(zip);
+    ASSERT_EQ(listing.code, SPI_SUCCESS);
+    EXPECT_EQ(GetMember(zip, listing, "a.mp3").bytes, "still here");
+}
+
 TEST_F(ArchivePluginTest, RecognisesArchivesByTheirContent)
 {
     const std::vector<Entry> entries = {{"song.mp3", Bytes(3000, 1)}, {"cover.png", Bytes(500, 2)}};
