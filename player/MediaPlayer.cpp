@@ -47,6 +47,7 @@ CMediaPlayer::CMediaPlayer(platform::DriveTable driveTable)
 CMediaPlayer::~CMediaPlayer()
 {
     Close(false);
+    RemoveSourceCopy();
 }
 
 void CMediaPlayer::Init(QObject* ownerWindow, const QString& cache)
@@ -185,6 +186,7 @@ bool CMediaPlayer::AppendItem(const QString& path, const QString& resumeTarget)
 void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QString& resumeTarget)
 {
     Close(false);
+    RemoveSourceCopy(paths);
     items = paths;
     current = items.isEmpty() ? -1 : 0;
     itemCount = items.size();

@@ -261,7 +261,13 @@ private:
     QString MemberFile(const QString& memberName, const QString& prefix = QString()) const;
     // A small member's temporary copy to read its title from; empty when there is none.
     QString MemberCopyForTitle(const QString& memberName);
+    // Removes what the open item left in the cache: its download and its archive member.
     void RemoveTemporaryFiles();
+    // Removes the downloaded source's copy unless downloads are kept or `nextPaths` (the list
+    // that replaces it) names it. The list is read from that copy (an archive's members, the one
+    // file), so it stays until the list itself goes: another source, the list forgotten, or the
+    // player's end.
+    void RemoveSourceCopy(const QStringList& nextPaths = {});
     bool WalkForward();
     bool WalkBackward();
     // What the tick does when the list has run out: start again (repeat) or stop.

@@ -115,9 +115,14 @@ void CMediaPlayer::RemoveTemporaryFiles()
         QFile::remove(extractedFile);
         extractedFile.clear();
     }
+}
+
+void CMediaPlayer::RemoveSourceCopy(const QStringList& nextPaths)
+{
     if ((sourceFlags & kSourceDownloaded) && !sourceCacheFile.isEmpty()) {
         sourceFlags &= ~kSourceDownloaded;
-        if (!keepDownloads)
+        // A next list made of the copy itself (the playlist editor plays its line) keeps it.
+        if (!keepDownloads && !nextPaths.contains(sourceCacheFile))
             QFile::remove(sourceCacheFile);
         sourceCacheFile.clear();
     }
@@ -160,6 +165,7 @@ void CMediaPlayer::Close(bool keepKind)
 
 void CMediaPlayer::Forget()
 {
+    RemoveSourceCopy();
     source.clear();
     items.clear();
     current = -1;

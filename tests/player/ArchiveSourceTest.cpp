@@ -1,11 +1,12 @@
 // Archives as sources through the archive plug-in built with the program: their members as
 // items, a member written into the cache when it opens, resuming at a member, the bounds on
-// listings and members, and what is no archive.
+// listings and members, what is no archive, and an archive downloaded from a server.
 
 #include "platform/MessageBox.h"
 #include "player/MediaPlayer.h"
 #include "plugins/TestArchives.h"
 #include "res/StringTable.h"
+#include "support/HttpServer.h"
 #include "support/Id3Tags.h"
 #include "support/MediaFiles.h"
 #include "support/PlayerScene.h"
@@ -254,6 +255,52 @@ TEST_F(ArchiveSourceTest, AMembersTitleIsReadFromATemporaryCopy)
     // The member is read once: its title stays while the archive is the source.
     ASSERT_TRUE(QFile::remove(zip));
     EXPECT_EQ(player.GetItemTitle(QStringLiteral("t/song.mp3"), true), QStringLiteral("Inside Song"));
+}
+
+TEST_F(ArchiveSourceTest, ADownloadedArchiveStaysWhileItIsTheSourceEvenWithoutTheCache)
+{
+    QTemporaryDir served;
+    ASSERT_TRUE(served.isValid());
+    {
+        const std::string zip =
+            Pack(Format::Zip, {Entry("songs/a.wav", Tone("A")), Entry("songs/b.wav", Tone("B"))});
+        QFile file(QDir(served.path()).filePath(QStringLiteral("music.zip")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(zip.data(), static_cast<qint64>(zip.size()));
+    }
+    testsupport::HttpServer server(served.path());
+    ASSERT_TRUE(server.Start());
+    CMediaPlayer::PlaySettings play;
+    play.showTags = false;
+    play.keepDownloads = false;
+    player.ApplyPlaySettings(play, true);
+
+    player.SetItems({server.Url(QStringLiteral("music.zip"))}, false, QString());
+    ASSERT_EQ(player.Items(), (QStringList{QStringLiteral("songs/a.wav"), QStringLiteral("songs/b.wav")}));
+    const QString copy = player.SourceCacheFile();
+    ASSERT_TRUE(QFileInfo::exists(copy));
+
+    // Stopping closes the item; the list still reads its members from the archive's copy.
+    QWidget* video = nullptr;
+    PlayerScene(player).SetKind(player.OpenItem(QStringLiteral("songs/a.wav"), false, &video));
+    ASSERT_EQ(player.GetKind(), ItemKind::kMediaFile);
+    player.Close(false);
+    EXPECT_TRUE(QFileInfo::exists(copy));
+    PlayerScene(player).SetKind(player.OpenItem(QStringLiteral("songs/b.wav"), false, &video));
+    EXPECT_EQ(player.GetKind(), ItemKind::kMediaFile);
+    EXPECT_EQ(Read(player.ExtractedFile()), QByteArray::fromStdString(Tone("B")));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+
+    // The copy goes with the list: when another source replaces it, or the list is forgotten.
+    player.SetItems({Write(QStringLiteral("local.zip"), Pack(Format::Zip, {Entry("c.wav", Tone("C"))}))},
+                    false, QString());
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    player.SetItems({server.Url(QStringLiteral("music.zip"))}, false, QString());
+    ASSERT_TRUE(QFileInfo::exists(copy));
+    player.Close(false);
+    player.Forget();
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_EQ(CacheTree(), (QStringList{QStringLiteral("archive"), QStringLiteral("cacheindex.ini")}));
 }
 
 } // namespace

@@ -403,7 +403,19 @@ TEST_F(DownloadTest, ANetworkSourceBecomesItsCacheFileOrAnEmptyList)
     EXPECT_EQ(player.SourceFlags() & kSourceDownloaded, kSourceDownloaded);
     EXPECT_EQ(player.SourceCacheFile(), cache.filePath(QStringLiteral("ONE.RAW")));
 
+    // Without the cache, the copy stays while its list is the source (stopping closes the item
+    // only), and also when the next list is that very file, as the playlist editor's play makes.
+    SetKeepDownloads(false);
+    player.Close(false);
+    EXPECT_TRUE(QFileInfo::exists(cache.filePath(QStringLiteral("ONE.RAW"))));
+    player.SetItems({cache.filePath(QStringLiteral("ONE.RAW"))}, false, QString());
+    EXPECT_EQ(player.Items(), QStringList{cache.filePath(QStringLiteral("ONE.RAW"))});
+    EXPECT_TRUE(QFileInfo::exists(cache.filePath(QStringLiteral("ONE.RAW"))));
+    player.SetItems({server->Url(QStringLiteral("one.raw"))}, false, QString());
+    EXPECT_EQ(player.SourceCacheFile(), cache.filePath(QStringLiteral("ONE.RAW")));
+
     player.SetItems({server->Url(QStringLiteral("none.raw"))}, false, QString());
+    EXPECT_FALSE(QFileInfo::exists(cache.filePath(QStringLiteral("ONE.RAW")))) << "it went with its list";
     EXPECT_TRUE(player.Items().isEmpty());
     EXPECT_EQ(player.Current(), -1);
 }
