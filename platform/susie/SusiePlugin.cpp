@@ -14,16 +14,14 @@ SusiePlugin::SusiePlugin(const QString& path)
     // Always a path with a folder, so that the loader opens this file and searches nowhere else.
     const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());
     handle = ::dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL);
-    loaded = handle != nullptr;
-    if (!loaded)
+    if (!handle)
         return;
-    const auto resolve = [this](const char* symbol) { return ::dlsym(handle, symbol); };
-    getPluginInfo = reinterpret_cast<SpiGetPluginInfo>(resolve("GetPluginInfo"));
-    isSupported = reinterpret_cast<SpiIsSupported>(resolve("IsSupported"));
-    getPicture = reinterpret_cast<SpiGetPicture>(resolve("GetPicture"));
-    getArchiveInfo = reinterpret_cast<SpiGetArchiveInfo>(resolve("GetArchiveInfo"));
-    getFileInfo = reinterpret_cast<SpiGetFileInfo>(resolve("GetFileInfo"));
-    getFile = reinterpret_cast<SpiGetFile>(resolve("GetFile"));
+    getPluginInfo = reinterpret_cast<SpiGetPluginInfo>(::dlsym(handle, "GetPluginInfo"));
+    isSupported = reinterpret_cast<SpiIsSupported>(::dlsym(handle, "IsSupported"));
+    getPicture = reinterpret_cast<SpiGetPicture>(::dlsym(handle, "GetPicture"));
+    getArchiveInfo = reinterpret_cast<SpiGetArchiveInfo>(::dlsym(handle, "GetArchiveInfo"));
+    getFileInfo = reinterpret_cast<SpiGetFileInfo>(::dlsym(handle, "GetFileInfo"));
+    getFile = reinterpret_cast<SpiGetFile>(::dlsym(handle, "GetFile"));
 }
 
 SusiePlugin::~SusiePlugin()

@@ -19,7 +19,7 @@ public:
     SusiePlugin(const SusiePlugin&) = delete;
     SusiePlugin& operator=(const SusiePlugin&) = delete;
 
-    bool IsLoaded() const { return loaded; }
+    bool IsLoaded() const { return handle != nullptr; }
     // The version text of information number 0 ("00IN", "00AM"), empty when there is none.
     QString Version() const;
     bool IsArchivePlugin() const { return Version().size() >= 3 && Version()[2] == u'A'; }
@@ -37,7 +37,6 @@ private:
     // takes back its own. (QLibrary does not: one instance's unload unloads the module under
     // another instance of the same file.)
     void* handle = nullptr;
-    bool loaded = false;
 };
 
 // The plug-in files of `folder` ("*.spi"), in the order the folder lists them.

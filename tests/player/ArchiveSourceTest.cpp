@@ -259,16 +259,9 @@ TEST_F(ArchiveSourceTest, AMembersTitleIsReadFromATemporaryCopy)
 
 TEST_F(ArchiveSourceTest, ADownloadedArchiveStaysWhileItIsTheSourceEvenWithoutTheCache)
 {
-    QTemporaryDir served;
-    ASSERT_TRUE(served.isValid());
-    {
-        const std::string zip =
-            Pack(Format::Zip, {Entry("songs/a.wav", Tone("A")), Entry("songs/b.wav", Tone("B"))});
-        QFile file(QDir(served.path()).filePath(QStringLiteral("music.zip")));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(zip.data(), static_cast<qint64>(zip.size()));
-    }
-    testsupport::HttpServer server(served.path());
+    Write(QStringLiteral("music.zip"),
+          Pack(Format::Zip, {Entry("songs/a.wav", Tone("A")), Entry("songs/b.wav", Tone("B"))}));
+    testsupport::HttpServer server(dir.path());
     ASSERT_TRUE(server.Start());
     CMediaPlayer::PlaySettings play;
     play.showTags = false;
