@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+#include <array>
 #include <span>
 
 namespace res {
@@ -57,6 +58,9 @@ struct ControlTemplate
     const char* everyRow = nullptr;
     int first = 0;
     int last = -1;
+    // A text's: the controls it names, for screen readers (0 for none). A control named by
+    // several texts takes them all, in layout order ("待ち時間", "秒").
+    std::array<int, 2> labelFor{};
 };
 
 struct DialogTemplate

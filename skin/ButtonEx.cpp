@@ -1,5 +1,6 @@
 #include "ButtonEx.h"
 
+#include "ReadableColours.h"
 #include "SkinDefinition.h"
 
 #include <QPainter>
@@ -35,6 +36,18 @@ void CButtonEx::resizeEvent(QResizeEvent* event)
         setMask(QRegion(rect(), QRegion::Ellipse));
 }
 
+QColor CButtonEx::CaptionColour(bool pressed, bool enabled) const
+{
+    // The caption keeps its own colour where it reads on the skin's button colour.
+    if (enabled)
+        return KeepIfReadable(ToQColor(pressed ? kWhite : kCaptionColour), ToQColor(pressed ? on : off));
+    const QColor face = ToQColor(disabled);
+    // On a face like the enabled one, only a fainter caption tells a disabled button apart.
+    if (disabled == off || ContrastRatio(ToQColor(kWhite), face) < kKeptColourContrast)
+        return DisabledText(face);
+    return ToQColor(kWhite);
+}
+
 void CButtonEx::paintEvent(QPaintEvent*)
 {
     const bool pressed = isDown();
@@ -52,6 +65,6 @@ void CButtonEx::paintEvent(QPaintEvent*)
     item.translate(-1, -1);
     painter.setBrush(ToQColor(pressed ? on : !enabled ? disabled : off));
     painter.drawEllipse(item);
-    painter.setPen(ToQColor(pressed || !enabled ? kWhite : kCaptionColour));
+    painter.setPen(CaptionColour(pressed, enabled));
     painter.drawText(item, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, text());
 }

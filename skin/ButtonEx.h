@@ -18,6 +18,9 @@ public:
     void SetBrushes(COLORREF off, COLORREF on, COLORREF disabled);
     // Limits the button to the ellipse inside it; kept through later size changes.
     void MakeElliptic();
+    // The caption's colour in a state: the design's where it reads on the button's face,
+    // otherwise black or white; fainter when disabled.
+    QColor CaptionColour(bool pressed, bool enabled) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

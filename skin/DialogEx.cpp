@@ -1,7 +1,9 @@
 #include "DialogEx.h"
 
 #include "ButtonEx.h"
+#include "FocusRing.h"
 #include "ListBoxEx.h"
+#include "ReadableColours.h"
 #include "SkinDefinition.h"
 #include "platform/NumberText.h"
 #include "res/DialogTemplates.h"
@@ -87,6 +89,7 @@ CDialogEx::CDialogEx(int templateId, QWidget* parent) : QDialog(parent, Qt::Dial
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         setAttribute(Qt::WA_TranslucentBackground);
     BuildControls(templateId);
+    focusRing = new FocusRing(this);
     // The desktop's task list and window tools know the dialog by its strip's title.
     setWindowTitle(TitleText());
 }
@@ -118,12 +121,66 @@ void CDialogEx::BuildControls(int templateId)
             controls.insert(control.id, widget);
         }
         widget->installEventFilter(this);
+        layoutOrder << widget;
     }
+    NameControls(*layout);
     // OK and Cancel end the dialog, through accept and reject so that dialogs can store first.
     if (auto* ok = Item<QAbstractButton>(res::kIdOk))
         connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
     if (auto* cancel = Item<QAbstractButton>(res::kIdCancel))
         connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
+}
+
+void CDialogEx::NameControls(const res::DialogTemplate& layout)
+{
+    // A screen reader names a field by the texts that label it, after the title of the frame
+    // around it ("CD 再生開始ﾄﾗｯｸ" and "DVD 再生開始ﾄﾗｯｸ" differ); a labelled button keeps its
+    // caption after them ("ﾌﾟﾗｸﾞｲﾝ 参照...").
+    QHash<int, QStringList> labels;
+    std::vector<std::pair<QRect, QString>> frames;
+    const qsizetype count = std::min(static_cast<qsizetype>(layout.controls.size()), layoutOrder.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        const res::ControlTemplate& control = layout.controls[i];
+        const QString text = QString::fromUtf8(control.text);
+        if (control.kind == res::ControlKind::kGroup)
+            frames.emplace_back(layoutOrder[i]->geometry(), text);
+        for (int id : control.labelFor) {
+            if (id == 0)
+                continue;
+            labels[id] << text;
+            if (auto* label = qobject_cast<QLabel*>(layoutOrder[i]); label && !label->buddy())
+                label->setBuddy(GetDlgItem(id));
+        }
+    }
+    for (qsizetype i = 0; i < count; ++i) {
+        const res::ControlTemplate& control = layout.controls[i];
+        const bool field =
+            control.kind == res::ControlKind::kEdit || control.kind == res::ControlKind::kDropList ||
+            control.kind == res::ControlKind::kComboEdit || control.kind == res::ControlKind::kListBox;
+        const bool labelledButton = control.kind == res::ControlKind::kButton && labels.contains(control.id);
+        if (!field && !labelledButton)
+            continue;
+        QStringList parts;
+        const QPoint centre = layoutOrder[i]->geometry().center();
+        for (const auto& [frame, title] : frames) {
+            if (frame.contains(centre))
+                parts << title;
+        }
+        parts << labels.value(control.id);
+        if (labelledButton)
+            parts << QString::fromUtf8(control.text);
+        if (parts.isEmpty())
+            continue;
+        QWidget* widget = layoutOrder[i];
+        widget->setAccessibleName(parts.join(u' '));
+        // Screen readers on this desktop name a drop-down by the texts that label it, not by its
+        // own name: one that no text labels gets an unseen label of its own.
+        if (qobject_cast<QComboBox*>(widget) && !labels.contains(control.id)) {
+            auto* label = new QLabel(parts.join(u' '), this);
+            label->hide();
+            label->setBuddy(widget);
+        }
+    }
 }
 
 void CDialogEx::SetFrameColours(COLORREF fore, COLORREF back, COLORREF base, COLORREF control)
@@ -248,23 +305,44 @@ void CDialogEx::OnInitDialog()
         button->MakeElliptic();
     }
     MakeRounded();
+    FocusFirstControl();
+}
+
+void CDialogEx::FocusFirstControl()
+{
+    if (focusWidget())
+        return;
+    // The first field in the Tab order; a dialog of buttons only starts at its default one, so
+    // that Enter never presses another by surprise.
+    QPushButton* defaultButton = nullptr;
+    for (QWidget* widget : layoutOrder) {
+        if (widget->isHidden() || !widget->isEnabled() || !(widget->focusPolicy() & Qt::TabFocus))
+            continue;
+        if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            if (button->isDefault() && !defaultButton)
+                defaultButton = button;
+            continue;
+        }
+        widget->setFocus(Qt::TabFocusReason);
+        return;
+    }
+    if (defaultButton)
+        defaultButton->setFocus(Qt::TabFocusReason);
 }
 
 void CDialogEx::ApplyColours()
 {
-    // Edit fields and lists on the edit colour; the dialog and its texts on the base colour;
-    // text colours stay as the style has them.
-    QPalette own = palette();
-    own.setColor(QPalette::Window, ToQColor(colours.base));
-    own.setColor(QPalette::Button, ToQColor(colours.control));
-    setPalette(own);
+    // The skin gives the fills; the texts on them take black or white, whichever reads, since
+    // the platform's text colour is lost on a dark skin. Edit fields, lists and drop-downs stand
+    // on the edit colour, the dialog and its texts on the base colour.
+    const QColor base = ToQColor(colours.base);
+    const QColor edit = ToQColor(colours.edit);
+    setPalette(ReadablePalette(palette(), base, edit, ToQColor(colours.control)));
+    focusRing->SetColour(ReadableText(base));
     for (QWidget* widget : controls) {
-        if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget) ||
-            qobject_cast<QListWidget*>(widget)) {
-            QPalette edit = widget->palette();
-            edit.setColor(QPalette::Base, ToQColor(colours.edit));
-            edit.setColor(QPalette::Button, ToQColor(colours.edit));
-            widget->setPalette(edit);
+        if (qobject_cast<QComboBox*>(widget)) {
+            // A drop-down's face is drawn as a button; here it wears the edit colour.
+            widget->setPalette(ReadablePalette(palette(), base, edit, edit));
         }
         if (qobject_cast<QAbstractButton*>(widget))
             widget->setCursor(Qt::PointingHandCursor);
@@ -295,9 +373,11 @@ void CDialogEx::paintEvent(QPaintEvent*)
         painter.setClipRegion(mask());
     painter.fillRect(rect(), ToQColor(colours.base));
     const QRect strip(0, 0, width(), kTitleHeight);
-    painter.fillRect(strip, ToQColor(active ? colours.fore : colours.back));
+    const QColor stripFill = ToQColor(active ? colours.fore : colours.back);
+    painter.fillRect(strip, stripFill);
     painter.fillRect(QRect(0, kTitleHeight - 1, width(), 1), Qt::black);
-    painter.setPen(ToQColor(active ? kActiveTitleText : kInactiveTitleText));
+    // The strip's own text colours, unless the skin's strip colour would swallow them.
+    painter.setPen(KeepIfReadable(ToQColor(active ? kActiveTitleText : kInactiveTitleText), stripFill));
     painter.drawText(strip, Qt::AlignCenter | Qt::TextSingleLine, TitleText());
 }
 

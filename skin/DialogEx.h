@@ -15,7 +15,11 @@
 #include <QPoint>
 #include <QRegion>
 
+class FocusRing;
 struct SkinDefinition;
+namespace res {
+struct DialogTemplate;
+}
 
 // The focus follows the pointer: when `event` is the pointer entering `watched`, a control of
 // the active `dialog` that takes the focus, and another control has it, `watched` gets it.
@@ -88,11 +92,17 @@ protected:
 
 private:
     void BuildControls(int templateId);
+    // Gives fields (and buttons that a text labels) the names screen readers read.
+    void NameControls(const res::DialogTemplate& layout);
     void ApplyColours();
     void MakeRounded();
+    // Gives the keyboard to the first field, or to the default button when there is none.
+    void FocusFirstControl();
 
     QHash<int, QWidget*> controls;
-    QWidget* grip = nullptr; // a child; only in dialogs that can change their width
+    QList<QWidget*> layoutOrder;    // every control built, in the layout's (and Tab) order
+    QWidget* grip = nullptr;        // a child; only in dialogs that can change their width
+    FocusRing* focusRing = nullptr; // a child
     Colours colours;
     bool initialised = false;
     bool active = true;

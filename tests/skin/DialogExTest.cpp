@@ -5,6 +5,7 @@
 #include "res/DialogTemplates.h"
 #include "skin/ButtonEx.h"
 #include "skin/ListBoxEx.h"
+#include "skin/ReadableColours.h"
 #include "skin/SkinDefinition.h"
 
 #include <QApplication>
@@ -82,12 +83,38 @@ TEST(DialogExTest, TheTitleStripShowsTheTitleInTheActiveAndInactiveColours)
     QImage inactive = dialog.grab().toImage();
     EXPECT_EQ(inactive.pixelColor(30, 5), ToQColor(kBack));
     EXPECT_EQ(inactive.pixelColor(30, 18), QColor(Qt::black));
-    EXPECT_TRUE(HasColour(inactive, strip, QColor(Qt::white)));
     EXPECT_FALSE(HasColour(inactive, strip, ToQColor(0x7A2719)));
 
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(&dialog, &activate);
     EXPECT_EQ(dialog.grab().toImage().pixelColor(30, 5), ToQColor(kFore));
+}
+
+// The strip keeps its own text colours (dark blue when active, white when not) where they read
+// on the skin's strip colours, and takes black or white where they would be lost.
+TEST(DialogExTest, TheTitleReadsOnAnyStripColour)
+{
+    struct Case
+    {
+        COLORREF fore, back;
+        QColor active, inactive;
+    };
+    const Case cases[] = {
+        {0x9DF90D, 0x154200, ToQColor(0x7A2719), Qt::white}, // the design's own colours
+        {0x402010, 0xF0F0F0, Qt::white, Qt::black},          // a dark strip, a light one
+        {0x0000FF, 0x00FFFF, Qt::black, Qt::black},          // red and yellow
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToQColor(c.fore).name().toStdString());
+        CDialogEx dialog(res::kDialogAlarm);
+        dialog.SetFrameColours(c.fore, c.back, 0, 0);
+        dialog.show();
+        const QRect strip(0, 0, dialog.width(), 18);
+        EXPECT_TRUE(HasColour(dialog.grab().toImage(), strip, c.active));
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QApplication::sendEvent(&dialog, &deactivate);
+        EXPECT_TRUE(HasColour(dialog.grab().toImage(), strip, c.inactive));
+    }
 }
 
 TEST(DialogExTest, ADialogWithoutATitleControlSaysSo)
@@ -246,17 +273,45 @@ TEST_F(ButtonExTest, TheFocusShowsAsAShadowInTheDisabledColour)
     EXPECT_EQ(Grab().pixelColor(middle), ToQColor(kDisabled));
 }
 
-TEST_F(ButtonExTest, TheCaptionIsDarkNormallyAndWhiteWhenPressedOrDisabled)
+// The caption is dark blue normally and white when pressed or disabled, as the design draws
+// it, wherever that reads on the skin's button colours; elsewhere black or white, and a disabled
+// caption is always fainter than an enabled one on the same face.
+TEST_F(ButtonExTest, TheCaptionReadsInEveryStateAndSkin)
 {
     button.setText(QStringLiteral("OK"));
     const QRect caption(20, 5, 40, 20);
+    struct Case
+    {
+        COLORREF off, on, disabled;
+        QColor normal, pressed;
+        bool whiteWhenDisabled;
+    };
+    const Case cases[] = {
+        {0xE8DAD3, 0x802314, 0x78635A, ToQColor(0x7A2719), Qt::white, false}, // the default skin
+        {0xF0F0F0, 0x202020, 0x303030, ToQColor(0x7A2719), Qt::white, true},  // light face, dark shades
+        {kOff, kOn, kDisabled, Qt::white, Qt::black, false},                  // dark blue, green, red
+        {0, 0, 0, Qt::white, Qt::white, false},                               // the design's defaults: black
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToQColor(c.off).name().toStdString());
+        button.SetBrushes(c.off, c.on, c.disabled);
+        EXPECT_EQ(button.CaptionColour(false, true), c.normal);
+        EXPECT_EQ(button.CaptionColour(true, true), c.pressed);
+        const QColor disabled = button.CaptionColour(false, false);
+        EXPECT_EQ(disabled == QColor(Qt::white), c.whiteWhenDisabled) << disabled.name().toStdString();
+        EXPECT_GE(ContrastRatio(disabled, ToQColor(c.disabled)), kDisabledTextContrast);
+        if (c.disabled == c.off) {
+            EXPECT_LT(ContrastRatio(disabled, ToQColor(c.disabled)),
+                      ContrastRatio(c.normal, ToQColor(c.off)));
+        }
+    }
+    // The painting uses it.
+    button.SetBrushes(kOff, kOn, kDisabled);
+    EXPECT_TRUE(HasColour(Grab(), caption, QColor(Qt::white)));
+    button.SetBrushes(0xF0F0F0, 0x202020, 0x303030);
     EXPECT_TRUE(HasColour(Grab(), caption, ToQColor(0x7A2719)));
-    EXPECT_FALSE(HasColour(Grab(), caption, QColor(Qt::white)));
-    button.setEnabled(false);
-    EXPECT_TRUE(HasColour(Grab(), caption, QColor(Qt::white)));
-    button.setEnabled(true);
     button.setDown(true);
-    EXPECT_TRUE(HasColour(Grab(), caption, QColor(Qt::white)));
+    EXPECT_FALSE(HasColour(Grab(), caption, ToQColor(0x7A2719)));
 }
 
 TEST_F(ButtonExTest, TheButtonIsAnEllipseAlsoAfterAResize)
