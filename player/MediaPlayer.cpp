@@ -198,7 +198,11 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
     archivePlugin.reset();
     memberTitles.clear();
 
-    if (items.size() == 1) {
+    if (items.size() > 1) {
+        const qsizetype at = resumeTarget.isEmpty() ? -1 : items.indexOf(resumeTarget);
+        found = at >= 0;
+        current = found ? static_cast<int>(at) : 0;
+    } else if (items.size() == 1) {
         QString p = items.front();
         source = p;
         const QString extension = UpperExtension(p);

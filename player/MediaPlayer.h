@@ -86,7 +86,8 @@ public:
     // The font the owner shows the display in, for scrolling titles.
     void SetDisplayFont(const QFont& font);
 
-    // Sources and items.
+    // Sources and items. One path is a source to resolve into items; several are the items
+    // themselves. Either way the item `resumeTarget` is the current one when it is among them.
     void SetItems(const QStringList& paths, bool driveOnly, const QString& resumeTarget);
     void OpenSource(const QString& path);
     void OpenSource(const QString& path, const QString& resumeTarget);

@@ -19,6 +19,8 @@ namespace {
 constexpr int kRelativeSources = kSourceFile | kSourcePlaylist | kSourceFolder;
 // These sources cannot be written to a playlist.
 constexpr int kUnsavedSources = kSourceArchive | kSourceDownloaded;
+// A list with none of these came as it is (files chosen together): it is its own source.
+constexpr int kAnySource = kSourceFile | kSourcePlaylist | kSourceFolder | kSourceArchive | kSourceDownloaded;
 
 } // namespace
 
@@ -56,6 +58,15 @@ void CPLayListDlg::Fill()
 {
     QString currentItem;
     const QStringList items = controller.GetItems(&currentItem, &sourcePath, &sourceFlags);
+    // Files chosen together leave the controller's source as it was before them: that source is
+    // no longer what plays, and the list itself is what comes back when the dialog closes.
+    ownItems.clear();
+    ownCurrent.clear();
+    if (!(sourceFlags & kAnySource) && !items.isEmpty()) {
+        sourcePath.clear();
+        ownItems = items;
+        ownCurrent = currentItem;
+    }
     if (sourceFlags & kSourceFolder)
         base = sourcePath + u'/';
     else if (sourceFlags & kUnsavedSources)
@@ -139,6 +150,12 @@ bool CPLayListDlg::OnListKey(int key)
 {
     CListBoxEx* list = List();
     const int row = list->currentRow();
+    // Enter plays (or stops) the line, as the play button does, rather than pressing the first
+    // button of the dialog.
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        OnPlay();
+        return true;
+    }
     if (key == Qt::Key_Delete) {
         if (row < 0 || row == list->count() - 1)
             return false;
@@ -263,7 +280,10 @@ void CPLayListDlg::reject()
         return;
     }
     if (reload) {
-        controller.OpenSource(sourcePath);
+        if (!ownItems.isEmpty())
+            controller.SetItems(ownItems, false, ownCurrent);
+        else
+            controller.OpenSource(sourcePath);
         done(res::kIdOk);
         return;
     }

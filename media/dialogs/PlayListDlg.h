@@ -2,11 +2,13 @@
 // CPLayListDlg: the playlist editor ("ﾌﾟﾚｲﾘｽﾄ"). Shows the controller's items one a line (relative
 // to the source's folder where they lie under it) with an empty line last for inserting; lines
 // are deleted with Delete, inserted with Insert or by dropping files, reordered by dragging;
-// "参照..." opens an M3U list, "保存..." writes one, "再生"/"停止" plays or stops the chosen line.
+// "参照..." opens an M3U list, "保存..." writes one, "再生"/"停止" (or Enter) plays or stops the
+// chosen line.
 // Works entirely through the main window's controller. Closing it after lines were changed and
 // not saved hands the edited lines to the controller as its items; after a save, an open or a
-// play it has the controller reopen the source. Either way it ends with OK, so that the owner
-// plays from the first item; otherwise it ends cancelled.
+// play it has the controller reopen the source, or take the list back when it had no source of
+// its own (files chosen together). Either way it ends with OK, so that the owner plays the
+// controller's current item; otherwise it ends cancelled.
 
 #include "skin/DialogEx.h"
 
@@ -67,4 +69,8 @@ private:
     int playingIndex = -1;
     QString sourcePath;
     QString base;
+    // A list without a source of its own (files chosen together) and its item playing: what
+    // the controller gets back when the dialog closes.
+    QStringList ownItems;
+    QString ownCurrent;
 };

@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 
 #include <csignal>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -218,6 +219,82 @@ TEST_F(DialogsE2eTest, ALineMovedToTheTopInThePlaylistEditorPlaysFirst)
     TypeKeys(display.Name(), {QStringLiteral("Escape")}); // "閉じる"
     ASSERT_TRUE(Gone(QStringLiteral("ﾌﾟﾚｲﾘｽﾄ")));
     EXPECT_TRUE(run.WaitForLine(playing(order[2]), &at).hasMatch()) << run.Output().toStdString();
+    run.Signal(SIGTERM);
+    ASSERT_TRUE(run.WaitForExit());
+}
+
+// The editor as a keyboard user has it: Enter plays the line chosen with the arrows. Files
+// chosen together in the open dialog then go on playing after the editor was opened and closed,
+// instead of the folder that played before them.
+TEST_F(DialogsE2eTest, EnterInTheEditorPlaysTheLineAndFilesChosenTogetherKeepPlaying)
+{
+    const QString songs = home.Path() + QStringLiteral("/songs");
+    const QString picked = home.Path() + QStringLiteral("/picked");
+    for (const QString& folder : {songs, picked})
+        QDir().mkpath(folder);
+    for (const auto& [folder, extension, name] : {std::tuple{songs, "ogg", "first.ogg"},
+                                                  {songs, "mp3", "second.mp3"},
+                                                  {songs, "ogg", "third.ogg"},
+                                                  {picked, "mp3", "evening.mp3"},
+                                                  {picked, "ogg", "night.ogg"}}) {
+        const QString tone = media_files::MakeTone(folder, QString::fromLatin1(extension), 30.0);
+        ASSERT_FALSE(tone.isEmpty());
+        ASSERT_TRUE(QFile::rename(tone, folder + u'/' + QString::fromLatin1(name)));
+    }
+    QStringList order;
+    bool found = false;
+    int current = -1;
+    FolderScanner().Scan(songs, &order, &found, &current, QString(), false);
+    ASSERT_EQ(order.size(), 3);
+    const auto playing = [](const QString& path) { return Playing(QFileInfo(path).completeBaseName()); };
+    const QRegularExpression anyTitle = Playing(QStringLiteral("(\\w+)"));
+
+    ProgramRun run(display, {songs});
+    const QString main = run.WaitForMainWindow(Title());
+    ASSERT_FALSE(main.isEmpty()) << run.Output().toStdString();
+    qsizetype at = 0;
+    ASSERT_TRUE(run.WaitForLine(playing(order[0]), &at).hasMatch()) << run.Output().toStdString();
+
+    // The list has the keyboard with the line playing chosen: two lines down, Enter.
+    ClickWindow(display.Name(), main, kSkinWidth / 2, 30, 1);
+    TypeKeys(display.Name(), {QStringLiteral("minus")});
+    QString editor;
+    ASSERT_TRUE(WaitUntil([&] { return !(editor = WindowTitled(QStringLiteral("ﾌﾟﾚｲﾘｽﾄ"))).isEmpty(); }))
+        << run.Output().toStdString();
+    ClickWindow(display.Name(), editor, 300, 12, 1);
+    TypeKeys(display.Name(), {QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Return")});
+    EXPECT_TRUE(run.WaitForLine(playing(order[2]), &at).hasMatch()) << run.Output().toStdString();
+    EXPECT_TRUE(WindowTitled(QStringLiteral("プレイリストを開く")).isEmpty()) << "Enter opened no dialog";
+    TypeKeys(display.Name(), {QStringLiteral("Escape")});
+    ASSERT_TRUE(Gone(QStringLiteral("ﾌﾟﾚｲﾘｽﾄ")));
+
+    // Two files of another folder, chosen together: the first of them plays.
+    ClickWindow(display.Name(), main, kSkinWidth / 2, 30, 1);
+    TypeKeys(display.Name(), {QStringLiteral("Insert")});
+    QString browse;
+    ASSERT_TRUE(WaitUntil([&] { return !(browse = WindowTitled(QStringLiteral("開く"))).isEmpty(); }))
+        << run.Output().toStdString();
+    TypeText(display.Name(), picked);
+    TypeKeys(display.Name(), {QStringLiteral("Return")});
+    TypeText(display.Name(), QStringLiteral("\"night.ogg\" \"evening.mp3\""));
+    TypeKeys(display.Name(), {QStringLiteral("Return")});
+    ASSERT_TRUE(Gone(QStringLiteral("開く")));
+    const QRegularExpressionMatch first = run.WaitForLine(Playing(QStringLiteral("(night|evening)")), &at);
+    ASSERT_TRUE(first.hasMatch()) << run.Output().toStdString();
+    const QString chosen = first.captured(1);
+
+    // Opened and closed without a change, the editor leaves that file playing.
+    ClickWindow(display.Name(), main, kSkinWidth / 2, 30, 1);
+    TypeKeys(display.Name(), {QStringLiteral("minus")});
+    ASSERT_TRUE(WaitUntil([&] { return !(editor = WindowTitled(QStringLiteral("ﾌﾟﾚｲﾘｽﾄ"))).isEmpty(); }));
+    ClickWindow(display.Name(), editor, 300, 12, 1);
+    TypeKeys(display.Name(), {QStringLiteral("Escape")});
+    ASSERT_TRUE(Gone(QStringLiteral("ﾌﾟﾚｲﾘｽﾄ")));
+    // What played before the editor opened is behind us: the next title is what plays now.
+    at = run.Output().size();
+    const QRegularExpressionMatch after = run.WaitForLine(anyTitle, &at);
+    ASSERT_TRUE(after.hasMatch()) << run.Output().toStdString();
+    EXPECT_EQ(after.captured(1), chosen) << run.Output().toStdString();
     run.Signal(SIGTERM);
     ASSERT_TRUE(run.WaitForExit());
 }
