@@ -97,14 +97,18 @@ void CSorlinDlg::mouseReleaseEvent(QMouseEvent* event)
         return;
     buttonPressed = false;
     // The button pressed acts, even when the pointer has left it.
-    const int pressed = face.skin.lit;
-    if (pressed == kExitButton) {
+    PressSkinButton(face.skin.lit);
+}
+
+void CSorlinDlg::PressSkinButton(int index)
+{
+    if (index == kExitButton) {
         OnCommand(ID_APP_EXIT);
-    } else if (pressed == kStopButton) {
+    } else if (index == kStopButton) {
         if (!player.GetState().CanStop())
             SetLitButton(kNoHit);
         OnCommand(ID_STOP);
-    } else if (pressed == kPlayButton) {
+    } else if (index == kPlayButton) {
         if (player.GetState().CanPlay()) {
             OnCommand(ID_PLAY);
         } else if (player.GetState().CanPause()) {
@@ -113,8 +117,8 @@ void CSorlinDlg::mouseReleaseEvent(QMouseEvent* event)
             stopwatch.Cycle(env.tickCount());
             SetLitButton(kNoHit);
         }
-    } else if (pressed >= kFirstCommandButton) {
-        OnCommand(kSkinButtonCommandBase + pressed + 1);
+    } else if (index >= kFirstCommandButton && index < kMaxSkinButtons) {
+        OnCommand(kSkinButtonCommandBase + index + 1);
     }
 }
 

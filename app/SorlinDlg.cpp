@@ -67,6 +67,7 @@ CSorlinDlg::CSorlinDlg(Environment environment, bool border)
       settings(AppSettings::Defaults(env.programFolder)), player(env.drives), alarmPlayer(env.drives),
       displayText(res::LoadString(res::kStrConnecting))
 {
+    InstallMainWindowAccessibility();
     platform::SetProgramEnding(false);
     // The window manager draws a frame outside the client area, so the stored size is the
     // client size with or without a frame.
@@ -482,6 +483,7 @@ void CSorlinDlg::ClockFaceWhileWaiting()
         update(face.skin.textArea.boundingRect());
         LogDisplay(displayText);
     }
+    announcer.Update(displayText, env.tickCount());
 }
 
 void CSorlinDlg::ClockTick()
@@ -590,6 +592,7 @@ void CSorlinDlg::OnTimer()
     busy = false;
     if (displayText != before)
         LogDisplay(displayText);
+    announcer.Update(displayText, env.tickCount());
 }
 
 void CSorlinDlg::BringToForeground()

@@ -5,6 +5,7 @@
 // Lives on the UI thread; other threads reach it only through posted window messages.
 
 #include "DropTarget.h"
+#include "MainAccessible.h"
 #include "MainSkin.h"
 #include "Settings.h"
 #include "TrayIcon.h"
@@ -83,6 +84,9 @@ public:
     // The open-file dialog and the user's music folder: what they give plays.
     void OpenFiles();
     void OpenMusicFolder();
+    // What skin button `index` does when it is pressed and let go: the end, stop, play or pause
+    // (or the stopwatch without anything to play), or the command the skin gives it.
+    void PressSkinButton(int index);
     // Lights button `index` (kNoHit or kTextAreaHit for none), repainting the old and new one.
     void SetLitButton(int index);
     const MainSkin& Face() const { return face; }
@@ -249,6 +253,7 @@ private:
     QPoint dragPoint;
     QFont displayFont;
     QString displayText;
+    DisplayAnnouncer announcer{*this};
     QPoint dragStart;
     QBasicTimer timer;
     CTrayIcon trayIcon;

@@ -42,18 +42,38 @@ sorlin_build() {
     cmake --build "$SORLIN_BUILD" -j "$(nproc)"
 }
 
-# Starts a virtual X display when there is none; sets DISPLAY and SORLIN_XVFB_PID.
+# Starts a virtual X display (Xvfb) of our own; sets DISPLAY and SORLIN_XVFB_PID. The number is
+# picked here, not by Xvfb -displayfd: a server left running elsewhere can hold a number without
+# its lock file, and Xvfb then announces that number and dies.
+sorlin_start_display() {
+    local attempt number wait
+    for attempt in $(seq 1 20); do
+        number=$((100 + RANDOM % 800))
+        if [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] ||
+            xdpyinfo -display ":$number" >/dev/null 2>&1; then
+            continue
+        fi
+        Xvfb ":$number" -screen 0 "${SORLIN_XVFB_SCREEN:-1280x800x24}" -noreset -nolisten tcp >/dev/null 2>&1 &
+        SORLIN_XVFB_PID=$!
+        for wait in $(seq 1 200); do
+            kill -0 "$SORLIN_XVFB_PID" 2>/dev/null || break
+            if xdpyinfo -display ":$number" >/dev/null 2>&1; then
+                export DISPLAY=":$number"
+                return 0
+            fi
+            sleep 0.05
+        done
+        kill "$SORLIN_XVFB_PID" 2>/dev/null || true
+    done
+    echo "Xvfb did not start" >&2
+    return 1
+}
+
+# Starts a virtual X display when there is none, and ends it with the script.
 sorlin_ensure_display() {
     if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
         return 0
     fi
-    local fifo display
-    fifo="$(mktemp -u)"
-    mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -noreset -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-    SORLIN_XVFB_PID=$!
-    read -r -t 20 display <"$fifo" || { echo "Xvfb did not start" >&2; rm -f "$fifo"; return 1; }
-    rm -f "$fifo"
-    export DISPLAY=":$display"
+    sorlin_start_display || return 1
     trap 'kill "$SORLIN_XVFB_PID" 2>/dev/null' EXIT
 }
