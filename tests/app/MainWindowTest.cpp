@@ -263,49 +263,32 @@ TEST_F(MainWindowTest, SkinButtonsActOnReleaseAndTheBackgroundDrags)
     EXPECT_EQ(dialog.GetStopwatch().GetState(), Stopwatch::kStopped) << "the drag did not press button 3";
 }
 
-// What a screen reader finds in the window: each skin button a push button named by its tool
-// tip (or, without one, by the menu's text for what it does) that it can press, and the display
-// as a text.
-TEST_F(MainWindowTest, AScreenReaderFindsTheSkinButtonsByNameAndPressesThem)
+// What a screen reader finds in the window (tests/e2e/accessibility_e2e.py drives it over the
+// real bus): each button where it is drawn, one without a tool tip named by the menu's text for
+// its command, then the display.
+TEST_F(MainWindowTest, AScreenReaderFindsEveryButtonByANameAndWhereItIs)
 {
     const QString skin =
         home.WriteFile(QStringLiteral("skin/face.ini"),
                        "[Position]\nBaseSize=100,100\nBackShapeType=1\nBackShape=0,0,100,100\n"
-                       "StrArea=0,40,100,60\nBtnMax=10\nBtn1=0,0,20,0,20,20,0,20\n"
-                       "Btn3=80,0,100,0,100,20,80,20\nBtnName3=再生\n"
-                       "Btn10=40,80,60,80,60,100,40,100\n");
-    WriteSettings("[Play]\nAutoPlay=2\n[Position]\nX=10\nY=10\nThema=" + skin.toUtf8() + "\n");
+                       "StrArea=0,40,100,60\nBtnMax=10\nBtn3=80,0,100,0,100,20,80,20\n"
+                       "BtnName3=再生\nBtn10=40,80,60,80,60,100,40,100\n");
+    WriteSettings("[Play]\nAutoPlay=2\n[Position]\nThema=" + skin.toUtf8() + "\n");
     CSorlinDlg dialog(Environment(), false);
     RunModal(dialog, [&] {
         QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&dialog);
-        ASSERT_NE(window, nullptr);
-        ASSERT_EQ(window->childCount(), 4);
-        QStringList names;
+        ASSERT_EQ(window->childCount(), 3);
+        const std::tuple<QPoint, QString> parts[] = {{{90, 10}, QStringLiteral("再生")},
+                                                     {{50, 90}, QStringLiteral("開始ﾄﾗｯｸ")},
+                                                     {{50, 50}, QString()}};
         for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(window->child(i)->role(), QAccessible::Button);
-            EXPECT_EQ(window->child(i)->parent(), window);
-            EXPECT_EQ(window->indexOfChild(window->child(i)), i);
-            names << window->child(i)->text(QAccessible::Name);
+            const QPoint at = dialog.mapToGlobal(std::get<0>(parts[i]));
+            EXPECT_EQ(window->childAt(at.x(), at.y()), window->child(i));
+            if (i < 2) {
+                EXPECT_EQ(window->child(i)->text(QAccessible::Name), std::get<1>(parts[i]));
+            }
         }
-        EXPECT_EQ(names, (QStringList{QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了"), QStringLiteral("再生"),
-                                      QStringLiteral("開始ﾄﾗｯｸ")}));
-        QAccessibleInterface* display = window->child(3);
-        EXPECT_EQ(display->role(), QAccessible::StaticText);
-        ASSERT_TRUE(testsupport::WaitUntil([&] { return dialog.DisplayText().contains(u'\n'); }, 5000));
-        EXPECT_EQ(display->text(QAccessible::Name), QString(dialog.DisplayText()).replace(u'\n', u' '));
-        ASSERT_NE(display->textInterface(), nullptr);
-        EXPECT_EQ(display->textInterface()->text(0, -1), display->text(QAccessible::Name));
-        EXPECT_EQ(
-            window->childAt(dialog.mapToGlobal(QPoint(90, 10)).x(), dialog.mapToGlobal(QPoint(90, 10)).y()),
-            window->child(1));
-
-        // Pressing "再生" with nothing to play runs the stopwatch, as a click does.
-        QAccessibleActionInterface* press = window->child(1)->actionInterface();
-        ASSERT_NE(press, nullptr);
-        EXPECT_EQ(press->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
-        press->doAction(QAccessibleActionInterface::pressAction());
-        EXPECT_TRUE(testsupport::WaitUntil(
-            [&] { return dialog.GetStopwatch().GetState() == Stopwatch::kRunning; }, 5000));
+        EXPECT_EQ(window->child(2)->role(), QAccessible::StaticText);
         dialog.EndDialog(IDOK);
     });
 }
@@ -316,20 +299,13 @@ TEST(DisplayAnnouncerTest, TellsAtMostOnceASecondAndKeepsTheLastChange)
 {
     QWidget window;
     DisplayAnnouncer announcer(window);
-    struct Step
-    {
-        const char* text;
-        quint64 ms;
-        bool told;
-    };
-    const Step steps[] = {
+    const std::tuple<const char*, quint64, bool> steps[] = {
         {"09:00:00", 10000, true},       {"09:00:00", 10500, false},      {"song 00:00:00", 10600, false},
         {"song 00:00:00", 11000, true},  {"song 00:00:01", 11500, false}, {"song 00:00:01", 12000, true},
         {"song 00:00:01", 14000, false}, {"song 00:00:03", 14000, true},
     };
-    for (const Step& step : steps)
-        EXPECT_EQ(announcer.Update(QString::fromUtf8(step.text), step.ms), step.told)
-            << step.text << " " << step.ms;
+    for (const auto& [text, ms, told] : steps)
+        EXPECT_EQ(announcer.Update(QString::fromUtf8(text), ms), told) << text << " " << ms;
 }
 
 TEST_F(MainWindowTest, DroppedFilesPlayAndADroppedFolderWithoutAClassicSkinToo)

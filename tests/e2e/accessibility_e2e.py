@@ -1,10 +1,8 @@
 #!/usr/bin/python3
 """The main window through a screen reader's eyes: the real program on a virtual display, a
 private session bus with the desktop's accessibility bus, and an AT-SPI client (pyatspi) that
-reads the window's tree, finds the skin's buttons by name, presses them through their actions
-and reads the display's text, as Orca would.
-
-Run under dbus-run-session:  accessibility_e2e.py --program build/bin/sorlin
+finds the skin's buttons by name, presses them through their actions and reads and hears the
+display, as Orca would. Run under dbus-run-session:  accessibility_e2e.py --program bin/sorlin
 """
 
 import argparse
@@ -33,14 +31,12 @@ WAIT = 20.0  # seconds: every wait is bounded by this
 CLOCK = re.compile(r"^\d{4}年\d\d月\d\d日 \d\d:\d\d:\d\d$")
 
 
-def wait_for(condition, what, timeout=WAIT):
-    """Polls `condition` (turning the main loop) until it gives a true value; fails after
-    `timeout` seconds, naming `what`."""
-    end = time.monotonic() + timeout
-    context = GLib.MainContext.default()
+def wait_for(condition, what):
+    """Turns the main loop (events come through it) until `condition` gives a true value."""
+    end = time.monotonic() + WAIT
     while time.monotonic() < end:
-        while context.pending():
-            context.iteration(False)
+        while GLib.MainContext.default().pending():
+            GLib.MainContext.default().iteration(False)
         value = condition()
         if value:
             return value
@@ -56,202 +52,138 @@ def walk(node):
             yield from walk(child)
 
 
-class VirtualDisplay:
-    """An Xvfb of the test's own. The number is picked here, not by Xvfb -displayfd: a server
-    left running elsewhere can hold a number without its lock file, and Xvfb then announces
-    that number and dies."""
-
-    def __init__(self):
-        chooser = random.Random()
-        for _ in range(20):
-            number = chooser.randrange(100, 900)
-            if (os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}")
-                    or self.answers(number)):
-                continue
-            self.server = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x800x24", "-nolisten", "tcp",
-                                            "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            end = time.monotonic() + WAIT
-            while time.monotonic() < end and self.server.poll() is None:
-                if self.answers(number):
-                    self.name = f":{number}"
-                    return
-                time.sleep(0.05)
-            self.server.kill()
-            self.server.wait()
-        raise RuntimeError("no virtual display could be started")
-
-    @staticmethod
-    def answers(number):
-        return subprocess.run(["xdpyinfo", "-display", f":{number}"], stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL).returncode == 0
-
-    def stop(self):
-        self.server.terminate()
-        self.server.wait(10)
+def answers(number):
+    return subprocess.run(["xdpyinfo", "-display", f":{number}"], stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode == 0
 
 
-def enable_screen_reader():
-    """Says on the session bus that a screen reader runs, as Orca does at its start; toolkits
-    then join the accessibility bus."""
-    bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
-    bus.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Set",
-                  GLib.Variant("(ssv)", ("org.a11y.Status", "ScreenReaderEnabled", GLib.Variant("b", True))),
-                  None, Gio.DBusCallFlags.NONE, 10000, None)
+def start_display():
+    """An Xvfb of the test's own, on a number picked here: a server left running elsewhere can
+    hold a number without its lock file, and Xvfb -displayfd then announces that one and dies."""
+    for number in random.Random().sample(range(100, 900), 20):
+        if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}") or answers(number):
+            continue
+        server = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        end = time.monotonic() + WAIT
+        while time.monotonic() < end and server.poll() is None:
+            if answers(number):
+                return server, f":{number}"
+            time.sleep(0.05)
+        server.kill()
+        server.wait()
+    raise RuntimeError("no virtual display could be started")
 
 
-def make_tone(path, seconds):
-    """A tone of `seconds` in the format the name's extension says (ogg or mp3)."""
+def make_tone(path):
+    """Thirty seconds of tone in the format the name's extension says (ogg or mp3)."""
     encoder = "vorbisenc ! oggmux" if path.endswith(".ogg") else "lamemp3enc ! id3v2mux"
-    buffers = int(seconds * 44100 / 1024)
-    subprocess.run(f"gst-launch-1.0 -q audiotestsrc num-buffers={buffers} ! audioconvert ! {encoder} ! "
+    subprocess.run(f"gst-launch-1.0 -q audiotestsrc num-buffers=1300 ! audioconvert ! {encoder} ! "
                    f"filesink location='{path}'", shell=True, check=True, timeout=60)
 
 
 class ScreenReaderTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        enable_screen_reader()
-        cls.screen = VirtualDisplay()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.screen.stop()
-
     def setUp(self):
+        # Say on the bus that a screen reader runs, as Orca does: toolkits then join the
+        # accessibility bus.
+        Gio.bus_get_sync(Gio.BusType.SESSION, None).call_sync(
+            "org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Set",
+            GLib.Variant("(ssv)", ("org.a11y.Status", "ScreenReaderEnabled", GLib.Variant("b", True))),
+            None, Gio.DBusCallFlags.NONE, 10000, None)
+        self.server, display = start_display()
         self.home = tempfile.mkdtemp(prefix="sorlin-a11y-")
         self.songs = os.path.join(self.home, "Songs")
         os.makedirs(self.songs)
-        # One of each kind users have, in an order the folder scan does not get from the names.
-        make_tone(os.path.join(self.songs, "02 second.mp3"), 30)
-        make_tone(os.path.join(self.songs, "01 first.ogg"), 30)
+        # One of each kind users have, made in an order that is not the names'.
+        for name in ("02 second.mp3", "01 first.ogg"):
+            make_tone(os.path.join(self.songs, name))
         self.announced = []
-        self.listener = None
-        self.program = None
-
-    def tearDown(self):
-        if self.listener is not None:
-            pyatspi.Registry.deregisterEventListener(self.on_event, "object:text-changed:insert")
-        if self.program is not None:
-            self.program.terminate()
-            try:
-                self.program.wait(20)
-            except subprocess.TimeoutExpired:
-                self.program.kill()
-                self.program.wait(5)
-        shutil.rmtree(self.home, ignore_errors=True)
-
-    def start(self, *arguments):
-        environment = dict(os.environ)
-        environment.update({
-            "HOME": self.home,
-            "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
-            "XDG_DATA_HOME": os.path.join(self.home, ".local/share"),
-            "XDG_CACHE_HOME": os.path.join(self.home, ".cache"),
-            "DISPLAY": self.screen.name,
-            "QT_QPA_PLATFORM": "xcb",
-            "QT_LOGGING_RULES": "sorlin.*.debug=true",
-        })
+        pyatspi.Registry.registerEventListener(self.heard, "object:text-changed:insert")
+        environment = dict(os.environ, HOME=self.home, DISPLAY=display, QT_QPA_PLATFORM="xcb",
+                           XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
+                           XDG_DATA_HOME=os.path.join(self.home, ".local/share"),
+                           XDG_CACHE_HOME=os.path.join(self.home, ".cache"))
         environment.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)
-        # Appending: the media process writes to the same log.
+        # Appended to: the media process writes to it as well.
         self.log = open(os.path.join(self.home, "program.log"), "ab")
-        self.program = subprocess.Popen([PROGRAM, *arguments], env=environment, stdout=self.log,
+        self.program = subprocess.Popen([PROGRAM, self.songs], env=environment, stdout=self.log,
                                         stderr=subprocess.STDOUT)
 
-    def output(self):
-        with open(os.path.join(self.home, "program.log"), "rb") as log:
-            return log.read().decode("utf-8", "replace")
+    def tearDown(self):
+        pyatspi.Registry.deregisterEventListener(self.heard, "object:text-changed:insert")
+        self.program.terminate()
+        try:
+            self.program.wait(20)
+        except subprocess.TimeoutExpired:
+            self.program.kill()
+        self.log.close()
+        self.server.terminate()
+        self.server.wait(10)
+        shutil.rmtree(self.home, ignore_errors=True)
 
-    def window(self):
-        def find():
-            desktop = pyatspi.Registry.getDesktop(0)
-            for index in range(desktop.childCount):
-                application = desktop.getChildAtIndex(index)
-                if application is None or application.get_process_id() != self.program.pid:
-                    continue
-                for node in walk(application):
-                    if node.getRole() == pyatspi.ROLE_FRAME and node.name.startswith("Vimoﾌﾟﾚｰﾔ"):
-                        return node
-            self.assertIsNone(self.program.poll(), "the program ended: " + self.output())
-            return None
-        return wait_for(find, "the main window on the accessibility bus")
-
-    def button(self, window, name):
-        found = [node for node in walk(window) if node.getRole() == pyatspi.ROLE_PUSH_BUTTON and node.name == name]
-        self.assertEqual(len(found), 1, f"one button named {name}")
-        return found[0]
-
-    def press(self, button):
-        action = button.queryAction()
-        names = [action.getName(index) for index in range(action.nActions)]
-        self.assertIn("Press", names)
-        self.assertTrue(action.doAction(names.index("Press")))
-
-    def display_of(self, window):
-        labels = [node for node in walk(window) if node.getRole() == pyatspi.ROLE_LABEL]
-        self.assertEqual(len(labels), 1, "one display")
-        return labels[0]
-
-    def text(self, display):
-        return display.queryText().getText(0, -1)
-
-    def on_event(self, event):
+    def heard(self, event):
         # What the display says now comes with the event, as a screen reader speaks it.
         if event.source.getRole() == pyatspi.ROLE_LABEL and isinstance(event.any_data, str):
             self.announced.append(event.any_data)
 
-    def test_a_person_who_cannot_see_the_skin_plays_pauses_skips_stops_and_opens(self):
-        self.start(self.songs)
-        window = self.window()
-        display = self.display_of(window)
-        names = [node.name for node in walk(window) if node.getRole() == pyatspi.ROLE_PUSH_BUTTON]
-        for name in ("終了", "停止", "再生", "一時停止", "前の曲", "次の曲", "開く"):
-            self.assertIn(name, names)
-        pyatspi.Registry.registerEventListener(self.on_event, "object:text-changed:insert")
-        self.listener = True
-
-        # The folder plays from its first file: the display says its title and the time, and
-        # says it again as the time goes on.
-        playing = re.compile(r"^01 first \d\d:\d\d:(\d\d)$")
-        wait_for(lambda: playing.match(self.text(display)), "the first file playing: " + self.text(display))
-        self.assertTrue(self.button(window, "再生").getState().contains(pyatspi.STATE_PRESSED))
-        wait_for(lambda: len({text for text in self.announced if playing.match(text)}) >= 2,
-                 "two announcements of the playing display")
-
-        # Pause: the play button is let go and the time stands; play goes on from there.
-        self.press(self.button(window, "一時停止"))
-        wait_for(lambda: not self.button(window, "再生").getState().contains(pyatspi.STATE_PRESSED),
-                 "the play button let go")
-        paused = self.text(display)
-        self.assertRegex(paused, playing)
-        self.press(self.button(window, "再生"))
-        wait_for(lambda: self.text(display) != paused and playing.match(self.text(display)), "playing again")
-        self.assertGreaterEqual(playing.match(self.text(display)).group(1), playing.match(paused).group(1))
-
-        # Skip to the next file, the mp3.
-        self.press(self.button(window, "次の曲"))
-        wait_for(lambda: re.match(r"^02 second \d\d:\d\d:\d\d$", self.text(display)), "the second file")
-
-        # Stop: the clock again.
-        self.press(self.button(window, "停止"))
-        wait_for(lambda: CLOCK.match(self.text(display)), "the clock: " + self.text(display))
-
-        # Open: the file dialog is read and answered through the bus as well.
-        self.press(self.button(window, "開く"))
-
-        def open_dialog():
-            for node in walk(window.parent):
-                if node.getRole() == pyatspi.ROLE_DIALOG and node.name == "開く":
-                    return node
+    def window(self):
+        def find():
+            self.assertIsNone(self.program.poll(), "the program ended")
+            desktop = pyatspi.Registry.getDesktop(0)
+            for application in (desktop.getChildAtIndex(i) for i in range(desktop.childCount)):
+                if application is not None and application.get_process_id() == self.program.pid:
+                    return next((node for node in walk(application) if node.getRole() == pyatspi.ROLE_FRAME
+                                 and node.name.startswith("Vimoﾌﾟﾚｰﾔ")), None)
             return None
-        dialog = wait_for(open_dialog, "the open dialog")
-        field = next(node for node in walk(dialog)
-                     if node.getRole() == pyatspi.ROLE_TEXT and node.name.startswith("ファイル名"))
-        self.assertTrue(field.queryEditableText().setTextContents(os.path.join(self.songs, "02 second.mp3")))
-        accept = next(node for node in walk(dialog)
-                      if node.getRole() == pyatspi.ROLE_PUSH_BUTTON and node.name.startswith("開く"))
-        self.press(accept)
-        wait_for(lambda: re.match(r"^02 second \d\d:\d\d:\d\d$", self.text(display)),
-                 "the chosen file playing: " + self.text(display))
+        return wait_for(find, "the main window on the accessibility bus")
+
+    def find(self, root, role, name):
+        return next((node for node in walk(root) if node.getRole() == role and node.name.startswith(name)), None)
+
+    def press(self, button):
+        action = button.queryAction()
+        names = [action.getName(index) for index in range(action.nActions)]
+        self.assertTrue(action.doAction(names.index("Press")))
+
+    def test_a_person_who_cannot_see_the_skin_plays_pauses_skips_stops_and_opens(self):
+        window = self.window()
+        labels = [node for node in walk(window) if node.getRole() == pyatspi.ROLE_LABEL]
+        self.assertEqual(len(labels), 1, "one display")
+        display = labels[0].queryText()
+        text = lambda: display.getText(0, -1)  # noqa: E731
+        button = lambda name: self.find(window, pyatspi.ROLE_PUSH_BUTTON, name)  # noqa: E731
+        for name in ("終了", "停止", "再生", "一時停止", "前の曲", "次の曲", "開く"):
+            self.assertIsNotNone(button(name), name)
+        pressed = lambda name: button(name).getState().contains(pyatspi.STATE_PRESSED)  # noqa: E731
+
+        # The folder plays from its first file; the display says so, and says it again as the
+        # time goes on.
+        playing = re.compile(r"^01 first \d\d:\d\d:(\d\d)$")
+        wait_for(lambda: playing.match(text()), "the first file playing: " + text())
+        self.assertTrue(pressed("再生"))
+        wait_for(lambda: len({said for said in self.announced if playing.match(said)}) >= 2,
+                 "two announcements of the display")
+
+        # Pause lets the play button go and the time stands; play goes on from there.
+        self.press(button("一時停止"))
+        wait_for(lambda: not pressed("再生"), "the play button let go")
+        paused = text()
+        self.press(button("再生"))
+        wait_for(lambda: text() != paused and playing.match(text()), "playing again")
+        self.assertGreaterEqual(playing.match(text()).group(1), playing.match(paused).group(1))
+
+        self.press(button("次の曲"))
+        wait_for(lambda: re.match(r"^02 second \d\d:\d\d:\d\d$", text()), "the second file, an mp3")
+        self.press(button("停止"))
+        wait_for(lambda: CLOCK.match(text()), "the clock: " + text())
+
+        # The open dialog is read and answered through the bus as well.
+        self.press(button("開く"))
+        dialog = wait_for(lambda: self.find(window.parent, pyatspi.ROLE_DIALOG, "開く"), "the open dialog")
+        field = self.find(dialog, pyatspi.ROLE_TEXT, "ファイル名")
+        self.assertTrue(field.queryEditableText().setTextContents(os.path.join(self.songs, "01 first.ogg")))
+        self.press(self.find(dialog, pyatspi.ROLE_PUSH_BUTTON, "開く"))
+        wait_for(lambda: playing.match(text()), "the chosen file playing: " + text())
 
 
 def main():

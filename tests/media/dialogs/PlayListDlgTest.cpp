@@ -297,42 +297,6 @@ TEST_F(PlayListDlgTest, ThePlayButtonPlaysTheLineAndStopsItAgain)
     EXPECT_FALSE(player.GetState().CanStop());
 }
 
-// Enter plays the line (and stops it again), as the play button does, and opens no dialog.
-// Files chosen together have no source of their own: closing the editor gives the controller
-// that list back, at the file that played, and not the source that played before them.
-TEST_F(PlayListDlgTest, EnterPlaysTheLineAndFilesChosenTogetherComeBackWhenItCloses)
-{
-    OpenMusic();
-    {
-        CPLayListDlg dialog(player);
-        dialog.show();
-        dialog.Item<CListBoxEx>(CPLayListDlg::kList)->setCurrentRow(2);
-        // A dialog opened by the key would have run its own loop inside the key press.
-        const auto pressed = [&](Qt::Key key) {
-            const auto browsed = WhenModal<QFileDialog>([](QFileDialog* browse) { browse->reject(); }, 2000);
-            Key(dialog, key);
-            return !*browsed;
-        };
-        EXPECT_TRUE(pressed(Qt::Key_Return)) << "no dialog";
-        EXPECT_TRUE(player.GetState().CanStop());
-        EXPECT_EQ(player.CurrentItem(), order[2]);
-        EXPECT_TRUE(pressed(Qt::Key_Enter)) << "no dialog";
-        EXPECT_FALSE(player.GetState().CanStop()) << "Enter on the line playing stops it";
-    }
-
-    player.SetItems({Tone("c.wav"), Tone("a.wav")}, false, QString());
-    ASSERT_TRUE(player.OpenForward(2, Tone("a.wav")));
-    CPLayListDlg dialog(player);
-    dialog.show();
-    EXPECT_EQ(Lines(dialog), (QStringList{Tone("c.wav"), Tone("a.wav"), QString()}));
-    EXPECT_TRUE(dialog.GetDlgItemText(CPLayListDlg::kSource).isEmpty()) << "the folder plays no longer";
-    dialog.reject();
-    EXPECT_EQ(dialog.result(), res::kIdOk);
-    EXPECT_EQ(player.Items(), (QStringList{Tone("c.wav"), Tone("a.wav")}));
-    ASSERT_TRUE(player.OpenForward(1)); // what the main window does after OK
-    EXPECT_EQ(player.CurrentItem(), Tone("a.wav"));
-}
-
 TEST_F(PlayListDlgTest, ClosingHandsOverChangedLinesAndOtherwiseCancels)
 {
     OpenMusic();
