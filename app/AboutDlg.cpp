@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 
@@ -33,8 +34,11 @@ void CAboutDlg::OnInitDialog()
     Item<QLabel>(kDescriptionLine)->setText(QStringLiteral("ﾃﾞｽｸﾄｯﾌﾟ時計とﾒﾃﾞｨｱﾌﾟﾚｰﾔ"));
     Item<QLabel>(kHomePageLink)->setText(HomePage());
     Item<QLabel>(kMailLink)->setText(MailAddress());
-    for (int id : {kHomePageLink, kMailLink})
+    // The links take the keyboard too: Tab reaches them and Enter or Space opens them.
+    for (int id : {kHomePageLink, kMailLink}) {
         GetDlgItem(id)->setCursor(Qt::PointingHandCursor);
+        GetDlgItem(id)->setFocusPolicy(Qt::StrongFocus);
+    }
     connect(Item<QAbstractButton>(kDeleteSettings), &QAbstractButton::clicked, this,
             &CAboutDlg::OnDeleteSettings);
 }
@@ -54,19 +58,31 @@ bool CAboutDlg::eventFilter(QObject* watched, QEvent* event)
         }
         case QEvent::MouseButtonRelease:
             if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-                const QString target = link == GetDlgItem(kHomePageLink)
-                                           ? HomePage()
-                                           : QStringLiteral("mailto:") + MailAddress();
-                if (open && !open(target))
-                    platform::ShowMessageBox(this, res::LoadString(res::kStrCannotOpen).arg(target));
+                OpenLink(link);
                 return true;
             }
             break;
+        case QEvent::KeyPress: {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+                OpenLink(link);
+                return true;
+            }
+            break;
+        }
         default:
             break;
         }
     }
     return CDialogEx::eventFilter(watched, event);
+}
+
+void CAboutDlg::OpenLink(const QLabel* link)
+{
+    const QString target =
+        link == GetDlgItem(kHomePageLink) ? HomePage() : QStringLiteral("mailto:") + MailAddress();
+    if (open && !open(target))
+        platform::ShowMessageBox(this, res::LoadString(res::kStrCannotOpen).arg(target));
 }
 
 void CAboutDlg::OnDeleteSettings()

@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class QLabel;
+
 class CAboutDlg : public CDialogEx
 {
     Q_OBJECT
@@ -31,6 +33,8 @@ protected:
 
 private:
     void OnDeleteSettings();
+    // Opens the home page or a mail to the address; one that cannot be opened is reported.
+    void OpenLink(const QLabel* link);
 
     std::function<bool(const QString&)> open;
 };

@@ -312,11 +312,12 @@ void CDialogEx::FocusFirstControl()
 {
     if (focusWidget())
         return;
-    // The first field in the Tab order; a dialog of buttons only starts at its default one, so
-    // that Enter never presses another by surprise.
+    // The first field in the Tab order; a dialog of buttons (and links) only starts at its default
+    // button, so that Enter never presses another or opens a link by surprise.
     QPushButton* defaultButton = nullptr;
     for (QWidget* widget : layoutOrder) {
-        if (widget->isHidden() || !widget->isEnabled() || !(widget->focusPolicy() & Qt::TabFocus))
+        if (widget->isHidden() || !widget->isEnabled() || !(widget->focusPolicy() & Qt::TabFocus) ||
+            qobject_cast<QLabel*>(widget))
             continue;
         if (auto* button = qobject_cast<QPushButton*>(widget)) {
             if (button->isDefault() && !defaultButton)

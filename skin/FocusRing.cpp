@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QLabel>
 #include <QPainter>
 
 FocusRing::FocusRing(QWidget* owner) : QWidget(owner), dialog(owner)
@@ -43,8 +44,8 @@ void FocusRing::Follow()
         return;
     }
     QRect area(target->mapTo(dialog, QPoint(0, 0)), target->size());
-    // A check box's place is wider than its box and text; the ring hugs what shows.
-    if (qobject_cast<QCheckBox*>(target))
+    // A check box's or a link's place is wider than what it shows; the ring hugs that.
+    if (qobject_cast<QCheckBox*>(target) || qobject_cast<QLabel*>(target))
         area.setWidth(std::min(area.width(), target->sizeHint().width()));
     setGeometry(area.adjusted(-kReach, -kReach, kReach, kReach));
     raise();

@@ -378,7 +378,7 @@ TEST_F(MainDialogsTest, ThePlaySettingsAreAppliedWrittenAndReadAgainAtTheNextSta
     EXPECT_EQ(again.playList, list);
 }
 
-TEST(AboutDlgTest, TheLinksUnderlineUnderThePointerAndOpenTheirTargets)
+TEST(AboutDlgTest, TheLinksUnderlineUnderThePointerAndOpenTheirTargetsByPointerOrKey)
 {
     QStringList opened;
     CAboutDlg about([&](const QString& target) {
@@ -401,8 +401,12 @@ TEST(AboutDlgTest, TheLinksUnderlineUnderThePointerAndOpenTheirTargets)
                             Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(link, &release);
     }
-    EXPECT_EQ(opened,
-              (QStringList{CAboutDlg::HomePage(), QStringLiteral("mailto:") + CAboutDlg::MailAddress()}));
+    // From the keyboard: the dialog starts at OK, not at a link; Tab reaches them, Enter opens.
+    EXPECT_EQ(about.focusWidget(), about.GetDlgItem(res::kIdOk));
+    QTest::keyClick(home, Qt::Key_Return);
+    QTest::keyClick(mail, Qt::Key_Space);
+    const QString mailTo = QStringLiteral("mailto:") + CAboutDlg::MailAddress();
+    EXPECT_EQ(opened, (QStringList{CAboutDlg::HomePage(), mailTo, CAboutDlg::HomePage(), mailTo}));
 }
 
 TEST_F(MainDialogsTest, AMissingHelpTextIsReported)
