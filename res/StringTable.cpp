@@ -55,6 +55,11 @@ constexpr std::array kStrings{
     Entry{kStrMemberTooLarge, "書庫の項目が大きすぎます。\n%1"},
     Entry{kStrCacheFull, "ｷｬｯｼｭの空きが足りません。\n%1"},
     Entry{kStrMemberNotExtracted, "書庫から取り出せませんでした。\n%1"},
+    Entry{kStrDvdNoVolume, "DVD-Videoのﾎﾞﾘｭｰﾑが見つかりません。\n%1"},
+    Entry{kStrDvdUnreadable, "DVD-Videoのﾀｲﾄﾙ情報を読めません。\n%1"},
+    Entry{kStrDvdNoTitles, "DVD-Videoにﾀｲﾄﾙがありません。\n%1"},
+    Entry{kStrDvdNoDecoder, "ﾊｰﾄﾞｳｪｱのMPEG-2ﾃﾞｺｰﾀﾞがありません。\n%1"},
+    Entry{kStrDvdNotStarted, "DVDを再生できません。\n%1"},
     Entry{kStrErrorCode, "ｴﾗｰｺｰﾄﾞ:%d"},
     Entry{kStrExeDefaultExt, "exe"},
     Entry{kStrLaunchFilter, "ﾒﾃﾞｨｱﾌｧｲﾙ(*.wav;*.mp3;*.wma;*.mid;*.avi;*.mpg;*.wmv;*.mp4;*.ogg;*.m3u)|"

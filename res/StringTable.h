@@ -49,6 +49,13 @@ constexpr int kStrArchiveTooManyMembers =
 constexpr int kStrMemberTooLarge = 144; // an archive member past the size bound, with its name
 constexpr int kStrCacheFull = 145;      // too little room in the cache for a member, with its name
 constexpr int kStrMemberNotExtracted = 146; // a member the archive plug-in did not give, with its name
+// A DVD that cannot be played, with its device or folder: no DVD-Video volume there, its title
+// table unreadable or empty, no hardware MPEG-2 decoder when one is asked for, nothing started.
+constexpr int kStrDvdNoVolume = 147;
+constexpr int kStrDvdUnreadable = 148;
+constexpr int kStrDvdNoTitles = 149;
+constexpr int kStrDvdNoDecoder = 150;
+constexpr int kStrDvdNotStarted = 151;
 constexpr int kStrErrorCode = 10003;
 constexpr int kStrExeDefaultExt = 10010;
 constexpr int kStrLaunchFilter = 10011;

@@ -2,7 +2,9 @@
 
 #include "DvdGraphWatch.h"
 #include "DvdVolume.h"
+#include "platform/Log.h"
 #include "platform/WindowMessage.h"
+#include "res/StringTable.h"
 
 #include <QFile>
 
@@ -62,7 +64,7 @@ bool DvdGraph::RenderDvd(const QString& path, int decodeFlags, int timeoutMs)
     device = DvdDeviceOf(path);
     QString error;
     if (device.isEmpty()) {
-        SetLastError(QStringLiteral("No valid DVD-Video volume could be located at %1").arg(path));
+        SetLastError(res::LoadString(res::kStrDvdNoVolume).arg(path));
         return false;
     }
     if (!ReadDvdVolume(device, &watch->volume, &error)) {
@@ -70,19 +72,23 @@ bool DvdGraph::RenderDvd(const QString& path, int decodeFlags, int timeoutMs)
         return false;
     }
     if (watch->volume.titles.empty()) {
-        SetLastError(QStringLiteral("The DVD-Video volume has no titles"));
+        SetLastError(res::LoadString(res::kStrDvdNoTitles).arg(device));
         return false;
     }
     if ((decodeFlags & kDvdHwDecodeOnly) && !HaveHardwareMpeg2Decoder()) {
-        SetLastError(QStringLiteral("No hardware MPEG-2 video decoder is available"));
+        SetLastError(res::LoadString(res::kStrDvdNoDecoder).arg(device));
         return false;
     }
     watch->deviceBytes = QFile::encodeName(device);
-    if (!RenderUri(QStringLiteral("dvd://"), watch.get(), timeoutMs))
+    // The media framework's own reason goes to the log; the user reads ours.
+    if (!RenderUri(QStringLiteral("dvd://"), watch.get(), timeoutMs)) {
+        qCWarning(lcMedia).noquote() << "DVD" << device << "did not start:" << LastError();
+        SetLastError(res::LoadString(res::kStrDvdNotStarted).arg(device));
         return false;
+    }
     if (!watch->Source()) {
         Close();
-        SetLastError(QStringLiteral("The DVD source did not start"));
+        SetLastError(res::LoadString(res::kStrDvdNotStarted).arg(device));
         return false;
     }
     watch->titleFormat = gst_format_get_by_nick("title");

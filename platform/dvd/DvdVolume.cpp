@@ -1,6 +1,7 @@
 #include "DvdVolume.h"
 
 #include "platform/Log.h"
+#include "res/StringTable.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -84,10 +85,10 @@ bool ReadDvdVolume(const QString& device, DvdVolume* volume, QString* error)
     };
     DvdReaderPtr reader = OpenReader(device);
     if (!reader)
-        return fail(QStringLiteral("No valid DVD-Video volume could be located at %1").arg(device));
+        return fail(res::LoadString(res::kStrDvdNoVolume).arg(device));
     IfoPtr vmg(ifoOpen(reader.get(), 0));
     if (!vmg || !vmg->tt_srpt)
-        return fail(QStringLiteral("The title information of the DVD-Video volume cannot be read"));
+        return fail(res::LoadString(res::kStrDvdUnreadable).arg(device));
     const tt_srpt_t* table = vmg->tt_srpt;
     std::vector<IfoPtr> titleSets;
     for (int i = 0; i < table->nr_of_srpts; ++i) {

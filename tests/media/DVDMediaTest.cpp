@@ -499,30 +499,32 @@ TEST_F(DVDMediaTest, VolumesThatCannotBePlayedFailWithTheirMessagesAndLeaveTheEn
 {
     const QString cannotOpen = res_text::BuildFailed();
     QTemporaryDir folder;
+    // The first box says in Japanese what is wrong with the volume, like every other message.
     struct Case
     {
         const char* name;
+        int message;
         std::function<bool(const QString& disc)> damage;
     };
     const Case cases[] = {
-        {"no VIDEO_TS.IFO",
+        {"no VIDEO_TS.IFO", res::kStrDvdUnreadable,
          [](const QString& d) {
              return QFile::remove(Ifo(d)) && QFile::remove(d + QStringLiteral("/VIDEO_TS/VIDEO_TS.BUP"));
          }},
-        {"damaged VIDEO_TS.IFO",
+        {"damaged VIDEO_TS.IFO", res::kStrDvdUnreadable,
          [](const QString& d) {
              QFile ifo(Ifo(d));
              QFile bup(d + QStringLiteral("/VIDEO_TS/VIDEO_TS.BUP"));
              return ifo.open(QIODevice::WriteOnly) && ifo.write(QByteArray(4096, 'x')) == 4096 &&
                     bup.open(QIODevice::WriteOnly) && bup.write(QByteArray(100, 'y')) == 100;
          }},
-        {"no titles",
+        {"no titles", res::kStrDvdNoTitles,
          [](const QString& d) {
              return RemoveTitles(Ifo(d)) && RemoveTitles(d + QStringLiteral("/VIDEO_TS/VIDEO_TS.BUP"));
          }},
-        {"unreadable menu",
+        {"unreadable menu", res::kStrDvdNotStarted,
          [](const QString& d) { return QFile::resize(d + QStringLiteral("/VIDEO_TS/VIDEO_TS.VOB"), 0); }},
-        {"not a disc",
+        {"not a disc", res::kStrDvdUnreadable,
          [](const QString& d) { return QDir(d + QStringLiteral("/VIDEO_TS")).removeRecursively(); }},
     };
     for (const Case& c : cases) {
@@ -534,7 +536,8 @@ TEST_F(DVDMediaTest, VolumesThatCannotBePlayedFailWithTheirMessagesAndLeaveTheEn
         QWidget* video = nullptr;
         EXPECT_FALSE(engine.OpenMedia(&mainWindow, Ifo(copy), &video));
         ASSERT_EQ(messages.size(), 2) << messages.join(u'\n').toStdString();
-        EXPECT_FALSE(messages[0].isEmpty());
+        EXPECT_TRUE(messages[0].startsWith(res::LoadString(c.message).section(u'\n', 0, 0)))
+            << messages[0].toStdString();
         EXPECT_EQ(messages[0], engine.errorText);
         EXPECT_EQ(messages[1], cannotOpen);
         EXPECT_EQ(video, nullptr);
