@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include <QDir>
 #include <QUrl>
 
 QString JoinCommandLine(const QStringList& arguments)
@@ -36,4 +37,16 @@ QString PathFromCommandLine(const QString& commandLine)
     if (path.size() > 1 && path.endsWith(u'/'))
         path.chop(1);
     return path;
+}
+
+QString AbsoluteFromStartFolder(const QString& path, const QString& startFolder)
+{
+    if (path.isEmpty() || path.startsWith(u'/') || startFolder.isEmpty())
+        return path;
+    // A scheme is letters (and digits, "+", "-", ".") before a colon that comes before any "/".
+    const qsizetype colon = path.indexOf(u':');
+    const qsizetype slash = path.indexOf(u'/');
+    if (colon > 1 && (slash < 0 || colon < slash) && path.front().isLetter())
+        return path;
+    return QDir::cleanPath(startFolder + u'/' + path);
 }

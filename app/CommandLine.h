@@ -21,3 +21,8 @@ CommandLineAction ClassifyCommandLine(const QString& commandLine);
 // that only starts with one loses its first and last character), then one trailing "/" that
 // is not the whole path; "file://" addresses become local paths and "cdda://sr0" the drive.
 QString PathFromCommandLine(const QString& commandLine);
+
+// `path` made absolute against `startFolder` (the folder the program was started from) when it
+// is a relative file path, so that it still names the file when it is handed to a window
+// started elsewhere or saved; absolute paths and addresses ("http://...", "cdda:...") stay.
+QString AbsoluteFromStartFolder(const QString& path, const QString& startFolder);

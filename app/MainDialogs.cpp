@@ -7,6 +7,7 @@
 #include "Commands.h"
 #include "DisplayFont.h"
 #include "Messages.h"
+#include "ScreenPlacement.h"
 #include "SorlinDlg.h"
 #include "clock/AlarmDlg.h"
 #include "clock/LaunchDlg.h"
@@ -123,7 +124,7 @@ void CSorlinDlg::ApplyPosition(const PositionValues& values)
     player.SetDisplayFont(displayFont);
 
     resize(clientSize + frameCompensation);
-    move(values.window.topLeft());
+    move(VisiblePlace(values.window.topLeft(), size(), ScreenAreas()));
     RebuildRegions();
     const bool topmost = settings.topmost != 0 && !fullScreen;
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != topmost) {

@@ -9,8 +9,15 @@
 QSize MainSkin::SelectAtStartUp(const AppSettings& settings, const QString& programFolder)
 {
     useSkin = settings.useThema;
-    const QString thema =
-        settings.thema.isEmpty() ? programFolder + QStringLiteral("Sorlin.ini") : settings.thema;
+    const QString builtIn = programFolder + QStringLiteral("Sorlin.ini");
+    QString thema = settings.thema.isEmpty() ? builtIn : settings.thema;
+    // A skin that cannot be used (gone, a device, no skin at all) would leave a blank disc
+    // without clock or buttons; the setting stays for when it can be used again.
+    if (thema != builtIn && !IsSkinDefinition(thema)) {
+        qCWarning(lcSkin).noquote() << "the skin" << thema
+                                    << "cannot be used; the program's own skin is taken";
+        thema = builtIn;
+    }
     skin.Read(thema);
     showText = settings.dispString;
 

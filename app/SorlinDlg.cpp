@@ -6,6 +6,7 @@
 #include "DiagnosticHooks.h"
 #include "DisplayFont.h"
 #include "Messages.h"
+#include "ScreenPlacement.h"
 #include "SettingsStore.h"
 #include "media/dialogs/PlayListDlg.h"
 #include "platform/Folders.h"
@@ -29,6 +30,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QTimerEvent>
 
@@ -140,7 +142,7 @@ bool CSorlinDlg::OnInitDialog()
     if (drive.isEmpty())
         drive = env.drives.FirstOpticalDrive();
 
-    commandLinePath = PathFromCommandLine(env.commandLine);
+    commandLinePath = AbsoluteFromStartFolder(PathFromCommandLine(env.commandLine), QDir::currentPath());
     title = QStringLiteral("%1 - %2").arg(res::LoadString(res::kStrAppTitle), drive);
 
     if (CheckOtherInstance()) {
@@ -194,11 +196,21 @@ void CSorlinDlg::PlaceWindow()
 {
     resize(clientSize + frameCompensation);
     RebuildRegions();
+    // A place off every screen (absurd values, a screen unplugged since) would hide the window
+    // at every start: it comes onto the nearest screen, and is saved from there.
     if (settings.x != 0 || settings.y != 0)
-        move(settings.x, settings.y);
+        move(VisiblePlace(QPoint(settings.x, settings.y), size(), ScreenAreas()));
     if (settings.topmost != 0 && !settings.fullScreen)
         setWindowFlag(Qt::WindowStaysOnTopHint, true);
     dragStart = pos();
+}
+
+QList<QRect> CSorlinDlg::ScreenAreas()
+{
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    return areas;
 }
 
 void CSorlinDlg::DestroyWindow()

@@ -140,6 +140,8 @@ private:
     bool OnInitDialog();
     bool CheckOtherInstance();
     void PlaceWindow();
+    // The available areas of the screens there are now.
+    static QList<QRect> ScreenAreas();
     void OnTimer();
     // The program ends with the window: the first steps of it, once the window has ended or
     // the session ends.

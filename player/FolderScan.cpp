@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -31,6 +32,20 @@ enum class EntryKind
 char AsciiUpper(char c)
 {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Names compared with their ASCII letters upper-cased, then as they are (so that names differing
+// only in case keep one order).
+bool NameOrder(const std::string& a, const std::string& b)
+{
+    const size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(AsciiUpper(a[i]));
+        const auto y = static_cast<unsigned char>(AsciiUpper(b[i]));
+        if (x != y)
+            return x < y;
+    }
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
 // `upper` is upper-case ASCII.
@@ -125,7 +140,8 @@ void FolderScanner::Scan(const QString& folder, QStringList* items, bool* found,
 
 void FolderScanner::ScanLevel(std::string& path, QString& prefix, const Request& request)
 {
-    std::string subFolders; // their names, each ended by a NUL
+    std::vector<std::string> files;
+    std::vector<std::string> subFolders;
     {
         DirPtr dir(opendir(path.c_str()));
         if (!dir)
@@ -141,11 +157,11 @@ void FolderScanner::ScanLevel(std::string& path, QString& prefix, const Request&
                 continue;
             switch (KindOf(fd, entry)) {
             case EntryKind::File:
-                AddFile(prefix, name, length, request);
+                files.emplace_back(name, length);
                 break;
             case EntryKind::Folder:
                 if (!EqualsUpper(name, length, "LICENSE BACKUP"))
-                    subFolders.append(name, length + 1);
+                    subFolders.emplace_back(name, length);
                 break;
             case EntryKind::Skip:
                 break;
@@ -153,16 +169,20 @@ void FolderScanner::ScanLevel(std::string& path, QString& prefix, const Request&
         }
     } // closed before descending, so the depth of the tree costs no descriptors
 
+    // In name order, as the file system the lists were made on returns them; ext4 returns its
+    // hash order, in which track 2 may come before track 1.
+    std::sort(files.begin(), files.end(), NameOrder);
+    std::sort(subFolders.begin(), subFolders.end(), NameOrder);
+    for (const std::string& name : files)
+        AddFile(prefix, name.data(), name.size(), request);
+
     const size_t pathSize = path.size();
     const qsizetype prefixSize = prefix.size();
-    for (size_t at = 0; at < subFolders.size();) {
-        const char* name = subFolders.data() + at;
-        const size_t length = std::strlen(name);
-        at += length + 1;
-        if (!AppendName(prefix, name, length))
+    for (const std::string& name : subFolders) {
+        if (!AppendName(prefix, name.data(), name.size()))
             continue;
         prefix += u'/';
-        path.append(name, length);
+        path += name;
         path += '/';
         ++scanDepth;
         ScanLevel(path, prefix, request);

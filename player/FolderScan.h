@@ -1,8 +1,8 @@
 #pragma once
 // The recursive folder scan that turns an ordinary folder tree into play items.
 //
-// Files of a folder come before the files of its sub-folders, depth first, each folder in the
-// order the file system returns its entries (no sorting). Skipped, compared without regard to
+// Files of a folder come before the files of its sub-folders, depth first, each folder's entries
+// in name order with ASCII letters compared without their case (the order NTFS gives). Skipped, compared without regard to
 // ASCII case: ".", "..", "DESKTOP.INI", "THUMBS.DB" and any name ending in ".LNK"; a sub-folder
 // named "LICENSE BACKUP" is not entered (a file of that name is listed). Only regular files
 // and folders count: devices, pipes, sockets and dangling links are left out. Symbolic links

@@ -40,6 +40,12 @@ QColor ToQColor(COLORREF colour)
     return QColor(colour & 0xff, (colour >> 8) & 0xff, (colour >> 16) & 0xff);
 }
 
+bool IsSkinDefinition(const QString& path)
+{
+    platform::ProfileFile file;
+    return file.Load(path) && file.SectionNames().contains(kSection, Qt::CaseInsensitive);
+}
+
 void ReadSkinDefinition(const QString& path, SkinDefinition* skin)
 {
     const platform::ProfileFile file(path);

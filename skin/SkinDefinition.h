@@ -51,6 +51,9 @@ struct SkinDefinition
 // Reads `path` into `skin`. Every key is set from the file or its default, except that a
 // "BaseSize" without a comma and a colour that is not hexadecimal keep what `skin` held.
 void ReadSkinDefinition(const QString& path, SkinDefinition* skin);
+// Whether `path` is a skin definition at all: a readable regular file with a [Position]
+// section. Anything else would read as defaults only: a blank window without clock or buttons.
+bool IsSkinDefinition(const QString& path);
 
 // The value syntaxes: integers separated by commas (at most `max`), and points taken in pairs
 // from such a list (at most `maxPoints`; a last number without a partner is dropped).

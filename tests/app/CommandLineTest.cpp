@@ -67,6 +67,26 @@ INSTANTIATE_TEST_SUITE_P(Cases, PathFromCommandLineTest,
                                            PathCase{"http://127.0.0.1/x.mp3", "http://127.0.0.1/x.mp3"},
                                            PathCase{"ＣＤ/曲.mp3", "ＣＤ/曲.mp3"}));
 
+// A relative name still names its file when it is handed to a window started elsewhere.
+TEST(AbsoluteFromStartFolderTest, RelativeFilePathsTakeTheStartFolder)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"f3.wav", "/home/u/music/f3.wav"},
+        {"../other/f.ogg", "/home/u/other/f.ogg"},
+        {"./disc", "/home/u/music/disc"},
+        {"/media/cdrom", "/media/cdrom"},
+        {"http://127.0.0.1/x.m3u", "http://127.0.0.1/x.m3u"},
+        {"rtsp:live", "rtsp:live"},
+        {"a:b/c.mp3", "/home/u/music/a:b/c.mp3"},
+        {"dir/a:b.mp3", "/home/u/music/dir/a:b.mp3"},
+        {"", ""},
+    };
+    for (const auto& [path, absolute] : cases)
+        EXPECT_EQ(AbsoluteFromStartFolder(QString::fromUtf8(path), QStringLiteral("/home/u/music")),
+                  QString::fromUtf8(absolute))
+            << path;
+}
+
 TEST(JoinCommandLineTest, ArgumentsAreJoinedWithOneBlank)
 {
     EXPECT_EQ(JoinCommandLine({}), QString());

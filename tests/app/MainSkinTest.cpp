@@ -76,4 +76,22 @@ TEST_F(MainSkinTest, ASkinWithoutAFileOrSizeKeepsTheStoredSize)
     EXPECT_TRUE(face.imagePath.isEmpty());
 }
 
+// A skin that cannot be used gives way to the program's own, beside the program; the setting
+// stays for when it can be used again.
+TEST_F(MainSkinTest, ASkinThatCannotBeUsedGivesWayToTheProgramsOwn)
+{
+    Put(QStringLiteral("Sorlin.ini"), "[Position]\nBaseSize=240,150\nBtnMax=1\nBtn1=0,0,10,0,10,10\n");
+    const QString unusable[] = {dir.filePath(QStringLiteral("gone.ini")), QStringLiteral("/dev/zero"),
+                                dir.filePath(QStringLiteral("skin")),
+                                Put(QStringLiteral("notes.txt"), "a shopping list\n")};
+    for (const QString& thema : unusable) {
+        SCOPED_TRACE(thema.toStdString());
+        settings.thema = thema;
+        MainSkin fallback;
+        EXPECT_EQ(fallback.SelectAtStartUp(settings, dir.path() + u'/'), QSize(240, 150));
+        EXPECT_EQ(fallback.skin.definition.buttonCount, 1);
+        EXPECT_EQ(settings.thema, thema);
+    }
+}
+
 } // namespace

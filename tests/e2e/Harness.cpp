@@ -222,9 +222,11 @@ void RequestClose(const QString& display, const QString& id)
 }
 
 ProgramRun::ProgramRun(const VirtualDisplay& on, const QStringList& arguments,
-                       const QStringList& extraEnvironment)
+                       const QStringList& extraEnvironment, const QString& workingFolder)
     : display(on)
 {
+    if (!workingFolder.isEmpty())
+        process.setWorkingDirectory(workingFolder);
     QProcessEnvironment environment = EnvironmentFor(display.Name());
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("sorlin.*.debug=true"));
     for (const QString& assignment : extraEnvironment)

@@ -73,8 +73,9 @@ void RequestClose(const QString& display, const QString& id);
 class ProgramRun
 {
 public:
+    // Started in `workingFolder` when one is given, else in the test's own.
     ProgramRun(const VirtualDisplay& display, const QStringList& arguments,
-               const QStringList& extraEnvironment = {});
+               const QStringList& extraEnvironment = {}, const QString& workingFolder = {});
     ~ProgramRun();
 
     bool WaitForExit(int timeoutMs = 20000);

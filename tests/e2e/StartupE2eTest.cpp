@@ -268,6 +268,14 @@ TEST_F(StartupTest, SecondStartForTheSameDriveHandsOverItsPathAndLeavesNothingBe
         SettingsStore(home.SettingsFile()).ReadString(QStringLiteral("Play"), QStringLiteral("PlayList"), {}),
         QStringLiteral("/media/my disc"));
 
+    // A name relative to the folder the second start is made from names the file there.
+    const QString songs = home.Path() + QStringLiteral("/songs");
+    ProgramRun relative(display, {QStringLiteral("f3.wav")}, {}, (QDir().mkpath(songs), songs));
+    ASSERT_TRUE(relative.WaitForExit());
+    EXPECT_TRUE(WaitUntil([&] {
+        return first.Output().contains(QStringLiteral("open paths: %1/f3.wav\n").arg(songs));
+    })) << first.Output().toStdString();
+
     // A close request ends the first window normally, with its settings.
     RequestClose(display.Name(), window);
     ASSERT_TRUE(first.WaitForExit()) << first.Output().toStdString();
