@@ -8,8 +8,10 @@
 #include "SorlinDlg.h"
 #include "platform/Folders.h"
 #include "platform/SignalNotifier.h"
+#include "skin/Dib.h"
 
 #include <QApplication>
+#include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -123,6 +125,9 @@ int RunSorlin(int argc, char** argv)
     // the middle of a write, the process must still reach exit() and write its settings.
     platform::IgnoreBrokenPipes();
     QApplication app(argc, argv);
+    // Qt's image readers (the image plug-in's) refuse a picture that would take more than this
+    // decoded, from its header, before allocating it.
+    QImageReader::setAllocationLimit(static_cast<int>(kMaxPictureBytes >> 20));
     // Overlaps with the rest of the start-up until the display font is made.
     PrepareFontMatching();
     // The program speaks Japanese whatever the locale: so do Qt's own dialogs and buttons.

@@ -102,6 +102,12 @@ bool CDib::Attach(QByteArray newBlock)
     const DibHeader read = ReadDibHeader(newBlock);
     if (!read.valid)
         return false;
+    // A 70-byte file may claim 60000 × 60000 pixels: it is refused before it is decoded.
+    if (read.width > kMaxPictureSide || read.AbsHeight() > kMaxPictureSide ||
+        qint64(read.width) * read.AbsHeight() * 4 > kMaxPictureBytes) {
+        qCWarning(lcSkin) << "a picture of" << read.width << "x" << read.AbsHeight() << "pixels is refused";
+        return false;
+    }
     Clear();
     block = std::move(newBlock);
     header = read;

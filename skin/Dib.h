@@ -23,6 +23,11 @@ constexpr COLORREF RGB(int r, int g, int b)
     return static_cast<COLORREF>((r & 0xff) | ((g & 0xff) << 8) | ((b & 0xff) << 16));
 }
 
+// The largest picture taken, from a file or a plug-in: a side, and its pixels decoded at 32 bits.
+// A header may claim anything; past these nothing is allocated for it.
+constexpr int kMaxPictureSide = 16384;
+constexpr qint64 kMaxPictureBytes = qint64(256) << 20;
+
 class CDib
 {
 public:

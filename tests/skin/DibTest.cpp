@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -154,6 +156,24 @@ TEST_F(DibTest, BrokenBitmapsAreRefusedAndTheOldPictureStays)
     CDib compressed;
     compressed.Load(Write(QStringLiteral("rle.bmp"), rle));
     EXPECT_EQ(compressed.PixelColor(0, 0), 0u);
+
+    // A small run-length file may claim any size: past 16384 a side or 256 MiB decoded it is
+    // refused before anything is decoded, and the picture shown stays.
+    const std::tuple<int, int, bool> claims[] = {{60000, 60000, false},
+                                                 {16385, 1, false},
+                                                 {1, 16385, false},
+                                                 {16384, 16384, false},
+                                                 {16384, 4096, true}};
+    for (const auto& [width, height, taken] : claims) {
+        QByteArray claim = rle;
+        bmp::SetLe32(claim, 18, static_cast<quint32>(width));
+        bmp::SetLe32(claim, 22, static_cast<quint32>(height));
+        EXPECT_EQ(dib.Load(Write(QStringLiteral("claim.bmp"), claim)), taken) << width << "x" << height;
+        if (!taken) {
+            EXPECT_EQ(dib.SourceRect(), QRect(0, 0, 4, 4));
+        }
+        ASSERT_TRUE(dib.Load(dir.filePath(QStringLiteral("good.bmp"))));
+    }
 }
 
 TEST_F(DibTest, PlaylistsAreNeverPicturesAndBitmapNamesNeverGoToPlugIns)
