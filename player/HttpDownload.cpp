@@ -3,16 +3,25 @@
 #include "res/StringTable.h"
 
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
+#include <QStorageInfo>
 #include <QTimer>
 
 #include <algorithm>
 #include <memory>
 #include <optional>
+
+namespace {
+
+// How often, in bytes written, the disk's free room is looked at again.
+constexpr qint64 kFreeCheckBytes = 8 << 20;
+
+} // namespace
 
 bool HttpDownload::IsFetchable(const QUrl& url)
 {
@@ -44,6 +53,22 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
     reply->setReadBufferSize(4 * limits.blockBytes);
 
     QEventLoop loop;
+    QStorageInfo disk(QFileInfo(file).absolutePath());
+    // Free room on the file's disk as it is now; unknown (-1) on a disk that cannot say.
+    const auto freeBytes = [&disk] {
+        disk.refresh();
+        return disk.isValid() ? disk.bytesAvailable() : qint64(-1);
+    };
+    const auto tooLarge = [this] {
+        return res::LoadString(res::kStrDownloadTooLarge).arg(limits.maxBytes >> 20);
+    };
+    // A write that failed on a full disk says so, rather than the system's vague text.
+    const auto writeFailed = [&](const QString& detail) {
+        const qint64 room = freeBytes();
+        return room >= 0 && room < limits.minFreeBytes
+                   ? res::LoadString(res::kStrDiskFull)
+                   : res::LoadString(res::kStrCacheNotWritable).arg(detail);
+    };
     QSaveFile out(file);
     out.setDirectWriteFallback(false);
     QByteArray block;
@@ -88,6 +113,15 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
             finish(Result::kSkipped);
             return false;
         }
+        if (response.contentLength > limits.maxBytes) {
+            finish(Result::kFailed, tooLarge());
+            return false;
+        }
+        if (const qint64 room = freeBytes();
+            room >= 0 && room - std::max<qint64>(response.contentLength, 0) < limits.minFreeBytes) {
+            finish(Result::kFailed, res::LoadString(res::kStrDiskFull));
+            return false;
+        }
         if (!out.open(QIODevice::WriteOnly)) {
             finish(Result::kFailed, res::LoadString(res::kStrCacheNotWritable).arg(out.errorString()));
             return false;
@@ -111,10 +145,23 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
             if (n <= 0)
                 break;
             if (out.write(block.constData(), n) != n) {
-                finish(Result::kFailed, res::LoadString(res::kStrCacheNotWritable).arg(out.errorString()));
+                finish(Result::kFailed, writeFailed(out.errorString()));
                 return;
             }
+            // An endless body, or one longer than it said, ends at the bound; the disk is
+            // looked at every few blocks, so that another writer filling it is noticed too.
+            const qint64 before = written;
             written += n;
+            if (written > limits.maxBytes) {
+                finish(Result::kFailed, tooLarge());
+                return;
+            }
+            if (before / kFreeCheckBytes != written / kFreeCheckBytes) {
+                if (const qint64 room = freeBytes(); room >= 0 && room < limits.minFreeBytes) {
+                    finish(Result::kFailed, res::LoadString(res::kStrDiskFull));
+                    return;
+                }
+            }
             if (progress)
                 progress(written);
             if (stop && stop())
@@ -162,7 +209,7 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
         reply->abort();
 
     if (*end == Result::kDone && !out.commit()) {
-        errorText = res::LoadString(res::kStrCacheNotWritable).arg(out.errorString());
+        errorText = writeFailed(out.errorString());
         return Result::kFailed;
     }
     if (out.isOpen())

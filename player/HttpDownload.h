@@ -2,7 +2,8 @@
 // One HTTP or HTTPS GET into a file, run to its end for the caller on the UI thread: a local
 // event loop keeps the windows and the clock going while the data comes. Redirects are
 // followed within a bound; a status outside 200 … 299, a connection that ends before the
-// announced length, a stall without data and a failed write are failures with a reason. The
+// announced length, a stall without data, a body past the size bound or the disk's free room and
+// a failed write are failures with a reason. The
 // file is written whole or not at all: the data goes to a temporary file beside it that takes
 // its name only once everything has come.
 
@@ -22,6 +23,10 @@ public:
         int stallMs = 30000;   // no data for this long ends the download
         int maxRedirects = 10; // more redirects than this end it
         qint64 blockBytes = 512 * 1024;
+        // A body larger than this (announced or as it comes) ends the download; so does one that
+        // would leave the file's disk with less free than minFreeBytes.
+        qint64 maxBytes = qint64(8) << 30;
+        qint64 minFreeBytes = qint64(256) << 20;
     };
 
     struct Response

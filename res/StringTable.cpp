@@ -60,6 +60,8 @@ constexpr std::array kStrings{
     Entry{kStrDvdNoTitles, "DVD-Videoにﾀｲﾄﾙがありません。\n%1"},
     Entry{kStrDvdNoDecoder, "ﾊｰﾄﾞｳｪｱのMPEG-2ﾃﾞｺｰﾀﾞがありません。\n%1"},
     Entry{kStrDvdNotStarted, "DVDを再生できません。\n%1"},
+    Entry{kStrDownloadTooLarge, "%1 MiBを超えるﾌｧｲﾙはﾀﾞｳﾝﾛｰﾄﾞできません。"},
+    Entry{kStrDiskFull, "ｷｬｯｼｭのﾃﾞｨｽｸに空き容量がありません。"},
     Entry{kStrErrorCode, "ｴﾗｰｺｰﾄﾞ:%d"},
     Entry{kStrExeDefaultExt, "exe"},
     Entry{kStrLaunchFilter, "ﾒﾃﾞｨｱﾌｧｲﾙ(*.wav;*.mp3;*.wma;*.mid;*.avi;*.mpg;*.wmv;*.mp4;*.ogg;*.m3u)|"

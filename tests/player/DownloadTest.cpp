@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -270,6 +271,39 @@ TEST_F(DownloadTest, AConnectionDroppedBeforeTheLengthIsAFailureAndLeavesNoPart)
     // Nothing was recorded either: the same address is fetched, not taken from the cache.
     const downloadcache::CacheIndex index(cache.filePath(QStringLiteral("cacheindex.ini")));
     EXPECT_EQ(index.Owner(cache.filePath(QStringLiteral("CUT.RAW_DROP=100000"))), QString());
+}
+
+// A body past the size bound (announced, or endless) and one that would fill the cache's disk
+// end with a message that says so, and nothing of them stays.
+TEST_F(DownloadTest, BodiesPastTheBoundOrTheDisksRoomEndWithAMessageAndLeaveNothing)
+{
+    Serve(QStringLiteral("big.raw"), 3 << 20);
+    const qint64 diskFree = QStorageInfo(cache.path()).bytesAvailable();
+    struct Case
+    {
+        const char* query;
+        qint64 maxBytes;
+        qint64 minFreeBytes;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"big.raw", 2 << 20, 0, "2 MiB"},                                    // announced too large
+        {"big.raw?endless=1", 8 << 20, 0, "8 MiB"},                          // endless, no length
+        {"big.raw", 64 << 20, diskFree + (1 << 30), "空き容量がありません"}, // the disk would be full
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query);
+        HttpDownload::Limits limits;
+        limits.stallMs = 5000;
+        limits.maxBytes = c.maxBytes;
+        limits.minFreeBytes = c.minFreeBytes;
+        player.SetDownloadLimits(limits);
+        messages.clear();
+        EXPECT_FALSE(Download(QString::fromLatin1(c.query)));
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_THAT(messages[0].toStdString(), HasSubstr(c.says));
+        EXPECT_TRUE(CacheEntries().isEmpty()) << CacheEntries().join(u' ').toStdString();
+    }
 }
 
 TEST_F(DownloadTest, AStalledServerEndsTheDownloadWithAMessageAndTheLoopKeepsRunning)

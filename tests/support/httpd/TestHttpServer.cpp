@@ -17,6 +17,8 @@
 //                            Content-Type application/octet-stream; 404 when missing, 403 for
 //                            a path leaving DIR
 //   ?nolength=1              no Content-Length: the body ends with the connection
+//   ?endless=1               no Content-Length, and the file sent again and again until the
+//                            client closes the connection
 //   ?nolastmod=1             no Last-Modified
 //   ?lastmod=<unix seconds>  this Last-Modified instead of the mtime
 //   ?drop=<n>                the full Content-Length, then the connection closes after n bytes
@@ -412,6 +414,7 @@ struct Behaviour
     int slowMs = 0;
     std::optional<uint64_t> stall;
     bool stallHead = false;
+    bool endless = false;
     int status = 200;
 };
 
@@ -436,8 +439,9 @@ std::optional<Behaviour> ParseBehaviour(const Query& query)
         return std::optional<int64_t>(*value);
     };
     if (!flag("nolength", behaviour.noLength) || !flag("nolastmod", behaviour.noLastModified) ||
-        !flag("stallhead", behaviour.stallHead))
+        !flag("stallhead", behaviour.stallHead) || !flag("endless", behaviour.endless))
         return std::nullopt;
+    behaviour.noLength = behaviour.noLength || behaviour.endless;
     const auto lastModified = number("lastmod", INT64_MIN / 2, INT64_MAX / 2);
     const auto drop = number("drop", 0, INT64_MAX);
     const auto slow = number("slow", 0, 3600 * 1000);
@@ -772,6 +776,17 @@ private:
         if (stalls) {
             Hold();
             return false;
+        }
+        // Round after round, until sending fails: the client has gone.
+        while (behaviour.endless && size > 0) {
+            off_t from = 0;
+            while (static_cast<uint64_t>(from) < size) {
+                const ssize_t sent = ::sendfile(fd, file, &from, static_cast<size_t>(size - from));
+                if (sent < 0 && errno == EINTR)
+                    continue;
+                if (sent <= 0)
+                    return false;
+            }
         }
         return keepAlive && !behaviour.drop;
     }
