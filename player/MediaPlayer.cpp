@@ -3,8 +3,10 @@
 #include "Random.h"
 #include "platform/Launch.h"
 #include "platform/Log.h"
+#include "platform/MessageBox.h"
 #include "platform/PathSplit.h"
 #include "platform/susie/SusieArchive.h"
+#include "res/StringTable.h"
 #include "skin/ClassicSkin.h"
 #include "skin/ClassicSkinArchive.h"
 
@@ -365,6 +367,22 @@ ItemKind CMediaPlayer::Launch(const QString& path)
     // only complain about it: it is passed over like any item nothing takes.
     if (!IsNetworkAddress(path) && !QFileInfo::exists(path))
         return ItemKind::kNone;
+    // What a download or an archive brings is media only: a list fetched from an address may
+    // name any program of this machine, and a page it names would go to the desktop's opener.
+    if (openingRemote) {
+        qCWarning(lcMedia).noquote() << "passed over: came from a download or an archive, not started:" << path;
+        return ItemKind::kNone;
+    }
+    // A program that a list, a folder or a disc names (rather than the user, as the source
+    // itself) starts only when the user says yes to it.
+    const bool program = platform::IsProgramFile(path) || UpperExtension(path) == u".EXE";
+    if (program && path != source &&
+        platform::ShowMessageBox(qobject_cast<QWidget*>(owner.data()),
+                                 res::LoadString(res::kStrConfirmStart).arg(path),
+                                 platform::kMbYesNo) != platform::kIdYes) {
+        qCInfo(lcMedia).noquote() << "not started, the user said no:" << path;
+        return ItemKind::kNone;
+    }
     if (!platform::Launch(path))
         return ItemKind::kNone;
     // A disc's own player or launcher is started and left to run: its windows are its own.
@@ -394,6 +412,8 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
     const QString extension = UpperExtension(itemPath);
     counter = 0;
     displayTitle.clear();
+    // Taken before the item becomes its local copy: what came from outside stays media only.
+    openingRemote = (sourceFlags & (kSourceArchive | kSourceDownloaded)) != 0 || IsNetworkAddress(itemPath);
     ItemKind result = GetExtensionKind(itemPath);
 
     if (result == ItemKind::kCdTrack) {

@@ -229,6 +229,8 @@ private:
     QString source;
     bool found = false;
     bool playing = false;
+    // The item being opened came from a download or an archive: it is never started.
+    bool openingRemote = false;
     int track = 1;
     int position = 0;
     int title = 1;

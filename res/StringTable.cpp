@@ -62,6 +62,7 @@ constexpr std::array kStrings{
     Entry{kStrDvdNotStarted, "DVDを再生できません。\n%1"},
     Entry{kStrDownloadTooLarge, "%1 MiBを超えるﾌｧｲﾙはﾀﾞｳﾝﾛｰﾄﾞできません。"},
     Entry{kStrDiskFull, "ｷｬｯｼｭのﾃﾞｨｽｸに空き容量がありません。"},
+    Entry{kStrConfirmStart, "次のﾌﾟﾛｸﾞﾗﾑを起動しますか?\n%1"},
     Entry{kStrErrorCode, "ｴﾗｰｺｰﾄﾞ:%d"},
     Entry{kStrExeDefaultExt, "exe"},
     Entry{kStrLaunchFilter, "ﾒﾃﾞｨｱﾌｧｲﾙ(*.wav;*.mp3;*.wma;*.mid;*.avi;*.mpg;*.wmv;*.mp4;*.ogg;*.m3u)|"

@@ -58,6 +58,7 @@ constexpr int kStrDvdNoDecoder = 150;
 constexpr int kStrDvdNotStarted = 151;
 constexpr int kStrDownloadTooLarge = 152; // reason: the body passed the bound, in MiB
 constexpr int kStrDiskFull = 153;         // reason: the cache's disk would be left (nearly) full
+constexpr int kStrConfirmStart = 154;     // a list's or a disc's program about to start, with its path
 constexpr int kStrErrorCode = 10003;
 constexpr int kStrExeDefaultExt = 10010;
 constexpr int kStrLaunchFilter = 10011;

@@ -306,6 +306,59 @@ TEST_F(DownloadTest, BodiesPastTheBoundOrTheDisksRoomEndWithAMessageAndLeaveNoth
     }
 }
 
+// What a download brings is media only: a list served from an address that names a program of
+// this machine, by its path or climbing out of the cache with "../", never starts it and asks
+// nothing. A list of this machine naming it asks first, and starts it only on a yes.
+TEST_F(DownloadTest, AListFromAnAddressNeverStartsAProgramAndALocalOneAsksFirst)
+{
+    // Two programs of this machine, each leaving its own marker when it runs.
+    QTemporaryDir elsewhere;
+    const auto program = [&](const QString& name) {
+        const QString path = elsewhere.filePath(name + QStringLiteral(".sh"));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\necho run >> '" + elsewhere.filePath(name).toUtf8() + "'\n");
+        file.close();
+        QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+        return path;
+    };
+    const QString remote = program(QStringLiteral("remote"));
+    const QString local = program(QStringLiteral("local"));
+    int answer = platform::kIdNo;
+    platform::SetMessageBoxObserver([&](const QString& text, int) {
+        messages << text;
+        return answer;
+    });
+    const auto list = [](const QString& path, const QString& line) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(line.toUtf8() + "\r\n") > 0;
+    };
+    ASSERT_TRUE(list(served.filePath(QStringLiteral("named.m3u")), remote));
+    ASSERT_TRUE(
+        list(served.filePath(QStringLiteral("climbing.m3u")), QDir(cache.path()).relativeFilePath(remote)));
+    for (const char* name : {"named.m3u", "climbing.m3u"}) {
+        player.SetItems({server->Url(QString::fromLatin1(name))}, false, QString());
+        ASSERT_EQ(player.Items().size(), 1) << name;
+        EXPECT_FALSE(player.OpenForward(1)) << name;
+    }
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+
+    const QString localList = elsewhere.filePath(QStringLiteral("local.m3u"));
+    ASSERT_TRUE(list(localList, local));
+    for (const int said : {platform::kIdNo, platform::kIdYes}) {
+        answer = said;
+        messages.clear();
+        player.SetItems({localList}, false, QString());
+        player.OpenForward(1);
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_THAT(messages[0].toStdString(), HasSubstr(local.toStdString()));
+    }
+    // The yes ran the local program, started after the lists from the address were passed over:
+    // had either of those started theirs, its marker would be there by now.
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(elsewhere.filePath(QStringLiteral("local"))); }, 10000));
+    EXPECT_FALSE(QFile::exists(elsewhere.filePath(QStringLiteral("remote"))));
+}
+
 TEST_F(DownloadTest, AStalledServerEndsTheDownloadWithAMessageAndTheLoopKeepsRunning)
 {
     Serve(QStringLiteral("stall.raw"), 1 << 20);
