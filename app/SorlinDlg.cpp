@@ -169,6 +169,13 @@ bool CSorlinDlg::OnInitDialog()
     // The video window's pointer passes here first (eventFilter).
     qApp->installEventFilter(this);
     timer.start(kTimerPeriodMs, this);
+    // Qt does not fire a timer again while its own handler runs: when the tick itself waits for
+    // the media process, this one keeps the display going in its place.
+    tickStandIn.setInterval(kTimerPeriodMs);
+    connect(&tickStandIn, &QTimer::timeout, this, [this] {
+        if (platform::BoundedWait::InProgress())
+            ClockFaceWhileWaiting();
+    });
     initialised = true;
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { DestroyWindow(); });
@@ -469,27 +476,23 @@ std::vector<int> CSorlinDlg::DueNow(const QDateTime& now)
 
 void CSorlinDlg::ClockFaceWhileWaiting()
 {
-    if (player.GetState().IsLoaded())
-        return;
     const QString before = displayText;
-    switch (stopwatch.GetState()) {
-    case Stopwatch::kIdle: {
+    if (player.GetState().IsLoaded()) {
+        // The engine cannot be asked now: the item's time runs on from where it was last read.
+        if (const QString running = player.DisplayWhileWaiting(); !running.isEmpty())
+            displayText = running;
+    } else if (stopwatch.GetState() == Stopwatch::kIdle) {
         const QDateTime now = env.now();
         displayText = ClockText(now);
         for (int index : DueNow(now)) {
             if (std::find(dueWhileWaiting.begin(), dueWhileWaiting.end(), index) == dueWhileWaiting.end())
                 dueWhileWaiting.push_back(index);
         }
-        break;
-    }
-    case Stopwatch::kRunning:
+    } else if (stopwatch.GetState() == Stopwatch::kRunning) {
         // Only read: the alarm fires at the next full tick, which finds it due still.
         displayText = Stopwatch::Text(
             stopwatch.Peek(env.tickCount(), static_cast<uint32_t>(settings.countDown), settings.countMax != 0)
                 .shown);
-        break;
-    case Stopwatch::kStopped:
-        break;
     }
     if (displayText != before) {
         update(face.skin.textArea.boundingRect());
@@ -569,6 +572,7 @@ void CSorlinDlg::OnTimer()
     const int width = face.skin.textArea.boundingRect().width();
     ++tickCounter;
     busy = true;
+    tickStandIn.start();
     const QString before = displayText;
     const bool tenth = tickCounter % 10 == 1;
     if (player.GetState().IsLoaded()) {
@@ -601,6 +605,7 @@ void CSorlinDlg::OnTimer()
     }
     QString discarded;
     alarmPlayer.Tick(&discarded, &alarmPlaying, false, width);
+    tickStandIn.stop();
     busy = false;
     if (displayText != before)
         LogDisplay(displayText);

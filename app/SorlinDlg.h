@@ -25,6 +25,7 @@
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -258,6 +259,8 @@ private:
     DisplayAnnouncer announcer{*this};
     QPoint dragStart;
     QBasicTimer timer;
+    QTimer tickStandIn; // runs while a tick is under way
+
     CTrayIcon trayIcon;
     COleDropTargetFile dropTarget;
     platform::KeyHookLibrary keyHook;

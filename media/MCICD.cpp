@@ -3,7 +3,7 @@
 #include "platform/Log.h"
 #include "platform/NumberText.h"
 #include "platform/PathSplit.h"
-#include "platform/TickCount.h"
+#include "platform/WindowMessage.h"
 
 #include <algorithm>
 
@@ -180,7 +180,8 @@ void CMCICD::Skip(double direction)
     }
     if (restart)
         PlayTrack(track, pos);
-    platform::Sleep(1000);
+    // The drive takes its time to move; the window goes on meanwhile.
+    platform::BoundedWait::Pause(1000);
 }
 
 QString CMCICD::GetIdentity()
@@ -225,7 +226,7 @@ bool CMCICD::ToggleDoor(bool* doorOpen)
     *doorOpen = false;
     const QString use = QStringLiteral("CDEJ");
     const bool opened = SendCommand(OpenCommand(use), nullptr, true);
-    platform::Sleep(100);
+    platform::BoundedWait::Pause(100);
     if (opened) {
         QString reply;
         if (SendCommand(QStringLiteral("status %1 media present wait").arg(use), &reply, true)) {
@@ -245,7 +246,7 @@ bool CMCICD::ToggleDoor(bool* doorOpen)
                         state.Set(CdState::kDiscPresent);
                     }
                     *doorOpen = observedOpen;
-                    platform::Sleep(100);
+                    platform::BoundedWait::Pause(100);
                     if (observedOpen != closing)
                         break;
                 }

@@ -1,7 +1,11 @@
 #include "WindowMessage.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QPointer>
+#include <QTimer>
+
+#include <algorithm>
 
 #include <utility>
 #include <vector>
@@ -51,6 +55,14 @@ BoundedWait::~BoundedWait()
 bool BoundedWait::InProgress()
 {
     return waitDepth > 0;
+}
+
+void BoundedWait::Pause(int milliseconds)
+{
+    const BoundedWait wait;
+    QEventLoop loop;
+    QTimer::singleShot(std::max(milliseconds, 0), &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 void BoundedWait::Hold(QObject* target, const WindowMessageEvent& event)

@@ -48,6 +48,9 @@ public:
     static bool InProgress();
     // Keeps `event` for `target` until the waits are over.
     static void Hold(QObject* target, const WindowMessageEvent& event);
+    // Lets `milliseconds` pass as such a wait: instead of sleeping, the UI thread goes on
+    // painting and ticking (without user input) until a timer ends it.
+    static void Pause(int milliseconds);
 };
 
 // One row of a message map: the handler of `message` on an `Owner`.

@@ -28,6 +28,7 @@
 #include "skin/DibWnd.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QHash>
 #include <QPointer>
@@ -145,6 +146,9 @@ public:
     bool HasNext() const { return current >= 0 && current + 1 < items.size(); }
     bool HasPrevious() const { return current > 0; }
     const QString& GetDisplayTitle() const { return displayTitle; }
+    // The display while the window waits for the media process and cannot ask the engine: the
+    // last one shown, its time running on while the item plays. Empty when nothing is loaded.
+    QString DisplayWhileWaiting() const;
 
     // Discs and folders.
     bool ClassifyFolder(const QString& path, bool driveOnly, const QString& resumeTarget);
@@ -281,7 +285,18 @@ private:
     // After an open: the item the session stopped in goes on from its place; any other starts
     // at its beginning.
     void ResumeOrRewind(CMedia& engine);
+    // The display of `text` at `ms` in format `resource`; MakeDisplay also remembers it as the
+    // display last shown.
     QString MakeDisplay(int resource, const QString& text, int ms) const;
+    static QString FormatDisplay(int resource, const QString& text, int ms);
+    struct Shown
+    {
+        int resource = 0;
+        QString text;
+        int ms = 0;
+        QElapsedTimer at; // since it was shown
+    };
+    mutable Shown shown;
 
     platform::DriveTable drives;
     QPointer<QObject> owner;

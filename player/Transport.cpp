@@ -7,6 +7,8 @@
 #include <QFontMetrics>
 #include <QWidget>
 
+#include <algorithm>
+#include <climits>
 #include <utility>
 
 void CMediaPlayer::SuppressScreenSaver(bool on)
@@ -362,6 +364,24 @@ QString CMediaPlayer::RateText(double rate)
 }
 
 QString CMediaPlayer::MakeDisplay(int resource, const QString& text, int ms) const
+{
+    shown.resource = resource;
+    shown.text = text;
+    shown.ms = ms;
+    shown.at.start();
+    return FormatDisplay(resource, text, ms);
+}
+
+QString CMediaPlayer::DisplayWhileWaiting() const
+{
+    if (!shown.at.isValid() || !state.IsLoaded())
+        return QString();
+    // Playing, the time runs on from where it was last read; paused or stopped, it stands.
+    const qint64 ms = shown.ms + (state.IsPlaying() ? shown.at.elapsed() : 0);
+    return FormatDisplay(shown.resource, shown.text, static_cast<int>(std::min<qint64>(ms, INT_MAX)));
+}
+
+QString CMediaPlayer::FormatDisplay(int resource, const QString& text, int ms)
 {
     const int hours = ms / 3600000;
     const int minutes = ms / 60000 - hours * 60;

@@ -152,6 +152,9 @@ TEST_F(MediaProcessE2eTest, AMediaProcessThatStopsAnsweringIsEndedAndTheNextItem
     ASSERT_GT(media, 0) << run.Output().toStdString();
     // As a parser spinning with a lock held leaves it: alive, and answering nothing.
     ASSERT_EQ(::kill(static_cast<pid_t>(media), SIGSTOP), 0);
+    // While the window waits for it, the display goes on: the first tone's time runs on.
+    at = run.Output().size();
+    EXPECT_TRUE(KeepsTicking(run, Playing(QStringLiteral("a")), &at)) << run.Output().toStdString();
 
     ExpectTheSecondToPlayAfter(run, &at,
                                {QStringLiteral("media process %1 lost: .*did not answer").arg(media)});

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -190,7 +191,14 @@ TEST_F(MCICDTest, SkipMovesFiveSecondsWithinTheTrack)
 {
     ASSERT_TRUE(cd.OpenDisc(&window, Image(QStringLiteral("long"), {{Seconds(12)}, {Seconds(1)}}), true));
     ASSERT_TRUE(cd.PlayTrack(1, 1000));
+    // The skip lets the drive move for a second with the event loop running, not asleep.
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
+    tick.start(100);
     cd.Skip(1);
+    tick.stop();
+    EXPECT_GT(ticks, 0);
     EXPECT_EQ(cd.GetState(), CdState::kPlaying);
     int track = 0;
     EXPECT_GE(cd.GetTrackPosition(&track), 6000);
