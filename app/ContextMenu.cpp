@@ -172,7 +172,7 @@ void FillSubpictures(QMenu* submenu, CMediaPlayer& player, ContextMenuState& sta
     unsigned long current = 0;
     bool disabled = false;
     player.GetSubpictureStreams(&names, &count, &current, &disabled);
-    if (count == kSubpictureLimit)
+    if (count >= kSubpictureLimit)
         count = 0;
     state.subpictureCount = count;
     if (count == 0)
@@ -194,7 +194,7 @@ void FillAudio(QMenu* submenu, CMediaPlayer& player, ContextMenuState& state)
     unsigned count = 0;
     unsigned long current = 0;
     player.GetAudioStreams(&names, &count, &current);
-    if (count == kAudioLimit)
+    if (count >= kAudioLimit)
         count = 0;
     state.audioCount = count;
     if (count == 0)
@@ -211,7 +211,7 @@ void FillAngles(QMenu* submenu, CMediaPlayer& player, ContextMenuState& state)
     unsigned count = 0;
     int current = 0;
     player.GetAngles(&names, &count, &current);
-    if (count == kAngleLimit)
+    if (count >= kAngleLimit)
         count = 0;
     state.angleCount = count;
     if (count == 0)

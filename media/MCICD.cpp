@@ -4,6 +4,7 @@
 #include "platform/NumberText.h"
 #include "platform/PathSplit.h"
 #include "platform/WindowMessage.h"
+#include "platform/proxy/MediaProcess.h"
 
 #include <algorithm>
 
@@ -59,6 +60,12 @@ bool CMCICD::OpenDisc(QObject* notify, const QString& path, bool showError)
     QString reply;
     bool ok = SendCommand(QStringLiteral("status %1 number of tracks wait").arg(alias), &reply, true);
     const int count = reply.toInt();
+    // A disc has at most 99 tracks: more comes from a broken media process, which is ended.
+    if (ok && count > platform::ipc::kMaxCdTracks) {
+        platform::MediaProcess::Instance().End(
+            QStringLiteral("the media process counted %1 tracks on a CD").arg(reply.left(20)));
+        ok = false;
+    }
     ok = ok && count > 0 &&
          SendCommand(QStringLiteral("set %1 time format milliseconds wait").arg(alias), nullptr, true);
     if (!ok) {

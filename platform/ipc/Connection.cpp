@@ -17,6 +17,12 @@ namespace {
 
 constexpr int kMaxDescriptorsPerRead = 8;
 constexpr qsizetype kReadBlock = 64 * 1024;
+// Received descriptors not yet taken by the messages that announce them: only frame buffers
+// carry one, so a peer that sends more is broken.
+constexpr size_t kMaxQueuedDescriptors = 4;
+// What one wake-up reads at most; the socket tells again while more waits, so a peer that
+// writes without end cannot keep the thread reading.
+constexpr qsizetype kMaxReadPerWakeup = 1024 * 1024;
 
 void CloseDescriptor(int fd)
 {
@@ -154,7 +160,7 @@ void Connection::OnReadable()
 {
     QPointer<Connection> self(this);
     bool peerClosed = false;
-    for (;;) {
+    for (qsizetype readNow = 0; readNow < kMaxReadPerWakeup;) {
         const qsizetype before = input.size();
         input.resize(before + kReadBlock);
         iovec data{input.data() + before, static_cast<size_t>(kReadBlock)};
@@ -185,13 +191,21 @@ void Connection::OnReadable()
                 descriptors.push_back(received);
             }
         }
-        if (header.msg_flags & MSG_CTRUNC) {
-            Fail(QStringLiteral("the peer sent more descriptors than a message carries"));
+        if ((header.msg_flags & MSG_CTRUNC) || descriptors.size() > kMaxQueuedDescriptors) {
+            Fail(QStringLiteral("the peer sent more descriptors than its messages carry"));
             return;
         }
         if (got == 0) {
             peerClosed = true;
             break;
+        }
+        readNow += got;
+        // A length past the limit is refused before its body is read.
+        if (input.size() - inputStart >= 4 &&
+            qFromBigEndian<quint32>(input.constData() + inputStart) > kMaxMessage) {
+            Fail(QStringLiteral("the peer announced a message of %1 bytes")
+                     .arg(qFromBigEndian<quint32>(input.constData() + inputStart)));
+            return;
         }
     }
     // Whole messages are handed on; a handler may close or destroy this connection.

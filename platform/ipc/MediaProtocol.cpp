@@ -25,10 +25,23 @@ QDataStream& operator<<(QDataStream& out, const DvdLocation& value)
     return out << qint32(value.title) << qint32(value.chapter) << value.time;
 }
 
+namespace {
+
+// Marks `in` broken unless low <= value <= high.
+void Within(QDataStream& in, qint64 value, qint64 low, qint64 high)
+{
+    if (value < low || value > high)
+        in.setStatus(QDataStream::ReadCorruptData);
+}
+
+} // namespace
+
 QDataStream& operator>>(QDataStream& in, DvdLocation& value)
 {
     qint32 title = 0, chapter = 0;
     in >> title >> chapter >> value.time;
+    Within(in, title, 0, ipc::kMaxDvdTitles);
+    Within(in, chapter, 0, ipc::kMaxDvdChapters);
     value.title = title;
     value.chapter = chapter;
     return in;
@@ -44,8 +57,13 @@ QDataStream& operator>>(QDataStream& in, DvdTitleInfo& value)
 {
     qint32 chapters = 0, angles = 0, titleSet = 0;
     in >> chapters >> angles >> titleSet;
+    Within(in, chapters, 0, ipc::kMaxDvdChapters);
+    Within(in, angles, 0, ipc::kMaxDvdAngles);
+    Within(in, titleSet, 0, ipc::kMaxDvdTitles);
     ipc::ReadList(in, value.audioLanguages);
     ipc::ReadList(in, value.subpictureLanguages);
+    Within(in, value.audioLanguages.size(), 0, ipc::kMaxDvdAudioStreams);
+    Within(in, value.subpictureLanguages.size(), 0, ipc::kMaxDvdSubpictureStreams);
     in >> value.pal;
     value.chapters = chapters;
     value.angles = angles;
@@ -63,12 +81,10 @@ QDataStream& operator<<(QDataStream& out, const DvdVolume& value)
 
 QDataStream& operator>>(QDataStream& in, DvdVolume& value)
 {
-    // A disc has at most 99 titles; a count beyond that is a broken message.
-    constexpr quint32 kMaxTitles = 99;
     quint32 count = 0;
     in >> count;
     value.titles.clear();
-    if (count > kMaxTitles) {
+    if (count > quint32(ipc::kMaxDvdTitles)) {
         in.setStatus(QDataStream::ReadCorruptData);
         return in;
     }
@@ -143,8 +159,11 @@ QDataStream& operator<<(QDataStream& out, const RenderResult& value)
 
 QDataStream& operator>>(QDataStream& in, RenderResult& value)
 {
-    return in >> value.ok >> value.error >> value.videoWidth >> value.videoHeight >> value.device >>
-           value.volume;
+    in >> value.ok >> value.error >> value.videoWidth >> value.videoHeight >> value.device >> value.volume;
+    // -1 without video.
+    Within(in, value.videoWidth, -1, kMaxVideoSide);
+    Within(in, value.videoHeight, -1, kMaxVideoSide);
+    return in;
 }
 
 } // namespace platform::ipc

@@ -41,6 +41,17 @@ namespace platform::ipc {
 // media process of another build is refused.
 constexpr quint32 kProtocolVersion = 1;
 
+// What the formats allow, and so the most the window takes from the media process (which a
+// hostile file may have taken over): a value past these makes the message broken, and the
+// media process is ended as a broken one.
+constexpr int kMaxDvdTitles = 99;
+constexpr int kMaxDvdChapters = 999;
+constexpr int kMaxDvdAngles = 9;
+constexpr int kMaxDvdAudioStreams = 8;
+constexpr int kMaxDvdSubpictureStreams = 32;
+constexpr int kMaxCdTracks = 99;
+constexpr int kMaxVideoSide = 16384;
+
 enum class MessageType : quint8
 {
     Request = 1, // window -> media process, answered by a Reply with the same id
@@ -123,7 +134,7 @@ struct RenderResult
 {
     bool ok = false;
     QString error;
-    qint32 videoWidth = 0; // the decoded picture's size with square pixels; 0 without video
+    qint32 videoWidth = 0; // the decoded picture's size with square pixels; 0 or -1 without video
     qint32 videoHeight = 0;
     QString device;   // DVD: the device the graph reads
     DvdVolume volume; // DVD: the table as read when the graph was built

@@ -69,7 +69,7 @@ bool DvdGraphProxy::ReadVolume(DvdVolume* read, QString* error) const
     QString text;
     DvdVolume table;
     if (!Ask(Op::DvdReadVolume, {}, &answer, kDiscReadBoundMs) ||
-        !(Unpack(answer) >> ok >> text >> table).Ok())
+        !Read(Op::DvdReadVolume, answer, ok, text, table))
         return false;
     if (!ok) {
         if (error)
@@ -94,7 +94,7 @@ bool DvdGraphProxy::CurrentLocation(DvdLocation* location) const
     QByteArray answer;
     bool known = false;
     DvdLocation read;
-    if (!Ask(Op::DvdLocation, {}, &answer) || !(Unpack(answer) >> known >> read).Ok() || !known)
+    if (!Ask(Op::DvdLocation, {}, &answer) || !Read(Op::DvdLocation, answer, known, read) || !known)
         return false;
     *location = read;
     return true;
@@ -105,8 +105,14 @@ DvdGraphProxy::Streams DvdGraphProxy::AskStreams() const
     QByteArray answer;
     qint32 audio = -1, subpicture = -1;
     bool shown = false;
-    if (!Ask(Op::DvdStreams, {}, &answer) || !(Unpack(answer) >> audio >> subpicture >> shown).Ok())
+    if (!Ask(Op::DvdStreams, {}, &answer) || !Read(Op::DvdStreams, answer, audio, subpicture, shown))
         return {};
+    // -1 for none, else a stream the format has.
+    if (audio < -1 || audio >= ipc::kMaxDvdAudioStreams || subpicture < -1 ||
+        subpicture >= ipc::kMaxDvdSubpictureStreams) {
+        Broken(Op::DvdStreams);
+        return {};
+    }
     return {audio, subpicture, shown};
 }
 
@@ -130,8 +136,10 @@ bool DvdGraphProxy::CurrentAngle(int* count, int* current) const
     QByteArray answer;
     bool known = false;
     qint32 angles = 0, now = 0;
-    if (!Ask(Op::DvdAngle, {}, &answer) || !(Unpack(answer) >> known >> angles >> now).Ok() || !known)
+    if (!Ask(Op::DvdAngle, {}, &answer) || !Read(Op::DvdAngle, answer, known, angles, now) || !known)
         return false;
+    if (angles < 0 || angles > ipc::kMaxDvdAngles || now < 0 || now > angles)
+        return Broken(Op::DvdAngle);
     *count = angles;
     *current = now;
     return true;

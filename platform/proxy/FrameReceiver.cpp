@@ -78,12 +78,15 @@ bool FrameReceiver::Adopt(quint32 buffer, quint64 slotBytes, int slotCount, int 
     struct stat info
     {};
     const size_t bytes = static_cast<size_t>(slotBytes) * static_cast<size_t>(slotCount);
+    // Only a memory file sealed against shrinking is mapped: any other file could be cut short
+    // under the painter (SIGBUS). F_GET_SEALS answers -1 for a file that is not one.
+    const int seals = fd >= 0 ? ::fcntl(fd, F_GET_SEALS) : -1;
     const bool usable = slotCount > 0 && slotCount <= kMaxSlots && slotBytes > 0 &&
                         slotBytes <= kMaxSlotBytes && ::fstat(fd, &info) == 0 &&
-                        static_cast<size_t>(info.st_size) >= bytes &&
-                        (::fcntl(fd, F_GET_SEALS) & F_SEAL_SHRINK);
+                        static_cast<size_t>(info.st_size) >= bytes && seals != -1 && (seals & F_SEAL_SHRINK);
     void* base = usable ? ::mmap(nullptr, bytes, PROT_READ, MAP_SHARED, fd, 0) : MAP_FAILED;
-    ::close(fd);
+    if (fd >= 0)
+        ::close(fd);
     if (base == MAP_FAILED) {
         qCWarning(lcPlatform) << "video frames: the media process's frame memory cannot be used";
         return false;

@@ -78,7 +78,7 @@ bool GraphProxy::Render(const QString& path, bool dvd, int decodeFlags, int boun
     const bool answered =
         process.Call(Op::Render, handle, Pack(path, qint32(timeoutMs), dvd, qint32(decodeFlags)), &answer,
                      boundMs, MediaProcess::Start::IfNeeded, &error);
-    const bool read = answered && (Unpack(answer) >> *result).Ok();
+    const bool read = answered && Read(Op::Render, answer, *result);
     if (!read || !result->ok) {
         lastError = !answered ? error
                     : !read   ? QStringLiteral("the media process refused the file")
@@ -118,6 +118,13 @@ bool GraphProxy::Ask(Op op, const QByteArray& arguments, QByteArray* answer, int
 {
     return open &&
            MediaProcess::Instance().Call(op, handle, arguments, answer, boundMs, MediaProcess::Start::Never);
+}
+
+bool GraphProxy::Broken(Op op)
+{
+    MediaProcess::Instance().End(
+        QStringLiteral("the media process sent a broken answer to request %1").arg(static_cast<int>(op)));
+    return false;
 }
 
 bool GraphProxy::AskYes(Op op, const QByteArray& arguments, int boundMs) const
@@ -223,6 +230,12 @@ void GraphProxy::QueueEvent(int code)
 
 void GraphProxy::Push(const Event& event)
 {
+    // A graph reports a handful of events between two ticks; a flood is a broken media process.
+    if (events.size() >= kMaxQueuedEvents) {
+        MediaProcess::Instance().End(
+            QStringLiteral("the media process sent more graph events than are taken"));
+        return;
+    }
     events.push_back(event);
     PostWindowMessage(owner, notifyMessage);
 }
@@ -250,10 +263,16 @@ void GraphProxy::OnMediaEvent(ipc::EventKind kind, const QByteArray& arguments, 
         quint32 buffer = 0;
         quint64 slotBytes = 0;
         qint32 slotCount = 0;
-        if ((in >> buffer >> slotBytes >> slotCount).Ok())
-            frames.Adopt(buffer, slotBytes, slotCount, fd);
-        else
-            ::close(fd);
+        // Memory that is not sealed, or smaller than it says, could be cut under the painter.
+        if (!(in >> buffer >> slotBytes >> slotCount).Ok()) {
+            if (fd >= 0)
+                ::close(fd);
+            MediaProcess::Instance().End(
+                QStringLiteral("the media process sent a frame buffer that cannot be read"));
+        } else if (!frames.Adopt(buffer, slotBytes, slotCount, fd)) {
+            MediaProcess::Instance().End(
+                QStringLiteral("the media process sent frame memory that cannot be used"));
+        }
         return;
     }
     case ipc::EventKind::Frame: {

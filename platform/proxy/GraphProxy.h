@@ -104,12 +104,23 @@ protected:
              int boundMs = MediaProcess::kCallBoundMs) const;
     // Asks and reads one boolean answer; false when any of it fails.
     bool AskYes(ipc::Op op, const QByteArray& arguments = {}, int boundMs = MediaProcess::kCallBoundMs) const;
+    // An answer to `op` that cannot be read or breaks a bound: the media process is broken
+    // (perhaps taken over by a hostile file) and is ended. Always false.
+    static bool Broken(ipc::Op op);
+    // `answer` read into `values` with their bounds; a broken answer ends the media process.
+    template <typename... T> static bool Read(ipc::Op op, const QByteArray& answer, T&... values)
+    {
+        ipc::Unpack in(answer);
+        (in >> ... >> values);
+        return in.Ok() || Broken(op);
+    }
     void SetLastError(const QString& text) { lastError = text; }
     void Push(const Event& event);
     // Sees every graph event as it arrives, before it is queued.
     virtual void OnGraphEvent(const Event&) {}
 
     std::deque<Event> events;
+    static constexpr size_t kMaxQueuedEvents = 1024;
 
 private:
     void OnMediaEvent(ipc::EventKind kind, const QByteArray& arguments, int fd) override;

@@ -11,6 +11,12 @@
 //   truncated  starts a message and ends in the middle of it
 //   huge       announces a message larger than any the protocol allows
 //   answer     answers every request with qint32 7
+// and as a media process taken over by a hostile file would, each past a bound:
+//   flood       sends 2,000 events of no known kind, each with a memory file, then the answer
+//   plainframes answers a render with a plain file (not a sealed memory file) as frame memory
+//   hugevideo   answers a render with a picture of 2^30 pixels a side
+//   chapters    answers a render with a DVD title of 100,000 chapters
+//   events      answers a render, then sends 5,000 graph events for it
 
 #include "platform/ipc/Connection.h"
 #include "platform/ipc/MediaProtocol.h"
@@ -19,6 +25,7 @@
 #include <QtEndian>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -74,7 +81,42 @@ int main(int argc, char** argv)
         if (!Decode(received, &request, &arguments) || request.type != MessageType::Request)
             return;
         const QByteArray answer = Message(MessageType::Reply, request.id, request.code, 0, Pack(qint32(7)));
-        if (mode == "silent") {
+        const auto rendered = [&](RenderResult result) {
+            result.ok = true;
+            connection.Send(Message(MessageType::Reply, request.id, request.code, 0, Pack(result)));
+        };
+        const bool render = request.code == static_cast<quint16>(Op::Render);
+        if (mode == "flood") {
+            for (int i = 0; i < 2000; ++i) {
+                const int memory = ::memfd_create("fake-frames", MFD_CLOEXEC);
+                connection.Send(Message(MessageType::Event, 0, 99, 0, {}), memory);
+                ::close(memory);
+            }
+            connection.Send(answer);
+        } else if (mode == "plainframes" && render) {
+            FILE* plain = std::tmpfile();
+            ::ftruncate(fileno(plain), 48 * 1024);
+            connection.Send(Message(MessageType::Event, 0, static_cast<quint16>(EventKind::FrameBuffer),
+                                    request.handle, Pack(quint32(1), quint64(48 * 1024), qint32(1))),
+                            fileno(plain));
+            std::fclose(plain);
+            rendered({});
+        } else if (mode == "hugevideo" && render) {
+            RenderResult result;
+            result.videoWidth = result.videoHeight = 1 << 30;
+            rendered(result);
+        } else if (mode == "chapters" && render) {
+            RenderResult result;
+            platform::DvdTitleInfo title;
+            title.chapters = 100000;
+            result.volume.titles.push_back(title);
+            rendered(result);
+        } else if (mode == "events" && render) {
+            rendered({});
+            for (int i = 0; i < 5000; ++i)
+                connection.Send(Message(MessageType::Event, 0, static_cast<quint16>(EventKind::GraphEvent),
+                                        request.handle, Pack(qint32(1), qint64(0), qint64(0), QString())));
+        } else if (mode == "silent") {
             return;
         } else if (mode == "exit") {
             std::_Exit(3);

@@ -7,6 +7,8 @@
 #include "support/MessageLog.h"
 #include "support/Wait.h"
 
+#include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -82,6 +84,25 @@ TEST_F(GraphProxyTest, AMediaProcessThatStopsAnsweringIsEndedAndTheNextOpenStart
     EXPECT_NE(process.Pid(), stopped);
     EXPECT_TRUE(graph.Run());
     EXPECT_TRUE(WaitUntil([&] { return graph.TakeEvent() == platform::EC_COMPLETE; }));
+}
+
+// What a hostile file that takes the media process over may do stays small: no privileges
+// through a program it starts, no core file, no more than 4 GiB of address space.
+TEST_F(GraphProxyTest, TheMediaProcessRunsWithoutNewPrivilegesCoreFilesOrEndlessMemory)
+{
+    GraphProxy graph(&owner, platform::WM_GRAPH_EVENT);
+    PlayAWhile(graph, "tone.ogg");
+    const auto read = [&](const char* name) {
+        QFile file(QStringLiteral("/proc/%1/%2").arg(process.Pid()).arg(QString::fromLatin1(name)));
+        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+    };
+    EXPECT_TRUE(read("status").contains(QRegularExpression(QStringLiteral("NoNewPrivs:\\s+1"))));
+    const QString limits = read("limits");
+    EXPECT_TRUE(limits.contains(QRegularExpression(QStringLiteral("Max core file size\\s+0\\s+0"))))
+        << limits.toStdString();
+    EXPECT_TRUE(
+        limits.contains(QRegularExpression(QStringLiteral("Max address space\\s+4294967296\\s+4294967296"))))
+        << limits.toStdString();
 }
 
 TEST_F(GraphProxyTest, AKilledMediaProcessEndsEveryGraphWithAnErrorAndCdNotificationsInFailure)

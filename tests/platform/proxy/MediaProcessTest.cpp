@@ -1,5 +1,9 @@
 #include "platform/proxy/MediaProcess.h"
 #include "platform/WindowMessage.h"
+#include "platform/proxy/DvdGraphProxy.h"
+#include "platform/proxy/GraphProxy.h"
+#include "support/MessageLog.h"
+#include "support/Wait.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,13 +12,17 @@
 #include <QTimer>
 
 #include <csignal>
+#include <functional>
 
 #include <gtest/gtest.h>
 
 namespace {
 
+using platform::DvdGraphProxy;
+using platform::GraphProxy;
 using platform::MediaProcess;
 using platform::ipc::Op;
+using testsupport::MessageLog;
 
 // Window messages as the main window takes them: through the message map, so a wait holds them.
 class Window : public QObject
@@ -142,6 +150,37 @@ TEST_F(MediaProcessTest, StrayRepliesAndEventsForNobodyAreDropped)
     EXPECT_TRUE(process.IsRunning());
     // The frame memory sent for a graph nobody has is closed, not kept.
     EXPECT_EQ(OpenFrameMemories(), 0);
+}
+
+// A media process taken over by a hostile file sends what no real one does: each is a broken
+// process, which is ended (its graph fails, nothing it sent stays open) while the window goes
+// on, and the next request is served by a new one.
+TEST_F(MediaProcessTest, AMediaProcessPastABoundIsEndedAsBroken)
+{
+    MessageLog owner;
+    const std::pair<const char*, std::function<bool()>> cases[] = {
+        {"flood", [&] { return Ask("flood", 10000, nullptr); }},
+        {"plainframes", [&] { return GraphProxy(&owner, platform::WM_GRAPH_EVENT).RenderFile("a.mp4"); }},
+        {"hugevideo", [&] { return GraphProxy(&owner, platform::WM_GRAPH_EVENT).RenderFile("a.mp4"); }},
+        {"chapters",
+         [&] { return DvdGraphProxy(&owner, platform::WM_GRAPH_EVENT).RenderDvd("/dev/sr0", 0); }},
+    };
+    for (const auto& [mode, request] : cases) {
+        SCOPED_TRACE(mode);
+        qputenv("SORLIN_FAKE_HOST", mode);
+        EXPECT_FALSE(request());
+        EXPECT_FALSE(process.IsRunning());
+        EXPECT_EQ(OpenFrameMemories(), 0);
+        QString error;
+        qint32 answer = 0;
+        EXPECT_TRUE(Ask("answer", 5000, &error, &answer)) << error.toStdString();
+        process.End(QStringLiteral("the next case"));
+    }
+    // A flood of graph events after a good answer ends the process too.
+    qputenv("SORLIN_FAKE_HOST", "events");
+    GraphProxy graph(&owner, platform::WM_GRAPH_EVENT);
+    ASSERT_TRUE(graph.RenderFile(QStringLiteral("a.mp4")));
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return !process.IsRunning(); }, 10000));
 }
 
 TEST_F(MediaProcessTest, AProcessOfAnotherVersionOrNoneAtAllIsRefused)
