@@ -157,8 +157,8 @@ void CMediaPlayer::Close(bool keepKind)
     default:
         break;
     }
-    if (kind != ItemKind::kNone)
-        RemoveTemporaryFiles();
+    // Also after an item that failed to open: its copy was made all the same.
+    RemoveTemporaryFiles();
     if (!keepKind) {
         kind = ItemKind::kNone;
         state.Set(PlayerState::kClosed);

@@ -20,6 +20,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 using testarchives::Entry;
@@ -138,6 +140,34 @@ TEST_F(ArchiveSourceTest, AZipBecomesItsMembersAndEachOpensFromItsOwnCopyInTheCa
     player.Close(false);
     EXPECT_EQ(CacheTree(), QStringList{QStringLiteral("archive")});
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+}
+
+// A member that does not play leaves no copy behind either: not when the list is replaced, not
+// when the player ends.
+TEST_F(ArchiveSourceTest, AMemberThatDoesNotPlayLeavesNoCopyBehind)
+{
+    const QString zip =
+        Write(QStringLiteral("odd.zip"),
+              Pack(Format::Zip, {Entry("notes.mp3", "no sound here\n"), Entry("song.wav", Tone("S"))}));
+    for (const bool replaced : {true, false}) {
+        SCOPED_TRACE(replaced ? "replaced" : "ended");
+        auto other = std::make_unique<CMediaPlayer>();
+        CMediaPlayer& used = replaced ? player : *other;
+        used.Init(&owner, cache);
+        CMediaPlayer::DisplaySettings display;
+        display.stillWindow = false;
+        display.pluginFolder = QFileInfo(QStringLiteral(SORLIN_TEST_ARCHIVE_PLUGIN)).absolutePath();
+        used.ApplyDisplaySettings(display);
+        used.SetItems({zip}, false, QString());
+        QWidget* video = nullptr;
+        EXPECT_EQ(used.OpenItem(QStringLiteral("notes.mp3"), false, &video), ItemKind::kNone);
+        ASSERT_EQ(CacheTree(), (QStringList{QStringLiteral("archive"), QStringLiteral("archive/notes.mp3")}));
+        if (replaced)
+            used.SetItems({dir.filePath(QStringLiteral("elsewhere"))}, false, QString());
+        else
+            other.reset();
+        EXPECT_EQ(CacheTree(), QStringList{QStringLiteral("archive")});
+    }
 }
 
 TEST_F(ArchiveSourceTest, TheListResumesAtTheMemberPlayedLast)
