@@ -49,7 +49,15 @@ private:
 
 } // namespace
 
-MediaServer::MediaServer(int socket, std::function<void(const QString&)> onClosed) : connection(socket)
+MediaServer::MediaServer(int socket, std::function<void(const QString&)> onClosed)
+    : connection(socket),
+      archives(
+          [this](const Header& request, const QByteArray& answer) {
+              Header reply = request;
+              reply.type = MessageType::Reply;
+              connection.Send(platform::ipc::Encode(reply, answer));
+          },
+          [this](quint32 token, const QByteArray& event) { SendEvent(EventKind::Progress, token, event); })
 {
     connect(&connection, &platform::ipc::Connection::Received, this, &MediaServer::OnMessage);
     connect(&connection, &platform::ipc::Connection::Closed, this, std::move(onClosed));
@@ -92,7 +100,7 @@ void MediaServer::OnMessage(const QByteArray& message)
         OnNote(op, header.handle, arguments);
         return;
     }
-    if (header.type != MessageType::Request)
+    if (header.type != MessageType::Request || archives.Start(header, arguments))
         return;
     Header reply;
     reply.type = MessageType::Reply;
@@ -105,6 +113,10 @@ void MediaServer::OnMessage(const QByteArray& message)
 
 void MediaServer::OnNote(Op op, quint32 handle, const QByteArray& arguments)
 {
+    if (op == Op::ArchiveStop) {
+        archives.Stop(handle);
+        return;
+    }
     const auto found = graphs.find(handle);
     if (found == graphs.end())
         return;

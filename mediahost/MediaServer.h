@@ -1,8 +1,10 @@
 #pragma once
 // The media process's side of the connection: carries out the window's requests on the
 // graphs, the DVD reader and the MCI interpreter one at a time, in the order they come, and
-// sends their answers and the events they raise. UI thread of the media process.
+// sends their answers and the events they raise; the archive requests go to threads of their
+// own (ArchiveWork.h). UI thread of the media process.
 
+#include "ArchiveWork.h"
 #include "GraphServant.h"
 #include "platform/ipc/Connection.h"
 #include "platform/ipc/MediaProtocol.h"
@@ -34,6 +36,7 @@ private:
     platform::ipc::Connection connection;
     std::map<quint32, std::unique_ptr<GraphServant>> graphs;
     std::map<quint32, std::unique_ptr<QObject>> notifyTargets;
+    ArchiveWork archives;
 };
 
 } // namespace mediahost

@@ -5,7 +5,7 @@
 #include "platform/Log.h"
 #include "platform/MessageBox.h"
 #include "platform/PathSplit.h"
-#include "platform/susie/SusieArchive.h"
+#include "platform/proxy/ArchiveProxy.h"
 #include "res/StringTable.h"
 #include "skin/ClassicSkin.h"
 #include "skin/ClassicSkinArchive.h"
@@ -41,7 +41,8 @@ QString UpperExtension(const QString& path)
 } // namespace
 
 CMediaPlayer::CMediaPlayer(platform::DriveTable driveTable)
-    : media(driveTable), dvd(driveTable), cd(driveTable), drives(std::move(driveTable))
+    : media(driveTable), dvd(driveTable), cd(driveTable), drives(std::move(driveTable)),
+      archives(std::make_unique<platform::ArchiveProxy>())
 {
     scanner = FolderScanner([this](const QString& path) { return GetVolumeLabel(path); });
 }
@@ -197,7 +198,7 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
     discPlayerMode = false;
     discLauncherMode = false;
 
-    archivePlugin.reset();
+    archivePlugin.clear();
     memberTitles.clear();
 
     if (items.size() > 1) {
@@ -273,12 +274,12 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
 
 bool CMediaPlayer::ProbeArchive(const QString& p, const QString& resumeTarget)
 {
-    return FindArchivePlugin(p, platform::ArchiveHeader(p)) && ListArchive(p, resumeTarget);
+    return ListArchive(p, resumeTarget);
 }
 
 bool CMediaPlayer::LocalCopy(QString& itemPath)
 {
-    if ((sourceFlags & kSourceArchive) && archivePlugin) {
+    if ((sourceFlags & kSourceArchive) && !archivePlugin.isEmpty()) {
         // The member opened before goes first: one extracted member at a time.
         if (!extractedFile.isEmpty()) {
             QFile::remove(extractedFile);
@@ -308,7 +309,7 @@ bool CMediaPlayer::LoadImage(CDib& dib, const QString& path)
         return ComposeClassicSkin(dib, path, displaySettings.folderImage);
     // A .wsz file is such a skin in a zip.
     if (IsClassicSkinArchive(path))
-        return ComposeClassicSkinArchive(dib, path, displaySettings.pluginFolder,
+        return ComposeClassicSkinArchive(dib, path, *archives, displaySettings.pluginFolder,
                                          displaySettings.folderImage);
     return dib.Load(path);
 }
@@ -370,7 +371,8 @@ ItemKind CMediaPlayer::Launch(const QString& path)
     // What a download or an archive brings is media only: a list fetched from an address may
     // name any program of this machine, and a page it names would go to the desktop's opener.
     if (openingRemote) {
-        qCWarning(lcMedia).noquote() << "passed over: came from a download or an archive, not started:" << path;
+        qCWarning(lcMedia).noquote() << "passed over: came from a download or an archive, not started:"
+                                     << path;
         return ItemKind::kNone;
     }
     // A program that a list, a folder or a disc names (rather than the user, as the source

@@ -10,7 +10,7 @@
 //
 // A network address is downloaded into the cache folder first and played from there; an
 // archive that an archive plug-in reads becomes the list of its members, each written into the
-// cache when it is opened.
+// cache when it is opened. The archive plug-ins run in the media process.
 
 #include "FolderScan.h"
 #include "HttpDownload.h"
@@ -22,7 +22,7 @@
 #include "media/State.h"
 #include "platform/Drives.h"
 #include "platform/ScreenSaver.h"
-#include "platform/susie/SusiePlugin.h"
+#include "platform/susie/ArchiveAccess.h"
 #include "skin/DialogEx.h"
 #include "skin/Dib.h"
 #include "skin/DibWnd.h"
@@ -181,13 +181,17 @@ public:
     static constexpr int kMaxArchiveMembers = 100000;
     static constexpr qint64 kMaxMemberBytes = qint64(1) << 30;
     static constexpr qint64 kMaxTitleProbeBytes = qint64(32) << 20;
-    // Chooses the archive plug-in that reads `path` (whose first bytes `header` holds).
-    bool FindArchivePlugin(const QString& path, const QByteArray& header);
-    // Makes the chosen plug-in's listing of `path` the items. False when it gave none.
+    // A member larger than this shows the progress dialog while it is written out.
+    static constexpr qint64 kMemberDialogBytes = qint64(4) << 20;
+    // Makes the listing of `path` by an archive plug-in the items. False when no plug-in reads
+    // it.
     bool ListArchive(const QString& path, const QString& resumeTarget);
-    // Writes member `memberName` of the archive playing to `targetFile`; false, with a
-    // message, when it could not.
+    // Writes member `memberName` of the archive playing to `targetFile`, with the progress
+    // dialog for a large one; false, with a message unless the user stopped it, when it could
+    // not.
     bool ExtractMember(const QString& memberName, const QString& targetFile);
+    // How archives are read: through the media process unless a test says otherwise.
+    void SetArchiveAccess(std::unique_ptr<platform::ArchiveAccess> access) { archives = std::move(access); }
 
     // What the owner, the dialogs and the tests read.
     const CState<PlayerState>& GetState() const { return state; }
@@ -216,7 +220,7 @@ public:
     const QString& ExtractedFile() const { return extractedFile; }
     const QString& ItemCacheFile() const { return itemCacheFile; }
     const QString& SourceCacheFile() const { return sourceCacheFile; }
-    bool HasArchivePlugin() const { return archivePlugin != nullptr; }
+    bool HasArchivePlugin() const { return !archivePlugin.isEmpty(); }
     const QString& ResponseHeaders() const { return responseHeaders; }
 
 private:
@@ -310,7 +314,9 @@ private:
     QDateTime lastModified;
     CDialogEx::Colours progressColours;
     HttpDownload::Limits downloadLimits;
-    std::unique_ptr<platform::SusiePlugin> archivePlugin;
+    std::unique_ptr<platform::ArchiveAccess> archives;
+    // The plug-in file that lists the archive playing, and the archive.
+    QString archivePlugin;
     QString archivePath;
     // The tag titles of the archive's members read so far (empty: none found).
     QHash<QString, QString> memberTitles;

@@ -34,6 +34,13 @@ void CProgressDlg::Show(QWidget* parent)
     show();
 }
 
+void CProgressDlg::SetTitle(const QString& text)
+{
+    SetDlgItemText(res::kIdTitle, text);
+    setWindowTitle(text);
+    update();
+}
+
 void CProgressDlg::SetMessage(const QString& text)
 {
     message = text;

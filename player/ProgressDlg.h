@@ -1,7 +1,7 @@
 #pragma once
-// CProgressDlg: the modeless "ﾀﾞｳﾝﾛｰﾄﾞ" dialog shown while a download reads its data: the
-// address being fetched, the share done so far and "中断", which asks the download to stop.
-// The download polls IsAborted. UI thread only.
+// CProgressDlg: the modeless "ﾀﾞｳﾝﾛｰﾄﾞ" dialog shown while a download reads its data (or a
+// large archive member is written out): what is being fetched, the share done so far and
+// "中断", which asks the work to stop. The work polls IsAborted. UI thread only.
 
 #include "skin/DialogEx.h"
 
@@ -19,6 +19,8 @@ public:
 
     // Shows the dialog without a modal loop, centred over `parent` (the screen without one).
     void Show(QWidget* parent);
+    // The title strip's text (and the window's title); the template's is "ﾀﾞｳﾝﾛｰﾄﾞ".
+    void SetTitle(const QString& text);
     // The message line; the percentage starts again at "0%".
     void SetMessage(const QString& text);
     void SetPercent(const QString& text);

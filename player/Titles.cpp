@@ -33,7 +33,7 @@ QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
     }
     if (extension == u".MID" || extension == u".MP3" || extension == u".WMA" || extension == u".WMV") {
         QString probed;
-        if ((sourceFlags & kSourceArchive) && archivePlugin && itemPath != extractedFile) {
+        if ((sourceFlags & kSourceArchive) && !archivePlugin.isEmpty() && itemPath != extractedFile) {
             // An archive member is read once, from a copy of its own that goes again at once.
             auto known = memberTitles.constFind(itemPath);
             if (known == memberTitles.cend()) {

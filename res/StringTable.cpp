@@ -63,6 +63,8 @@ constexpr std::array kStrings{
     Entry{kStrDownloadTooLarge, "%1 MiBを超えるﾌｧｲﾙはﾀﾞｳﾝﾛｰﾄﾞできません。"},
     Entry{kStrDiskFull, "ｷｬｯｼｭのﾃﾞｨｽｸに空き容量がありません。"},
     Entry{kStrConfirmStart, "次のﾌﾟﾛｸﾞﾗﾑを起動しますか?\n%1"},
+    Entry{kStrExtractTitle, "書庫から取り出し"},
+    Entry{kStrExtractingFormat, "%1を書庫から取り出し中です。"},
     Entry{kStrErrorCode, "ｴﾗｰｺｰﾄﾞ:%d"},
     Entry{kStrExeDefaultExt, "exe"},
     Entry{kStrLaunchFilter, "ﾒﾃﾞｨｱﾌｧｲﾙ(*.wav;*.mp3;*.wma;*.mid;*.avi;*.mpg;*.wmv;*.mp4;*.ogg;*.m3u)|"

@@ -2,7 +2,7 @@
 
 #include "ClassicSkin.h"
 
-#include "platform/susie/SusieArchive.h"
+#include "platform/susie/ArchiveAccess.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -43,16 +43,15 @@ bool IsClassicSkinArchive(const QString& path)
     return info.suffix().compare(QStringLiteral("wsz"), Qt::CaseInsensitive) == 0 && !info.isDir();
 }
 
-bool ComposeClassicSkinArchive(CDib& dib, const QString& archive, const QString& pluginFolder, bool mainFirst)
+bool ComposeClassicSkinArchive(CDib& dib, const QString& archive, platform::ArchiveAccess& archives,
+                               const QString& pluginFolder, bool mainFirst)
 {
     // Only a plain file: a named pipe would hold the reading of the archive's header forever.
     if (!QFileInfo(archive).isFile())
         return false;
-    const auto plugin = platform::FindArchivePlugin(pluginFolder, archive, platform::ArchiveHeader(archive));
-    if (!plugin)
-        return false;
+    QString plugin;
     std::vector<platform::ArchiveMember> members;
-    if (platform::ListArchiveMembers(*plugin, archive, kMaxMembers, &members) !=
+    if (archives.List(pluginFolder, archive, kMaxMembers, &plugin, &members) !=
         platform::ArchiveListing::kListed)
         return false;
 
@@ -76,7 +75,7 @@ bool ComposeClassicSkinArchive(CDib& dib, const QString& archive, const QString&
         }
         const QString target =
             folder.filePath(BareName(member->fileName).endsWith(u".png", Qt::CaseInsensitive) ? png : bmp);
-        if (platform::ExtractArchiveMember(*plugin, archive, member->FullName(), target, kMaxPictureBytes) !=
+        if (archives.Extract(plugin, archive, member->FullName(), target, kMaxPictureBytes, {}) !=
                 platform::MemberExtraction::kDone &&
             picture.required)
             return false;

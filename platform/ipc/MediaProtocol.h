@@ -1,8 +1,9 @@
 #pragma once
 // The messages between the window process and the media process.
 //
-// The window sends requests, each answered by exactly one reply with the same id, in the order
-// sent; and notes, which have no answer. The media process sends replies and events: graph
+// The window sends requests, each answered by exactly one reply with the same id (in the order
+// sent, except that the archive requests are answered when their work on a thread of its own is
+// done); and notes, which have no answer. The media process sends replies and events: graph
 // events, MCI notifications and video frames, addressed by the handle the window gave the graph
 // (or the notification target) when it made it. A handle is never used twice in a window
 // process's life, so nothing addressed to a closed graph can reach the next one.
@@ -39,7 +40,7 @@ namespace platform::ipc {
 
 // Raised whenever a message changes its meaning: both programs come from one build, and a
 // media process of another build is refused.
-constexpr quint32 kProtocolVersion = 1;
+constexpr quint32 kProtocolVersion = 2;
 
 // What the formats allow, and so the most the window takes from the media process (which a
 // hostile file may have taken over): a value past these makes the message broken, and the
@@ -84,9 +85,16 @@ enum class Op : quint16
     DvdCommand,             // [graph] DvdCommandArgs -> bool
     DvdVolumeHasFile,       // QString device, QString pathInVolume -> bool
     MciSend, // QString command, quint32 notifyToken -> quint32 error, QString reply, int device
+    // The archive plug-ins, called on a thread of their own: the requests before and after are
+    // answered meanwhile. A listing answer that would not fit a message is answered as too many.
+    ArchiveList,    // QString pluginFolder, QString path, qint32 maxMembers -> qint32 ArchiveListing,
+                    // QString pluginFile, QStringList member names, QList<quint32> member sizes
+    ArchiveExtract, // [progress token] QString pluginFile, QString archive, QString member,
+                    // QString targetFile, qint64 maxBytes -> qint32 MemberExtraction
     // Notes.
     SetVolume = 100,    // [graph] qint32 hundredths of a decibel
     FrameRelease = 101, // [graph] quint32 buffer, qint32 slot: the window is done with the slot
+    ArchiveStop = 102,  // [progress token]: stop that extraction
 };
 
 enum class EventKind : quint16
@@ -96,6 +104,7 @@ enum class EventKind : quint16
     FrameBuffer, // [graph] quint32 buffer, quint64 slotBytes, qint32 slots; its memory file comes with it
     Frame,       // [graph] quint32 buffer, qint32 slot, qint32 width, height, stride (BGRx rows)
     MciNotify,   // [notify token] quint64 flags, qint64 device
+    Progress,    // [progress token] qint32 percent (0-100), qint64 total bytes
 };
 
 // The DVD navigator's commands, carried by Op::DvdCommand.

@@ -41,6 +41,8 @@ constexpr int kReapPollMs = 1000;
 constexpr int kExitGraceMs = 100;
 // How long one is waited for when the window process ends.
 constexpr int kExitWaitMs = 1000;
+// How often a watched request looks whether it is to stop or has gone quiet.
+constexpr int kWatchLookMs = 50;
 
 QString DescribeStatus(int status)
 {
@@ -253,27 +255,25 @@ void MediaProcess::WakeWaits()
     }
 }
 
-bool MediaProcess::Call(ipc::Op op, quint32 handle, const QByteArray& arguments, QByteArray* answer,
-                        int boundMs, Start start, QString* error)
+bool MediaProcess::EnsureRunning(Start start, QString* error)
 {
-    QString ignored;
-    if (!error)
-        error = &ignored;
-    if (!running) {
-        if (start == Start::Never) {
-            *error = QStringLiteral("no media process runs");
-            return false;
-        }
-        // Nothing new starts while the program is on its way out.
-        if (ProgramEnding()) {
-            *error = QStringLiteral("the program is ending");
-            return false;
-        }
-        if (!StartProcess(error))
-            return false;
+    if (running)
+        return true;
+    if (start == Start::Never) {
+        *error = QStringLiteral("no media process runs");
+        return false;
     }
+    // Nothing new starts while the program is on its way out.
+    if (ProgramEnding()) {
+        *error = QStringLiteral("the program is ending");
+        return false;
+    }
+    return StartProcess(error);
+}
+
+quint32 MediaProcess::SendRequest(ipc::Op op, quint32 handle, const QByteArray& arguments)
+{
     const quint32 id = ++lastRequest;
-    const quint64 mine = serial;
     pending[id];
     Header header;
     header.type = MessageType::Request;
@@ -281,6 +281,19 @@ bool MediaProcess::Call(ipc::Op op, quint32 handle, const QByteArray& arguments,
     header.code = static_cast<quint16>(op);
     header.handle = handle;
     running->connection->Send(ipc::Encode(header, arguments));
+    return id;
+}
+
+bool MediaProcess::Call(ipc::Op op, quint32 handle, const QByteArray& arguments, QByteArray* answer,
+                        int boundMs, Start start, QString* error)
+{
+    QString ignored;
+    if (!error)
+        error = &ignored;
+    if (!EnsureRunning(start, error))
+        return false;
+    const quint64 mine = serial;
+    const quint32 id = SendRequest(op, handle, arguments);
     const bool finished = WaitFor([this, id] { return pending[id].done; }, boundMs);
     const Pending result = std::move(pending[id]);
     pending.erase(id);
@@ -299,6 +312,80 @@ bool MediaProcess::Call(ipc::Op op, quint32 handle, const QByteArray& arguments,
     }
     *answer = result.answer;
     return true;
+}
+
+MediaProcess::Outcome MediaProcess::CallWatched(ipc::Op op, const QByteArray& arguments, QByteArray* answer,
+                                                const Watch& watch, QString* error)
+{
+    QString ignored;
+    if (!error)
+        error = &ignored;
+    if (!EnsureRunning(Start::IfNeeded, error))
+        return Outcome::kFailed;
+    const quint64 mine = serial;
+    const quint32 token = NewHandle();
+    watched[token];
+    const quint32 id = SendRequest(op, token, arguments);
+
+    BoundedWait hold;
+    Wait wait;
+    waits.push_back(&wait);
+    // Stop and silence are looked at now and then; the answer and each report wake the wait.
+    QTimer look;
+    look.setInterval(kWatchLookMs);
+    connect(&look, &QTimer::timeout, &wait.loop, [&wait] {
+        wait.woken = true;
+        wait.loop.quit();
+    });
+    look.start();
+    QDeadlineTimer quiet(watch.quietBoundMs);
+    QDeadlineTimer grace = QDeadlineTimer::Forever;
+    bool stopped = false;
+    for (;;) {
+        if (Reported& report = watched[token]; report.fresh) {
+            report.fresh = false;
+            quiet.setRemainingTime(watch.quietBoundMs);
+            if (watch.progress)
+                watch.progress(report.percent, report.total);
+        }
+        if (pending[id].done)
+            break;
+        if (!stopped && watch.stop && watch.stop()) {
+            stopped = true;
+            Note(ipc::Op::ArchiveStop, token, {});
+            grace.setRemainingTime(kStopGraceMs);
+        }
+        if (stopped ? grace.hasExpired() : quiet.hasExpired()) {
+            *error = stopped
+                         ? QStringLiteral("the media process did not stop request %1 within %2 ms")
+                               .arg(static_cast<int>(op))
+                               .arg(kStopGraceMs)
+                         : QStringLiteral("the media process reported no progress on request %1 for %2 ms")
+                               .arg(static_cast<int>(op))
+                               .arg(watch.quietBoundMs);
+            if (running && serial == mine)
+                Lose(*error, !stopped);
+            break;
+        }
+        wait.woken = false;
+        wait.loop.exec(watch.userInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+        // Returned unwoken: the application is ending and leaves every event loop.
+        if (!wait.woken && !pending[id].done)
+            break;
+    }
+    waits.erase(std::find(waits.begin(), waits.end(), &wait));
+    watched.erase(token);
+    const Pending result = std::move(pending[id]);
+    pending.erase(id);
+    if (result.done && !result.failed)
+        *answer = result.answer;
+    else if (result.failed)
+        *error = result.error;
+    else if (error->isEmpty())
+        *error = QStringLiteral("the program is ending");
+    if (stopped)
+        return Outcome::kStopped;
+    return result.done && !result.failed ? Outcome::kAnswered : Outcome::kFailed;
 }
 
 void MediaProcess::Note(ipc::Op op, quint32 handle, const QByteArray& arguments)
@@ -400,6 +487,20 @@ void MediaProcess::OnEvent(const Header& header, const QByteArray& arguments)
         const auto found = receivers.find(header.handle);
         if (found != receivers.end())
             found->second->OnMediaEvent(kind, arguments, -1);
+        return;
+    }
+    case EventKind::Progress: {
+        qint32 percent = 0;
+        qint64 total = 0;
+        if (!(ipc::Unpack(arguments) >> percent >> total).Ok() || percent < 0 || percent > 100 || total < 0) {
+            Lose(QStringLiteral("the media process sent a progress report that cannot be"));
+            return;
+        }
+        const auto found = watched.find(header.handle);
+        if (found == watched.end())
+            return;
+        found->second = Reported{true, percent, total};
+        WakeWaits();
         return;
     }
     case EventKind::MciNotify: {

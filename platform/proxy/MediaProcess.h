@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -59,6 +60,34 @@ public:
     // could not be started, it ended, or it did not answer in time (it is ended then).
     bool Call(ipc::Op op, quint32 handle, const QByteArray& arguments, QByteArray* answer, int boundMs,
               Start start, QString* error = nullptr);
+    // A request that takes as long as its work (an archive member written out), and what the
+    // window hears of it meanwhile.
+    struct Watch
+    {
+        // The longest the media process may go without reporting progress; it is ended then.
+        int quietBoundMs = 30000;
+        // Each report: the share done (0 to 100) and the size of the whole.
+        std::function<void(int percent, qint64 total)> progress;
+        // Asked while the answer is awaited; true asks the media process to stop the work.
+        std::function<bool()> stop;
+        // User input goes on meanwhile: the caller keeps its own window from starting anything
+        // else. Otherwise it waits as during Call.
+        bool userInput = false;
+    };
+    enum class Outcome
+    {
+        kAnswered,
+        kFailed,  // no answer: see `error`
+        kStopped, // `stop` asked for the end; the answer, if one came, is in `answer`
+    };
+    // How long a stopped request is given to answer before the media process is ended.
+    static constexpr int kStopGraceMs = 2000;
+    // Sends `op` as Call does, with a handle of its own that the media process sends progress
+    // events to (EventKind::Progress), and waits for the answer as long as they keep coming.
+    // Media events wait as they do during Call.
+    Outcome CallWatched(ipc::Op op, const QByteArray& arguments, QByteArray* answer, const Watch& watch,
+                        QString* error = nullptr);
+
     // Sends a note, which has no answer; nothing when no media process runs.
     void Note(ipc::Op op, quint32 handle, const QByteArray& arguments);
 
@@ -97,6 +126,8 @@ private:
     struct Zombie;
 
     explicit MediaProcess(QObject* parent);
+    bool EnsureRunning(Start start, QString* error);
+    quint32 SendRequest(ipc::Op op, quint32 handle, const QByteArray& arguments);
     bool StartProcess(QString* error);
     bool WaitFor(const std::function<bool()>& done, int boundMs);
     void WakeWaits();
@@ -126,6 +157,14 @@ private:
     // The waits in progress, innermost last; each is woken by whatever may have ended it.
     struct Wait;
     std::vector<Wait*> waits;
+    // The latest progress of each watched request, by its handle.
+    struct Reported
+    {
+        bool fresh = false;
+        int percent = 0;
+        qint64 total = 0;
+    };
+    std::map<quint32, Reported> watched;
 };
 
 } // namespace platform

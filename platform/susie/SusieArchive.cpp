@@ -2,6 +2,7 @@
 
 #include "platform/AnsiText.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -9,6 +10,8 @@
 
 #include <malloc.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -25,6 +28,67 @@ struct FreeDeleter
     void operator()(void* block) const { std::free(block); }
 };
 using PluginMemory = std::unique_ptr<void, FreeDeleter>;
+
+// Passes a plug-in's progress on as a share of the whole, once per change.
+struct ProgressRelay
+{
+    const ArchiveProgress* progress = nullptr;
+    qint64 memberBytes = 0;
+    int lastPercent = 0;
+};
+
+int RelayProgress(int done, int total, intptr_t data)
+{
+    auto* relay = reinterpret_cast<ProgressRelay*>(data);
+    const int percent =
+        total > 0 ? static_cast<int>(std::clamp<qint64>(qint64(done) * 100 / total, 0, 100)) : 0;
+    if (percent != relay->lastPercent && relay->progress->report) {
+        relay->lastPercent = percent;
+        relay->progress->report(percent, relay->memberBytes);
+    }
+    return relay->progress->stop && relay->progress->stop() ? 1 : 0;
+}
+
+// The one file a plug-in wrote into `work`, moved to `targetFile`.
+MemberExtraction TakeWrittenMember(int result, const QString& work, const QString& targetFile,
+                                   qint64 maxBytes)
+{
+    if (result == SPI_ABORTED)
+        return MemberExtraction::kAborted;
+    if (result != SPI_SUCCESS)
+        return MemberExtraction::kFailed;
+    // Exactly one plain file, within the bound: never a link the plug-in was made to leave.
+    const QFileInfoList written =
+        QDir(work).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    if (written.size() != 1 || written.front().isSymLink() || !written.front().isFile() ||
+        written.front().size() > maxBytes)
+        return MemberExtraction::kFailed;
+    if (::rename(QFile::encodeName(written.front().filePath()).constData(),
+                 QFile::encodeName(targetFile).constData()) != 0)
+        return MemberExtraction::kNotWritten;
+    return MemberExtraction::kDone;
+}
+
+// For a plug-in that only hands members back in memory.
+MemberExtraction ExtractThroughMemory(const SusiePlugin& plugin, const QByteArray& archive, quint32 position,
+                                      qint64 size, const QString& targetFile, ProgressRelay& relay)
+{
+    void* handle = nullptr;
+    const int result = plugin.getFile(archive.constData(), position, &handle, SPI_OUTPUT_MEMORY,
+                                      &RelayProgress, reinterpret_cast<intptr_t>(&relay));
+    const PluginMemory bytes(handle);
+    if (result == SPI_ABORTED)
+        return MemberExtraction::kAborted;
+    // The plug-in's block must hold the bytes the member claims.
+    if (result != SPI_SUCCESS || !handle || malloc_usable_size(handle) < static_cast<size_t>(size))
+        return MemberExtraction::kFailed;
+    QSaveFile out(targetFile);
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly) || out.write(static_cast<const char*>(handle), size) != size ||
+        !out.commit())
+        return MemberExtraction::kNotWritten;
+    return MemberExtraction::kDone;
+}
 
 QString FieldText(const char* field, size_t size)
 {
@@ -91,7 +155,8 @@ ArchiveListing ListArchiveMembers(const SusiePlugin& plugin, const QString& arch
 }
 
 MemberExtraction ExtractArchiveMember(const SusiePlugin& plugin, const QString& archivePath,
-                                      const QString& memberName, const QString& targetFile, qint64 maxBytes)
+                                      const QString& memberName, const QString& targetFile, qint64 maxBytes,
+                                      const ArchiveProgress& progress)
 {
     if (!plugin.getFileInfo || !plugin.getFile)
         return MemberExtraction::kFailed;
@@ -108,19 +173,28 @@ MemberExtraction ExtractArchiveMember(const SusiePlugin& plugin, const QString& 
     if (storage.isValid() && storage.bytesAvailable() >= 0 && storage.bytesAvailable() < size + kSpareRoom)
         return MemberExtraction::kNoRoom;
 
-    void* handle = nullptr;
-    const int result =
-        plugin.getFile(archive.constData(), info.position, &handle, SPI_OUTPUT_MEMORY, nullptr, 0);
-    const PluginMemory bytes(handle);
-    // The plug-in's block must hold the bytes the member claims.
-    if (result != SPI_SUCCESS || !handle || malloc_usable_size(handle) < static_cast<size_t>(size))
-        return MemberExtraction::kFailed;
-    QSaveFile out(targetFile);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly) || out.write(static_cast<const char*>(handle), size) != size ||
-        !out.commit())
+    ProgressRelay relay{&progress, size};
+    if (progress.report)
+        progress.report(0, size);
+    const QString work = MemberWorkFolder(targetFile);
+    QDir(work).removeRecursively();
+    if (!QDir().mkpath(work))
         return MemberExtraction::kNotWritten;
-    return MemberExtraction::kDone;
+    const QByteArray workName = QFile::encodeName(work);
+    const int result =
+        plugin.getFile(archive.constData(), info.position, const_cast<char*>(workName.constData()),
+                       SPI_OUTPUT_FILE, &RelayProgress, reinterpret_cast<intptr_t>(&relay));
+    const MemberExtraction outcome =
+        result == SPI_NOT_IMPLEMENTED
+            ? ExtractThroughMemory(plugin, archive, info.position, size, targetFile, relay)
+            : TakeWrittenMember(result, work, targetFile, maxBytes);
+    QDir(work).removeRecursively();
+    return outcome;
+}
+
+QString MemberWorkFolder(const QString& targetFile)
+{
+    return targetFile + QStringLiteral(".part");
 }
 
 } // namespace platform

@@ -9,7 +9,7 @@
 
 namespace platform {
 
-SusiePlugin::SusiePlugin(const QString& path)
+SusiePlugin::SusiePlugin(const QString& path) : filePath(path)
 {
     // Always a path with a folder, so that the loader opens this file and searches nowhere else.
     const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());

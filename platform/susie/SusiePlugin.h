@@ -1,8 +1,9 @@
 #pragma once
 // One Susie plug-in module (*.spi) loaded from a file, with its entry points. The module stays
-// loaded while this object lives, however many other objects load the same file and let it go:
-// the player keeps its archive plug-in while the image plug-ins are asked about a member, and
-// that asking loads and releases every module of the folder. See SusieApi.h for the interface.
+// loaded while this object lives, however many other objects load the same file and let it go
+// (an extraction keeps its plug-in while another thread lists an archive with the same module,
+// and asking the image plug-ins loads and releases every module of the folder). See SusieApi.h
+// for the interface.
 
 #include "SusieApi.h"
 
@@ -20,6 +21,8 @@ public:
     SusiePlugin& operator=(const SusiePlugin&) = delete;
 
     bool IsLoaded() const { return handle != nullptr; }
+    // The file it was loaded from, as given.
+    const QString& Path() const { return filePath; }
     // The version text of information number 0 ("00IN", "00AM"), empty when there is none.
     QString Version() const;
     bool IsArchivePlugin() const { return Version().size() >= 3 && Version()[2] == u'A'; }
@@ -37,6 +40,7 @@ private:
     // takes back its own. (QLibrary does not: one instance's unload unloads the module under
     // another instance of the same file.)
     void* handle = nullptr;
+    QString filePath;
 };
 
 // The plug-in files of `folder` ("*.spi"), in the order the folder lists them.

@@ -3,7 +3,10 @@
 // listings and members, what is no archive, and an archive downloaded from a server.
 
 #include "platform/MessageBox.h"
+#include "platform/proxy/ArchiveProxy.h"
+#include "platform/proxy/MediaProcess.h"
 #include "player/MediaPlayer.h"
+#include "player/ProgressDlg.h"
 #include "plugins/TestArchives.h"
 #include "res/StringTable.h"
 #include "support/HttpServer.h"
@@ -11,10 +14,13 @@
 #include "support/MediaFiles.h"
 #include "support/PlayerScene.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
 
 #include <gmock/gmock.h>
@@ -168,6 +174,78 @@ TEST_F(ArchiveSourceTest, AMemberThatDoesNotPlayLeavesNoCopyBehind)
             other.reset();
         EXPECT_EQ(CacheTree(), QStringList{QStringLiteral("archive")});
     }
+}
+
+// The plug-ins run in the media process: one that stalls, hangs or crashes costs the member, not
+// the window. The window goes on while a member is written out; a large one shows "中断", which
+// stops it; and the list goes on.
+TEST_F(ArchiveSourceTest, APluginThatStallsHangsOrCrashesCostsOnlyTheMember)
+{
+    UsePlugins(QStringLiteral(SORLIN_TRICK_PLUGIN_DIR));
+    player.SetItems({Write(QStringLiteral("odd.trick"), "any bytes")}, false, QString());
+    ASSERT_EQ(player.Items(), (QStringList{QStringLiteral("endless.wav"), QStringLiteral("silent.wav"),
+                                           QStringLiteral("crash.wav"), QStringLiteral("fine.wav")}));
+    platform::MediaProcess& process = platform::MediaProcess::Instance();
+
+    // A beat on the window's thread: it sees the player busy with a member, and the dialog.
+    bool beatWhileBusy = false;
+    QStringList dialogs;
+    bool abortShown = false;
+    QTimer beat;
+    beat.setInterval(20);
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        if (player.GetState().Is(PlayerState::kDownloading))
+            beatWhileBusy = true;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<CProgressDlg*>(widget);
+            if (!dialog || !dialog->isVisible() || dialog->IsAborted())
+                continue;
+            dialogs << dialog->TitleText() + u' ' + dialog->MessageText();
+            if (abortShown)
+                dialog->Item<QAbstractButton>(CProgressDlg::kAbortButton)->click(); // "中断"
+        }
+    });
+    beat.start();
+    const auto open = [&](const char* name) {
+        beatWhileBusy = false;
+        dialogs.clear();
+        messages.clear();
+        QWidget* video = nullptr;
+        return player.OpenItem(QLatin1String(name), false, &video);
+    };
+
+    // A large member shows the dialog, whose "中断" stops it without a message; the media process
+    // stays.
+    abortShown = true;
+    EXPECT_EQ(open("endless.wav"), ItemKind::kNone);
+    const qint64 pid = process.Pid();
+    EXPECT_NE(pid, 0);
+    EXPECT_TRUE(beatWhileBusy);
+    EXPECT_EQ(dialogs.value(0), QStringLiteral("書庫から取り出し endless.wavを書庫から取り出し中です。"));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+    EXPECT_EQ(CacheTree(), QStringList{QStringLiteral("archive")});
+
+    // One that hangs is given up when it has said nothing for the bound; one that crashes its
+    // process fails at once. Each with a message, each leaving nothing behind.
+    abortShown = false;
+    player.SetArchiveAccess(std::make_unique<platform::ArchiveProxy>(1500));
+    for (const auto& [name, hangs] : {std::pair{"silent.wav", true}, std::pair{"crash.wav", false}}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(open(name), ItemKind::kNone);
+        // The window went on while it waited (a crash may end it sooner than a beat comes).
+        EXPECT_TRUE(beatWhileBusy || !hangs);
+        EXPECT_TRUE(dialogs.isEmpty()) << "a small member shows no dialog";
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_THAT(messages[0].toStdString(), HasSubstr("書庫から取り出せませんでした"));
+        EXPECT_NE(process.Pid(), pid);
+        EXPECT_EQ(CacheTree(), QStringList{QStringLiteral("archive")});
+    }
+
+    // The list goes on: the next member plays from its copy, through a new media process.
+    EXPECT_EQ(open("fine.wav"), ItemKind::kMediaFile);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+    EXPECT_EQ(CacheTree(), (QStringList{QStringLiteral("archive"), QStringLiteral("archive/fine.wav")}));
+    EXPECT_TRUE(process.IsRunning());
 }
 
 TEST_F(ArchiveSourceTest, TheListResumesAtTheMemberPlayedLast)

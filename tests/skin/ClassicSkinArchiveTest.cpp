@@ -1,5 +1,6 @@
 #include "skin/ClassicSkinArchive.h"
 #include "Bmp.h"
+#include "platform/susie/ArchiveAccess.h"
 #include "plugins/TestArchives.h"
 #include "skin/ClassicSkin.h"
 #include "skin/Dib.h"
@@ -76,6 +77,8 @@ protected:
     const QByteArray titlebar = Bitmap(275, 14, qRgb(9, 9, 9));
     const QByteArray buttons = Bitmap(136, 36, qRgb(0, 0, 200));
     const QString plugins = QStringLiteral(SORLIN_ARCHIVE_PLUGIN_DIR);
+    // The plug-ins in this process: the player's way through the media process has tests of its own.
+    platform::LocalArchives archives;
     QTemporaryDir work;
     QByteArray oldTemp;
 };
@@ -112,10 +115,10 @@ TEST_F(ClassicSkinArchiveTest, AnArchiveComposesLikeTheFolderOfItsPictures)
                                    {"My Skin/CButtons.bmp", buttons},
                                    {"Other/main.bmp", Bitmap(275, 116, qRgb(1, 1, 1))}}));
     CDib fromArchive;
-    ASSERT_TRUE(ComposeClassicSkinArchive(fromArchive, archive, plugins, true));
+    ASSERT_TRUE(ComposeClassicSkinArchive(fromArchive, archive, archives, plugins, true));
     EXPECT_EQ(fromArchive.Block(), fromFolder.Block());
     ASSERT_TRUE(ComposeClassicSkin(fromFolder, folder, false));
-    ASSERT_TRUE(ComposeClassicSkinArchive(fromArchive, archive, plugins, false));
+    ASSERT_TRUE(ComposeClassicSkinArchive(fromArchive, archive, archives, plugins, false));
     EXPECT_EQ(fromArchive.Block(), fromFolder.Block());
 
     // PNG members count as the pictures too.
@@ -131,7 +134,7 @@ TEST_F(ClassicSkinArchiveTest, AnArchiveComposesLikeTheFolderOfItsPictures)
                                    {"titlebar.bmp", titlebar},
                                    {"CBUTTONS.PNG", pngFile.readAll()}}));
     ASSERT_TRUE(ComposeClassicSkin(fromFolder, folder, true));
-    ASSERT_TRUE(ComposeClassicSkinArchive(fromArchive, withPng, plugins, true));
+    ASSERT_TRUE(ComposeClassicSkinArchive(fromArchive, withPng, archives, plugins, true));
     EXPECT_EQ(fromArchive.Block(), fromFolder.Block());
     EXPECT_EQ(fromArchive.Image().pixel(16, 88), qRgb(1, 250, 1));
     EXPECT_TRUE(NothingLeftInTemp());
@@ -144,34 +147,34 @@ TEST_F(ClassicSkinArchiveTest, ArchivesWithoutAUsableSkinLeaveThePictureAsItWas)
     const QString good = Path("good.wsz");
     ASSERT_TRUE(WriteZip(good, skin));
     CDib dib;
-    ASSERT_TRUE(ComposeClassicSkinArchive(dib, good, plugins, true));
+    ASSERT_TRUE(ComposeClassicSkinArchive(dib, good, archives, plugins, true));
     const QByteArray composed = dib.Block();
 
     // The equalizer may be missing; the title bar may not.
     const QString noEq = Path("noeq.wsz");
     ASSERT_TRUE(WriteZip(noEq, {skin[0], skin[2], skin[3]}));
     CDib withoutEq;
-    EXPECT_TRUE(ComposeClassicSkinArchive(withoutEq, noEq, plugins, true));
+    EXPECT_TRUE(ComposeClassicSkinArchive(withoutEq, noEq, archives, plugins, true));
     const QString noTitlebar = Path("notitlebar.wsz");
     ASSERT_TRUE(WriteZip(noTitlebar, {skin[0], skin[1], skin[3]}));
-    EXPECT_FALSE(ComposeClassicSkinArchive(dib, noTitlebar, plugins, true));
+    EXPECT_FALSE(ComposeClassicSkinArchive(dib, noTitlebar, archives, plugins, true));
     EXPECT_EQ(dib.Block(), composed);
 
     // A file that is no zip, one that is not there, a named pipe, and a plug-in folder without an
     // archive plug-in.
     const QString text = Path("text.wsz");
     ASSERT_TRUE(bmp::Write(text, QByteArray("main.bmp titlebar.bmp cbuttons.bmp").repeated(100)));
-    EXPECT_FALSE(ComposeClassicSkinArchive(dib, text, plugins, true));
-    EXPECT_FALSE(ComposeClassicSkinArchive(dib, Path("missing.wsz"), plugins, true));
+    EXPECT_FALSE(ComposeClassicSkinArchive(dib, text, archives, plugins, true));
+    EXPECT_FALSE(ComposeClassicSkinArchive(dib, Path("missing.wsz"), archives, plugins, true));
     const QString fifo = testsupport::MakeFifo(Path("pipe.wsz"));
     ASSERT_FALSE(fifo.isEmpty());
     bool fromFifo = true;
     EXPECT_TRUE(testsupport::ReturnsPromptly(
-        fifo, [&] { fromFifo = ComposeClassicSkinArchive(dib, fifo, plugins, true); }));
+        fifo, [&] { fromFifo = ComposeClassicSkinArchive(dib, fifo, archives, plugins, true); }));
     EXPECT_FALSE(fromFifo);
     const QString noPlugins = Path("noplugins");
     ASSERT_TRUE(QDir().mkpath(noPlugins));
-    EXPECT_FALSE(ComposeClassicSkinArchive(dib, good, noPlugins, true));
+    EXPECT_FALSE(ComposeClassicSkinArchive(dib, good, archives, noPlugins, true));
     EXPECT_EQ(dib.Block(), composed);
 
     // A picture over 8 MiB is not taken, though its bitmap (with trailing bytes) would compose.
@@ -184,7 +187,7 @@ TEST_F(ClassicSkinArchiveTest, ArchivesWithoutAUsableSkinLeaveThePictureAsItWas)
     EXPECT_TRUE(ComposeClassicSkin(fromFolder, folder, true));
     const QString large = Path("large.wsz");
     ASSERT_TRUE(WriteZip(large, {{"main.bmp", padded}, skin[2], skin[3]}));
-    EXPECT_FALSE(ComposeClassicSkinArchive(dib, large, plugins, true));
+    EXPECT_FALSE(ComposeClassicSkinArchive(dib, large, archives, plugins, true));
     EXPECT_EQ(dib.Block(), composed);
     EXPECT_TRUE(NothingLeftInTemp());
 }

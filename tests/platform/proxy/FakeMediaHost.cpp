@@ -17,6 +17,8 @@
 //   hugevideo   answers a render with a picture of 2^30 pixels a side
 //   chapters    answers a render with a DVD title of 100,000 chapters
 //   events      answers a render, then sends 5,000 graph events for it
+//   members     answers an archive listing with three members, whatever the bound asked
+//   progress    reports 250 % done on an extraction, then answers it as done
 
 #include "platform/ipc/Connection.h"
 #include "platform/ipc/MediaProtocol.h"
@@ -116,6 +118,16 @@ int main(int argc, char** argv)
             for (int i = 0; i < 5000; ++i)
                 connection.Send(Message(MessageType::Event, 0, static_cast<quint16>(EventKind::GraphEvent),
                                         request.handle, Pack(qint32(1), qint64(0), qint64(0), QString())));
+        } else if (mode == "members" && request.code == static_cast<quint16>(Op::ArchiveList)) {
+            connection.Send(
+                Message(MessageType::Reply, request.id, request.code, 0,
+                        Pack(qint32(0), QStringLiteral("a.spi"),
+                             QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")},
+                             QList<quint32>{1, 2, 3})));
+        } else if (mode == "progress" && request.code == static_cast<quint16>(Op::ArchiveExtract)) {
+            connection.Send(Message(MessageType::Event, 0, static_cast<quint16>(EventKind::Progress),
+                                    request.handle, Pack(qint32(250), qint64(1))));
+            connection.Send(Message(MessageType::Reply, request.id, request.code, 0, Pack(qint32(0))));
         } else if (mode == "silent") {
             return;
         } else if (mode == "exit") {

@@ -1,5 +1,6 @@
 #include "platform/proxy/MediaProcess.h"
 #include "platform/WindowMessage.h"
+#include "platform/proxy/ArchiveProxy.h"
 #include "platform/proxy/DvdGraphProxy.h"
 #include "platform/proxy/GraphProxy.h"
 #include "support/MessageLog.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <csignal>
@@ -158,12 +160,28 @@ TEST_F(MediaProcessTest, StrayRepliesAndEventsForNobodyAreDropped)
 TEST_F(MediaProcessTest, AMediaProcessPastABoundIsEndedAsBroken)
 {
     MessageLog owner;
+    // Archives are listed only where there is a plug-in file.
+    QTemporaryDir pluginFolder;
+    QFile(pluginFolder.filePath(QStringLiteral("a.spi"))).open(QIODevice::WriteOnly);
     const std::pair<const char*, std::function<bool()>> cases[] = {
         {"flood", [&] { return Ask("flood", 10000, nullptr); }},
         {"plainframes", [&] { return GraphProxy(&owner, platform::WM_GRAPH_EVENT).RenderFile("a.mp4"); }},
         {"hugevideo", [&] { return GraphProxy(&owner, platform::WM_GRAPH_EVENT).RenderFile("a.mp4"); }},
         {"chapters",
          [&] { return DvdGraphProxy(&owner, platform::WM_GRAPH_EVENT).RenderDvd("/dev/sr0", 0); }},
+        {"members",
+         [&] {
+             QString plugin;
+             std::vector<platform::ArchiveMember> members;
+             return platform::ArchiveProxy().List(pluginFolder.path(), QStringLiteral("a.zip"), 2, &plugin,
+                                                  &members) == platform::ArchiveListing::kListed;
+         }},
+        {"progress",
+         [&] {
+             return platform::ArchiveProxy().Extract(QStringLiteral("a.spi"), QStringLiteral("a.zip"),
+                                                     QStringLiteral("1"), pluginFolder.filePath("1"), 10,
+                                                     {}) == platform::MemberExtraction::kDone;
+         }},
     };
     for (const auto& [mode, request] : cases) {
         SCOPED_TRACE(mode);
