@@ -90,12 +90,16 @@ bool CMediaPlayer::ExtractMember(const QString& memberName, const QString& targe
         dialog->deleteLater();
     }
     state.Set(saved);
+    if (result == platform::MemberExtraction::kDone)
+        return true;
+    // Stopped by the user or by the program's end: nothing to say.
+    if (result == platform::MemberExtraction::kAborted || platform::ProgramEnding())
+        return false;
     int message = 0;
     switch (result) {
     case platform::MemberExtraction::kDone:
-        return true;
     case platform::MemberExtraction::kAborted:
-        return false;
+        break;
     case platform::MemberExtraction::kTooLarge:
         message = res::kStrMemberTooLarge;
         break;
