@@ -90,7 +90,8 @@ QString EscapeIniValue(const QString& text)
             }
         }
     }
-    if (needsQuotes || result.startsWith(u' ') || result.endsWith(u' '))
+    // The reader trims every blank QString knows (U+3000 and U+00A0 too) outside quotes.
+    if (needsQuotes || (!result.isEmpty() && (result.front().isSpace() || result.back().isSpace())))
         result = u'"' + result + u'"';
     return result;
 }

@@ -54,21 +54,25 @@ bool CMP3::ReadTag(bool atEnd)
             return false;
         return ReadBuffer(kV1Bytes) && KeepIfSigned("TAG");
     }
-    if (std::fseek(f, 0, SEEK_SET) != 0 || !ReadBuffer(kHeadBytes) || !KeepIfSigned("ID3"))
+    if (std::fseek(f, 0, SEEK_SET) != 0)
+        return false;
+    // A file shorter than the first read is read whole: a small file may hold a whole tag.
+    const int head = static_cast<int>(std::min<int64_t>(kHeadBytes, BytesLeft()));
+    if (head < kV2HeaderBytes || !ReadBuffer(head) || !KeepIfSigned("ID3"))
         return false;
     // The size field counts the bytes after the 10-byte header. A tag shorter than the first read
     // ends the buffer where it ends; a longer one is read on, up to the end of the file and the cap.
     const int64_t tagBytes = int64_t{BigEndian(buffer.data() + 6, 4, 7)} + kV2HeaderBytes;
-    if (tagBytes <= kHeadBytes) {
+    if (tagBytes <= head) {
         size = static_cast<int>(tagBytes);
         return true;
     }
     const int64_t left = BytesLeft();
     if (left < 0)
         return false;
-    const int total = static_cast<int>(std::min<int64_t>({tagBytes, kHeadBytes + left, kMaxBuffer}));
+    const int total = static_cast<int>(std::min<int64_t>({tagBytes, head + left, kMaxBuffer}));
     buffer.resize(static_cast<size_t>(total));
-    if (!ReadBytes(buffer.data() + kHeadBytes, static_cast<size_t>(total - kHeadBytes))) {
+    if (!ReadBytes(buffer.data() + head, static_cast<size_t>(total - head))) {
         FreeBuffer();
         return false;
     }

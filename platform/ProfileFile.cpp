@@ -142,8 +142,10 @@ int ProfileFile::GetInt(const QString& section, const QString& key, int defaultV
     }
     if (i == start)
         return defaultValue;
-    const auto value32 = static_cast<qint32>(static_cast<quint32>(result));
-    return negative ? -value32 : value32;
+    // Negated in 32 unsigned bits, as the conversion wraps: "-2147483648" is INT_MIN, not an
+    // overflow.
+    const auto bits = static_cast<quint32>(result);
+    return static_cast<qint32>(negative ? 0u - bits : bits);
 }
 
 QStringList ProfileFile::SectionNames() const

@@ -64,7 +64,8 @@ QList<PlaylistEntry> ReadPlaylistEntries(const QString& m3uPath)
     // A pipe or device would block or never end.
     if (!platform::OpenRegularFile(file, m3uPath))
         return entries;
-    QByteArray bytes = file.read(kMaxPlaylistBytes);
+    // Only what the file holds is taken: read(max) would set aside the whole bound first.
+    QByteArray bytes = file.read(std::min(file.size(), kMaxPlaylistBytes));
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     // One guess for the whole file: short lines of half-width kana can pass for UTF-8 alone.

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdlib>
 #include <malloc.h>
 #include <memory>
@@ -93,6 +94,7 @@ void CDib::Clear()
     image = QImage();
     imageMade = false;
     scaled = QImage();
+    scaledFrom = QRect();
 }
 
 bool CDib::Attach(QByteArray newBlock)
@@ -219,25 +221,21 @@ const QImage& CDib::Image() const
     return image;
 }
 
-QRect CDib::CoverRect(const QSize& size, const QRect& dest)
+QRect CDib::CoverSource(const QSize& picture, const QSize& dest)
 {
-    QRect r = dest;
-    const qint64 w = size.width();
-    const qint64 h = size.height();
-    if (w == 0 || h == 0)
-        return r;
-    const qint64 scaledHeight = h * dest.width() / w;
-    if (dest.height() > scaledHeight) {
-        const qint64 scaledWidth = w * dest.height() / h;
-        const int left = dest.left() + static_cast<int>((dest.width() - scaledWidth) / 2);
-        r.setLeft(left);
-        r.setWidth(static_cast<int>(scaledWidth));
-    } else {
-        const int top = dest.top() + static_cast<int>((dest.height() - scaledHeight) / 2);
-        r.setTop(top);
-        r.setHeight(static_cast<int>(scaledHeight));
+    const qint64 w = picture.width();
+    const qint64 h = picture.height();
+    const qint64 dw = dest.width();
+    const qint64 dh = dest.height();
+    if (w <= 0 || h <= 0 || dw <= 0 || dh <= 0)
+        return QRect();
+    // Every product stays within 62 bits, and each part within the picture.
+    if (w * dh > h * dw) {
+        const qint64 width = std::clamp<qint64>(h * dw / dh, 1, w);
+        return QRect(static_cast<int>((w - width) / 2), 0, static_cast<int>(width), static_cast<int>(h));
     }
-    return r;
+    const qint64 height = std::clamp<qint64>(w * dh / dw, 1, h);
+    return QRect(0, static_cast<int>((h - height) / 2), static_cast<int>(w), static_cast<int>(height));
 }
 
 bool CDib::Draw(QPainter& painter, const QRect& dest, bool keepAspect) const
@@ -245,24 +243,29 @@ bool CDib::Draw(QPainter& painter, const QRect& dest, bool keepAspect) const
     const QImage& picture = Image();
     if (picture.isNull() || dest.isEmpty())
         return false;
-    const QRect target = keepAspect ? CoverRect(source.size(), dest) : dest;
-    if (target.size() == picture.size()) {
-        painter.drawImage(target.topLeft(), picture);
+    // With the aspect kept, only the part of the picture that covers `dest` is drawn, into it:
+    // no rectangle ever grows past the picture or the target, however long and thin the picture.
+    const QRect from = keepAspect ? CoverSource(picture.size(), dest.size()) : picture.rect();
+    if (from.size() == dest.size()) {
+        painter.drawImage(dest.topLeft(), picture, from);
         return true;
     }
     // A picture drawn at another size is smoothed, so a skin drawn for high-density screens
     // stays clean on ordinary ones. The smoothed picture is made once per size: the clock
     // repaints its text over it twice a second.
     constexpr qint64 kMostCachedPixels = 4'000'000;
-    if (static_cast<qint64>(target.width()) * target.height() <= kMostCachedPixels) {
-        if (scaled.size() != target.size())
-            scaled = picture.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        painter.drawImage(target.topLeft(), scaled);
+    if (static_cast<qint64>(dest.width()) * dest.height() <= kMostCachedPixels) {
+        if (scaled.size() != dest.size() || scaledFrom != from) {
+            const QImage part = from == picture.rect() ? picture : picture.copy(from);
+            scaled = part.scaled(dest.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            scaledFrom = from;
+        }
+        painter.drawImage(dest.topLeft(), scaled);
         return true;
     }
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, picture, picture.rect());
+    painter.drawImage(dest, picture, from);
     painter.restore();
     return true;
 }

@@ -55,11 +55,12 @@ public:
     // The colours of the colour table; empty for pictures without one.
     const QVector<QRgb>& Palette() const { return palette; }
 
-    // Draws the image into `dest`. With `keepAspect` it covers the whole of `dest`, centred,
-    // and what falls outside is cut by the painter's clipping. False when nothing was drawn.
+    // Draws the image into `dest`. With `keepAspect` it covers the whole of `dest`, centred: the
+    // part of it that falls outside is not drawn. False when nothing was drawn.
     bool Draw(QPainter& painter, const QRect& dest, bool keepAspect) const;
-    // The rectangle a `size` picture takes to cover `dest` with its aspect kept.
-    static QRect CoverRect(const QSize& size, const QRect& dest);
+    // The part of a `picture` that covers a `dest` sized target with its aspect kept: centred,
+    // never larger than the picture, at least a pixel a side; null for an empty picture or target.
+    static QRect CoverSource(const QSize& picture, const QSize& dest);
 
     // The colour of pixel (x, y), y counted from the top row, for 24-bit uncompressed
     // bottom-up images with a 40-byte header; 0 for anything else or outside the picture.
@@ -80,6 +81,7 @@ private:
     QVector<QRgb> palette;
     mutable QImage image;
     mutable bool imageMade = false;
-    // The picture smoothed to the size it was last drawn at.
+    // The part of the picture last drawn at another size, smoothed to that size.
     mutable QImage scaled;
+    mutable QRect scaledFrom;
 };

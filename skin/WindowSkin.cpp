@@ -2,13 +2,29 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
-// Windows rectangles are given by their edges, right and bottom outside.
-QRect Edges(qint64 left, qint64 top, qint64 right, qint64 bottom)
+// A skin's coordinates, scaled to the window, are held to one window's size past each edge:
+// shapes far past the window would only make regions that take seconds and gigabytes to build.
+int Coordinate(qint64 value, qint64 reach)
 {
-    return QRect(QPoint(static_cast<int>(left), static_cast<int>(top)),
-                 QPoint(static_cast<int>(right) - 1, static_cast<int>(bottom) - 1));
+    return static_cast<int>(std::clamp(value, -reach, 2 * reach));
+}
+
+// How far `Coordinate` lets a window of `size` reach.
+qint64 Reach(const QRect& window)
+{
+    return std::max<qint64>({window.width(), window.height(), 1}) +
+           std::max(std::abs(window.left()), std::abs(window.top()));
+}
+
+// Windows rectangles are given by their edges, right and bottom outside.
+QRect Edges(qint64 left, qint64 top, qint64 right, qint64 bottom, qint64 reach)
+{
+    return QRect(QPoint(Coordinate(left, reach), Coordinate(top, reach)),
+                 QPoint(Coordinate(right, reach) - 1, Coordinate(bottom, reach) - 1));
 }
 
 QRegion Ellipse(const QRect& r)
@@ -61,6 +77,7 @@ void WindowSkin::Rebuild(const QRect& windowRect, const CDib* background)
     const qint64 H = R.height();
     const qint64 bw = BaseWidth(R);
     const qint64 bh = BaseHeight(R);
+    const qint64 reach = Reach(R);
 
     // Buttons: from the mask's colours in one pass, or from the scaled outlines.
     std::map<COLORREF, QRegion> keyed;
@@ -88,10 +105,13 @@ void WindowSkin::Rebuild(const QRect& windowRect, const CDib* background)
         QPolygon polygon;
         QPolygonF exact;
         for (const QPoint& p : points) {
-            polygon << QPoint(static_cast<int>(p.x() * W / bw + R.left()),
-                              static_cast<int>(p.y() * H / bh + R.top()));
-            exact << QPointF(static_cast<double>(p.x()) * W / bw + R.left(),
-                             static_cast<double>(p.y()) * H / bh + R.top());
+            polygon << QPoint(Coordinate(p.x() * W / bw + R.left(), reach),
+                              Coordinate(p.y() * H / bh + R.top(), reach));
+            const auto exactly = [reach](double value) {
+                return std::clamp(value, -double(reach), 2.0 * double(reach));
+            };
+            exact << QPointF(exactly(static_cast<double>(p.x()) * W / bw + R.left()),
+                             exactly(static_cast<double>(p.y()) * H / bh + R.top()));
         }
         region = QRegion(polygon, Qt::WindingFill);
         buttonOutlines[i].setFillRule(Qt::WindingFill);
@@ -116,7 +136,7 @@ void WindowSkin::Rebuild(const QRect& windowRect, const CDib* background)
         } else {
             for (size_t j = 0; j + 1 < shape.size(); j += 2) {
                 const QRect rect = Edges(shape[j].x() * W / bw, shape[j].y() * H / bh,
-                                         shape[j + 1].x() * W / bw, shape[j + 1].y() * H / bh);
+                                         shape[j + 1].x() * W / bw, shape[j + 1].y() * H / bh, reach);
                 shapeRects.push_back(rect);
                 const size_t k = j / 2;
                 const bool rectangle = k < definition.shapeTypes.size() && definition.shapeTypes[k] != 0;
@@ -128,7 +148,7 @@ void WindowSkin::Rebuild(const QRect& windowRect, const CDib* background)
             window = Ellipse(R);
         } else {
             for (const QPoint& p : shape)
-                scaledOutline << QPoint(static_cast<int>(p.x() * W / bw), static_cast<int>(p.y() * H / bh));
+                scaledOutline << QPoint(Coordinate(p.x() * W / bw, reach), Coordinate(p.y() * H / bh, reach));
             window = QRegion(scaledOutline, Qt::WindingFill);
         }
     } else if (type == 3) {
@@ -164,7 +184,7 @@ void WindowSkin::BuildTextArea(const QRect& windowRect)
         top -= lineHeight / 2;
     const qint64 left = a.x() * W / BaseWidth(R) - frame.x();
     top -= frame.y();
-    textArea = QRegion(Edges(left, top, left + width, top + height).normalized());
+    textArea = QRegion(Edges(left, top, left + width, top + height, Reach(R)).normalized());
 }
 
 int WindowSkin::HitTest(const QPoint& point) const

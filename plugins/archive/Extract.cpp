@@ -136,7 +136,9 @@ public:
                 return SPI_NO_MEMORY;
         }
         ZeroUpTo(offset);
-        std::memcpy(bytes.get() + offset, data, size);
+        // An empty block may come without any bytes behind it.
+        if (size > 0)
+            std::memcpy(bytes.get() + offset, data, size);
         filled = std::max(filled, end);
         return SPI_SUCCESS;
     }

@@ -21,7 +21,9 @@ void CopyCut(std::string_view text, char* field)
                        (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80;
          ++step)
         --length;
-    std::memcpy(field, text.data(), length);
+    // An empty name may come without any bytes behind it.
+    if (length > 0)
+        std::memcpy(field, text.data(), length);
     field[length] = '\0';
 }
 

@@ -56,6 +56,10 @@ TEST(SettingsStoreTest, TextOfAnyKindReadsBackAsWritten)
         QStringLiteral("ＭＳ ゴシック/曲名.mp3"),
         QStringLiteral("#not a comment"),
         QStringLiteral("[not a section]"),
+        // Blanks other than the ASCII space, which the reader trims just the same.
+        QStringLiteral("\u3000全角の空白\u3000"),
+        QStringLiteral("\u00A0no-break\u00A0"),
+        QStringLiteral("\ttab first"),
     };
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Sorlin.conf"));

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <climits>
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -112,15 +114,31 @@ TEST(ProfileFileTest, GetIntReadsTheLeadingNumber)
                                        "Text=abc\n"
                                        "Sign=-\n"
                                        "HexPrefixOnly=0x\n"
-                                       "Empty=\n");
+                                       "Empty=\n"
+                                       "Lowest=-2147483648\n"
+                                       "Wraps=4294967295\n");
     const struct
     {
         const char* key;
         int expected;
     } cases[] = {
-        {"Dec", 42},          {"Negative", -17},      {"Plus", 5},    {"Hex", 31},      {"HexUpper", 255},
-        {"NegativeHex", -16}, {"Leading", 12},        {"Spaced", 7},  {"Quoted", 33},   {"Text", -99},
-        {"Sign", -99},        {"HexPrefixOnly", -99}, {"Empty", -99}, {"Missing", -99},
+        {"Dec", 42},
+        {"Negative", -17},
+        {"Plus", 5},
+        {"Hex", 31},
+        {"HexUpper", 255},
+        {"NegativeHex", -16},
+        {"Leading", 12},
+        {"Spaced", 7},
+        {"Quoted", 33},
+        {"Text", -99},
+        {"Sign", -99},
+        {"HexPrefixOnly", -99},
+        {"Empty", -99},
+        {"Missing", -99},
+        // Past 32 bits the value wraps as the 32-bit conversion does.
+        {"Lowest", INT_MIN},
+        {"Wraps", -1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(profile.GetInt(QStringLiteral("n"), QString::fromLatin1(c.key), -99), c.expected) << c.key;

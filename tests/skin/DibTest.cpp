@@ -79,10 +79,13 @@ TEST_F(DibTest, BitmapsLoadWithTheirColoursSizeAndRowOrder)
 
 TEST_F(DibTest, CoverKeepsTheAspectAndCentres)
 {
-    EXPECT_EQ(CDib::CoverRect(QSize(200, 100), QRect(0, 0, 100, 100)), QRect(-50, 0, 200, 100));
-    EXPECT_EQ(CDib::CoverRect(QSize(100, 200), QRect(0, 0, 100, 100)), QRect(0, -50, 100, 200));
-    EXPECT_EQ(CDib::CoverRect(QSize(50, 50), QRect(10, 10, 100, 100)), QRect(10, 10, 100, 100));
-    EXPECT_EQ(CDib::CoverRect(QSize(0, 0), QRect(0, 0, 7, 7)), QRect(0, 0, 7, 7));
+    EXPECT_EQ(CDib::CoverSource(QSize(200, 100), QSize(100, 100)), QRect(50, 0, 100, 100));
+    EXPECT_EQ(CDib::CoverSource(QSize(100, 200), QSize(100, 100)), QRect(0, 50, 100, 100));
+    EXPECT_EQ(CDib::CoverSource(QSize(50, 50), QSize(100, 100)), QRect(0, 0, 50, 50));
+    EXPECT_EQ(CDib::CoverSource(QSize(0, 0), QSize(7, 7)), QRect());
+    // However long and thin the picture, the part stays inside it and is at least a pixel.
+    EXPECT_EQ(CDib::CoverSource(QSize(1, 30000000), QSize(1920, 1080)), QRect(0, 14999999, 1, 1));
+    EXPECT_EQ(CDib::CoverSource(QSize(2147483647, 1), QSize(1, 2147483647)), QRect(1073741823, 0, 1, 1));
 
     bmp::Spec wide;
     wide.width = 200;

@@ -103,6 +103,23 @@ TEST_F(SkinTest, OutlinesScaleFromTheBaseSize)
     skin.Read(SkinFile("BaseSize=10,10\nBackShapeType=-4\n"));
     skin.Rebuild(QRect(0, 0, 60, 40), nullptr);
     EXPECT_TRUE(Same(skin.window, QRegion(QRect(0, 0, 60, 40), QRegion::Ellipse)));
+
+    // Outlines far past any screen, scaled up by a tiny base size, stop a window's size past its
+    // edges: no edge wraps round and no region grows to gigabytes.
+    const char* huge[] = {
+        "BaseSize=1,1\nBackShapeType=0\nBackShape=0,0,-2147483648,-2147483648\n",
+        "BaseSize=1,1\nBackShapeType=0\nBackShape=-2147483647,-2147483647,2147483647,2147483647\n",
+        "BaseSize=1,1\nBackShapeType=2\nBackShape=0,0,2147483647,0,0,2147483647\nBtnMax=1\n"
+        "Btn1=0,0,2147483647,0,0,2147483647\n",
+    };
+    for (const char* text : huge) {
+        SCOPED_TRACE(text);
+        skin.Read(SkinFile(text));
+        skin.Rebuild(QRect(0, 0, 200, 100), nullptr);
+        const QRect bounds = skin.window.boundingRect();
+        EXPECT_GE(bounds.left(), -200);
+        EXPECT_LE(bounds.bottom(), 400);
+    }
 }
 
 TEST_F(SkinTest, MaskColoursGiveButtonsAndTextArea)
