@@ -1,0 +1,27 @@
+// Classic skins as they are shared: a .wsz (a zip of the skin's pictures) read through the archive
+// plug-in and composed into the window's picture, both panels first.
+
+#include "FuzzSupport.h"
+#include "platform/susie/ArchiveAccess.h"
+#include "skin/ClassicSkinArchive.h"
+#include "skin/Dib.h"
+
+#include <QFileInfo>
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzz::EnsureApplication();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const QString plugins = QFileInfo(QStringLiteral(SORLIN_FUZZ_ARCHIVE_PLUGIN)).absolutePath();
+    platform::LocalArchives archives;
+    const QString skin = fuzz::WriteInput(data, size, QStringLiteral("skin.wsz"));
+    for (const bool mainFirst : {true, false}) {
+        CDib dib;
+        ComposeClassicSkinArchive(dib, skin, archives, plugins, mainFirst);
+    }
+    return 0;
+}
