@@ -23,8 +23,9 @@ namespace {
 
 // Progress is reported at least this often while the data comes.
 constexpr int64_t kProgressStepBytes = 4 << 20;
-// A member of unknown size starts in a buffer this large, doubled as it fills.
-constexpr int64_t kFirstUnknownSizeBytes = 1 << 20;
+// A member written to memory starts in a buffer this large (or its size, if smaller), doubled as
+// it fills.
+constexpr int64_t kFirstBlockBytes = 1 << 20;
 
 struct FreeDeleter
 {
@@ -80,9 +81,10 @@ int Percent(int64_t done, int64_t total)
 
 // Hands the current member's data, block by block, to `put(offset, data, size)` (which returns
 // an SPI_ code), refusing with `tooLargeCode` any byte at or past `limit`. *end receives the
-// offset after the last byte.
+// offset after the last byte: the declared size for a sparse member whose last hole reaches it.
+// A member that is not sparse and gives less than it declares is broken.
 template <typename Put>
-int PumpData(ArchiveReader& reader, int64_t declared, int64_t limit, int tooLargeCode,
+int PumpData(ArchiveReader& reader, int64_t declared, bool sparse, int64_t limit, int tooLargeCode,
              const spi::Progress& progress, Put put, int64_t* end)
 {
     *end = 0;
@@ -109,30 +111,36 @@ int PumpData(ArchiveReader& reader, int64_t declared, int64_t limit, int tooLarg
                 return SPI_ABORTED;
         }
     }
-    if (declared >= 0)
-        *end = std::max(*end, declared); // a hole at the end of a sparse member
+    if (declared >= 0 && *end < declared) {
+        if (!sparse)
+            return SPI_BROKEN_DATA;
+        *end = declared; // a hole at the end of a sparse member
+    }
     return progress.Stop(100, 100) ? SPI_ABORTED : SPI_SUCCESS;
 }
 
-// The member's bytes in memory: a block of the declared size, or, with none declared, one that
-// grows up to kMaxMemberBytes. Bytes no block wrote (holes) are zero.
+// The member's bytes in memory: a block that grows with the bytes that come, up to the declared
+// size or, with none declared, kMaxMemberBytes; a declared size alone never sets memory aside.
+// Bytes no block wrote (holes) are zero.
 class MemoryOutput
 {
 public:
     int Reserve(int64_t declared)
     {
-        fixed = declared >= 0;
-        return Resize(fixed ? declared : kFirstUnknownSizeBytes) ? SPI_SUCCESS : SPI_NO_MEMORY;
+        most = declared >= 0 ? declared : kMaxMemberBytes;
+        return Resize(std::min(most, kFirstBlockBytes)) ? SPI_SUCCESS : SPI_NO_MEMORY;
     }
 
     int Put(int64_t offset, const void* data, size_t size)
     {
         const int64_t end = offset + static_cast<int64_t>(size);
         if (end > capacity) {
-            int64_t grown = capacity;
+            if (end > most)
+                return SPI_NO_MEMORY;
+            int64_t grown = std::max<int64_t>(capacity, 1);
             while (grown < end)
-                grown = std::min(grown * 2, kMaxMemberBytes);
-            if (fixed || !Resize(grown))
+                grown = std::min(grown * 2, most);
+            if (!Resize(grown))
                 return SPI_NO_MEMORY;
         }
         ZeroUpTo(offset);
@@ -143,12 +151,13 @@ public:
         return SPI_SUCCESS;
     }
 
-    // The block holding the first `size` bytes, handed over to the caller.
+    // The block of exactly `size` bytes, handed over to the caller; null when there is no memory
+    // for it.
     void* Finish(int64_t size)
     {
+        if (size != capacity && !Resize(size))
+            return nullptr;
         ZeroUpTo(size);
-        if (!fixed && size < capacity)
-            Resize(size);
         return bytes.release();
     }
 
@@ -176,7 +185,7 @@ private:
     MallocBlock bytes;
     int64_t capacity = 0;
     int64_t filled = 0;
-    bool fixed = false;
+    int64_t most = 0;
 };
 
 // A name that stays inside the folder it is joined to: one component, neither "." nor "..".
@@ -253,11 +262,12 @@ int ExtractToMemory(const char* archiveName, int64_t position, void** block, con
         };
         int64_t end = 0;
         const int64_t limit = declared >= 0 ? declared : kMaxMemberBytes;
-        if (const int code = PumpData(reader, declared, limit, SPI_NO_MEMORY, progress, put, &end);
+        if (const int code =
+                PumpData(reader, declared, walk.Sparse(), limit, SPI_NO_MEMORY, progress, put, &end);
             code != SPI_SUCCESS)
             return code;
         *block = output.Finish(end);
-        return SPI_SUCCESS;
+        return *block ? SPI_SUCCESS : SPI_NO_MEMORY;
     });
 }
 
@@ -282,7 +292,8 @@ int ExtractToFolder(const char* archiveName, int64_t position, const char* folde
         const int64_t declared = walk.DeclaredSize();
         const int64_t limit = declared >= 0 ? declared : std::numeric_limits<int64_t>::max();
         int64_t end = 0;
-        if (const int code = PumpData(reader, declared, limit, SPI_BROKEN_DATA, progress, put, &end);
+        if (const int code =
+                PumpData(reader, declared, walk.Sparse(), limit, SPI_BROKEN_DATA, progress, put, &end);
             code != SPI_SUCCESS)
             return code;
         return file.Keep(end, name) ? SPI_SUCCESS : SPI_READ_ERROR;

@@ -103,6 +103,7 @@ bool MemberWalk::Next()
         if (!FillRecord(entry, reader.FormatName(), static_cast<uint32_t>(position), record))
             continue;
         declaredSize = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : -1;
+        sparse = archive_entry_sparse_count(entry) > 0;
         return true;
     }
 }

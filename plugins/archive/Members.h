@@ -29,12 +29,16 @@ public:
     const SpiFileInfo& Record() const { return record; }
     // The member's size as its header states it, uncapped; negative when it is not known.
     int64_t DeclaredSize() const { return declaredSize; }
+    // The member is stored sparse (a tar member with holes): bytes it does not give are zeros,
+    // up to its declared size.
+    bool Sparse() const { return sparse; }
     int Code() const { return code; }
 
 private:
     ArchiveReader& reader;
     SpiFileInfo record = {};
     int64_t declaredSize = -1;
+    bool sparse = false;
     int64_t nextPosition = 0;
     int code = SPI_SUCCESS;
 };

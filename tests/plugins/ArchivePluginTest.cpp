@@ -840,7 +840,9 @@ TEST_F(ArchivePluginTest, RefusesAMemberClaimingFourGigabytesBeforeReadingIt)
     EXPECT_TRUE(log.calls.empty()) << "the member was read before it was refused";
 }
 
-TEST_F(ArchivePluginTest, RefusesAMemberYieldingMoreThanItDeclares)
+// A member that gives more bytes than it declares, or (not being sparse) fewer, is broken: nothing
+// of it is handed over, and its declared size alone sets no memory aside.
+TEST_F(ArchivePluginTest, RefusesAMemberYieldingOtherThanItDeclares)
 {
     const std::string zeros(8 << 20, '\0');
     const std::string zip = Pack(Format::Zip, {{"small.mp3", "small"}, {"zeros.bin", zeros}});
@@ -850,24 +852,36 @@ TEST_F(ArchivePluginTest, RefusesAMemberYieldingMoreThanItDeclares)
     ASSERT_EQ(honestListing.code, SPI_SUCCESS);
     EXPECT_TRUE(GetMember(honest, honestListing, "zeros.bin").bytes == zeros);
 
-    std::string lying = zip;
-    ASSERT_TRUE(PatchZipUncompressedSize(lying, "zeros.bin", 1 << 20));
-    const std::string path = Write("lying.zip", lying);
-    const Listing listing = ListFile(path);
-    ASSERT_EQ(listing.code, SPI_SUCCESS);
-    const SpiFileInfo* record = listing.Find("zeros.bin");
-    ASSERT_NE(record, nullptr);
-    EXPECT_EQ(record->fileSize, 1u << 20);
-    const Extracted extracted = GetToMemory(path, record->position, record->fileSize);
-    EXPECT_EQ(extracted.code, SPI_NO_MEMORY);
-    EXPECT_TRUE(extracted.blockNull);
+    const struct
+    {
+        const char* name;
+        uint32_t declared;
+        int memoryCode;
+    } cases[] = {
+        {"more.zip", 1u << 20, SPI_NO_MEMORY},
+        {"fewer.zip", 900u << 20, SPI_BROKEN_DATA},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string lying = zip;
+        ASSERT_TRUE(PatchZipUncompressedSize(lying, "zeros.bin", c.declared));
+        const std::string path = Write(c.name, lying);
+        const Listing listing = ListFile(path);
+        ASSERT_EQ(listing.code, SPI_SUCCESS);
+        const SpiFileInfo* record = listing.Find("zeros.bin");
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(record->fileSize, c.declared);
+        const Extracted extracted = GetToMemory(path, record->position, record->fileSize);
+        EXPECT_EQ(extracted.code, c.memoryCode);
+        EXPECT_TRUE(extracted.blockNull);
 
-    const std::string folder = Path("out");
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
-    EXPECT_EQ(GetToFolder(path, record->position, folder), SPI_BROKEN_DATA);
-    EXPECT_EQ(FilesIn(folder), QStringList());
-    // The honest member beside it is still read.
-    EXPECT_EQ(GetMember(path, listing, "small.mp3").bytes, "small");
+        const std::string folder = Path(std::string("out-") + c.name);
+        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+        EXPECT_EQ(GetToFolder(path, record->position, folder), SPI_BROKEN_DATA);
+        EXPECT_EQ(FilesIn(folder), QStringList());
+        // The honest member beside it is still read.
+        EXPECT_EQ(GetMember(path, listing, "small.mp3").bytes, "small");
+    }
 }
 
 } // namespace
