@@ -14,6 +14,7 @@
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace platform::mci {
@@ -28,6 +29,8 @@ void LogCdioMessage(cdio_log_level_t level, const char message[])
         qCDebug(lcPlatform) << "libcdio:" << message;
 }
 
+constexpr qint64 kMostSheetBytes = 1024 * 1024;
+
 driver_id_t DriverFor(const QString& drive)
 {
     const QString suffix = QFileInfo(drive).suffix().toLower();
@@ -40,10 +43,25 @@ driver_id_t DriverFor(const QString& drive)
     return DRIVER_DEVICE;
 }
 
+// A CUE or TOC sheet is text of at most 1 MiB: one that holds a NUL or another control byte
+// (tabs and line ends aside) is no sheet, and libcdio's readers misread such lines (a NUL in a
+// TRACK line of a TOC divides by zero).
+bool IsPlainSheet(const QString& sheet)
+{
+    QFile file(sheet);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMostSheetBytes)
+        return false;
+    const QByteArray text = file.readAll();
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') || byte == 0x7F;
+    });
+}
+
 QString ResolvedTocCopy(const QString& toc)
 {
     QFile file(toc);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > 1024 * 1024)
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMostSheetBytes)
         return toc;
     const QDir folder = QFileInfo(toc).absoluteDir();
     // FILE "name", AUDIOFILE "name" and DATAFILE "name": a relative name becomes a full path.
@@ -94,6 +112,11 @@ CdioHandle OpenCdio(const QString& drive)
     std::call_once(once, [] { cdio_log_set_handler(&LogCdioMessage); });
     if (drive.isEmpty())
         return CdioHandle();
+    const driver_id_t driver = DriverFor(drive);
+    if ((driver == DRIVER_BINCUE || driver == DRIVER_CDRDAO) && !IsPlainSheet(drive)) {
+        qCWarning(lcPlatform).noquote() << "not a CD sheet (too large, or bytes that are no text):" << drive;
+        return CdioHandle();
+    }
     return CdioHandle(cdio_open(QFile::encodeName(CdioSource(drive)).constData(), DriverFor(drive)));
 }
 
