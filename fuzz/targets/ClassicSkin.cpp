@@ -9,18 +9,32 @@
 
 #include <QFileInfo>
 
+#include <memory>
+#include <vector>
+
+namespace {
+
+QString Plugins()
+{
+    return QFileInfo(QStringLiteral(SORLIN_FUZZ_ARCHIVE_PLUGIN)).absolutePath();
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzz::EnsureApplication();
-    // Loaded for good: every composition loads the plug-in and lets it go, and a module that
-    // leaves memory takes the fuzzer's coverage counters with it.
-    static const platform::SusiePlugin kept(QStringLiteral(SORLIN_FUZZ_ARCHIVE_PLUGIN));
+    // Every plug-in of the folder loaded for good: a composition asks each of them and lets it
+    // go, and a module that leaves memory takes the fuzzer's coverage counters with it.
+    static std::vector<std::unique_ptr<platform::SusiePlugin>> kept;
+    for (const QString& file : platform::SusiePluginFiles(Plugins()))
+        kept.push_back(std::make_unique<platform::SusiePlugin>(file));
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const QString plugins = QFileInfo(QStringLiteral(SORLIN_FUZZ_ARCHIVE_PLUGIN)).absolutePath();
+    static const QString plugins = Plugins();
     platform::LocalArchives archives;
     const QString skin = fuzz::WriteInput(data, size, QStringLiteral("skin.wsz"));
     for (const bool mainFirst : {true, false}) {
