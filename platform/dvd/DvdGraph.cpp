@@ -170,15 +170,14 @@ namespace {
 
 // The navigator's title and chapter; a title of 0 means a menu, whose id is in `chapter`. The
 // source answers on its pad; as an element it would pass the query on.
-bool QueryTitleChapter(GstPad* source, GstFormat titleFormat, GstFormat chapterFormat, int* title,
-                       int* chapter)
+bool QueryTitleChapter(GstPad* source, int titleFormat, int chapterFormat, int* title, int* chapter)
 {
     gint64 t = -1;
     gint64 c = -1;
-    if (!source || titleFormat == GST_FORMAT_UNDEFINED || !gst_pad_query_position(source, titleFormat, &t) ||
-        t < 0)
+    if (!source || titleFormat == GST_FORMAT_UNDEFINED ||
+        !gst_pad_query_position(source, static_cast<GstFormat>(titleFormat), &t) || t < 0)
         return false;
-    gst_pad_query_position(source, chapterFormat, &c);
+    gst_pad_query_position(source, static_cast<GstFormat>(chapterFormat), &c);
     *title = static_cast<int>(t);
     *chapter = static_cast<int>(c);
     return true;
@@ -277,9 +276,9 @@ bool DvdGraph::PlayTitle(int title)
     if (!src || still || Domain() != DvdDomain::kTitle || title < 1 ||
         title > static_cast<int>(watch->volume.titles.size()))
         return false;
-    const bool done = gst_element_send_event(src, gst_event_new_seek(watch->seekRate, watch->titleFormat,
-                                                                     GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
-                                                                     title, GST_SEEK_TYPE_NONE, -1));
+    const bool done = gst_element_send_event(
+        src, gst_event_new_seek(watch->seekRate, static_cast<GstFormat>(watch->titleFormat),
+                                GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, title, GST_SEEK_TYPE_NONE, -1));
     int nowTitle = 0;
     int nowChapter = 0;
     return done &&
@@ -315,9 +314,9 @@ bool DvdGraph::Seek(qint64 ms, int timeoutMs)
     // A time of 0 through the time map leaves the navigator where it was: the title's start
     // is its first chapter.
     if (ms == 0)
-        return gst_element_send_event(src, gst_event_new_seek(watch->seekRate, watch->chapterFormat,
-                                                              GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, 1,
-                                                              GST_SEEK_TYPE_NONE, -1));
+        return gst_element_send_event(
+            src, gst_event_new_seek(watch->seekRate, static_cast<GstFormat>(watch->chapterFormat),
+                                    GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, 1, GST_SEEK_TYPE_NONE, -1));
     return gst_element_send_event(src, gst_event_new_seek(watch->seekRate, GST_FORMAT_TIME,
                                                           GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
                                                           ms * GST_MSECOND, GST_SEEK_TYPE_NONE, -1));
@@ -335,9 +334,9 @@ bool DvdGraph::PlayChapterInTitle(int title, int chapter)
     QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &nowTitle, &nowChapter);
     if (nowTitle != title && !PlayTitle(title))
         return false;
-    const bool done = gst_element_send_event(src, gst_event_new_seek(watch->seekRate, watch->chapterFormat,
-                                                                     GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
-                                                                     chapter, GST_SEEK_TYPE_NONE, -1));
+    const bool done = gst_element_send_event(
+        src, gst_event_new_seek(watch->seekRate, static_cast<GstFormat>(watch->chapterFormat),
+                                GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET, chapter, GST_SEEK_TYPE_NONE, -1));
     return done &&
            QueryTitleChapter(watch->SourcePad(), watch->titleFormat, watch->chapterFormat, &nowTitle,
                              &nowChapter) &&

@@ -123,8 +123,10 @@ struct DvdGraph::Watch : GstGraphHooks
     DvdGraph* graph;
     GstElement* playbin = nullptr; // owned by the media graph
     QByteArray deviceBytes;
-    GstFormat titleFormat = GST_FORMAT_UNDEFINED;
-    GstFormat chapterFormat = GST_FORMAT_UNDEFINED;
+    // The navigator's own formats, registered at run time: values past GstFormat's enumerators,
+    // so they are kept as numbers and made formats only where GStreamer takes them.
+    int titleFormat = GST_FORMAT_UNDEFINED;
+    int chapterFormat = GST_FORMAT_UNDEFINED;
     DvdVolume volume; // the table as it was when the graph was built
     QTimer poll;
     QElapsedTimer sinceTimeReport;
