@@ -46,9 +46,6 @@ bool IsClassicSkinArchive(const QString& path)
 bool ComposeClassicSkinArchive(CDib& dib, const QString& archive, platform::ArchiveAccess& archives,
                                const QString& pluginFolder, bool mainFirst)
 {
-    // Only a plain file: a named pipe would hold the reading of the archive's header forever.
-    if (!QFileInfo(archive).isFile())
-        return false;
     QString plugin;
     std::vector<platform::ArchiveMember> members;
     if (archives.List(pluginFolder, archive, kMaxMembers, &plugin, &members) !=

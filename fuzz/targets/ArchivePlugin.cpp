@@ -3,6 +3,7 @@
 // folder. The plug-in is loaded as the program loads it (SORLIN_FUZZ_ARCHIVE_PLUGIN).
 
 #include "FuzzSupport.h"
+#include "platform/susie/SusieArchive.h"
 #include "platform/susie/SusiePlugin.h"
 
 #include <QFile>
@@ -35,9 +36,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const platform::SusiePlugin& plugin = Plugin();
-    const QByteArray name = QFile::encodeName(fuzz::WriteInput(data, size, QStringLiteral("archive.zip")));
-    QByteArray head = fuzz::Bytes(data, std::min<size_t>(size, 2048));
-    head.resize(2048, '\0');
+    const QString path = fuzz::WriteInput(data, size, QStringLiteral("archive.zip"));
+    const QByteArray name = QFile::encodeName(path);
+    // The file's start as the program shows it to IsSupported.
+    const QByteArray head = platform::ArchiveHeader(path);
     plugin.isSupported(name.constData(), reinterpret_cast<intptr_t>(head.constData()));
 
     void* listing = nullptr;
