@@ -27,9 +27,6 @@ sorlin_install_packages() {
     $sudo apt-get install -y -qq --no-install-recommends $missing
 }
 
-# The test programs that tools/test also runs built with AddressSanitizer and
-# UndefinedBehaviorSanitizer: the readers of files from anywhere (pictures, skins, tags, archives).
-SORLIN_SANITIZED_TESTS="skin_tests plugin_image_tests plugin_archive_tests probe_tests"
 # The fuzz targets, whose corpora (fuzz/corpus/<target>) are replayed the same way.
 SORLIN_FUZZ_TARGETS="$(ls "$SORLIN_ROOT/fuzz/corpus")"
 

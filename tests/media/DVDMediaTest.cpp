@@ -241,7 +241,7 @@ TEST_F(DVDMediaTest, RequestsOnAClosedEngineAreClampedAndKeptPending)
 
 TEST_F(DVDMediaTest, OpensInTheMenuAndListsEveryChapter)
 {
-    OpenInMenu(Ifo(disc));
+    ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
     EXPECT_TRUE(engine.changed);        // a menu was entered
     EXPECT_EQ(engine.videoWnd.mode, 1); // pointer input goes to the DVD engine, keys stay
     EXPECT_EQ(engine.videoWnd.target, &engine);
@@ -271,7 +271,7 @@ TEST_F(DVDMediaTest, OpensInTheMenuAndListsEveryChapter)
 
 TEST_F(DVDMediaTest, MenuKeysMoveButtonsAndATitleAskedForInTheMenuPlaysOnceATitleIsEntered)
 {
-    OpenInMenu(Ifo(disc));
+    ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
     engine.MenuKey(NavigationKey::kRight, 1.0);
     ASSERT_TRUE(PumpUntil([&] { return engine.Dvd()->SelectedButton() == 2; }));
     EXPECT_DOUBLE_EQ(engine.GetRate(), 1.0); // in a menu the key is no scan
@@ -297,7 +297,7 @@ TEST_F(DVDMediaTest, MenuKeysMoveButtonsAndATitleAskedForInTheMenuPlaysOnceATitl
 
 TEST_F(DVDMediaTest, ThePointerSelectsAndActivatesButtonsUnlessTheDiscForbidsIt)
 {
-    OpenInMenu(Ifo(disc));
+    ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
     engine.PointerAction(0, InWindow({520, 240}).x(), InWindow({520, 240}).y());
     ASSERT_TRUE(PumpUntil([&] { return engine.Dvd()->SelectedButton() == 2; }));
 
@@ -317,8 +317,8 @@ TEST_F(DVDMediaTest, ThePointerSelectsAndActivatesButtonsUnlessTheDiscForbidsIt)
 
 TEST_F(DVDMediaTest, PlaysTitlesChaptersAndTimesAndAChapterChangeRaisesChanged)
 {
-    OpenInMenu(Ifo(disc));
-    EnterTitleOne();
+    ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
+    ASSERT_NO_FATAL_FAILURE(EnterTitleOne());
 
     // A jump asked for through the engine is no change the controller has to follow.
     PumpUntil([] { return false; }, 300);
@@ -362,8 +362,8 @@ TEST_F(DVDMediaTest, PlaysTitlesChaptersAndTimesAndAChapterChangeRaisesChanged)
 
 TEST_F(DVDMediaTest, KeysScanInATitleAndARefusedRateKeepsThePreviousOne)
 {
-    OpenInMenu(Ifo(disc));
-    EnterTitleOne();
+    ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
+    ASSERT_NO_FATAL_FAILURE(EnterTitleOne());
     engine.MenuKey(NavigationKey::kRight, 1.0);
     EXPECT_DOUBLE_EQ(engine.GetRate(), 2.0);
     PumpUntil([] { return false; }, 300);
@@ -392,8 +392,8 @@ TEST_F(DVDMediaTest, KeysScanInATitleAndARefusedRateKeepsThePreviousOne)
 
 TEST_F(DVDMediaTest, StreamsAreListedByLanguageAndChoicesOutsideTheirRangeAreStoredOnly)
 {
-    OpenInMenu(Ifo(disc));
-    EnterTitleOne();
+    ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
+    ASSERT_NO_FATAL_FAILURE(EnterTitleOne());
     QStringList names;
     unsigned count = 0;
     unsigned long current = 9;
@@ -432,8 +432,8 @@ TEST_F(DVDMediaTest, StreamsAreListedByLanguageAndChoicesOutsideTheirRangeAreSto
 
 TEST_F(DVDMediaTest, ShowMenuTogglesBetweenTheMenuAndTheTitle)
 {
-    OpenInMenu(Ifo(disc));
-    EnterTitleOne();
+    ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
+    ASSERT_NO_FATAL_FAILURE(EnterTitleOne());
     engine.changed = false;
     engine.ShowMenu(2);
     ASSERT_TRUE(PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kVideoManagerMenu; }));
@@ -447,8 +447,8 @@ TEST_F(DVDMediaTest, ADiscImagePlaysLikeTheFolder)
 {
     const QString image = media_files::DvdDiscImage();
     ASSERT_FALSE(image.isEmpty());
-    OpenInMenu(image + QStringLiteral("/VIDEO_TS/VIDEO_TS.IFO"));
-    EnterTitleOne();
+    ASSERT_NO_FATAL_FAILURE(OpenInMenu(image + QStringLiteral("/VIDEO_TS/VIDEO_TS.IFO")));
+    ASSERT_NO_FATAL_FAILURE(EnterTitleOne());
     QStringList items;
     bool found = false;
     int foundPos = -1;
@@ -468,7 +468,7 @@ TEST_F(DVDMediaTest, AVolumeWhoseInformationCannotBeReadStillYieldsTheFirstItem)
     QTemporaryDir folder;
     const QString copy = media_files::CopyDisc(folder.path());
     ASSERT_FALSE(copy.isEmpty());
-    OpenInMenu(Ifo(copy));
+    ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(copy)));
     ASSERT_TRUE(QFile::remove(Ifo(copy)));
     ASSERT_TRUE(QFile::remove(copy + QStringLiteral("/VIDEO_TS/VIDEO_TS.BUP")));
     QStringList items;
@@ -555,7 +555,7 @@ TEST_F(DVDMediaTest, ATitleThatCannotBeReadAbortsAndClosesTheEngine)
     const QString copy = media_files::CopyDisc(folder.path());
     ASSERT_FALSE(copy.isEmpty());
     ASSERT_TRUE(QFile::resize(copy + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"), 0));
-    OpenInMenu(Ifo(copy));
+    ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(copy)));
     engine.changed = false;
     engine.MenuKey(NavigationKey::kEnter, 0);
     ASSERT_TRUE(PumpUntil([&] { return engine.state.Is(EngineState::kClosed); }));
@@ -567,14 +567,14 @@ TEST_F(DVDMediaTest, ATitleThatCannotBeReadAbortsAndClosesTheEngine)
 
 TEST_F(DVDMediaTest, PauseStopAndPlayWorkInTheMenuAndInATitle)
 {
-    OpenInMenu(Ifo(disc));
+    ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
     engine.Pause();
     EXPECT_TRUE(engine.state.Is(EngineState::kPaused));
     ASSERT_TRUE(engine.Play());
     engine.Stop(); // a still menu is not rewound: that would hang the navigator
     EXPECT_TRUE(engine.state.Is(EngineState::kStopped));
     ASSERT_TRUE(engine.Play());
-    EnterTitleOne();
+    ASSERT_NO_FATAL_FAILURE(EnterTitleOne());
     int title = 0;
     int chapter = 0;
     engine.PlayChapter(2, true, 1);

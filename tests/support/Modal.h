@@ -22,7 +22,8 @@ namespace testsupport {
 template <class T> std::shared_ptr<bool> WhenModal(std::function<void(T*)> answer, int timeoutMs = 10000)
 {
     auto ran = std::make_shared<bool>(false);
-    auto* poll = new QTimer; // deletes itself once it is done
+    // Deletes itself once it is done; the application takes it if the test ends first.
+    auto* poll = new QTimer(qApp);
     poll->setInterval(10);
     QObject::connect(
         poll, &QTimer::timeout,
