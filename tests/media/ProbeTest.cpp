@@ -7,6 +7,7 @@
 #include "media/WMA.h"
 #include "support/Fifo.h"
 #include "support/Id3Tags.h"
+#include "support/TitleFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,28 +18,11 @@
 namespace {
 
 using namespace id3_tags;
+using namespace title_files;
 
 // "日本語" and "ア" in code page 932.
 const QByteArray kNihongoCp932("\x93\xFA\x96\x7B\x8C\xEA");
 const QByteArray kKatakanaACp932("\x83\x41");
-
-QByteArray BigEndian32(quint32 v)
-{
-    QByteArray out(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<char>(v >> (24 - 8 * i));
-    return out;
-}
-
-QByteArray Utf16Le(const QString& text)
-{
-    QByteArray out;
-    for (QChar c : text) {
-        out.append(static_cast<char>(c.unicode() & 0xFF));
-        out.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return out;
-}
 
 class ProbeTest : public ::testing::Test
 {
@@ -53,30 +37,6 @@ protected:
 };
 
 // ---- MIDI ----
-
-QByteArray Smf(const QByteArray& track, quint32 trackLength)
-{
-    return QByteArray("MThd\0\0\0\x06\0\0\0\x01\0\x60", 14) + "MTrk" + BigEndian32(trackLength) + track;
-}
-
-QByteArray Smf(const QByteArray& track)
-{
-    return Smf(track, static_cast<quint32>(track.size()));
-}
-
-// A meta event at delta time 0; texts of 128 bytes or more take two length bytes.
-QByteArray Meta(char type, const QByteArray& text)
-{
-    QByteArray event("\x00\xFF", 2);
-    event.append(type);
-    if (text.size() >= 128)
-        event.append(static_cast<char>(0x80 | (text.size() >> 7)));
-    event.append(static_cast<char>(text.size() & 0x7F));
-    return event + text;
-}
-
-const QByteArray kEndOfTrack("\x00\xFF\x2F\x00", 4);
-const QByteArray kNotes("\x00\x90\x3C\x40\x60\x80\x3C\x00", 8);
 
 struct MidiCase
 {
@@ -470,34 +430,6 @@ TEST_F(ProbeTest, Mp3ReaderFallsBackToV1AndLeavesTextAloneOnFailure)
 }
 
 // ---- ASF ----
-
-const QByteArray kAsfHeaderGuid("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16);
-const QByteArray kContentDescriptionGuid("\x33\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C",
-                                         16);
-
-QByteArray Le16(int v)
-{
-    return QByteArray(1, static_cast<char>(v & 0xFF)) + QByteArray(1, static_cast<char>(v >> 8));
-}
-
-// A content description at `at` (its GUID and size first), with the given length fields and strings.
-QByteArray Description(int titleLength, int authorLength, const QByteArray& strings)
-{
-    return kContentDescriptionGuid + QByteArray(8, '\x40') + Le16(titleLength) + Le16(authorLength) +
-           Le16(0) + Le16(0) + Le16(0) + strings;
-}
-
-QByteArray AsfHead()
-{
-    return kAsfHeaderGuid + QByteArray(8, '\x10') + QByteArray("\x05\0\0\0\x01\x02", 6);
-}
-
-QByteArray Asf(const QString& title, const QString& author)
-{
-    const QByteArray t = Utf16Le(title) + QByteArray(2, '\0');
-    const QByteArray a = Utf16Le(author) + QByteArray(2, '\0');
-    return AsfHead() + Description(t.size(), a.size(), t + a) + QByteArray(500, '\x11');
-}
 
 struct AsfCase
 {
