@@ -8,7 +8,7 @@
 #include "Messages.h"
 #include "ScreenPlacement.h"
 #include "SettingsStore.h"
-#include "media/dialogs/PlayListDlg.h"
+#include "mediadialogs/PlayListDlg.h"
 #include "platform/Folders.h"
 #include "platform/Log.h"
 #include "platform/ProgramEnding.h"

@@ -2,7 +2,7 @@
 #
 # Gives a library an include tree of its own instead of the source root:
 # ${CMAKE_BINARY_DIR}/headers/<target>/<folder>/ holds a link to each header in the target's source
-# list (sub-folders kept, so platform's "susie/SusieApi.h" is "platform/susie/SusieApi.h"), and that
+# list (sub-folders kept, so platform's "susie/SusiePlugin.h" is "platform/susie/SusiePlugin.h"), and that
 # tree is the target's public include directory. A file reaches "<folder>/Name.h" only through a
 # target that links <target>, so including a header of a library one does not link, such as the
 # player's from an engine, fails to compile. Headers keep the spelling the code uses

@@ -5,7 +5,7 @@
 // and asking the image plug-ins loads and releases every module of the folder). See SusieApi.h
 // for the interface.
 
-#include "SusieApi.h"
+#include "spi/SusieApi.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "ArchiveReader.h"
 
-#include "SusieApi.h"
 #include "plugins/common/Files.h"
+#include "spi/SusieApi.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -42,10 +42,10 @@
 #include "PluginInfo.h"
 #include "Signatures.h"
 
-#include "SusieApi.h"
 #include "plugins/common/EntryGuard.h"
 #include "plugins/common/PluginInfo.h"
 #include "plugins/common/Progress.h"
+#include "spi/SusieApi.h"
 
 #include <type_traits>
 

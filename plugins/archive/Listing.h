@@ -3,7 +3,7 @@
 
 #include "ArchiveReader.h"
 
-#include "SusieApi.h"
+#include "spi/SusieApi.h"
 
 namespace axarchive {
 

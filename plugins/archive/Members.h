@@ -4,7 +4,7 @@
 
 #include "ArchiveReader.h"
 
-#include "SusieApi.h"
+#include "spi/SusieApi.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The entry points' rule that nothing thrown inside leaves the module.
 
-#include "SusieApi.h"
+#include "spi/SusieApi.h"
 
 #include <new>
 

@@ -2,7 +2,7 @@
 // The caller's progress callback, as GetPicture and GetFile receive it: tells how far the work has
 // come and whether the caller wants it stopped.
 
-#include "SusieApi.h"
+#include "spi/SusieApi.h"
 
 namespace spi {
 

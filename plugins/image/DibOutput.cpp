@@ -1,6 +1,6 @@
 #include "DibOutput.h"
 
-#include "SusieApi.h"
+#include "spi/SusieApi.h"
 
 #include <algorithm>
 #include <cstdlib>

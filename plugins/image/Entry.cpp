@@ -6,10 +6,10 @@
 #include "InputBytes.h"
 #include "PluginInfo.h"
 
-#include "SusieApi.h"
 #include "plugins/common/EntryGuard.h"
 #include "plugins/common/PluginInfo.h"
 #include "plugins/common/Progress.h"
+#include "spi/SusieApi.h"
 
 #include <type_traits>
 

@@ -2,7 +2,7 @@
 // Getting at the bytes the entry points are given: the start of a file through a probe, and a
 // whole picture from a file or from memory.
 
-#include "SusieApi.h"
+#include "spi/SusieApi.h"
 
 #include <QByteArray>
 

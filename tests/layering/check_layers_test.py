@@ -15,8 +15,8 @@ CLEAN = {
     "res/StringTable.h": "#pragma once\n",
     "platform/Log.h": "#pragma once\n",
     "platform/MessageBox.cpp": '#include "Log.h"\n#include "res/StringTable.h"\n',
-    "platform/susie/SusiePlugin.h": '#pragma once\n#include "SusieApi.h"\n',
-    "platform/susie/SusieApi.h": "#pragma once\n",
+    "spi/SusieApi.h": "#pragma once\n",
+    "platform/susie/SusiePlugin.h": '#pragma once\n#include "spi/SusieApi.h"\n',
     "platform/ipc/MediaCodes.h": "#pragma once\n#include <QObject>\n",
     "platform/proxy/GraphProxy.h": '#pragma once\n#include "platform/ipc/MediaCodes.h"\n',
     "platform/proxy/GraphProxy.cpp": '#include "GraphProxy.h"\n#include "platform/Log.h"\n',
@@ -34,9 +34,11 @@ CLEAN = {
     "player/MediaPlayer.cpp": '#include "MediaPlayer.h"\n#include "platform/Log.h"\n',
     "clock/Stopwatch.h": "#pragma once\n#include <QString>\n",
     "clock/Stopwatch.cpp": '#include "Stopwatch.h"\n#include "res/StringTable.h"\n',
-    "media/dialogs/PlaylistDialog.h": '#pragma once\n#include "player/MediaPlayer.h"\n',
+    "mediadialogs/PlaylistDialog.h": '#pragma once\n#include "player/MediaPlayer.h"\n',
+    "plugins/common/Progress.h": '#pragma once\n#include "spi/SusieApi.h"\n',
+    "plugins/image/Decode.cpp": '#include "Decode.h"\n#include "plugins/common/Progress.h"\n#include <QImage>\n',
     "app/SorlinDlg.h": ('#pragma once\n#include "clock/Stopwatch.h"\n#include "player/MediaPlayer.h"\n'
-                        '#include "media/dialogs/PlaylistDialog.h"\n'),
+                        '#include "mediadialogs/PlaylistDialog.h"\n'),
     "app/SorlinDlg.cpp": ('#include "SorlinDlg.h"\n#include "media/Media.h"\n'
                           '#include "platform/proxy/GraphProxy.h"\n#include <platform/Log.h>\n'),
     "tests/media/MediaTest.cpp": '#include "player/MediaPlayer.h"\n',
@@ -96,11 +98,18 @@ class CheckLayersTest(unittest.TestCase):
         self.assertCaught("skin/Dib.cpp", '#include "media/State.h"', "sideways")
 
     def test_clock_and_media_dialogs_stay_apart(self):
-        self.assertCaught("clock/Stopwatch.cpp", '#include "media/dialogs/PlaylistDialog.h"', "sideways")
-        self.assertCaught("media/dialogs/PlaylistDialog.h", '#include "clock/Stopwatch.h"', "sideways")
+        self.assertCaught("clock/Stopwatch.cpp", '#include "mediadialogs/PlaylistDialog.h"', "sideways")
+        self.assertCaught("mediadialogs/PlaylistDialog.h", '#include "clock/Stopwatch.h"', "sideways")
 
     def test_engine_including_the_media_dialogs_fails(self):
-        self.assertCaught("media/Media.h", '#include "dialogs/PlaylistDialog.h"', "points up")
+        self.assertCaught("media/Media.h", '#include "mediadialogs/PlaylistDialog.h"', "points up")
+
+    def test_plug_ins_and_the_program_share_only_the_interface(self):
+        self.assertCaught("plugins/image/Decode.cpp", '#include "platform/Log.h"',
+                          "not among the layers it uses")
+        self.assertCaught("skin/Dib.cpp", '#include "plugins/common/Progress.h"',
+                          "not among the layers it uses")
+        self.assertCaught("plugins/archive/Entry.cpp", '#include "plugins/image/Decode.h"', "sideways")
 
     def test_backends_stay_in_the_media_process(self):
         self.assertCaught("media/Media.cpp", '#include "platform/graph/GstGraph.h"',

@@ -6,7 +6,7 @@
 //   fine.wav     half a second of silence, written as a plug-in writes a member
 // Members are written to a folder only (SPI_OUTPUT_FILE), as dest/<name>.
 
-#include "platform/susie/SusieApi.h"
+#include "spi/SusieApi.h"
 
 #include <array>
 #include <chrono>

@@ -5,7 +5,7 @@
 // application object exists afterwards, and "qt-image-plugins <n>": how many of Qt's image
 // format plug-ins the process has loaded by then.
 
-#include "platform/susie/SusieApi.h"
+#include "spi/SusieApi.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -5,7 +5,7 @@
 // memory); and, with STUB_ARCHIVE, as an archive plug-in that claims
 // every file and would hand back a black picture if it were ever asked for one.
 
-#include "platform/susie/SusieApi.h"
+#include "spi/SusieApi.h"
 
 #include <cstdlib>
 #include <cstring>

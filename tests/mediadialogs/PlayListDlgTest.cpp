@@ -2,7 +2,7 @@
 // keys, saving and opening M3U lists, playing and stopping a line, and what closing it leaves
 // the controller with.
 
-#include "media/dialogs/PlayListDlg.h"
+#include "mediadialogs/PlayListDlg.h"
 #include "platform/MessageBox.h"
 #include "player/MediaPlayer.h"
 #include "player/Playlist.h"

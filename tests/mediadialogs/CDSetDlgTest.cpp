@@ -2,7 +2,7 @@
 // the drive offered from the drives found and taken as typed, the start item in titles or
 // names.
 
-#include "media/dialogs/CDSetDlg.h"
+#include "mediadialogs/CDSetDlg.h"
 #include "res/DialogTemplates.h"
 #include "skin/ButtonEx.h"
 #include "support/Modal.h"
