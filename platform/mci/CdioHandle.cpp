@@ -43,19 +43,43 @@ driver_id_t DriverFor(const QString& drive)
     return DRIVER_DEVICE;
 }
 
+// In a cdrdao TOC every TRACK line names the track's mode, and the files that give a track its
+// sectors come after it: libcdio takes the sector size from the mode, and for a track without
+// one (a bare "TRACK", or a NUL after it) divides the file's length by zero.
+bool TocTracksNameTheirModes(const QByteArray& text)
+{
+    static const QList<QByteArray> kModes = {"AUDIO",       "MODE0",          "MODE1",
+                                             "MODE1_RAW",   "MODE2",          "MODE2_FORM1",
+                                             "MODE2_FORM2", "MODE2_FORM_MIX", "MODE2_RAW"};
+    static const QList<QByteArray> kSectorSources = {"FILE", "AUDIOFILE", "DATAFILE", "ZERO", "SILENCE"};
+    bool inTrack = false;
+    for (const QByteArray& line : text.split('\n')) {
+        const QList<QByteArray> words = line.simplified().split(' ');
+        if (words.value(0) == "TRACK") {
+            if (!kModes.contains(words.value(1)))
+                return false;
+            inTrack = true;
+        } else if (kSectorSources.contains(words.value(0)) && !inTrack) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // A CUE or TOC sheet is text of at most 1 MiB: one that holds a NUL or another control byte
-// (tabs and line ends aside) is no sheet, and libcdio's readers misread such lines (a NUL in a
-// TRACK line of a TOC divides by zero).
-bool IsPlainSheet(const QString& sheet)
+// (tabs and line ends aside) is no sheet, and libcdio's readers misread such lines. A TOC's
+// tracks name their modes as well.
+bool IsPlainSheet(const QString& sheet, driver_id_t driver)
 {
     QFile file(sheet);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMostSheetBytes)
         return false;
     const QByteArray text = file.readAll();
-    return std::none_of(text.begin(), text.end(), [](char c) {
+    const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
         return (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') || byte == 0x7F;
     });
+    return plain && (driver != DRIVER_CDRDAO || TocTracksNameTheirModes(text));
 }
 
 QString ResolvedTocCopy(const QString& toc)
@@ -113,8 +137,9 @@ CdioHandle OpenCdio(const QString& drive)
     if (drive.isEmpty())
         return CdioHandle();
     const driver_id_t driver = DriverFor(drive);
-    if ((driver == DRIVER_BINCUE || driver == DRIVER_CDRDAO) && !IsPlainSheet(drive)) {
-        qCWarning(lcPlatform).noquote() << "not a CD sheet (too large, or bytes that are no text):" << drive;
+    if ((driver == DRIVER_BINCUE || driver == DRIVER_CDRDAO) && !IsPlainSheet(drive, driver)) {
+        qCWarning(lcPlatform).noquote()
+            << "not a CD sheet (too large, bytes that are no text, or a track without its mode):" << drive;
         return CdioHandle();
     }
     return CdioHandle(cdio_open(QFile::encodeName(CdioSource(drive)).constData(), DriverFor(drive)));
