@@ -1,6 +1,7 @@
 // The folder scan against find(1) on the same tree: 100,000 empty files in 1,000 folders, or
-// with --flat in one folder, made once in a temporary folder. Runs alternate (find, scan, find, scan …) after
-// one warm-up of each, so both meet the same caches; the medians and their ratio are printed.
+// with --flat in one folder, made once in a temporary folder. Runs alternate (find, scan, find,
+// scan …) after one warm-up of each, so both meet the same caches; the medians and their ratio
+// are printed.
 //   bench_scan [--runs N] [--flat]
 //
 // find runs as a child with its output on /dev/null and is timed from the outside, from

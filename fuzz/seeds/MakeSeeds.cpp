@@ -30,6 +30,12 @@ using namespace platform::ipc;
 
 namespace {
 
+QByteArray Read(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 class Seeds
 {
 public:
@@ -47,8 +53,7 @@ public:
     }
     void AddFile(const char* target, const QString& name, const QString& path)
     {
-        QFile file(path);
-        Add(target, name, !path.isEmpty() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+        Add(target, name, Read(path));
     }
     bool Failed() const { return failed; }
 
@@ -60,12 +65,6 @@ private:
 QByteArray Bytes(const std::string& bytes)
 {
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-QByteArray Read(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QByteArray Picture(int width, int height, int bitCount, bool topDown = false)

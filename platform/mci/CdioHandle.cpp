@@ -142,7 +142,7 @@ CdioHandle OpenCdio(const QString& drive)
             << "not a CD sheet (too large, bytes that are no text, or a track without its mode):" << drive;
         return CdioHandle();
     }
-    return CdioHandle(cdio_open(QFile::encodeName(CdioSource(drive)).constData(), DriverFor(drive)));
+    return CdioHandle(cdio_open(QFile::encodeName(CdioSource(drive)).constData(), driver));
 }
 
 } // namespace platform::mci
