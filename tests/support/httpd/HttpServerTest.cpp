@@ -241,9 +241,13 @@ TEST_F(HttpServerTest, DropClosesShortOfTheAnnouncedLength)
     ASSERT_TRUE(client->ReadToClose());
     EXPECT_EQ(client->body, content.left(1000));
 
+    // Qt reports the early close as an error or, when the close and the last bytes come together,
+    // as an ordinary end; either way a downloader that counts the bytes sees them fall short.
     const Answer dropped = Get(QStringLiteral("data.bin?drop=1000"));
     ASSERT_TRUE(dropped.finished);
-    EXPECT_NE(dropped.error, QNetworkReply::NoError);
+    EXPECT_EQ(dropped.Header("content-length"), QByteArray::number(content.size()));
+    EXPECT_LE(dropped.body.size(), 1000);
+    EXPECT_EQ(dropped.body, content.left(dropped.body.size()));
 }
 
 TEST_F(HttpServerTest, StatusQueryAnswersThatStatusWithAnHtmlBody)
