@@ -72,14 +72,6 @@ constexpr int ID_ANGLE_LAST = 34950;
 // Skin button k (4 and up) sends this plus k.
 constexpr int kSkinButtonCommandBase = 32779;
 
-// The DVD's menus, as ShowMenu takes them.
-constexpr int kDvdTitleMenu = 2;
-constexpr int kDvdRootMenu = 3;
-constexpr int kDvdSubpictureMenu = 4;
-constexpr int kDvdAudioMenu = 5;
-constexpr int kDvdAngleMenu = 6;
-constexpr int kDvdChapterMenu = 7;
-
 // The DVD's user operations (GetValidUops) that decide the DVD commands and the menu items;
 // a set bit forbids the operation.
 constexpr unsigned long kUopShowTitleMenu = 0x400;

@@ -30,7 +30,7 @@ void CSorlinDlg::OpenFiles()
         return;
     player.SetItems(paths, false, QString());
     SaveSettingsNow();
-    if (player.OpenForward(1))
+    if (player.OpenForward(ForwardFrom::kStart))
         SetLitButton(kPlayButton);
 }
 
@@ -40,7 +40,7 @@ void CSorlinDlg::OpenMusicFolder()
     if (music.isEmpty())
         return;
     player.SetItems({music}, false, QString());
-    if (player.OpenForward(1))
+    if (player.OpenForward(ForwardFrom::kStart))
         SetLitButton(kPlayButton);
 }
 
@@ -141,11 +141,11 @@ bool CSorlinDlg::OnTransportCommand(int id)
         SetLitButton(kPlayButton);
         return true;
     case ID_FIRST:
-        player.OpenForward(1);
+        player.OpenForward(ForwardFrom::kStart);
         SetLitButton(kPlayButton);
         return true;
     case ID_LAST:
-        player.OpenBackward(1);
+        player.OpenBackward(BackwardFrom::kLastItem);
         SetLitButton(kPlayButton);
         return true;
     case ID_REWIND:
@@ -218,24 +218,24 @@ bool CSorlinDlg::OnDvdCommand(int id)
     case ID_DVD_ROOT_MENU: {
         // A disc without a root menu gets its title menu, when that one is allowed.
         const unsigned long uops = player.GetValidUops();
-        player.ShowMenu((uops & kUopShowRootMenu) && !(uops & kUopShowTitleMenu) ? kDvdTitleMenu
-                                                                                 : kDvdRootMenu);
+        player.ShowMenu((uops & kUopShowRootMenu) && !(uops & kUopShowTitleMenu) ? platform::DvdMenu::kTitle
+                                                                                 : platform::DvdMenu::kRoot);
         return true;
     }
     case ID_DVD_CHAPTER_MENU:
-        player.ShowMenu(kDvdChapterMenu);
+        player.ShowMenu(platform::DvdMenu::kChapter);
         return true;
     case ID_DVD_SUBPICTURE_MENU:
-        player.ShowMenu(kDvdSubpictureMenu);
+        player.ShowMenu(platform::DvdMenu::kSubpicture);
         return true;
     case ID_DVD_AUDIO_MENU:
-        player.ShowMenu(kDvdAudioMenu);
+        player.ShowMenu(platform::DvdMenu::kAudio);
         return true;
     case ID_DVD_ANGLE_MENU:
-        player.ShowMenu(kDvdAngleMenu);
+        player.ShowMenu(platform::DvdMenu::kAngle);
         return true;
     case ID_DVD_TITLE_MENU:
-        player.ShowMenu(kDvdTitleMenu);
+        player.ShowMenu(platform::DvdMenu::kTitle);
         return true;
     case ID_NO_VPE:
         settings.dvdDecodeNoVPE = settings.dvdDecodeNoVPE != 0 ? 0 : 1;

@@ -145,7 +145,7 @@ void CSorlinDlg::OnPlaylistDialog()
         play = ShowDialog(dialog) == IDOK;
         playlistDialog = nullptr;
     }
-    if (play && player.OpenForward(1))
+    if (play && player.OpenForward(ForwardFrom::kStart))
         SetLitButton(kPlayButton);
 }
 

@@ -534,7 +534,7 @@ void CSorlinDlg::LaunchTimerEntry(const CTimerEntry& entry)
 {
     alarmPlaying = true;
     alarmPlayer.OpenSource(LaunchPath(entry.launch));
-    alarmPlayer.OpenForward(1);
+    alarmPlayer.OpenForward(ForwardFrom::kStart);
     alarmPlayer.Play();
 }
 
@@ -666,7 +666,7 @@ void CSorlinDlg::ShowContextMenu(QPoint screenPoint)
 
 platform::LRESULT CSorlinDlg::OnPlayRequest(platform::WPARAM, platform::LPARAM)
 {
-    if (player.OpenForward(1))
+    if (player.OpenForward(ForwardFrom::kStart))
         SetLitButton(kPlayButton);
     return 0;
 }

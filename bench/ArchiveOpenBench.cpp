@@ -86,7 +86,7 @@ Run OpenOnce(const QString& zip, const QString& cache, const QString& pluginFold
     beat.start();
     sinceBeat.start();
     const int64_t start = bench::NowUs();
-    if (!player.OpenForward(1)) {
+    if (!player.OpenForward(ForwardFrom::kStart)) {
         std::fprintf(stderr, "the member did not open\n");
         return run;
     }

@@ -88,7 +88,7 @@ bool CDVDMedia::BuildGraph(const QString& path)
         return false;
     }
     dvdBuilder = dvdInfo = dvdControl = navigator;
-    SetClosedCaption(closedCaption != 0);
+    SetClosedCaption(closedCaption);
     SelectAudio(audioStream);
     SelectSubpicture(subpictureStream, subpictureShown);
     videoWnd.SetActive(false);
@@ -110,7 +110,7 @@ void CDVDMedia::Close()
 void CDVDMedia::AttachPlayWnd(CMedia* target)
 {
     videoWnd.target = target;
-    videoWnd.mode = 1;
+    videoWnd.mode = CPlayWnd::Attached::kDvdEngine;
 }
 
 void CDVDMedia::FitVideoWindow()
@@ -142,7 +142,7 @@ int CDVDMedia::HandleGraphEvent()
     case platform::EC_DVD_DOMAIN_CHANGE: {
         const platform::DvdDomain newDomain = platform::DvdDomainFromValue(event.p1);
         if (domain != platform::DvdDomain::kTitle && newDomain == platform::DvdDomain::kTitle)
-            ShowMenu(-1);
+            LeaveMenu();
         domain = newDomain;
         if (newDomain == platform::DvdDomain::kVideoManagerMenu ||
             newDomain == platform::DvdDomain::kTitleSetMenu)
@@ -182,19 +182,20 @@ int CDVDMedia::HandleGraphEvent()
         stillOn = false;
         break;
     case platform::EC_DVD_CURRENT_TIME:
-        if (domain == platform::DvdDomain::kTitle && pendingKind != 0 && title != 0 && chapter != 0 &&
-            event.p2 == 1) {
-            switch (pendingKind) {
-            case 1:
-                PlayTitle(pendingTitle, true);
+        if (domain == platform::DvdDomain::kTitle && pending.kind != PendingJump::Kind::kNone && title != 0 &&
+            chapter != 0 && event.p2 == 1) {
+            const PendingJump jump = pending;
+            switch (jump.kind) {
+            case PendingJump::Kind::kTitle:
+                PlayTitle(jump.title, true);
                 break;
-            case 2:
-                PlayChapter(pendingChapter, true, pendingTitle);
+            case PendingJump::Kind::kChapter:
+                PlayChapter(jump.chapter, true, jump.title);
                 break;
-            case 3:
-                Seek(pendingMs, pendingTitle);
+            case PendingJump::Kind::kTime:
+                Seek(jump.ms, jump.title);
                 break;
-            default:
+            case PendingJump::Kind::kNone:
                 break;
             }
         }
@@ -218,7 +219,7 @@ void CDVDMedia::Prepare()
 
 void CDVDMedia::PlayTitle(int number, bool absolute)
 {
-    pendingKind = 0;
+    pending = {};
     const int target = std::clamp(absolute ? number : title + number, 1, 99);
     if (target == title)
         return;
@@ -228,14 +229,12 @@ void CDVDMedia::PlayTitle(int number, bool absolute)
             dvdControl->PlayTitle(target))
             return;
     }
-    pendingKind = 1;
-    pendingTitle = target;
-    pendingMs = 0;
+    pending = {PendingJump::Kind::kTitle, target, 0, 0};
 }
 
 void CDVDMedia::PlayChapter(int number, bool absolute, int inTitle)
 {
-    pendingKind = 0;
+    pending = {};
     int targetChapter = absolute ? number : chapter + number;
     if (targetChapter == 0)
         targetChapter = 1;
@@ -259,22 +258,18 @@ void CDVDMedia::PlayChapter(int number, bool absolute, int inTitle)
             return;
         }
     }
-    pendingKind = 2;
-    pendingChapter = targetChapter;
-    pendingTitle = targetTitle;
+    pending = {PendingJump::Kind::kChapter, targetTitle, targetChapter, 0};
 }
 
 bool CDVDMedia::Seek(int ms, int inTitle)
 {
-    pendingKind = 0;
+    pending = {};
     if (ms == -1)
         ms = 0;
     ms = std::max(ms, 0);
     const platform::DvdTimeCode time = platform::DvdTimeCode::FromMs(ms, frameRate == 25);
     if (!dvdControl || title == 0 || chapter == 0) {
-        pendingKind = 3;
-        pendingTitle = inTitle;
-        pendingMs = ms;
+        pending = {PendingJump::Kind::kTime, inTitle, 0, ms};
         return false;
     }
     Prepare();
@@ -282,22 +277,30 @@ bool CDVDMedia::Seek(int ms, int inTitle)
         return true;
     if (dvdControl->PlayTitle(inTitle))
         return false; // the title plays from its start
-    pendingKind = 3;
-    pendingTitle = inTitle;
-    pendingMs = ms;
+    pending = {PendingJump::Kind::kTime, inTitle, 0, ms};
     return false;
 }
 
-void CDVDMedia::ShowMenu(int menuId)
+void CDVDMedia::ShowMenu(platform::DvdMenu menu)
+{
+    if (!dvdControl || !window)
+        return;
+    if (domain != platform::DvdDomain::kTitle) {
+        LeaveMenu();
+        return;
+    }
+    if (stillOn)
+        dvdControl->StillOff();
+    dvdControl->ShowMenu(menu);
+}
+
+void CDVDMedia::LeaveMenu()
 {
     if (!dvdControl || !window)
         return;
     if (stillOn)
         dvdControl->StillOff();
-    if (menuId > 0 && domain == platform::DvdDomain::kTitle)
-        dvdControl->ShowMenu(menuId);
-    else
-        dvdControl->Resume();
+    dvdControl->Resume();
 }
 
 void CDVDMedia::MenuKey(NavigationKey key, double scanRate)
@@ -327,7 +330,7 @@ void CDVDMedia::MenuKey(NavigationKey key, double scanRate)
     }
 }
 
-void CDVDMedia::PointerAction(int action, int x, int y)
+void CDVDMedia::PointerAction(PointerEvent event, int x, int y)
 {
     if ((validUops & platform::kUopSelectOrActivateButton) || !dvdControl)
         return;
@@ -340,9 +343,9 @@ void CDVDMedia::PointerAction(int action, int x, int y)
             at = QPoint((x - picture.left()) * frame.width() / picture.width(),
                         (y - picture.top()) * frame.height() / picture.height());
     }
-    if (action == 0)
+    if (event == PointerEvent::kMove)
         dvdControl->SelectAtPosition(at.x(), at.y());
-    else if (action == 1)
+    else
         dvdControl->ActivateAtPosition(at.x(), at.y());
 }
 
@@ -374,7 +377,7 @@ void CDVDMedia::SelectAngle(int index)
 
 void CDVDMedia::SetClosedCaption(bool on)
 {
-    closedCaption = on ? 1 : 0;
+    closedCaption = on;
     // Without a caption decoder the choice is kept and captions stay off.
     if (dvdBuilder)
         dvdBuilder->SetClosedCaptions(on);

@@ -16,6 +16,23 @@ namespace platform {
 class DvdGraphProxy;
 }
 
+// A jump asked for before the disc could take it; the next time event in a title makes it.
+struct PendingJump
+{
+    enum class Kind : int
+    {
+        kNone,
+        kTitle,   // play `title` from its start
+        kChapter, // play `chapter` of `title`
+        kTime,    // play `title` from `ms`
+    };
+    Kind kind = Kind::kNone;
+    int title = 0;
+    int chapter = 0;
+    int ms = 0;
+    bool operator==(const PendingJump&) const = default;
+};
+
 class CDVDMedia : public CMedia
 {
 public:
@@ -35,12 +52,11 @@ public:
     void SelectSubpicture(int stream, bool show) override;
     void SelectAudio(int stream) override;
     // Pointer positions are in the video window's coordinates.
-    void PointerAction(int action, int x, int y) override;
+    void PointerAction(PointerEvent event, int x, int y) override;
     // Keys: 0 left, 1 right (in a title: scan by `rate`), 2 up, 3 down, 4 activate.
     void MenuKey(NavigationKey key, double rate) override;
-    // 2 title, 3 root, 4 subpicture, 5 audio, 6 angle, 7 chapter; in a menu, or with an id
-    // of 0 or less, back to the title.
-    void ShowMenu(int menuId) override;
+    // In a title, the menu; in a menu, back to the title.
+    void ShowMenu(platform::DvdMenu menu) override;
     void PlayTitle(int title, bool absolute) override;
     void PlayChapter(int chapter, bool absolute, int title) override;
     bool Seek(int ms, int title) override;
@@ -62,6 +78,8 @@ public:
     // an image file or a drive.
     static bool FindIfo(const QString& root, QString* ifoPath, bool preferAudio);
 
+    const PendingJump& Pending() const { return pending; }
+
     // The DVD graph while open, for the navigator's state; null when closed.
     platform::DvdGraphProxy* Dvd() const { return dvdControl; }
 
@@ -77,17 +95,16 @@ public:
     bool subpictureShown = false;
     int lastPosition = 0; // the last non-zero position GetLocation returned
     bool stillOn = false;
-    int pendingTitle = 0;
-    int pendingChapter = 0;
-    int pendingMs = 0;
-    int pendingKind = 0; // 0 none, 1 play title, 2 play chapter, 3 play at time
     int frameRate = 30;
-    int closedCaption = 0;
+    bool closedCaption = false;
     int decodeFlags = 1;
     QString errorText; // the last build error
 
 private:
     void Prepare();
+    // Out of a still and back to the title.
+    void LeaveMenu();
 
+    PendingJump pending;
     int eventChapter = 0; // the chapter the last chapter-start event announced
 };

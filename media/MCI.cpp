@@ -116,5 +116,5 @@ bool CMCI::StopIfActive()
 void CMCI::OnNotify(platform::WPARAM flags, platform::LPARAM)
 {
     currentTrack = -1;
-    trackEnded = flags == platform::MCI_NOTIFY_SUCCESSFUL ? 1 : 2;
+    trackEnded = flags == platform::MCI_NOTIFY_SUCCESSFUL ? TrackEnd::kCompleted : TrackEnd::kInterrupted;
 }

@@ -11,6 +11,14 @@
 
 class QObject;
 
+// How the last play range ended, as its notification said.
+enum class TrackEnd : int
+{
+    kNotYet = 0,
+    kCompleted = 1,   // the range played to its end
+    kInterrupted = 2, // paused, stopped or superseded
+};
+
 class CMCI
 {
 public:
@@ -34,13 +42,13 @@ public:
     void OnNotify(platform::WPARAM flags, platform::LPARAM deviceId);
 
     CdState GetState() const { return state.Get(); }
-    int TrackEnded() const { return trackEnded; }
-    void ResetTrackEnded() { trackEnded = 0; }
+    TrackEnd TrackEnded() const { return trackEnded; }
+    void ResetTrackEnded() { trackEnded = TrackEnd::kNotYet; }
     int LastError() const { return lastError; }
 
 protected:
     CState<CdState> state;
-    int trackEnded = 0; // 1 the range ended normally, 2 the play ended otherwise
+    TrackEnd trackEnded = TrackEnd::kNotYet;
     int lastError = 0;
     int playEnd = -1;
     int lastPosition = -1;

@@ -156,9 +156,9 @@ int CMCICD::GetTrackPosition(int* track)
     const int pos = absolute - trackStart[*track - 1];
     if (lastPosition != -1 && playEnd != -1 && lastPosition >= playEnd - trackStart[*track - 1] - 200 &&
         pos == lastPosition)
-        trackEnded = 1;
+        trackEnded = TrackEnd::kCompleted;
     else if (!IsInTrack(*track, pos))
-        trackEnded = 1;
+        trackEnded = TrackEnd::kCompleted;
     lastPosition = pos;
     return pos;
 }

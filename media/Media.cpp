@@ -60,9 +60,9 @@ void CMedia::SetClosedCaption(bool) {}
 void CMedia::SetDecodeMode(int) {}
 void CMedia::SelectSubpicture(int, bool) {}
 void CMedia::SelectAudio(int) {}
-void CMedia::PointerAction(int, int, int) {}
+void CMedia::PointerAction(PointerEvent, int, int) {}
 void CMedia::MenuKey(NavigationKey, double) {}
-void CMedia::ShowMenu(int) {}
+void CMedia::ShowMenu(platform::DvdMenu) {}
 void CMedia::PlayTitle(int, bool) {}
 void CMedia::PlayChapter(int, bool, int) {}
 
@@ -333,7 +333,7 @@ bool CMedia::Open(const QString& path)
 void CMedia::AttachPlayWnd(CMedia* target)
 {
     videoWnd.target = target;
-    videoWnd.mode = 2;
+    videoWnd.mode = CPlayWnd::Attached::kMediaFileEngine;
 }
 
 bool CMedia::OpenMedia(QObject* ownerWindow, const QString& path, QWidget** videoWindow)

@@ -50,9 +50,9 @@ public:
     virtual void SetDecodeMode(int flags);
     virtual void SelectSubpicture(int stream, bool show);
     virtual void SelectAudio(int stream);
-    virtual void PointerAction(int action, int x, int y);
+    virtual void PointerAction(PointerEvent event, int x, int y);
     virtual void MenuKey(NavigationKey key, double rate);
-    virtual void ShowMenu(int menuId);
+    virtual void ShowMenu(platform::DvdMenu menu);
     virtual void PlayTitle(int title, bool absolute);
     virtual void PlayChapter(int chapter, bool absolute, int title);
     virtual bool SetFullScreen(bool on, bool temporary);

@@ -14,3 +14,11 @@ enum class NavigationKey : int
     kKey5 = 5,
     kKey6 = 6,
 };
+
+// What the pointer did over a disc's menu: moving over a button selects it, pressing on one
+// activates it.
+enum class PointerEvent : int
+{
+    kMove,
+    kPress,
+};

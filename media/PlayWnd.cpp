@@ -35,10 +35,10 @@ bool CPlayWnd::eventFilter(QObject* watched, QEvent* event)
         const QPoint at = mouse->position().toPoint();
         if (event->type() == QEvent::MouseMove) {
             if (target)
-                target->PointerAction(0, at.x(), at.y());
+                target->PointerAction(PointerEvent::kMove, at.x(), at.y());
         } else if (mouse->button() == Qt::LeftButton) {
             if (target)
-                target->PointerAction(1, at.x(), at.y());
+                target->PointerAction(PointerEvent::kPress, at.x(), at.y());
         } else if (mouse->button() == Qt::RightButton && mainWindow) {
             platform::PostWindowMessage(mainWindow, kShowContextMenu, static_cast<platform::WPARAM>(at.x()),
                                         at.y());
@@ -49,7 +49,7 @@ bool CPlayWnd::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyRelease: {
         const auto* key = static_cast<QKeyEvent*>(event);
         const unsigned code = platform::VirtualKeyFromQt(key->key());
-        if (mode == 2 && mainWindow && code != 0) {
+        if (mode == Attached::kMediaFileEngine && mainWindow && code != 0) {
             const unsigned message =
                 event->type() == QEvent::KeyPress ? platform::WM_KEYDOWN : platform::WM_KEYUP;
             // lParam: flags in the high word (none), repeat count 1 in the low word.

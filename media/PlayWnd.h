@@ -13,8 +13,13 @@ class QWidget;
 class CPlayWnd : public QObject
 {
 public:
-    // 0 nothing attached, 1 the DVD engine, 2 the media-file engine.
-    int mode = 0;
+    enum class Attached : int
+    {
+        kNothing,
+        kDvdEngine,
+        kMediaFileEngine, // keys go on to the main window
+    };
+    Attached mode = Attached::kNothing;
     CMedia* target = nullptr;
 
     // Routes the input of `window` to `mainWindow` and the target while `active`.

@@ -33,14 +33,12 @@ public:
     E Get() const { return value; }
     bool Is(E v) const { return value == v; }
     bool IsNot(E v) const { return value != v; }
-    bool IsPlaying() const { return Raw() == 2; }
-    bool CanPlay() const { return Raw() == 1 || Raw() == 3 || Raw() == 4; }
-    bool CanPause() const { return Raw() == 2 || Raw() == 4; }
-    bool CanStop() const { return Raw() == 2 || Raw() == 3; }
-    bool IsLoaded() const { return Raw() >= 1 && Raw() <= 3; }
+    bool IsPlaying() const { return value == E::kPlaying; }
+    bool CanPlay() const { return value == E::kOpened || value == E::kPaused || value == E::kStopped; }
+    bool CanPause() const { return value == E::kPlaying || value == E::kStopped; }
+    bool CanStop() const { return value == E::kPlaying || value == E::kPaused; }
+    bool IsLoaded() const { return value == E::kOpened || value == E::kPlaying || value == E::kPaused; }
 
 private:
-    int Raw() const { return static_cast<int>(value); }
-
     E value{};
 };

@@ -247,7 +247,7 @@ void CPLayListDlg::OnPlay()
         controller.SelectItem(item);
     } else {
         controller.OpenSource(item);
-        controller.OpenForward(1);
+        controller.OpenForward(ForwardFrom::kStart);
     }
     // The controller's list is now the one line: the source comes back when the dialog closes.
     reload = true;

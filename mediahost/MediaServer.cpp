@@ -278,9 +278,11 @@ QByteArray MediaServer::AnswerDvd(Op op, platform::DvdGraph& dvd, const QByteArr
         case DvdCommandId::PlayChapterInTitle:
             done = dvd.PlayChapterInTitle(command.a, command.b);
             break;
-        case DvdCommandId::ShowMenu:
-            done = dvd.ShowMenu(command.a);
+        case DvdCommandId::ShowMenu: {
+            platform::DvdMenu menu{};
+            done = platform::DvdMenuFromValue(command.a, &menu) && dvd.ShowMenu(menu);
             break;
+        }
         case DvdCommandId::Resume:
             done = dvd.Resume();
             break;

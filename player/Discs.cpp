@@ -135,7 +135,7 @@ bool CMediaPlayer::CheckDisc(bool act)
             state.Set(PlayerState::kDiscArrived);
             if (autoPlay && act) {
                 OpenSource(QString());
-                OpenForward(1);
+                OpenForward(ForwardFrom::kStart);
             }
         }
     } else if (!present && !dataDisc && act) {

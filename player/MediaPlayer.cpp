@@ -193,7 +193,7 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
     items = paths;
     current = items.isEmpty() ? -1 : 0;
     itemCount = items.size();
-    direction = 1;
+    direction = WalkDirection::kForward;
     sourceFlags = 0;
     discPlayerMode = false;
     discLauncherMode = false;

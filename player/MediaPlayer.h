@@ -105,8 +105,8 @@ public:
     void Close(bool keepKind);
     void Forget();
     void Eject();
-    bool OpenForward(int mode, const QString& target = QString());
-    bool OpenBackward(int mode);
+    bool OpenForward(ForwardFrom from, const QString& target = QString());
+    bool OpenBackward(BackwardFrom from);
     void Next();
     void Previous();
     void SelectItem(const QString& itemPath);
@@ -126,8 +126,8 @@ public:
     void ShowCursor(bool hide);
     void SetVolume(long level);
     void PlayTitle(int step);
-    void ShowMenu(int menu);
-    void PointerAction(int action, int x, int y);
+    void ShowMenu(platform::DvdMenu menu);
+    void PointerAction(PointerEvent event, int x, int y);
     unsigned long GetValidUops() const;
     void SelectAudio(int n) { dvd.SelectAudio(n); }
     void SelectSubpicture(int n, bool show) { dvd.SelectSubpicture(n, show); }
@@ -247,7 +247,7 @@ private:
     QString drive;
     QString displayTitle;
     int counter = 0;
-    int direction = 0;
+    WalkDirection direction = WalkDirection::kNone;
     bool repeat = false;
     bool random = false;
     bool showTags = true;
@@ -332,8 +332,6 @@ private:
     QString extractedFile;
     QString itemCacheFile;
     QString sourceCacheFile;
-    int closedCaption = 0;
-    int decodeMode = 0;
     QFont displayFont;
     int charWidth = 7;
     FolderScanner scanner;

@@ -31,6 +31,29 @@ enum class ItemKind : int
     kDiscLauncher = 9,
 };
 
+// Where OpenForward starts its walk through the list.
+enum class ForwardFrom : int
+{
+    kNextItem, // the item after the current one; the first when none is current
+    kStart,    // the item the session resumes with when the list has it, else the first
+    kTarget,   // the item named
+};
+
+// Where OpenBackward starts its walk.
+enum class BackwardFrom : int
+{
+    kPreviousItem, // the item before the current one; the last when none is current
+    kLastItem,
+};
+
+// Which way the list was last walked: an item that fails to open is passed that way.
+enum class WalkDirection : int
+{
+    kNone,
+    kForward,
+    kBackward,
+};
+
 // Where the list came from.
 constexpr int kSourceFile = 0x01;
 constexpr int kSourcePlaylist = 0x02;

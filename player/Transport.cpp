@@ -28,7 +28,7 @@ bool CMediaPlayer::Play(ItemKind k)
         k = kind;
         if (kind == ItemKind::kNone) {
             OpenSource(source, currentItem);
-            return OpenForward(1);
+            return OpenForward(ForwardFrom::kStart);
         }
     }
     bool result = false;
@@ -187,7 +187,7 @@ void CMediaPlayer::Eject()
     playing = doorOpen;
     if (autoPlay && !doorOpen) {
         OpenSource(source);
-        OpenForward(1);
+        OpenForward(ForwardFrom::kStart);
     }
 }
 
@@ -218,12 +218,12 @@ bool CMediaPlayer::WalkBackward()
     return false;
 }
 
-bool CMediaPlayer::OpenForward(int mode, const QString& target)
+bool CMediaPlayer::OpenForward(ForwardFrom from, const QString& target)
 {
-    if (mode == 1) {
+    if (from == ForwardFrom::kStart) {
         if (!found)
             current = items.isEmpty() ? -1 : 0;
-    } else if (mode == 2) {
+    } else if (from == ForwardFrom::kTarget) {
         current = items.indexOf(target);
     } else {
         if (current < 0) {
@@ -236,17 +236,17 @@ bool CMediaPlayer::OpenForward(int mode, const QString& target)
             return false;
         }
     }
-    direction = 1;
+    direction = WalkDirection::kForward;
     return WalkForward();
 }
 
-bool CMediaPlayer::OpenBackward(int mode)
+bool CMediaPlayer::OpenBackward(BackwardFrom from)
 {
-    if (mode == 1) {
+    if (from == BackwardFrom::kLastItem) {
         current = items.size() - 1;
         itemCount = items.size();
         itemCountAtLast = items.size();
-        direction = 2;
+        direction = WalkDirection::kBackward;
     } else if (current < 0) {
         current = items.size() - 1;
     } else if (current > 0) {
@@ -260,19 +260,19 @@ bool CMediaPlayer::OpenBackward(int mode)
 
 void CMediaPlayer::SelectItem(const QString& itemPath)
 {
-    OpenForward(2, itemPath);
+    OpenForward(ForwardFrom::kTarget, itemPath);
 }
 
 void CMediaPlayer::Next()
 {
     if (kind == ItemKind::kDiscPlayer || kind == ItemKind::kDiscLauncher)
         return;
-    if (!OpenForward(0)) {
+    if (!OpenForward(ForwardFrom::kNextItem)) {
         current = -1;
         if (repeat) {
             track = 0;
             currentItem.clear();
-            OpenForward(0);
+            OpenForward(ForwardFrom::kNextItem);
         } else {
             track = 1;
             position = 0;
@@ -285,12 +285,12 @@ void CMediaPlayer::Previous()
 {
     if (kind == ItemKind::kDiscPlayer || kind == ItemKind::kDiscLauncher)
         return;
-    if (!OpenBackward(0) && repeat) {
+    if (!OpenBackward(BackwardFrom::kPreviousItem) && repeat) {
         current = -1;
         track = 0;
         currentItem.clear();
         counter = 0;
-        OpenBackward(0);
+        OpenBackward(BackwardFrom::kPreviousItem);
     }
     playing = false;
 }
@@ -434,9 +434,9 @@ void CMediaPlayer::EndOfList(bool* stopAtEnd, bool backwards)
         currentItem.clear();
         counter = 0;
         if (backwards)
-            OpenBackward(0);
+            OpenBackward(BackwardFrom::kPreviousItem);
         else
-            OpenForward(0);
+            OpenForward(ForwardFrom::kNextItem);
     }
     playing = false;
     if (*stopAtEnd) {
@@ -451,7 +451,7 @@ bool CMediaPlayer::PassFailedItem(bool* stopAtEnd)
     // goes on; a stopped engine, or one the user closed, ends the play instead.
     media.changed = false;
     dvd.changed = false;
-    if (!OpenForward(0))
+    if (!OpenForward(ForwardFrom::kNextItem))
         EndOfList(stopAtEnd, false);
     return true;
 }
@@ -462,9 +462,9 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
         CheckDisc(true);
     switch (kind) {
     case ItemKind::kCdTrack: {
-        if (cd.TrackEnded() == 1) {
+        if (cd.TrackEnded() == TrackEnd::kCompleted) {
             cd.ResetTrackEnded();
-            if (!OpenForward(0) && !*stopAtEnd) {
+            if (!OpenForward(ForwardFrom::kNextItem) && !*stopAtEnd) {
                 current = -1;
                 if (!repeat) {
                     track = 1;
@@ -472,14 +472,14 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
                 } else {
                     track = 0;
                     currentItem.clear();
-                    OpenForward(0);
+                    OpenForward(ForwardFrom::kNextItem);
                 }
             }
             playing = false;
             *stopAtEnd = false;
             return true;
         }
-        if (cd.TrackEnded() == 2)
+        if (cd.TrackEnded() == TrackEnd::kInterrupted)
             cd.ResetTrackEnded();
         else if (cd.GetState() == CdState::kPlaying) {
             int t = -1;
@@ -515,9 +515,9 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
             if ((dvd.title != title || dvd.chapter != chapter) && !userNavigated) {
                 bool moved = false;
                 if (random || (!inTitle && repeat))
-                    moved = OpenForward(0);
+                    moved = OpenForward(ForwardFrom::kNextItem);
                 else
-                    moved = OpenForward(2, dvd.BuildItemName(dvd.title, dvd.chapter));
+                    moved = OpenForward(ForwardFrom::kTarget, dvd.BuildItemName(dvd.title, dvd.chapter));
                 if (!moved)
                     EndOfList(stopAtEnd, false);
                 return true;
@@ -540,7 +540,7 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
         media.HandleGraphEvent();
         if (media.changed) {
             media.changed = false;
-            if (!OpenForward(0))
+            if (!OpenForward(ForwardFrom::kNextItem))
                 EndOfList(stopAtEnd, false);
             return true;
         }
@@ -560,8 +560,9 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
             if (counter < displaySettings.waitTime) {
                 ++counter;
             } else {
-                const bool backwards = direction != 1;
-                const bool moved = backwards ? OpenBackward(0) : OpenForward(0);
+                const bool backwards = direction != WalkDirection::kForward;
+                const bool moved = backwards ? OpenBackward(BackwardFrom::kPreviousItem)
+                                             : OpenForward(ForwardFrom::kNextItem);
                 if (!moved)
                     EndOfList(stopAtEnd, backwards);
                 changed = true;
@@ -632,7 +633,7 @@ void CMediaPlayer::PlayTitle(int step)
         dvd.PlayTitle(step, false);
 }
 
-void CMediaPlayer::ShowMenu(int menu)
+void CMediaPlayer::ShowMenu(platform::DvdMenu menu)
 {
     if (kind == ItemKind::kDvd) {
         userNavigated = true;
@@ -640,11 +641,11 @@ void CMediaPlayer::ShowMenu(int menu)
     }
 }
 
-void CMediaPlayer::PointerAction(int action, int x, int y)
+void CMediaPlayer::PointerAction(PointerEvent event, int x, int y)
 {
     if (kind == ItemKind::kDvd) {
         userNavigated = true;
-        dvd.PointerAction(action, x, y);
+        dvd.PointerAction(event, x, y);
     }
 }
 
@@ -692,16 +693,13 @@ void CMediaPlayer::ShowFilterProperties(int n)
         media.ShowFilterProperties(n);
 }
 
+// The DVD engine keeps both choices for the next disc it opens, also while another kind plays.
 void CMediaPlayer::SetDecodeMode(int flags)
 {
-    decodeMode = flags;
-    if (kind == ItemKind::kDvd)
-        dvd.SetDecodeMode(flags);
+    dvd.SetDecodeMode(flags);
 }
 
 void CMediaPlayer::SetClosedCaption(bool on)
 {
-    closedCaption = on ? 1 : 0;
-    if (kind == ItemKind::kDvd)
-        dvd.SetClosedCaption(on);
+    dvd.SetClosedCaption(on);
 }

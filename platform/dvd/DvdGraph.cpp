@@ -343,12 +343,12 @@ bool DvdGraph::PlayChapterInTitle(int title, int chapter)
            nowTitle == title && nowChapter == chapter;
 }
 
-bool DvdGraph::ShowMenu(int menuId)
+bool DvdGraph::ShowMenu(DvdMenu menu)
 {
-    if (menuId < 2 || menuId > 7)
-        return false;
+    static_assert(static_cast<int>(DvdMenu::kTitle) == GST_NAVIGATION_COMMAND_DVD_TITLE_MENU &&
+                  static_cast<int>(DvdMenu::kChapter) == GST_NAVIGATION_COMMAND_DVD_CHAPTER_MENU);
     SendNavigation(watch->SourcePad(),
-                   gst_navigation_event_new_command(static_cast<GstNavigationCommand>(menuId)));
+                   gst_navigation_event_new_command(static_cast<GstNavigationCommand>(menu)));
     return Domain() != DvdDomain::kTitle;
 }
 

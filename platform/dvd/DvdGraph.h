@@ -75,7 +75,7 @@ public:
     bool PlayTitle(int title);
     bool PlayAtTimeInTitle(int title, const DvdTimeCode& time);
     bool PlayChapterInTitle(int title, int chapter);
-    bool ShowMenu(int menuId); // 2 title, 3 root, 4 subpicture, 5 audio, 6 angle, 7 chapter
+    bool ShowMenu(DvdMenu menu);
     // From a menu back to the title it was called from; refused in the title domain and
     // before any title has played.
     bool Resume();

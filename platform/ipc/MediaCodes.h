@@ -105,6 +105,25 @@ enum class DvdButtonMove
     Down
 };
 
+// The disc's menus, numbered as the navigator's menu commands.
+enum class DvdMenu : int
+{
+    kTitle = 2,
+    kRoot = 3,
+    kSubpicture = 4,
+    kAudio = 5,
+    kAngle = 6,
+    kChapter = 7,
+};
+// A menu as it travels in a command; false for a value that names none.
+inline bool DvdMenuFromValue(long value, DvdMenu* menu)
+{
+    if (value < static_cast<int>(DvdMenu::kTitle) || value > static_cast<int>(DvdMenu::kChapter))
+        return false;
+    *menu = static_cast<DvdMenu>(value);
+    return true;
+}
+
 // One readable property of an element of a running graph, as text.
 struct ElementProperty
 {

@@ -171,9 +171,9 @@ bool DvdGraphProxy::PlayChapterInTitle(int title, int chapter)
     return Command(DvdCommandId::PlayChapterInTitle, title, chapter);
 }
 
-bool DvdGraphProxy::ShowMenu(int menuId)
+bool DvdGraphProxy::ShowMenu(DvdMenu menu)
 {
-    return Command(DvdCommandId::ShowMenu, menuId);
+    return Command(DvdCommandId::ShowMenu, static_cast<int>(menu));
 }
 
 bool DvdGraphProxy::Resume()

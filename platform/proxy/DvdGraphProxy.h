@@ -62,7 +62,7 @@ public:
     bool PlayTitle(int title);
     bool PlayAtTimeInTitle(int title, const DvdTimeCode& time);
     bool PlayChapterInTitle(int title, int chapter);
-    bool ShowMenu(int menuId); // 2 title, 3 root, 4 subpicture, 5 audio, 6 angle, 7 chapter
+    bool ShowMenu(DvdMenu menu);
     bool Resume();
     bool StillOff();
     bool SelectButton(DvdButtonMove move);

@@ -316,7 +316,7 @@ TEST_F(MainDialogsTest, ThePlaylistEditorFollowsTheItemPlaying)
                 auto* list = editor->Item<CListBoxEx>(CPLayListDlg::kList);
                 EXPECT_NE(list->currentRow(), 1) << "the second line is not chosen yet";
                 // The one-second first item ends while the editor shows, and the next one plays.
-                dialog.Player().OpenForward(1);
+                dialog.Player().OpenForward(ForwardFrom::kStart);
                 WaitUntil([&] { return list->currentRow() == 1; }, 15000);
                 followed = list->currentRow();
                 editor->reject();

@@ -177,36 +177,31 @@ TEST_F(DVDMediaTest, ItemNamesConvertToTitlesChaptersAndTheDiscsIfo)
 
 TEST_F(DVDMediaTest, RequestsOnAClosedEngineAreClampedAndKeptPending)
 {
+    using Kind = PendingJump::Kind;
     engine.PlayTitle(0, true);
-    EXPECT_EQ(engine.pendingKind, 1);
-    EXPECT_EQ(engine.pendingTitle, 1);
+    EXPECT_EQ(engine.Pending(), (PendingJump{Kind::kTitle, 1, 0, 0}));
 
     engine.title = 99;
-    engine.pendingKind = 0;
-    engine.PlayTitle(+1, false); // stays on 99: nothing to do
-    EXPECT_EQ(engine.pendingKind, 0);
+    engine.PlayTitle(+1, false); // stays on 99: nothing to do, and the jump waiting goes
+    EXPECT_EQ(engine.Pending(), PendingJump{});
     engine.PlayTitle(150, true);
-    EXPECT_EQ(engine.pendingKind, 0);
+    EXPECT_EQ(engine.Pending(), PendingJump{});
     engine.title = 0;
 
     engine.PlayChapter(0, true, 0);
-    EXPECT_EQ(engine.pendingKind, 2);
-    EXPECT_EQ(engine.pendingChapter, 1);
-    EXPECT_EQ(engine.pendingTitle, 1);
+    EXPECT_EQ(engine.Pending(), (PendingJump{Kind::kChapter, 1, 1, 0}));
     engine.PlayChapter(-3, true, 120);
-    EXPECT_EQ(engine.pendingChapter, 999);
-    EXPECT_EQ(engine.pendingTitle, 99);
+    EXPECT_EQ(engine.Pending(), (PendingJump{Kind::kChapter, 99, 999, 0}));
     engine.title = 2;
     engine.chapter = 3;
-    engine.pendingKind = 0;
     engine.PlayChapter(0, false, 0); // lands on the current chapter and title
-    EXPECT_EQ(engine.pendingKind, 0);
+    EXPECT_EQ(engine.Pending(), PendingJump{});
     engine.title = engine.chapter = 0;
 
     EXPECT_FALSE(engine.Seek(-1, 2));
-    EXPECT_EQ(engine.pendingKind, 3);
-    EXPECT_EQ(engine.pendingMs, 0);
-    EXPECT_EQ(engine.pendingTitle, 2);
+    EXPECT_EQ(engine.Pending(), (PendingJump{Kind::kTime, 2, 0, 0}));
+    EXPECT_FALSE(engine.Seek(4500, 3));
+    EXPECT_EQ(engine.Pending(), (PendingJump{Kind::kTime, 3, 0, 4500}));
 
     engine.SelectAudio(8);
     engine.SelectSubpicture(40, true);
@@ -221,8 +216,8 @@ TEST_F(DVDMediaTest, RequestsOnAClosedEngineAreClampedAndKeptPending)
     EXPECT_EQ(title, 7);
     engine.MenuKey(NavigationKey::kEnter, 0);
     engine.MenuKey(NavigationKey::kRight, 1);
-    engine.PointerAction(1, 10, 10);
-    engine.ShowMenu(2);
+    engine.PointerAction(PointerEvent::kPress, 10, 10);
+    engine.ShowMenu(platform::DvdMenu::kTitle);
     engine.SelectAngle(1);
     QStringList items;
     bool found = false;
@@ -242,8 +237,9 @@ TEST_F(DVDMediaTest, RequestsOnAClosedEngineAreClampedAndKeptPending)
 TEST_F(DVDMediaTest, OpensInTheMenuAndListsEveryChapter)
 {
     ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
-    EXPECT_TRUE(engine.changed);        // a menu was entered
-    EXPECT_EQ(engine.videoWnd.mode, 1); // pointer input goes to the DVD engine, keys stay
+    EXPECT_TRUE(engine.changed); // a menu was entered
+    EXPECT_EQ(engine.videoWnd.mode,
+              CPlayWnd::Attached::kDvdEngine); // pointer input goes to the DVD engine, keys stay
     EXPECT_EQ(engine.videoWnd.target, &engine);
     EXPECT_EQ(engine.Window()->size(), QSize(640, 480)); // 720 × 480 shown at 4:3
 
@@ -280,14 +276,13 @@ TEST_F(DVDMediaTest, MenuKeysMoveButtonsAndATitleAskedForInTheMenuPlaysOnceATitl
 
     // The still menu cannot be left by a jump: the request waits for a title.
     engine.PlayTitle(2, true);
-    EXPECT_EQ(engine.pendingKind, 1);
-    EXPECT_EQ(engine.pendingTitle, 2);
+    EXPECT_EQ(engine.Pending(), (PendingJump{PendingJump::Kind::kTitle, 2, 0, 0}));
     EXPECT_EQ(engine.GetDomain(), platform::DvdDomain::kVideoManagerMenu);
 
     engine.MenuKey(NavigationKey::kEnter, 0); // the left button plays title 1 ...
     ASSERT_TRUE(
         PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.title == 2; }));
-    EXPECT_EQ(engine.pendingKind, 0); // ... and the waiting request takes over
+    EXPECT_EQ(engine.Pending(), PendingJump{}); // ... and the waiting request takes over
     int title = 0;
     int chapter = 0;
     EXPECT_GT(Location(&title, &chapter), 0);
@@ -298,16 +293,16 @@ TEST_F(DVDMediaTest, MenuKeysMoveButtonsAndATitleAskedForInTheMenuPlaysOnceATitl
 TEST_F(DVDMediaTest, ThePointerSelectsAndActivatesButtonsUnlessTheDiscForbidsIt)
 {
     ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
-    engine.PointerAction(0, InWindow({520, 240}).x(), InWindow({520, 240}).y());
+    engine.PointerAction(PointerEvent::kMove, InWindow({520, 240}).x(), InWindow({520, 240}).y());
     ASSERT_TRUE(PumpUntil([&] { return engine.Dvd()->SelectedButton() == 2; }));
 
     engine.validUops |= platform::kUopSelectOrActivateButton;
-    engine.PointerAction(0, InWindow({200, 240}).x(), InWindow({200, 240}).y());
+    engine.PointerAction(PointerEvent::kMove, InWindow({200, 240}).x(), InWindow({200, 240}).y());
     PumpUntil([] { return false; }, 500);
     EXPECT_EQ(engine.Dvd()->SelectedButton(), 2);
     engine.validUops &= ~platform::kUopSelectOrActivateButton;
 
-    engine.PointerAction(1, InWindow({200, 240}).x(), InWindow({200, 240}).y());
+    engine.PointerAction(PointerEvent::kPress, InWindow({200, 240}).x(), InWindow({200, 240}).y());
     ASSERT_TRUE(
         PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.title == 1; }));
     // A title has no buttons: the disc's valid operations say so.
@@ -330,12 +325,12 @@ TEST_F(DVDMediaTest, PlaysTitlesChaptersAndTimesAndAChapterChangeRaisesChanged)
 
     engine.PlayChapter(3, true, 1);
     EXPECT_EQ(engine.chapter, 3);
-    EXPECT_EQ(engine.pendingKind, 0);
+    EXPECT_EQ(engine.Pending(), PendingJump{});
     EXPECT_TRUE(LocationMeets([](int ms, int t, int c) { return ms >= 3000 && t == 1 && c == 3; }));
 
     engine.PlayTitle(1, false); // the next title
     ASSERT_TRUE(PumpUntil([&] { return engine.title == 2 && engine.chapter == 1; }));
-    EXPECT_EQ(engine.pendingKind, 0);
+    EXPECT_EQ(engine.Pending(), PendingJump{});
 
     // Playing on into chapter 2 moves the item, also when GetLocation saw the new chapter
     // before the chapter-start event was handled.
@@ -435,10 +430,10 @@ TEST_F(DVDMediaTest, ShowMenuTogglesBetweenTheMenuAndTheTitle)
     ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
     ASSERT_NO_FATAL_FAILURE(EnterTitleOne());
     engine.changed = false;
-    engine.ShowMenu(2);
+    engine.ShowMenu(platform::DvdMenu::kTitle);
     ASSERT_TRUE(PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kVideoManagerMenu; }));
     EXPECT_TRUE(engine.changed);
-    engine.ShowMenu(2); // in a menu: back to the title
+    engine.ShowMenu(platform::DvdMenu::kTitle); // in a menu: back to the title
     ASSERT_TRUE(PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle; }));
     EXPECT_EQ(engine.title, 1);
 }
@@ -545,7 +540,7 @@ TEST_F(DVDMediaTest, VolumesThatCannotBePlayedFailWithTheirMessagesAndLeaveTheEn
         EXPECT_EQ(engine.Dvd(), nullptr);
         EXPECT_FALSE(engine.Play());
         engine.PlayTitle(2, true); // a closed engine only remembers
-        EXPECT_EQ(engine.pendingKind, 1);
+        EXPECT_EQ(engine.Pending().kind, PendingJump::Kind::kTitle);
     }
 }
 

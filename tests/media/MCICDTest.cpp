@@ -148,13 +148,13 @@ TEST_F(MCICDTest, ATrackPlaysToJustBeforeTheNextAndItsEndIsNoticed)
     EXPECT_EQ(track, 5);
     EXPECT_GE(start, 300);
     ASSERT_TRUE(WaitUntil([&] { return window.notifications > 0; }));
-    EXPECT_EQ(cd.TrackEnded(), 1);
+    EXPECT_EQ(cd.TrackEnded(), TrackEnd::kCompleted);
     cd.ResetTrackEnded();
     // Played to 200 ms before the end entry; the frozen position tells the end too.
     EXPECT_EQ(cd.GetTrackPosition(&track), 800);
     EXPECT_EQ(track, 5);
     EXPECT_EQ(cd.GetTrackPosition(&track), 800);
-    EXPECT_EQ(cd.TrackEnded(), 1);
+    EXPECT_EQ(cd.TrackEnded(), TrackEnd::kCompleted);
     EXPECT_TRUE(cd.IsInTrack(5, 999));
     EXPECT_FALSE(cd.IsInTrack(5, 1000));
     EXPECT_FALSE(cd.IsInTrack(6, 0));
@@ -169,22 +169,22 @@ TEST_F(MCICDTest, InterruptedPlaysEndOtherwise)
     ASSERT_TRUE(cd.PauseDevice());
     EXPECT_EQ(cd.GetState(), CdState::kPaused);
     ASSERT_TRUE(WaitUntil([&] { return window.notifications > 0; }));
-    EXPECT_EQ(cd.TrackEnded(), 2);
+    EXPECT_EQ(cd.TrackEnded(), TrackEnd::kInterrupted);
     cd.ResetTrackEnded();
     ASSERT_TRUE(cd.PlayTrack(2, 0));
     EXPECT_TRUE(cd.StopDevice());
     EXPECT_EQ(cd.GetState(), CdState::kStopped);
     ASSERT_TRUE(WaitUntil([&] { return window.notifications > 1; }));
-    EXPECT_EQ(cd.TrackEnded(), 2);
+    EXPECT_EQ(cd.TrackEnded(), TrackEnd::kInterrupted);
     int track = 0;
     EXPECT_EQ(cd.GetTrackPosition(&track), 0);
     EXPECT_EQ(track, -1) << "no position once stopped";
     EXPECT_TRUE(boxes.isEmpty());
 
     cd.OnNotify(platform::MCI_NOTIFY_SUPERSEDED, 0);
-    EXPECT_EQ(cd.TrackEnded(), 2);
+    EXPECT_EQ(cd.TrackEnded(), TrackEnd::kInterrupted);
     cd.OnNotify(platform::MCI_NOTIFY_SUCCESSFUL, 0);
-    EXPECT_EQ(cd.TrackEnded(), 1);
+    EXPECT_EQ(cd.TrackEnded(), TrackEnd::kCompleted);
 }
 
 TEST_F(MCICDTest, SkipMovesFiveSecondsWithinTheTrack)

@@ -266,9 +266,9 @@ TEST_F(MediaTest, FilterPropertiesShowOneElementOrNothing)
 class RecordingMedia : public CMedia
 {
 public:
-    void PointerAction(int action, int x, int y) override
+    void PointerAction(PointerEvent event, int x, int y) override
     {
-        actions << QString::fromLatin1("%1:%2,%3").arg(action).arg(x).arg(y);
+        actions << QString::fromLatin1("%1:%2,%3").arg(static_cast<int>(event)).arg(x).arg(y);
     }
     QStringList actions;
 };

@@ -109,7 +109,7 @@ QTemporaryDir* PlayListDlgTest::folder = nullptr;
 TEST_F(PlayListDlgTest, AFolderShowsItsItemsRelativeToItWithTheEmptyLineLast)
 {
     OpenMusic();
-    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_TRUE(player.OpenForward(ForwardFrom::kStart));
     ASSERT_TRUE(player.GetState().CanStop()) << "the first tone plays";
     CPLayListDlg dialog(player);
     dialog.show();

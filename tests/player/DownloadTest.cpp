@@ -339,7 +339,7 @@ TEST_F(DownloadTest, AListFromAnAddressNeverStartsAProgramAndALocalOneAsksFirst)
     for (const char* name : {"named.m3u", "climbing.m3u"}) {
         player.SetItems({server->Url(QString::fromLatin1(name))}, false, QString());
         ASSERT_EQ(player.Items().size(), 1) << name;
-        EXPECT_FALSE(player.OpenForward(1)) << name;
+        EXPECT_FALSE(player.OpenForward(ForwardFrom::kStart)) << name;
     }
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
 
@@ -349,7 +349,7 @@ TEST_F(DownloadTest, AListFromAnAddressNeverStartsAProgramAndALocalOneAsksFirst)
         answer = said;
         messages.clear();
         player.SetItems({localList}, false, QString());
-        player.OpenForward(1);
+        player.OpenForward(ForwardFrom::kStart);
         ASSERT_EQ(messages.size(), 1);
         EXPECT_THAT(messages[0].toStdString(), HasSubstr(local.toStdString()));
     }

@@ -157,7 +157,7 @@ TEST_F(MediaPlayerTest, WalkingTheListWithAndWithoutRepeat)
     const QString c = Picture(QStringLiteral("w/c.bmp"), qRgb(0, 0, 255));
     player.SetItems({dir.filePath(QStringLiteral("w"))}, false, QString());
     ASSERT_EQ(player.Items().size(), 3);
-    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_TRUE(player.OpenForward(ForwardFrom::kStart));
     EXPECT_EQ(player.GetKind(), ItemKind::kStillImage);
     EXPECT_EQ(player.GetState().Get(), PlayerState::kPlaying);
     EXPECT_EQ(player.CurrentItem(), player.Items()[0]);
@@ -181,7 +181,7 @@ TEST_F(MediaPlayerTest, WalkingTheListWithAndWithoutRepeat)
     CMediaPlayer::PlaySettings play = player.GetPlaySettings();
     play.repeat = true;
     player.ApplyPlaySettings(play, true);
-    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_TRUE(player.OpenForward(ForwardFrom::kStart));
     player.Next();
     player.Next();
     player.Next();
@@ -191,7 +191,7 @@ TEST_F(MediaPlayerTest, WalkingTheListWithAndWithoutRepeat)
 
     play.repeat = false;
     player.ApplyPlaySettings(play, true);
-    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_TRUE(player.OpenForward(ForwardFrom::kStart));
     player.Previous();
     EXPECT_EQ(player.Current(), 0) << "without repeat nothing further";
     EXPECT_EQ(player.GetKind(), ItemKind::kNone);
@@ -208,7 +208,7 @@ TEST_F(MediaPlayerTest, ItemsThatVanishedAreSkipped)
     const QString gone = Picture(QStringLiteral("v/gone.bmp"));
     const QString c = Picture(QStringLiteral("v/c.bmp"));
     player.SetItems({a, gone, c}, false, QString());
-    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_TRUE(player.OpenForward(ForwardFrom::kStart));
     ASSERT_TRUE(QFile::remove(gone));
     player.Next();
     EXPECT_EQ(player.CurrentItem(), c);
@@ -264,7 +264,7 @@ TEST_F(MediaPlayerTest, StillImagesRunAsASlideShowForwardsAndBackwards)
     display.waitTime = 3;
     player.ApplyDisplaySettings(display);
     player.SetItems({dir.filePath(QStringLiteral("show"))}, false, QString());
-    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_TRUE(player.OpenForward(ForwardFrom::kStart));
     const QString first = player.CurrentItem();
     // The picture stays while the counter goes 0, 1, 2, 3 (two seconds of ticks), then the
     // next one opens.
@@ -279,7 +279,7 @@ TEST_F(MediaPlayerTest, StillImagesRunAsASlideShowForwardsAndBackwards)
     EXPECT_EQ(player.Current(), 1);
 
     // After the last-item command the show runs backwards.
-    ASSERT_TRUE(player.OpenBackward(1));
+    ASSERT_TRUE(player.OpenBackward(BackwardFrom::kLastItem));
     EXPECT_EQ(player.Current(), 2);
     for (int tick = 0; tick < 4; ++tick)
         Tick();
@@ -331,10 +331,15 @@ TEST_F(MediaPlayerTest, MediaFilesPlayShowTheirTimeAndMoveOnAtTheirEnd)
     const QString second = dir.filePath(QStringLiteral("second.wav"));
     ASSERT_TRUE(QFile::copy(first, second));
     player.SetItems({first, second}, false, QString());
-    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_TRUE(player.OpenForward(ForwardFrom::kStart));
     EXPECT_EQ(player.GetKind(), ItemKind::kMediaFile);
     EXPECT_EQ(player.GetState().Get(), PlayerState::kPlaying);
     EXPECT_TRUE(Tick().contains(QStringLiteral("\n00:00:0")));
+    // DVD choices made meanwhile are the ones the next disc opens with.
+    player.SetDecodeMode(3);
+    player.SetClosedCaption(true);
+    EXPECT_EQ(player.DvdEngine().decodeFlags, 3);
+    EXPECT_TRUE(player.DvdEngine().closedCaption);
     ASSERT_TRUE(WaitUntil([&] {
         Tick();
         return player.Current() == 1;
@@ -353,7 +358,7 @@ TEST_F(MediaPlayerTest, AMediaFilesElementsShowTheirProperties)
     const QString song = media_files::MakeTone(dir.path(), QStringLiteral("wav"), 5.0);
     ASSERT_FALSE(song.isEmpty());
     player.SetItems({song}, false, QString());
-    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_TRUE(player.OpenForward(ForwardFrom::kStart));
     QStringList names;
     int count = 0;
     player.GetFilterNames(&names, &count);
@@ -384,7 +389,7 @@ TEST_F(MediaPlayerTest, ACdImageAsTheDrivePlaysTrackAfterTrack)
     ASSERT_EQ(player.Items().size(), 3);
     EXPECT_EQ(player.Items()[1], image + QStringLiteral("/TRACK02.CDA"));
     EXPECT_EQ(player.SourceFlags(), kSourceFolder);
-    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_TRUE(player.OpenForward(ForwardFrom::kStart));
     EXPECT_EQ(player.GetKind(), ItemKind::kCdTrack);
     EXPECT_EQ(player.Track(), 1);
     EXPECT_FALSE(player.Identity().isEmpty());
@@ -436,7 +441,7 @@ TEST_F(MediaPlayerTest, ACdResumesOnlyWhenItIsTheSameDisc)
     player.SetItems({image}, false, QString());
     EXPECT_TRUE(player.ResumeTargetFound());
     EXPECT_EQ(player.Current(), 1);
-    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_TRUE(player.OpenForward(ForwardFrom::kStart));
     EXPECT_EQ(player.Track(), 2);
     int track = 0;
     EXPECT_GE(PlayerScene(player).Cd().GetTrackPosition(&track), 1400)
@@ -460,7 +465,7 @@ TEST_F(MediaPlayerTest, DiscsComeAndGoWithTheDoor)
     play.autoPlay = true;
     player.ApplyPlaySettings(play, true);
     player.OpenSource(image);
-    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_TRUE(player.OpenForward(ForwardFrom::kStart));
     ASSERT_EQ(player.GetKind(), ItemKind::kCdTrack);
 
     // Eject: stopped, closed, idle, and the door open.
@@ -538,7 +543,7 @@ TEST_F(MediaPlayerTest, AnItemWhoseMediaProcessDiesIsPassedOverAndTheNextOnePlay
         media_files::MakeTone(dir.filePath(QStringLiteral("list")), QStringLiteral("wav"), 20);
     ASSERT_FALSE(first.isEmpty() || second.isEmpty());
     player.SetItems({first, second}, false, QString());
-    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_TRUE(player.OpenForward(ForwardFrom::kStart));
     ASSERT_EQ(player.CurrentItem(), first);
     ASSERT_TRUE(WaitUntil([&] {
         Tick();
@@ -645,7 +650,7 @@ TEST_F(MediaPlayerTest, TheCursorHidesOverAnyFullScreenVideoAndComesBack)
     const QString clip = media_files::MakeVideo(dir.path(), QStringLiteral("mp4"), 5.0, 320, 240);
     ASSERT_FALSE(clip.isEmpty());
     player.SetItems({clip}, false, QString());
-    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_TRUE(player.OpenForward(ForwardFrom::kStart));
     ASSERT_NE(player.FileEngine().Window(), nullptr);
     player.SetFullScreen(true);
     player.ShowCursor(true);
@@ -657,7 +662,7 @@ TEST_F(MediaPlayerTest, TheCursorHidesOverAnyFullScreenVideoAndComesBack)
     const QString disc = media_files::DvdDisc();
     ASSERT_FALSE(disc.isEmpty());
     player.SetItems({disc}, false, QString());
-    ASSERT_TRUE(player.OpenForward(1));
+    ASSERT_TRUE(player.OpenForward(ForwardFrom::kStart));
     ASSERT_EQ(player.GetKind(), ItemKind::kDvd);
     ASSERT_NE(player.DvdEngine().Window(), nullptr);
     player.ShowCursor(true);
