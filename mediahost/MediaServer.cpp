@@ -14,7 +14,6 @@
 namespace mediahost {
 
 using platform::ipc::DvdCommandArgs;
-using platform::ipc::DvdCommandId;
 using platform::ipc::EventKind;
 using platform::ipc::Header;
 using platform::ipc::MessageType;
@@ -267,64 +266,7 @@ QByteArray MediaServer::AnswerDvd(Op op, platform::DvdGraph& dvd, const QByteArr
         DvdCommandArgs command;
         if (!(in >> command).Ok())
             return {};
-        bool done = false;
-        switch (command.command) {
-        case DvdCommandId::PlayTitle:
-            done = dvd.PlayTitle(command.a);
-            break;
-        case DvdCommandId::PlayAtTimeInTitle:
-            done = dvd.PlayAtTimeInTitle(command.a, command.time);
-            break;
-        case DvdCommandId::PlayChapterInTitle:
-            done = dvd.PlayChapterInTitle(command.a, command.b);
-            break;
-        case DvdCommandId::ShowMenu: {
-            platform::DvdMenu menu{};
-            done = platform::DvdMenuFromValue(command.a, &menu) && dvd.ShowMenu(menu);
-            break;
-        }
-        case DvdCommandId::Resume:
-            done = dvd.Resume();
-            break;
-        case DvdCommandId::StillOff:
-            done = dvd.StillOff();
-            break;
-        case DvdCommandId::SelectButton:
-            if (command.a >= 0 && command.a <= static_cast<int>(platform::DvdButtonMove::Down))
-                done = dvd.SelectButton(static_cast<platform::DvdButtonMove>(command.a));
-            break;
-        case DvdCommandId::ActivateButton:
-            done = dvd.ActivateButton();
-            break;
-        case DvdCommandId::SelectAtPosition:
-            done = dvd.SelectAtPosition(command.a, command.b);
-            break;
-        case DvdCommandId::ActivateAtPosition:
-            done = dvd.ActivateAtPosition(command.a, command.b);
-            break;
-        case DvdCommandId::SelectAudioStream:
-            done = dvd.SelectAudioStream(command.a);
-            break;
-        case DvdCommandId::SelectSubpictureStream:
-            done = dvd.SelectSubpictureStream(command.a);
-            break;
-        case DvdCommandId::SetSubpictureState:
-            done = dvd.SetSubpictureState(command.a != 0);
-            break;
-        case DvdCommandId::SelectAngle:
-            done = dvd.SelectAngle(command.a);
-            break;
-        case DvdCommandId::PlayForwards:
-            done = dvd.PlayForwards(command.speed);
-            break;
-        case DvdCommandId::PlayBackwards:
-            done = dvd.PlayBackwards(command.speed);
-            break;
-        case DvdCommandId::SetClosedCaptions:
-            done = dvd.SetClosedCaptions(command.a != 0);
-            break;
-        }
-        return Pack(done);
+        return Pack(platform::ipc::DispatchDvdCommand(dvd, command));
     }
     default:
         return {};

@@ -18,6 +18,7 @@
 // through their buttons or Resume.
 
 #include "platform/graph/GstGraph.h"
+#include "platform/ipc/DvdCommands.h"
 #include "platform/ipc/DvdTable.h"
 #include "platform/ipc/MediaCodes.h"
 
@@ -71,30 +72,9 @@ public:
     bool SubpicturesShown() const;
     bool CurrentAngle(int* count, int* current) const; // angles numbered from 1
 
-    // Navigator commands; each returns whether the navigator carried it out.
-    bool PlayTitle(int title);
-    bool PlayAtTimeInTitle(int title, const DvdTimeCode& time);
-    bool PlayChapterInTitle(int title, int chapter);
-    bool ShowMenu(DvdMenu menu);
-    // From a menu back to the title it was called from; refused in the title domain and
-    // before any title has played.
-    bool Resume();
-    bool StillOff();
-    bool SelectButton(DvdButtonMove move);
-    bool ActivateButton();
-    // Pointer positions are in frame pixels.
-    bool SelectAtPosition(int x, int y);
-    bool ActivateAtPosition(int x, int y);
-    bool SelectAudioStream(int stream);      // 0..7
-    bool SelectSubpictureStream(int stream); // 0..31
-    bool SetSubpictureState(bool shown);
-    bool SelectAngle(int angle); // from 1
-    // Scanning: faster than normal through the disc, slower by running the graph's clock slow
-    // with the sound off; backwards is refused.
-    bool PlayForwards(double speed);
-    bool PlayBackwards(double speed);
-    // Closed captions: false when no caption decoder is available (they stay off then).
-    bool SetClosedCaptions(bool on);
+    // The navigator's commands (platform/ipc/DvdCommands.h). Slow scanning runs the graph's
+    // clock slow with the sound off.
+    SORLIN_DVD_COMMAND_DECLARATIONS
 
     struct Watch;
 

@@ -11,6 +11,7 @@
 // Every message is a fixed header (type, id, code, handle) followed by its arguments written
 // with QDataStream; a message that does not read back whole is refused.
 
+#include "DvdCommands.h"
 #include "DvdTable.h"
 #include "MediaCodes.h"
 
@@ -105,37 +106,6 @@ enum class EventKind : quint16
     Frame,       // [graph] quint32 buffer, qint32 slot, qint32 width, height, stride (BGRx rows)
     MciNotify,   // [notify token] quint64 flags, qint64 device
     Progress,    // [progress token] qint32 percent (0-100), qint64 total bytes
-};
-
-// The DVD navigator's commands, carried by Op::DvdCommand.
-enum class DvdCommandId : qint32
-{
-    PlayTitle = 1,      // a: title
-    PlayAtTimeInTitle,  // a: title, time
-    PlayChapterInTitle, // a: title, b: chapter
-    ShowMenu,           // a: menu id
-    Resume,
-    StillOff,
-    SelectButton, // a: DvdButtonMove
-    ActivateButton,
-    SelectAtPosition,       // a, b: x, y in frame pixels
-    ActivateAtPosition,     // a, b
-    SelectAudioStream,      // a
-    SelectSubpictureStream, // a
-    SetSubpictureState,     // a: shown
-    SelectAngle,            // a: from 1
-    PlayForwards,           // speed
-    PlayBackwards,          // speed
-    SetClosedCaptions,      // a: on
-};
-
-struct DvdCommandArgs
-{
-    DvdCommandId command = DvdCommandId::Resume;
-    qint32 a = 0;
-    qint32 b = 0;
-    double speed = 1.0;
-    DvdTimeCode time;
 };
 
 // What Op::Render answers.

@@ -145,101 +145,18 @@ bool DvdGraphProxy::CurrentAngle(int* count, int* current) const
     return true;
 }
 
-bool DvdGraphProxy::Command(DvdCommandId command, int a, int b, double speed, const DvdTimeCode& time)
+bool DvdGraphProxy::Command(const ipc::DvdCommandArgs& command)
 {
-    ipc::DvdCommandArgs arguments;
-    arguments.command = command;
-    arguments.a = a;
-    arguments.b = b;
-    arguments.speed = speed;
-    arguments.time = time;
-    return AskYes(Op::DvdCommand, Pack(arguments));
+    return AskYes(Op::DvdCommand, Pack(command));
 }
 
-bool DvdGraphProxy::PlayTitle(int title)
-{
-    return Command(DvdCommandId::PlayTitle, title);
-}
-
-bool DvdGraphProxy::PlayAtTimeInTitle(int title, const DvdTimeCode& time)
-{
-    return Command(DvdCommandId::PlayAtTimeInTitle, title, 0, 1.0, time);
-}
-
-bool DvdGraphProxy::PlayChapterInTitle(int title, int chapter)
-{
-    return Command(DvdCommandId::PlayChapterInTitle, title, chapter);
-}
-
-bool DvdGraphProxy::ShowMenu(DvdMenu menu)
-{
-    return Command(DvdCommandId::ShowMenu, static_cast<int>(menu));
-}
-
-bool DvdGraphProxy::Resume()
-{
-    return Command(DvdCommandId::Resume);
-}
-
-bool DvdGraphProxy::StillOff()
-{
-    return Command(DvdCommandId::StillOff);
-}
-
-bool DvdGraphProxy::SelectButton(DvdButtonMove move)
-{
-    return Command(DvdCommandId::SelectButton, static_cast<int>(move));
-}
-
-bool DvdGraphProxy::ActivateButton()
-{
-    return Command(DvdCommandId::ActivateButton);
-}
-
-bool DvdGraphProxy::SelectAtPosition(int x, int y)
-{
-    return Command(DvdCommandId::SelectAtPosition, x, y);
-}
-
-bool DvdGraphProxy::ActivateAtPosition(int x, int y)
-{
-    return Command(DvdCommandId::ActivateAtPosition, x, y);
-}
-
-bool DvdGraphProxy::SelectAudioStream(int stream)
-{
-    return Command(DvdCommandId::SelectAudioStream, stream);
-}
-
-bool DvdGraphProxy::SelectSubpictureStream(int stream)
-{
-    return Command(DvdCommandId::SelectSubpictureStream, stream);
-}
-
-bool DvdGraphProxy::SetSubpictureState(bool shown)
-{
-    return Command(DvdCommandId::SetSubpictureState, shown ? 1 : 0);
-}
-
-bool DvdGraphProxy::SelectAngle(int angle)
-{
-    return Command(DvdCommandId::SelectAngle, angle);
-}
-
-bool DvdGraphProxy::PlayForwards(double speed)
-{
-    return Command(DvdCommandId::PlayForwards, 0, 0, speed);
-}
-
-bool DvdGraphProxy::PlayBackwards(double speed)
-{
-    return Command(DvdCommandId::PlayBackwards, 0, 0, speed);
-}
-
-bool DvdGraphProxy::SetClosedCaptions(bool on)
-{
-    return Command(DvdCommandId::SetClosedCaptions, on ? 1 : 0);
-}
+#define SORLIN_DVD_COMMAND_REQUEST(name, parameters, arguments)                                              \
+    bool DvdGraphProxy::name parameters                                                                      \
+    {                                                                                                        \
+        return Command(ipc::MakeDvdCommand(DvdCommandId::name) arguments);                                   \
+    }
+SORLIN_DVD_COMMANDS(SORLIN_DVD_COMMAND_REQUEST)
+#undef SORLIN_DVD_COMMAND_REQUEST
 
 bool DvdVolumeHasFile(const QString& device, const QString& pathInVolume)
 {

@@ -58,27 +58,8 @@ public:
     bool SubpicturesShown() const;
     bool CurrentAngle(int* count, int* current) const; // angles numbered from 1
 
-    // Navigator commands; each returns whether the navigator carried it out.
-    bool PlayTitle(int title);
-    bool PlayAtTimeInTitle(int title, const DvdTimeCode& time);
-    bool PlayChapterInTitle(int title, int chapter);
-    bool ShowMenu(DvdMenu menu);
-    bool Resume();
-    bool StillOff();
-    bool SelectButton(DvdButtonMove move);
-    bool ActivateButton();
-    // Pointer positions are in frame pixels.
-    bool SelectAtPosition(int x, int y);
-    bool ActivateAtPosition(int x, int y);
-    bool SelectAudioStream(int stream);      // 0..7
-    bool SelectSubpictureStream(int stream); // 0..31
-    bool SetSubpictureState(bool shown);
-    bool SelectAngle(int angle); // from 1
-    // Scanning: faster than normal, or slower with the sound off; backwards is refused.
-    bool PlayForwards(double speed);
-    bool PlayBackwards(double speed);
-    // Closed captions: false when no caption decoder is available (they stay off then).
-    bool SetClosedCaptions(bool on);
+    // The navigator's commands (platform/ipc/DvdCommands.h), carried out in the media process.
+    SORLIN_DVD_COMMAND_DECLARATIONS
 
 protected:
     void OnGraphEvent(const Event& event) override;
@@ -91,8 +72,7 @@ private:
         bool shown = false;
     };
     Streams AskStreams() const;
-    bool Command(ipc::DvdCommandId command, int a = 0, int b = 0, double speed = 1.0,
-                 const DvdTimeCode& time = {});
+    bool Command(const ipc::DvdCommandArgs& command);
 
     QString device;
     DvdVolume volume;

@@ -1,5 +1,6 @@
 #include "platform/ipc/MediaProtocol.h"
 
+#include <QStringList>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -78,6 +79,98 @@ TEST(ProtocolTest, BrokenArgumentsAreRefusedWithoutTakingMemoryForThem)
     EXPECT_FALSE(Decode(QByteArray(kHeaderBytes - 1, '\x01'), &header, &arguments));
     EXPECT_FALSE(Decode(QByteArray(kHeaderBytes, '\x09'), &header, &arguments));
     EXPECT_FALSE(Decode(QByteArray(kHeaderBytes, '\0'), &header, &arguments));
+}
+
+// Takes every DVD command and writes down what it was given.
+class RecordingDvdGraph
+{
+public:
+    SORLIN_DVD_COMMAND_DECLARATIONS
+    QStringList calls;
+
+private:
+    static QString Text(int value) { return QString::number(value); }
+    static QString Text(bool value) { return value ? QStringLiteral("true") : QStringLiteral("false"); }
+    static QString Text(double value) { return QString::number(value); }
+    static QString Text(platform::DvdMenu value) { return QString::number(static_cast<int>(value)); }
+    static QString Text(platform::DvdButtonMove value) { return QString::number(static_cast<int>(value)); }
+    static QString Text(const platform::DvdTimeCode& value)
+    {
+        return QStringLiteral("%1:%2:%3.%4")
+            .arg(value.hours)
+            .arg(value.minutes)
+            .arg(value.seconds)
+            .arg(value.frames);
+    }
+    auto Note(const char* name)
+    {
+        return [this, name](const auto&... values) {
+            QStringList words{QString::fromLatin1(name)};
+            (words.append(Text(values)), ...);
+            calls << words.join(u' ');
+            return true;
+        };
+    }
+};
+
+using platform::DvdButtonMove;
+using platform::DvdMenu;
+using platform::DvdTimeCode;
+
+#define RECORD_DVD_COMMAND(name, parameters, arguments)                                                      \
+    bool RecordingDvdGraph::name parameters                                                                  \
+    {                                                                                                        \
+        return Note(#name) arguments;                                                                        \
+    }
+SORLIN_DVD_COMMANDS(RECORD_DVD_COMMAND)
+#undef RECORD_DVD_COMMAND
+
+// What the media process carries out for a command that went over the wire.
+QString Delivered(const DvdCommandArgs& sent)
+{
+    DvdCommandArgs received;
+    if (!(Unpack(Pack(sent)) >> received).Ok())
+        return QStringLiteral("unreadable");
+    RecordingDvdGraph graph;
+    if (!DispatchDvdCommand(graph, received))
+        return QStringLiteral("refused");
+    return graph.calls.join(u'|');
+}
+
+TEST(ProtocolTest, DvdCommandsReachTheirCallWithEveryValueInItsPlace)
+{
+    const struct
+    {
+        DvdCommandArgs sent;
+        const char* delivered;
+    } cases[] = {
+        {MakeDvdCommand(DvdCommandId::PlayTitle)(7), "PlayTitle 7"},
+        {MakeDvdCommand(DvdCommandId::PlayAtTimeInTitle)(3, DvdTimeCode{1, 2, 3, 4, 1}),
+         "PlayAtTimeInTitle 3 1:2:3.4"},
+        {MakeDvdCommand(DvdCommandId::PlayChapterInTitle)(2, 15), "PlayChapterInTitle 2 15"},
+        {MakeDvdCommand(DvdCommandId::ShowMenu)(DvdMenu::kChapter), "ShowMenu 7"},
+        {MakeDvdCommand(DvdCommandId::Resume)(), "Resume"},
+        {MakeDvdCommand(DvdCommandId::SelectButton)(DvdButtonMove::Down), "SelectButton 3"},
+        {MakeDvdCommand(DvdCommandId::ActivateAtPosition)(520, -4), "ActivateAtPosition 520 -4"},
+        {MakeDvdCommand(DvdCommandId::SetSubpictureState)(true), "SetSubpictureState true"},
+        {MakeDvdCommand(DvdCommandId::PlayBackwards)(0.5), "PlayBackwards 0.5"},
+        {MakeDvdCommand(DvdCommandId::SetClosedCaptions)(false), "SetClosedCaptions false"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Delivered(c.sent), QString::fromLatin1(c.delivered));
+
+    // Values from a window process gone wrong name no menu, no move, no command.
+    const auto command = [](DvdCommandId id, qint32 a) {
+        DvdCommandArgs args;
+        args.command = id;
+        args.a = a;
+        return args;
+    };
+    for (const DvdCommandArgs& bad :
+         {command(DvdCommandId::ShowMenu, 1), command(DvdCommandId::ShowMenu, 8),
+          command(DvdCommandId::SelectButton, -1), command(DvdCommandId::SelectButton, 4),
+          command(DvdCommandId::None, 0), command(static_cast<DvdCommandId>(9999), 0)})
+        EXPECT_EQ(Delivered(bad), QStringLiteral("refused")) << static_cast<int>(bad.command) << " " << bad.a;
 }
 
 } // namespace
