@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "platform/PathSplit.h"
+
 #include <QDir>
 #include <QUrl>
 
@@ -21,9 +23,7 @@ CommandLineAction ClassifyCommandLine(const QString& commandLine)
 
 QString PathFromCommandLine(const QString& commandLine)
 {
-    QString path = commandLine;
-    if (path.startsWith(u'"'))
-        path = path.size() >= 2 ? path.mid(1, path.size() - 2) : QString();
+    QString path = platform::WithoutQuotes(commandLine);
     // The desktop hands discs over as addresses.
     if (path.startsWith(QLatin1String("file://"))) {
         const QUrl url(path);

@@ -69,20 +69,19 @@ void CSorlinDlg::OnAlarmDialog()
 
 void CSorlinDlg::OnPositionDialog()
 {
-    const CMediaPlayer::DisplaySettings display = player.GetDisplaySettings();
+    ReadBackDisplaySettings();
     PositionValues values;
     values.window = geometry();
     values.topmost = settings.topmost != 0;
     values.border = settings.border;
-    values.plugIn = display.pluginFolder == env.programFolder ? QString() : display.pluginFolder;
-    values.waitTime = display.waitTime;
-    values.dsFirst = display.directShowFirst;
-    values.stillWindow = display.stillWindow;
+    values.plugIn = settings.plugIn;
+    values.waitTime = settings.waitTime;
+    values.dsFirst = settings.dsFirst;
+    values.stillWindow = settings.stillWindow;
     values.useThema = settings.useThema;
     values.thema = settings.thema;
-    // The picture the user chose; the one a skin brings is the skin's.
-    values.back = display.backgroundImage != face.imagePath ? display.backgroundImage : settings.back;
-    values.match = display.fitImage;
+    values.back = settings.back; // the picture the user chose; the one a skin brings is the skin's
+    values.match = settings.match;
     values.btnShow = settings.btnShow == 1;
     values.dispString = settings.dispString;
     values.colour = static_cast<COLORREF>(settings.color);

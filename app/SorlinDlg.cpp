@@ -240,17 +240,7 @@ void CSorlinDlg::DestroyWindow()
 void CSorlinDlg::CollectSettings()
 {
     ReadBackPlaySettings();
-    // The picture settings as the player holds them: a drop or a hand-over may have changed
-    // the background since the start. A background the skin chose, and the plug-in folder
-    // that stands for the program folder, stay as they were set.
-    const CMediaPlayer::DisplaySettings display = player.GetDisplaySettings();
-    if (display.backgroundImage != face.imagePath)
-        settings.back = display.backgroundImage;
-    settings.plugIn = display.pluginFolder == env.programFolder ? QString() : display.pluginFolder;
-    settings.waitTime = display.waitTime;
-    settings.dsFirst = display.directShowFirst;
-    settings.match = display.fitImage;
-    settings.stillWindow = display.stillWindow;
+    ReadBackDisplaySettings();
     settings.fullScreen = fullScreen;
     const QRect rect = geometry();
     settings.x = rect.x();
@@ -382,6 +372,21 @@ void CSorlinDlg::closeEvent(QCloseEvent* event)
 {
     qCDebug(lcApp) << "close request";
     QDialog::closeEvent(event);
+}
+
+void CSorlinDlg::ReadBackDisplaySettings()
+{
+    // A drop or a hand-over may have changed the background since the start. A background the
+    // skin chose, and the plug-in folder that stands for the program folder, stay as they were
+    // set.
+    const CMediaPlayer::DisplaySettings display = player.GetDisplaySettings();
+    if (display.backgroundImage != face.imagePath)
+        settings.back = display.backgroundImage;
+    settings.plugIn = display.pluginFolder == env.programFolder ? QString() : display.pluginFolder;
+    settings.waitTime = display.waitTime;
+    settings.dsFirst = display.directShowFirst;
+    settings.match = display.fitImage;
+    settings.stillWindow = display.stillWindow;
 }
 
 void CSorlinDlg::ApplyDisplaySettings()

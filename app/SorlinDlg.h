@@ -196,6 +196,8 @@ private:
     void OpenHelpText(const QString& name);
     // Takes the player's resume values back into the settings.
     void ReadBackPlaySettings();
+    // Takes the player's picture settings back into the settings.
+    void ReadBackDisplaySettings();
     // The clock face's tick: the clock and the schedule, or the stopwatch and its alarm.
     void ClockTick();
     // The clock face of a tick that comes while the UI thread waits for the media process: the

@@ -28,12 +28,14 @@ PathParts SplitPath(const QString& path, const DriveTable& drives);
 // shows them in lower case. A name that matches exactly wins. Empty when there is none.
 QString FindPathIgnoringCase(const QString& folder, const QString& relative);
 
-// `text` without one leading and one trailing double quote, as paths are written in the
-// settings ("\"/usr/share/sounds/bell.wav\"").
+// `text` without the double quotes around it, as paths are written in the settings and on
+// command lines ("\"/usr/share/sounds/bell.wav\""): a leading quote and, when it is there, its
+// closing one. A quote at the end alone is part of the name.
 inline QString WithoutQuotes(QString text)
 {
-    if (text.startsWith(u'"'))
-        text.remove(0, 1);
+    if (!text.startsWith(u'"'))
+        return text;
+    text.remove(0, 1);
     if (text.endsWith(u'"'))
         text.chop(1);
     return text;

@@ -405,12 +405,7 @@ void CMediaPlayer::ResumeOrRewind(CMedia& engine)
 
 ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** window)
 {
-    QString itemPath = path;
-    if (itemPath.startsWith(u'"')) {
-        itemPath.remove(0, 1);
-        if (itemPath.endsWith(u'"'))
-            itemPath.chop(1);
-    }
+    QString itemPath = platform::WithoutQuotes(path);
     const QString extension = UpperExtension(itemPath);
     counter = 0;
     displayTitle.clear();

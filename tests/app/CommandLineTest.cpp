@@ -55,10 +55,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, PathFromCommandLineTest,
                          ::testing::Values(PathCase{"", ""}, PathCase{"\"/media/cdrom/\"", "/media/cdrom"},
                                            PathCase{"\"/home/a b/song.mp3\"", "/home/a b/song.mp3"},
                                            PathCase{"/home/a b/song.mp3", "/home/a b/song.mp3"},
-                                           // A lone quote is dropped as first and last character together.
                                            PathCase{"\"", ""},
-                                           // Only a leading quote: the first and the last character go.
-                                           PathCase{"\"/music/x.mp3", "/music/x.mp"},
+                                           // A quote that is never closed takes no letter of the name
+                                           // with it; one at the end alone is part of the name.
+                                           PathCase{"\"/music/x.mp3", "/music/x.mp3"},
+                                           PathCase{"/music/say \"hi\"", "/music/say \"hi\""},
                                            PathCase{"/music/", "/music"},
                                            // The root stays a path.
                                            PathCase{"/", "/"}, PathCase{"\"/\"", "/"}, PathCase{"/s", "/s"},
