@@ -382,6 +382,16 @@ void GstGraph::Close()
     rate = 1.0;
 }
 
+int GstGraph::MessagesInFlight() const
+{
+    return d->relay->InFlight();
+}
+
+int GstGraph::FramesInFlight() const
+{
+    return d->framesInFlight.load();
+}
+
 bool GstGraph::Run()
 {
     return d->pipeline &&

@@ -78,6 +78,10 @@ public:
 
     // The next pending event code, 0 when none is pending.
     int TakeEvent();
+    // How many bus messages and video frames the streaming threads have posted to the UI
+    // thread that it has not taken yet (of this graph's pipelines, the closed ones too).
+    int MessagesInFlight() const;
+    int FramesInFlight() const;
     // Queues an event from outside the pipeline (the user closed the video window).
     void QueueEvent(int code);
     // The text of the last error the pipeline reported.

@@ -186,6 +186,7 @@ void GstBusRelay::customEvent(QEvent* event)
         return;
     auto* relayed = static_cast<RelayedMessage*>(event);
     AcceptHandOver(relayed);
+    inFlight.fetch_sub(1);
     if (IsCurrent(relayed->stamp) && handler)
         handler(relayed->message.get());
 }
@@ -210,6 +211,7 @@ GstBusSyncReply GstBusRelay::OnBusSync(GstBus*, GstMessage* message, gpointer da
     if (relayed) {
         auto* event = new RelayedMessage(message, attachment->stamp);
         AnnounceHandOver(event);
+        attachment->relay->inFlight.fetch_add(1);
         QCoreApplication::postEvent(attachment->relay, event);
     } else {
         gst_message_unref(message);

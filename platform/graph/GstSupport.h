@@ -9,6 +9,7 @@
 
 #include <gst/gst.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -121,6 +122,8 @@ public:
     bool IsCurrent(quint64 stamp) const { return stamp != 0 && stamp == current; }
     // Delivers at once what has been posted so far.
     void DeliverPending();
+    // How many messages are posted to this thread and not yet delivered, of any pipeline.
+    int InFlight() const { return inFlight.load(); }
 
 protected:
     void customEvent(QEvent* event) override;
@@ -133,6 +136,7 @@ private:
     // pipeline, fixed when it was attached, and never this.
     quint64 current = 0;
     quint64 lastStamp = 0;
+    std::atomic<int> inFlight{0};
 };
 
 } // namespace platform

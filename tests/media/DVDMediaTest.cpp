@@ -14,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 // Readable failure output for texts.
 inline void PrintTo(const QString& text, std::ostream* out)
 {
@@ -61,8 +64,8 @@ protected:
     {
         return WaitUntil(
             [&] {
-                while (engine.HandleGraphEvent() != 0) {
-                }
+                while (const int code = engine.HandleGraphEvent())
+                    handled.push_back(code);
                 int t = 0;
                 int c = 0;
                 engine.GetLocation(&t, &c);
@@ -128,8 +131,16 @@ protected:
         });
     }
 
+    // A mark in the events handed to the engine, and how many of `code` it was handed since.
+    size_t Mark() const { return handled.size(); }
+    long HandledSince(size_t mark, int code) const
+    {
+        return std::count(handled.begin() + static_cast<std::ptrdiff_t>(mark), handled.end(), code);
+    }
+
     QObject mainWindow;
     CDVDMedia engine;
+    std::vector<int> handled; // the codes of the events handed to the engine, in order
     QStringList messages;
     QString disc;
 };
@@ -296,12 +307,20 @@ TEST_F(DVDMediaTest, ThePointerSelectsAndActivatesButtonsUnlessTheDiscForbidsIt)
     engine.PointerAction(PointerEvent::kMove, InWindow({520, 240}).x(), InWindow({520, 240}).y());
     ASSERT_TRUE(PumpUntil([&] { return engine.Dvd()->SelectedButton() == 2; }));
 
+    // While the disc forbids the buttons, neither a move nor a press over the left one acts:
+    // the key that activates the button selected then plays the right one's title 2. Had either
+    // gone through, title 1 would be playing (a press plays it, a move selects its button).
     engine.validUops |= platform::kUopSelectOrActivateButton;
     engine.PointerAction(PointerEvent::kMove, InWindow({200, 240}).x(), InWindow({200, 240}).y());
-    PumpUntil([] { return false; }, 500);
-    EXPECT_EQ(engine.Dvd()->SelectedButton(), 2);
+    engine.PointerAction(PointerEvent::kPress, InWindow({200, 240}).x(), InWindow({200, 240}).y());
     engine.validUops &= ~platform::kUopSelectOrActivateButton;
-
+    engine.MenuKey(NavigationKey::kEnter, 0);
+    ASSERT_TRUE(
+        PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.title != 0; }));
+    EXPECT_EQ(engine.title, 2);
+    // The pointer itself: a press on a button plays its title.
+    engine.Close();
+    ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
     engine.PointerAction(PointerEvent::kPress, InWindow({200, 240}).x(), InWindow({200, 240}).y());
     ASSERT_TRUE(
         PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.title == 1; }));
@@ -313,14 +332,17 @@ TEST_F(DVDMediaTest, ThePointerSelectsAndActivatesButtonsUnlessTheDiscForbidsIt)
 TEST_F(DVDMediaTest, PlaysTitlesChaptersAndTimesAndAChapterChangeRaisesChanged)
 {
     ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
+    const size_t menu = Mark();
     ASSERT_NO_FATAL_FAILURE(EnterTitleOne());
+    ASSERT_TRUE(PumpUntil([&] { return HandledSince(menu, platform::EC_DVD_CHAPTER_START) > 0; }));
 
-    // A jump asked for through the engine is no change the controller has to follow.
-    PumpUntil([] { return false; }, 300);
+    // A jump asked for through the engine is no change the controller has to follow, also
+    // once the disc has announced the chapter (playing on into one is, below).
     engine.changed = false;
+    const size_t jump = Mark();
     engine.PlayChapter(2, true, 1);
     EXPECT_EQ(engine.chapter, 2);
-    PumpUntil([] { return false; }, 300);
+    ASSERT_TRUE(PumpUntil([&] { return HandledSince(jump, platform::EC_DVD_CHAPTER_START) > 0; }));
     EXPECT_FALSE(engine.changed);
 
     engine.PlayChapter(3, true, 1);
@@ -359,9 +381,10 @@ TEST_F(DVDMediaTest, KeysScanInATitleAndARefusedRateKeepsThePreviousOne)
 {
     ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
     ASSERT_NO_FATAL_FAILURE(EnterTitleOne());
+    size_t mark = Mark();
     engine.MenuKey(NavigationKey::kRight, 1.0);
     EXPECT_DOUBLE_EQ(engine.GetRate(), 2.0);
-    PumpUntil([] { return false; }, 300);
+    ASSERT_TRUE(PumpUntil([&] { return HandledSince(mark, platform::EC_DVD_PLAYBACK_RATE_CHANGE) > 0; }));
     EXPECT_DOUBLE_EQ(engine.GetRate(), 2.0);    // the navigator confirms it
     engine.MenuKey(NavigationKey::kLeft, -1.0); // backwards: refused by the disc's elements
     EXPECT_DOUBLE_EQ(engine.GetRate(), 2.0);
@@ -372,9 +395,13 @@ TEST_F(DVDMediaTest, KeysScanInATitleAndARefusedRateKeepsThePreviousOne)
     int before = Location(&title, &chapter);
     ASSERT_TRUE(PumpUntil([&] { return engine.GetLocation(&title, &chapter) > before + 500; }));
 
+    mark = Mark();
     engine.SetRate(1.0 / 15); // slow motion
-    PumpUntil([] { return false; }, 300);
+    ASSERT_TRUE(PumpUntil([&] { return HandledSince(mark, platform::EC_DVD_PLAYBACK_RATE_CHANGE) > 0; }));
     EXPECT_NEAR(engine.GetRate(), 1.0 / 15, 0.001);
+    // The first position after the change can still be the one read ahead at the old rate.
+    before = engine.GetLocation(&title, &chapter);
+    ASSERT_TRUE(PumpUntil([&] { return engine.GetLocation(&title, &chapter) != before; }));
     before = engine.GetLocation(&title, &chapter);
     ASSERT_TRUE(PumpUntil([&] { return engine.GetLocation(&title, &chapter) > before; }));
 
@@ -416,9 +443,10 @@ TEST_F(DVDMediaTest, StreamsAreListedByLanguageAndChoicesOutsideTheirRangeAreSto
     engine.SelectSubpicture(40, true);
     EXPECT_EQ(engine.audioStream, 8);
     EXPECT_EQ(engine.subpictureStream, 40);
-    // A new chapter makes the disc repeat its own choices; ours stay.
+    // A new chapter makes the disc repeat its own choices with its first data; ours stay. The
+    // navigator's time half a second into the chapter (it starts at 4 s) is past that data.
     engine.PlayChapter(3, true, 1);
-    PumpUntil([] { return false; }, 800);
+    ASSERT_TRUE(LocationMeets([](int ms, int t, int c) { return t == 1 && c == 3 && ms >= 4500; }));
     EXPECT_EQ(engine.Dvd()->ActiveAudio(), 1);
     EXPECT_EQ(engine.Dvd()->ActiveSubpicture(), 0);
     engine.GetAudioStreams(&names, &count, &current);

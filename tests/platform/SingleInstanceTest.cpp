@@ -13,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <linux/sockios.h>
 #include <memory>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -153,6 +155,14 @@ TEST_F(SingleInstanceTest, TheSocketIsTheUsersAloneAndGoesWithTheServer)
     ASSERT_TRUE(WaitUntil([&] { return received.size() == 1; }));
 }
 
+// How much of what `peer` has sent the other end has not read yet (0 once it has read it all);
+// -1 when unknown.
+int UnreadByTheServer(const QLocalSocket& peer)
+{
+    int unread = -1;
+    return ::ioctl(static_cast<int>(peer.socketDescriptor()), SIOCOUTQ, &unread) == 0 ? unread : -1;
+}
+
 TEST_F(SingleInstanceTest, AMessageInPiecesArrivesWhole)
 {
     InstanceServer server;
@@ -169,7 +179,8 @@ TEST_F(SingleInstanceTest, AMessageInPiecesArrivesWhole)
         peer.write(piece);
         peer.flush();
         ASSERT_TRUE(WaitUntil([&] { return peer.bytesToWrite() == 0; }));
-        QTest::qWait(20); // give the server a chance to see the partial message
+        // The server reads each piece before the next is sent.
+        ASSERT_TRUE(WaitUntil([&] { return UnreadByTheServer(peer) == 0; }));
     }
     ASSERT_TRUE(WaitUntil([&] { return received.size() == 1; }));
     EXPECT_EQ(received[0][0].toString(), QString::fromUtf8(text));

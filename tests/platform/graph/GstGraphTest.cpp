@@ -31,13 +31,18 @@ constexpr unsigned kNotify = 0x40D;
 
 using testsupport::WaitUntil;
 
-// Lets the streaming threads run while nothing is handed to the UI thread's receivers.
-void SleepWithoutEvents(int ms)
+// Lets the streaming threads run, handing nothing to the UI thread's receivers, until `done`
+// holds or 20 s pass.
+bool WaitWithoutEvents(const std::function<bool()>& done)
 {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms)
-        QThread::msleep(20);
+    while (!done()) {
+        if (clock.elapsed() > 20000)
+            return false;
+        QThread::msleep(5);
+    }
+    return true;
 }
 
 // Counts the graph notifications the main window would get.
@@ -99,7 +104,13 @@ TEST_P(GraphFormatTest, PlaysPausesRewindsSeeksAndEnds)
 
     ASSERT_TRUE(graph.Pause());
     const qint64 paused = graph.Position();
-    WaitUntil([] { return false; }, 300);
+    {
+        // The same file playing beside it shows the time that went by.
+        GstGraph witness(&owner, kNotify);
+        ASSERT_TRUE(witness.RenderFile(path));
+        ASSERT_TRUE(witness.Run());
+        ASSERT_TRUE(WaitUntil([&] { return witness.Position() >= 300; }));
+    }
     EXPECT_EQ(graph.Position(), paused);
 
     ASSERT_TRUE(graph.StopAndRewind());
@@ -222,10 +233,20 @@ TEST_F(GraphTest, EventsOfAClosedGraphNeverReachTheNextOne)
     ASSERT_TRUE(graph.RenderFile(Media(QStringLiteral("tone.wav"))));
     ASSERT_TRUE(graph.Seek(1800));
     ASSERT_TRUE(graph.Run());
-    // Let the end arrive without handing it to the graph: no events are processed here.
-    SleepWithoutEvents(1500);
+    // The end, posted while the graph stays open, reaches it.
+    ASSERT_TRUE(WaitWithoutEvents([&] { return graph.MessagesInFlight() > 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return owner.notifications == 1; }));
+    EXPECT_EQ(graph.TakeEvent(), platform::EC_COMPLETE);
+    EXPECT_EQ(graph.TakeEvent(), 0);
+
+    // Posted, but still on its way when the next file opens: it never arrives.
+    owner.notifications = 0;
+    ASSERT_TRUE(graph.Seek(1800));
+    ASSERT_TRUE(graph.Run());
+    ASSERT_TRUE(WaitWithoutEvents([&] { return graph.MessagesInFlight() > 0; }));
     ASSERT_TRUE(graph.RenderFile(Media(QStringLiteral("tone.ogg"))));
-    WaitUntil([] { return false; }, 300);
+    ASSERT_TRUE(WaitUntil([&] { return graph.MessagesInFlight() == 0; }));
+    QCoreApplication::sendPostedEvents(); // what taking it would have announced
     EXPECT_EQ(graph.TakeEvent(), 0);
     EXPECT_EQ(owner.notifications, 0);
 }
@@ -237,15 +258,16 @@ TEST_F(GraphTest, FramesOfAClosedGraphNeverReachTheFrameHandler)
     ASSERT_TRUE(graph.RenderFile(Media(QStringLiteral("clip.mp4")))) << graph.LastError().toStdString();
     ASSERT_TRUE(graph.Run());
     // Frames that waited for the UI thread while the graph stayed open are shown...
-    SleepWithoutEvents(600);
+    ASSERT_TRUE(WaitWithoutEvents([&] { return graph.FramesInFlight() > 0; }));
     QCoreApplication::sendPostedEvents();
     EXPECT_GT(frames, 0);
-    // ...and those still waiting when it closes are not.
-    SleepWithoutEvents(600);
+    // ...and those still waiting when it closes are not. Closing stops the streaming threads,
+    // so nothing is posted after it.
+    ASSERT_TRUE(WaitWithoutEvents([&] { return graph.FramesInFlight() > 0; }));
     graph.Close();
     frames = 0;
     QCoreApplication::sendPostedEvents();
-    WaitUntil([] { return false; }, 200);
+    EXPECT_EQ(graph.FramesInFlight(), 0);
     EXPECT_EQ(frames, 0);
 }
 
