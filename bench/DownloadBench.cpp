@@ -82,7 +82,7 @@ int main(int argc, char** argv)
     play.keepDownloads = false;
     player.ApplyPlaySettings(play, true);
     const QString address = server.Url(QStringLiteral("big.raw"));
-    const QString target = player.GetCacheName(address);
+    const QString target = player.Network().CacheName(address);
     const QString ddTarget = cache + QStringLiteral("/dd.out");
 
     std::vector<double> dd, download;

@@ -41,9 +41,16 @@ QString UpperExtension(const QString& path)
 } // namespace
 
 CMediaPlayer::CMediaPlayer(platform::DriveTable driveTable)
-    : media(driveTable), dvd(driveTable), cd(driveTable), drives(std::move(driveTable)),
-      archives(std::make_unique<platform::ArchiveProxy>())
+    : media(driveTable), dvd(driveTable), cd(driveTable), drives(std::move(driveTable))
 {
+    sourceContext.busy = [this](bool busy) {
+        if (busy && busyDepth++ == 0) {
+            beforeBusy = state.Get();
+            state.Set(PlayerState::kDownloading);
+        } else if (!busy && --busyDepth == 0) {
+            state.Set(beforeBusy);
+        }
+    };
     scanner = FolderScanner([this](const QString& path) { return GetVolumeLabel(path); });
 }
 
@@ -56,8 +63,9 @@ CMediaPlayer::~CMediaPlayer()
 void CMediaPlayer::Init(QObject* ownerWindow, const QString& cache)
 {
     owner = ownerWindow;
-    cacheFolder = cache;
-    cacheIndexFile = cacheFolder + QStringLiteral("/cacheindex.ini");
+    sourceContext.owner = ownerWindow;
+    network.SetCacheFolder(cache);
+    archive.SetCacheFolder(cache);
 }
 
 void CMediaPlayer::SetDisplayFont(const QFont& font)
@@ -102,7 +110,7 @@ void CMediaPlayer::ApplyPlaySettings(const PlaySettings& values, bool noReload)
     dvd.chapter = values.chapter;
     cccdFirst = values.cccdFirst;
     dvdAudioFirst = values.dvdAudioFirst;
-    keepDownloads = values.keepDownloads;
+    network.SetKeepDownloads(values.keepDownloads);
     cd.SetDrive(drive);
     if (!noReload) {
         if (values.source != source) {
@@ -134,7 +142,7 @@ CMediaPlayer::PlaySettings CMediaPlayer::GetPlaySettings()
     values.chapter = dvd.chapter;
     values.cccdFirst = cccdFirst;
     values.dvdAudioFirst = dvdAudioFirst;
-    values.keepDownloads = keepDownloads;
+    values.keepDownloads = network.KeepsDownloads();
     return values;
 }
 
@@ -198,8 +206,7 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
     discPlayerMode = false;
     discLauncherMode = false;
 
-    archivePlugin.clear();
-    memberTitles.clear();
+    archive.Forget();
 
     if (items.size() > 1) {
         const qsizetype at = resumeTarget.isEmpty() ? -1 : items.indexOf(resumeTarget);
@@ -209,14 +216,15 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
         QString p = items.front();
         source = p;
         const QString extension = UpperExtension(p);
-        if (IsNetworkAddress(p)) {
+        if (NetworkSource::IsAddress(p)) {
             sourceFlags |= kSourceDownloaded;
             found = false;
-            const bool fetched = FetchToCache(p, &sourceCacheFile);
+            QString copy;
+            const bool fetched = network.FetchSource(p, &copy);
             items.clear();
             current = -1;
             if (fetched) {
-                p = sourceCacheFile;
+                p = copy;
                 items = {p};
             } else {
                 p.clear();
@@ -227,7 +235,7 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
         // read as an archive.
         const bool discImage = info.isFile() && platform::IsDiscImageFile(p);
         const bool archiveCandidate = info.isFile() && !kKnownExtensions.contains(extension);
-        if (archiveCandidate && !discImage && ProbeArchive(p, resumeTarget)) {
+        if (archiveCandidate && !discImage && ListArchive(p, resumeTarget)) {
             // The members are the items.
         } else if (p.isEmpty() || !info.exists()) {
             if (extension != u".IFO" && extension != u".CDA") {
@@ -242,7 +250,7 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
             current = -1;
             const bool classified = ClassifyFolder(p, driveOnly, resumeTarget);
             if (discImage && items.isEmpty() && kind == ItemKind::kNone && archiveCandidate &&
-                ProbeArchive(p, resumeTarget)) {
+                ListArchive(p, resumeTarget)) {
                 sourceFlags &= ~kSourceFolder;
             } else if (!classified) {
                 found = false;
@@ -272,30 +280,46 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
         current = items.isEmpty() ? -1 : 0;
 }
 
-bool CMediaPlayer::ProbeArchive(const QString& p, const QString& resumeTarget)
+bool CMediaPlayer::ListArchive(const QString& path, const QString& resumeTarget)
 {
-    return ListArchive(p, resumeTarget);
+    std::vector<platform::ArchiveMember> members;
+    switch (archive.List(displaySettings.pluginFolder, path, &members)) {
+    case platform::ArchiveListing::kNotListed:
+        return false;
+    case platform::ArchiveListing::kTooMany:
+        items.clear();
+        current = -1;
+        found = false;
+        return true;
+    case platform::ArchiveListing::kListed:
+        break;
+    }
+    sourceFlags |= kSourceArchive;
+    items.clear();
+    current = -1;
+    // Only this list's members can be the one to resume at.
+    found = false;
+    // A member is named with its folder inside the archive, so members of the same name in
+    // different folders stay apart.
+    for (const platform::ArchiveMember& member : members)
+        AppendItem(member.FullName(), resumeTarget);
+    return true;
 }
 
 bool CMediaPlayer::LocalCopy(QString& itemPath)
 {
-    if ((sourceFlags & kSourceArchive) && !archivePlugin.isEmpty()) {
-        // The member opened before goes first: one extracted member at a time.
-        if (!extractedFile.isEmpty()) {
-            QFile::remove(extractedFile);
-            extractedFile.clear();
-        }
-        const QString target = MemberFile(itemPath);
-        if (!ExtractMember(itemPath, target))
+    if ((sourceFlags & kSourceArchive) && archive.IsOpen()) {
+        const QString extracted = archive.Extract(itemPath);
+        if (extracted.isEmpty())
             return false;
-        extractedFile = target;
-        itemPath = target;
+        itemPath = extracted;
         return true;
     }
-    if (IsNetworkAddress(itemPath)) {
+    if (NetworkSource::IsAddress(itemPath)) {
         sourceFlags |= kItemDownloaded;
-        const bool fetched = FetchToCache(itemPath, &itemCacheFile);
-        itemPath = itemCacheFile;
+        QString copy;
+        const bool fetched = network.FetchItem(itemPath, &copy);
+        itemPath = copy;
         return fetched;
     }
     sourceFlags &= ~kItemDownloaded;
@@ -309,7 +333,7 @@ bool CMediaPlayer::LoadImage(CDib& dib, const QString& path)
         return ComposeClassicSkin(dib, path, displaySettings.folderImage);
     // A .wsz file is such a skin in a zip.
     if (IsClassicSkinArchive(path))
-        return ComposeClassicSkinArchive(dib, path, *archives, displaySettings.pluginFolder,
+        return ComposeClassicSkinArchive(dib, path, archive.Access(), displaySettings.pluginFolder,
                                          displaySettings.folderImage);
     return dib.Load(path);
 }
@@ -366,7 +390,7 @@ ItemKind CMediaPlayer::Launch(const QString& path)
         return ItemKind::kNone;
     // An item that has gone since the list was made is not handed to the desktop, which would
     // only complain about it: it is passed over like any item nothing takes.
-    if (!IsNetworkAddress(path) && !QFileInfo::exists(path))
+    if (!NetworkSource::IsAddress(path) && !QFileInfo::exists(path))
         return ItemKind::kNone;
     // What a download or an archive brings is media only: a list fetched from an address may
     // name any program of this machine, and a page it names would go to the desktop's opener.
@@ -410,7 +434,8 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
     counter = 0;
     displayTitle.clear();
     // Taken before the item becomes its local copy: what came from outside stays media only.
-    openingRemote = (sourceFlags & (kSourceArchive | kSourceDownloaded)) != 0 || IsNetworkAddress(itemPath);
+    openingRemote =
+        (sourceFlags & (kSourceArchive | kSourceDownloaded)) != 0 || NetworkSource::IsAddress(itemPath);
     ItemKind result = GetExtensionKind(itemPath);
 
     if (result == ItemKind::kCdTrack) {

@@ -8,13 +8,16 @@
 // UI thread only; it starts no threads and posts nothing to its owner. Times are milliseconds.
 // Items are paths; the current one is an index into them, -1 for none.
 //
-// A network address is downloaded into the cache folder first and played from there; an
-// archive that an archive plug-in reads becomes the list of its members, each written into the
-// cache when it is opened. The archive plug-ins run in the media process.
+// A network address is downloaded into the cache folder first and played from there (the
+// network source); an archive that an archive plug-in reads becomes the list of its members,
+// each written into the cache when it is opened (the archive source).
 
+#include "ArchiveSource.h"
 #include "FolderScan.h"
 #include "HttpDownload.h"
+#include "NetworkSource.h"
 #include "PlayerTypes.h"
+#include "SourceContext.h"
 #include "media/DVDMedia.h"
 #include "media/MCICD.h"
 #include "media/Media.h"
@@ -22,15 +25,12 @@
 #include "media/State.h"
 #include "platform/Drives.h"
 #include "platform/ScreenSaver.h"
-#include "platform/susie/ArchiveAccess.h"
 #include "skin/DialogEx.h"
 #include "skin/Dib.h"
 #include "skin/DibWnd.h"
 
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFont>
-#include <QHash>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -162,36 +162,19 @@ public:
 
     static ItemKind GetExtensionKind(const QString& itemPath);
 
-    // Network sources: "http:", "https:" and "rtsp:" addresses (the last fail as downloads).
-    static bool IsNetworkAddress(const QString& path);
-    // The file `address` is downloaded to in the cache folder.
-    QString GetCacheName(const QString& address) const;
-    // Fetches `address` into `cacheFile` with the progress dialog, or finds the copy there
-    // still current. False, with a message unless the user stopped it, when it failed; the
-    // cache then holds no part of it.
-    bool Download(const QString& address, const QString& cacheFile);
-    // When `address` names a metafile (ASX, WAX, WVX, RAM) that `cacheFile` holds, follows its
-    // reference once: both become the referenced address and its download.
-    bool ResolveMetafile(QString& address, QString& cacheFile);
-    // The download dialog's colours, as the skin gives them.
-    void SetDialogColours(const CDialogEx::Colours& colours);
-    void SetDownloadLimits(const HttpDownload::Limits& limits) { downloadLimits = limits; }
-
-    // Archive sources.
-    static constexpr int kMaxArchiveMembers = 100000;
-    static constexpr qint64 kMaxMemberBytes = qint64(1) << 30;
-    static constexpr qint64 kMaxTitleProbeBytes = qint64(32) << 20;
-    // A member larger than this shows the progress dialog while it is written out.
-    static constexpr qint64 kMemberDialogBytes = qint64(4) << 20;
-    // Makes the listing of `path` by an archive plug-in the items. False when no plug-in reads
-    // it.
-    bool ListArchive(const QString& path, const QString& resumeTarget);
-    // Writes member `memberName` of the archive playing to `targetFile`, with the progress
-    // dialog for a large one; false, with a message unless the user stopped it, when it could
-    // not.
-    bool ExtractMember(const QString& memberName, const QString& targetFile);
+    // Fetches network address `address` into `cacheFile` (see NetworkSource::Download).
+    bool Download(const QString& address, const QString& cacheFile)
+    {
+        return network.Download(address, cacheFile);
+    }
+    // The download and extraction dialogs' colours, as the skin gives them.
+    void SetDialogColours(const CDialogEx::Colours& colours) { sourceContext.colours = colours; }
+    void SetDownloadLimits(const HttpDownload::Limits& limits) { network.SetLimits(limits); }
     // How archives are read: through the media process unless a test says otherwise.
-    void SetArchiveAccess(std::unique_ptr<platform::ArchiveAccess> access) { archives = std::move(access); }
+    void SetArchiveAccess(std::unique_ptr<platform::ArchiveAccess> access)
+    {
+        archive.SetAccess(std::move(access));
+    }
 
     // What the owner, the dialogs and the tests read.
     const CState<PlayerState>& GetState() const { return state; }
@@ -216,12 +199,8 @@ public:
     const CMedia& FileEngine() const { return media; }
     const CDVDMedia& DvdEngine() const { return dvd; }
     const CDibWnd& StillWindow() const { return stillWnd; }
-    const QString& CacheFolder() const { return cacheFolder; }
-    const QString& ExtractedFile() const { return extractedFile; }
-    const QString& ItemCacheFile() const { return itemCacheFile; }
-    const QString& SourceCacheFile() const { return sourceCacheFile; }
-    bool HasArchivePlugin() const { return !archivePlugin.isEmpty(); }
-    const QString& ResponseHeaders() const { return responseHeaders; }
+    const NetworkSource& Network() const { return network; }
+    const ArchiveSource& Archive() const { return archive; }
 
 private:
     // Tests set up their scenes through this.
@@ -260,18 +239,12 @@ private:
     CDib image;
 
     bool AppendItem(const QString& path, const QString& resumeTarget);
-    // Downloads `address` into its cache file (`*cacheFile`) and follows a metafile once; the
-    // file is then the one to play. False when there is none.
-    bool FetchToCache(const QString& address, QString* cacheFile);
-    // The archive or network source `p` made into the items; see SetItems.
-    bool ProbeArchive(const QString& p, const QString& resumeTarget);
+    // Makes the listing of `path` by an archive plug-in the items. False when no plug-in reads
+    // it.
+    bool ListArchive(const QString& path, const QString& resumeTarget);
     // Where an item's bytes are played from: an archive member is written into the cache, a
     // network item downloaded. False when there is nothing to open.
     bool LocalCopy(QString& itemPath);
-    // The file for member `memberName` in the cache's archive folder, its name after `prefix`.
-    QString MemberFile(const QString& memberName, const QString& prefix = QString()) const;
-    // A small member's temporary copy to read its title from; empty when there is none.
-    QString MemberCopyForTitle(const QString& memberName);
     // Removes what the open item left in the cache: its download and its archive member.
     void RemoveTemporaryFiles();
     // Removes the downloaded source's copy unless downloads are kept or `nextPaths` (the list
@@ -305,23 +278,13 @@ private:
     platform::DriveTable drives;
     QPointer<QObject> owner;
     QWidget* videoWnd = nullptr;
-    QString cacheFolder;
-    QString cacheIndexFile;
-    QString urlService;
-    QString urlServer;
-    QString urlObject;
-    QString responseHeaders;
-    QDateTime lastModified;
-    CDialogEx::Colours progressColours;
-    HttpDownload::Limits downloadLimits;
-    std::unique_ptr<platform::ArchiveAccess> archives;
-    // The plug-in file that lists the archive playing, and the archive.
-    QString archivePlugin;
-    QString archivePath;
-    // The tag titles of the archive's members read so far (empty: none found).
-    QHash<QString, QString> memberTitles;
+    SourceContext sourceContext;
+    NetworkSource network{sourceContext};
+    ArchiveSource archive{sourceContext};
+    // The state the player had when a source became busy, and how many are busy.
+    PlayerState beforeBusy = PlayerState::kNone;
+    int busyDepth = 0;
     DisplaySettings displaySettings;
-    bool keepDownloads = true;
     bool dvdAudioFirst = true;
     bool cccdFirst = false;
     bool discPlayerMode = false;
@@ -329,9 +292,6 @@ private:
     bool userNavigated = false;
     int itemCountAtLast = 0;
     QString dvdDrive;
-    QString extractedFile;
-    QString itemCacheFile;
-    QString sourceCacheFile;
     QFont displayFont;
     int charWidth = 7;
     FolderScanner scanner;

@@ -33,21 +33,10 @@ QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
     }
     if (extension == u".MID" || extension == u".MP3" || extension == u".WMA" || extension == u".WMV") {
         QString probed;
-        if ((sourceFlags & kSourceArchive) && !archivePlugin.isEmpty() && itemPath != extractedFile) {
-            // An archive member is read once, from a copy of its own that goes again at once.
-            auto known = memberTitles.constFind(itemPath);
-            if (known == memberTitles.cend()) {
-                const QString copy = MemberCopyForTitle(itemPath);
-                known = memberTitles.insert(itemPath, copy.isEmpty() ? QString() : ProbeTitle(copy));
-                if (!copy.isEmpty())
-                    QFile::remove(copy);
-            }
-            probed = *known;
-        } else if (IsNetworkAddress(itemPath)) {
-            // A network item's title is read from its copy in the cache when there is a whole
-            // one: a title alone never starts a download.
-            const QString copy = GetCacheName(itemPath);
-            if (downloadcache::CacheIndex(cacheIndexFile).Owner(copy) == itemPath)
+        if ((sourceFlags & kSourceArchive) && archive.IsOpen() && itemPath != archive.ExtractedFile()) {
+            probed = archive.MemberTitle(itemPath);
+        } else if (NetworkSource::IsAddress(itemPath)) {
+            if (const QString copy = network.WholeCopy(itemPath); !copy.isEmpty())
                 probed = ProbeTitle(copy);
         } else {
             probed = ProbeTitle(itemPath);

@@ -107,26 +107,19 @@ void CMediaPlayer::Stop()
 
 void CMediaPlayer::RemoveTemporaryFiles()
 {
-    if ((sourceFlags & kItemDownloaded) && !itemCacheFile.isEmpty()) {
+    if ((sourceFlags & kItemDownloaded) && !network.ItemCopy().isEmpty()) {
         sourceFlags &= ~kItemDownloaded;
-        if (!keepDownloads)
-            QFile::remove(itemCacheFile);
-        itemCacheFile.clear();
+        network.DropItemCopy();
     }
-    if ((sourceFlags & kSourceArchive) && !extractedFile.isEmpty()) {
-        QFile::remove(extractedFile);
-        extractedFile.clear();
-    }
+    if (sourceFlags & kSourceArchive)
+        archive.DropExtracted();
 }
 
 void CMediaPlayer::RemoveSourceCopy(const QStringList& nextPaths)
 {
-    if ((sourceFlags & kSourceDownloaded) && !sourceCacheFile.isEmpty()) {
+    if ((sourceFlags & kSourceDownloaded) && !network.SourceCopy().isEmpty()) {
         sourceFlags &= ~kSourceDownloaded;
-        // A next list made of the copy itself (the playlist editor plays its line) keeps it.
-        if (!keepDownloads && !nextPaths.contains(sourceCacheFile))
-            QFile::remove(sourceCacheFile);
-        sourceCacheFile.clear();
+        network.DropSourceCopy(nextPaths);
     }
 }
 

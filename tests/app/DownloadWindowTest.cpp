@@ -101,7 +101,7 @@ TEST_F(DownloadWindowTest, TheClockGoesOnCommandsAreNotTakenAndTheEndStopsTheDow
     // Ended by the program's end: no message, nothing in the cache, no list to play.
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
     EXPECT_TRUE(dialog.Player().Items().isEmpty());
-    const QString cache = dialog.Player().CacheFolder();
+    const QString cache = dialog.Player().Network().CacheFolder();
     EXPECT_TRUE(QDir(cache).entryList(QDir::Files).filter(QStringLiteral("BIG")).isEmpty())
         << QDir(cache).entryList(QDir::Files).join(u' ').toStdString();
 }

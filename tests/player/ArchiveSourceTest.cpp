@@ -121,14 +121,14 @@ TEST_F(ArchiveSourceTest, AZipBecomesItsMembersAndEachOpensFromItsOwnCopyInTheCa
     EXPECT_EQ(player.Items(), (QStringList{QStringLiteral("a/same.mp3"), QStringLiteral("b/same.mp3"),
                                            QStringLiteral("x/y/z/deep.wav"), QStringLiteral("../x.mp3")}));
     EXPECT_EQ(player.SourceFlags() & (kSourceArchive | kSourceFile), kSourceArchive);
-    EXPECT_TRUE(player.HasArchivePlugin());
+    EXPECT_TRUE(player.Archive().IsOpen());
     EXPECT_EQ(player.Current(), 0);
 
     // "../x.mp3" is written inside the cache, never beside it.
     QWidget* video = nullptr;
     PlayerScene(player).SetKind(player.OpenItem(QStringLiteral("../x.mp3"), false, &video));
     EXPECT_EQ(player.GetKind(), ItemKind::kMediaFile);
-    const QString first = player.ExtractedFile();
+    const QString first = player.Archive().ExtractedFile();
     EXPECT_TRUE(first.startsWith(cache + u'/'));
     EXPECT_EQ(Read(first), QByteArray::fromStdString(Tone("X")));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("x.mp3"))));
@@ -137,9 +137,9 @@ TEST_F(ArchiveSourceTest, AZipBecomesItsMembersAndEachOpensFromItsOwnCopyInTheCa
     // goes when the next comes.
     PlayerScene(player).SetKind(player.OpenItem(QStringLiteral("a/same.mp3"), false, &video));
     EXPECT_FALSE(QFileInfo::exists(first));
-    EXPECT_EQ(Read(player.ExtractedFile()), QByteArray::fromStdString(Tone("A")));
+    EXPECT_EQ(Read(player.Archive().ExtractedFile()), QByteArray::fromStdString(Tone("A")));
     PlayerScene(player).SetKind(player.OpenItem(QStringLiteral("b/same.mp3"), false, &video));
-    EXPECT_EQ(Read(player.ExtractedFile()), QByteArray::fromStdString(Tone("B")));
+    EXPECT_EQ(Read(player.Archive().ExtractedFile()), QByteArray::fromStdString(Tone("B")));
     EXPECT_EQ(CacheTree(), (QStringList{QStringLiteral("archive"), QStringLiteral("archive/same.mp3")}));
 
     // Closing the item removes its copy.
@@ -298,7 +298,7 @@ TEST_F(ArchiveSourceTest, KnownMediaNamesAndFolderWithoutArchivePluginsStayOneFi
     player.SetItems({zipFile}, false, QString());
     EXPECT_EQ(player.Items(), QStringList{zipFile});
     EXPECT_EQ(player.SourceFlags(), kSourceFile);
-    EXPECT_FALSE(player.HasArchivePlugin());
+    EXPECT_FALSE(player.Archive().IsOpen());
 
     // The same zip with the archive plug-in back: its members (the check above could fail).
     UsePlugins(QFileInfo(QStringLiteral(SORLIN_TEST_ARCHIVE_PLUGIN)).absolutePath());
@@ -326,14 +326,14 @@ TEST_F(ArchiveSourceTest, WhatIsNoArchiveStaysOneFileWithoutAMessage)
 TEST_F(ArchiveSourceTest, ListingsAndMembersPastTheirBoundsAreRefusedWithAMessage)
 {
     std::vector<Entry> many;
-    many.reserve(CMediaPlayer::kMaxArchiveMembers + 1);
-    for (int i = 0; i <= CMediaPlayer::kMaxArchiveMembers; ++i)
+    many.reserve(ArchiveSource::kMaxMembers + 1);
+    for (int i = 0; i <= ArchiveSource::kMaxMembers; ++i)
         many.emplace_back(std::to_string(i));
     player.SetItems({Write(QStringLiteral("many.zip"), Pack(Format::ZipStored, many))}, false, QString());
     EXPECT_TRUE(player.Items().isEmpty());
     ASSERT_EQ(messages.size(), 1);
     EXPECT_THAT(messages[0].toStdString(), HasSubstr("書庫の項目が多すぎます"));
-    EXPECT_THAT(messages[0].toStdString(), HasSubstr(std::to_string(CMediaPlayer::kMaxArchiveMembers)));
+    EXPECT_THAT(messages[0].toStdString(), HasSubstr(std::to_string(ArchiveSource::kMaxMembers)));
 
     // A member that claims 4 GiB is listed but never taken out.
     messages.clear();
@@ -344,7 +344,7 @@ TEST_F(ArchiveSourceTest, ListingsAndMembersPastTheirBoundsAreRefusedWithAMessag
     EXPECT_EQ(player.OpenItem(QStringLiteral("claim.bin"), false, &video), ItemKind::kNone);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_THAT(messages[0].toStdString(), HasSubstr("書庫の項目が大きすぎます"));
-    EXPECT_TRUE(player.ExtractedFile().isEmpty());
+    EXPECT_TRUE(player.Archive().ExtractedFile().isEmpty());
     EXPECT_EQ(CacheTree(), QStringList{QStringLiteral("archive")});
 }
 
@@ -378,7 +378,7 @@ TEST_F(ArchiveSourceTest, ADownloadedArchiveStaysWhileItIsTheSourceEvenWithoutTh
 
     player.SetItems({server.Url(QStringLiteral("music.zip"))}, false, QString());
     ASSERT_EQ(player.Items(), (QStringList{QStringLiteral("songs/a.wav"), QStringLiteral("songs/b.wav")}));
-    const QString copy = player.SourceCacheFile();
+    const QString copy = player.Network().SourceCopy();
     ASSERT_TRUE(QFileInfo::exists(copy));
 
     // Stopping closes the item; the list still reads its members from the archive's copy.
@@ -389,7 +389,7 @@ TEST_F(ArchiveSourceTest, ADownloadedArchiveStaysWhileItIsTheSourceEvenWithoutTh
     EXPECT_TRUE(QFileInfo::exists(copy));
     PlayerScene(player).SetKind(player.OpenItem(QStringLiteral("songs/b.wav"), false, &video));
     EXPECT_EQ(player.GetKind(), ItemKind::kMediaFile);
-    EXPECT_EQ(Read(player.ExtractedFile()), QByteArray::fromStdString(Tone("B")));
+    EXPECT_EQ(Read(player.Archive().ExtractedFile()), QByteArray::fromStdString(Tone("B")));
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
 
     // The copy goes with the list: when another source replaces it, or the list is forgotten.

@@ -22,14 +22,14 @@ using downloadcache::SafeFileName;
 
 TEST(NetworkAddressTest, TakesHttpHttpsAndRtspInAnyCaseAndNothingElse)
 {
-    EXPECT_TRUE(CMediaPlayer::IsNetworkAddress(QStringLiteral("http://host/a.mp3")));
-    EXPECT_TRUE(CMediaPlayer::IsNetworkAddress(QStringLiteral("HTTP://HOST/A.MP3")));
-    EXPECT_TRUE(CMediaPlayer::IsNetworkAddress(QStringLiteral("https://host/a.mp3")));
-    EXPECT_TRUE(CMediaPlayer::IsNetworkAddress(QStringLiteral("rtsp://host/stream")));
-    EXPECT_FALSE(CMediaPlayer::IsNetworkAddress(QStringLiteral("ftp://host/a.mp3")));
-    EXPECT_FALSE(CMediaPlayer::IsNetworkAddress(QStringLiteral("/music/http:/a.mp3")));
-    EXPECT_FALSE(CMediaPlayer::IsNetworkAddress(QStringLiteral("httpx://host/a.mp3")));
-    EXPECT_FALSE(CMediaPlayer::IsNetworkAddress(QString()));
+    EXPECT_TRUE(NetworkSource::IsAddress(QStringLiteral("http://host/a.mp3")));
+    EXPECT_TRUE(NetworkSource::IsAddress(QStringLiteral("HTTP://HOST/A.MP3")));
+    EXPECT_TRUE(NetworkSource::IsAddress(QStringLiteral("https://host/a.mp3")));
+    EXPECT_TRUE(NetworkSource::IsAddress(QStringLiteral("rtsp://host/stream")));
+    EXPECT_FALSE(NetworkSource::IsAddress(QStringLiteral("ftp://host/a.mp3")));
+    EXPECT_FALSE(NetworkSource::IsAddress(QStringLiteral("/music/http:/a.mp3")));
+    EXPECT_FALSE(NetworkSource::IsAddress(QStringLiteral("httpx://host/a.mp3")));
+    EXPECT_FALSE(NetworkSource::IsAddress(QString()));
 }
 
 TEST(CacheFileNameTest, IsTheUpperCasedLastComponentWithQuestionMarksReplaced)

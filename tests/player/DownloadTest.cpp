@@ -114,7 +114,7 @@ protected:
     bool Download(const QString& pathAndQuery, DuringDownload* during = nullptr)
     {
         const QString address = server->Url(pathAndQuery);
-        return DownloadAddress(address, player.GetCacheName(address), during);
+        return DownloadAddress(address, player.Network().CacheName(address), during);
     }
     // Runs the download while a timer looks at the player and its dialog every 5 ms.
     bool DownloadAddress(const QString& address, const QString& cacheFile, DuringDownload* during = nullptr,
@@ -176,7 +176,7 @@ TEST_F(DownloadTest, AWholeFileIsWrittenUnderItsCacheNameWhileTheWindowKeepsRunn
               QStringLiteral("2023/11/14 22:13:20.000"));
     ASSERT_TRUE(server->WaitForRequests(1));
     EXPECT_THAT(server->RequestLog().at(0).toStdString(), HasSubstr("\"VimoPlayer Software\""));
-    EXPECT_THAT(player.ResponseHeaders().toStdString(),
+    EXPECT_THAT(player.Network().ResponseHeaders().toStdString(),
                 HasSubstr("Last-Modified: Tue, 14 Nov 2023 22:13:20 GMT"));
 }
 
@@ -404,7 +404,7 @@ TEST_F(DownloadTest, AddressesThatCannotBeFetchedFailWithAMessage)
     };
     for (const QString& address : addresses) {
         messages.clear();
-        EXPECT_FALSE(DownloadAddress(address, player.GetCacheName(address))) << address.toStdString();
+        EXPECT_FALSE(DownloadAddress(address, player.Network().CacheName(address))) << address.toStdString();
         EXPECT_EQ(messages.size(), 1) << address.toStdString();
     }
     EXPECT_TRUE(CacheEntries().isEmpty()) << CacheEntries().join(u' ').toStdString();
@@ -442,7 +442,7 @@ TEST_F(DownloadTest, HttpsChecksTheServersCertificate)
         },
         20000));
     const QString address = QStringLiteral("https://127.0.0.1:%1/secret.raw").arg(port);
-    EXPECT_FALSE(DownloadAddress(address, player.GetCacheName(address)));
+    EXPECT_FALSE(DownloadAddress(address, player.Network().CacheName(address)));
     ASSERT_EQ(messages.size(), 1);
     // The handshake took place and the certificate was refused.
     EXPECT_THAT(messages[0].toLower().toStdString(), HasSubstr("self-signed"));
@@ -456,12 +456,13 @@ TEST_F(DownloadTest, TheAbortButtonAndTheProgramsEndStopTheDownloadAndLeaveNoPar
     Serve(QStringLiteral("long.raw"), 4 << 20);
     const QString address = server->Url(QStringLiteral("long.raw?slow=40"));
     bool pressed = false;
-    EXPECT_FALSE(DownloadAddress(address, player.GetCacheName(address), nullptr, [&](CProgressDlg* dialog) {
-        if (!pressed && dialog->PercentText() != u"0%") {
-            pressed = true;
-            dialog->Item<QAbstractButton>(CProgressDlg::kAbortButton)->click();
-        }
-    }));
+    EXPECT_FALSE(
+        DownloadAddress(address, player.Network().CacheName(address), nullptr, [&](CProgressDlg* dialog) {
+            if (!pressed && dialog->PercentText() != u"0%") {
+                pressed = true;
+                dialog->Item<QAbstractButton>(CProgressDlg::kAbortButton)->click();
+            }
+        }));
     EXPECT_TRUE(pressed);
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
     EXPECT_TRUE(CacheEntries().isEmpty()) << CacheEntries().join(u' ').toStdString();
@@ -474,7 +475,7 @@ TEST_F(DownloadTest, TheAbortButtonAndTheProgramsEndStopTheDownloadAndLeaveNoPar
     }));
 
     bool ended = false;
-    EXPECT_FALSE(DownloadAddress(address, player.GetCacheName(address), nullptr, [&](CProgressDlg*) {
+    EXPECT_FALSE(DownloadAddress(address, player.Network().CacheName(address), nullptr, [&](CProgressDlg*) {
         ended = true;
         platform::SetProgramEnding(true);
     }));
@@ -489,7 +490,7 @@ TEST_F(DownloadTest, ANetworkSourceBecomesItsCacheFileOrAnEmptyList)
     player.SetItems({server->Url(QStringLiteral("one.raw"))}, false, QString());
     EXPECT_EQ(player.Items(), QStringList{copy});
     EXPECT_EQ(player.SourceFlags() & kSourceDownloaded, kSourceDownloaded);
-    EXPECT_EQ(player.SourceCacheFile(), copy);
+    EXPECT_EQ(player.Network().SourceCopy(), copy);
 
     // Without the cache, the copy stays while its list is the source (stopping closes the item
     // only), and also when the next list is that very file, as the playlist editor's play makes.
@@ -500,7 +501,7 @@ TEST_F(DownloadTest, ANetworkSourceBecomesItsCacheFileOrAnEmptyList)
     EXPECT_EQ(player.Items(), QStringList{copy});
     EXPECT_TRUE(QFileInfo::exists(copy));
     player.SetItems({server->Url(QStringLiteral("one.raw"))}, false, QString());
-    EXPECT_EQ(player.SourceCacheFile(), copy);
+    EXPECT_EQ(player.Network().SourceCopy(), copy);
 
     player.SetItems({server->Url(QStringLiteral("none.raw"))}, false, QString());
     EXPECT_FALSE(QFileInfo::exists(copy)) << "it went with its list";
@@ -562,7 +563,7 @@ TEST_F(DownloadTest, ANetworkItemIsPlayedFromTheCacheAndItsCopyFollowsTheCacheSe
         EXPECT_EQ(kind, ItemKind::kMediaFile) << keep;
         PlayerScene(player).SetKind(kind); // as the list walker keeps it
         EXPECT_EQ(player.SourceFlags() & kItemDownloaded, kItemDownloaded);
-        EXPECT_EQ(player.ItemCacheFile(), copy);
+        EXPECT_EQ(player.Network().ItemCopy(), copy);
         EXPECT_TRUE(QFileInfo::exists(copy));
         player.Close(false);
         EXPECT_EQ(QFileInfo::exists(copy), keep) << keep;

@@ -1,9 +1,6 @@
-// Network sources and items: the address test, cache names, the download into the cache with
-// its progress dialog, and the metafiles that point at the media.
+#include "NetworkSource.h"
 
 #include "DownloadCache.h"
-#include "HttpDownload.h"
-#include "MediaPlayer.h"
 #include "Metafile.h"
 #include "ProgressDlg.h"
 
@@ -16,7 +13,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPointer>
-#include <QWidget>
+#include <QUrl>
 
 namespace {
 
@@ -28,7 +25,7 @@ constexpr qint64 kMetafileBytes = 1 << 20;
 
 } // namespace
 
-bool CMediaPlayer::IsNetworkAddress(const QString& path)
+bool NetworkSource::IsAddress(const QString& path)
 {
     if (path.isEmpty())
         return false;
@@ -36,44 +33,48 @@ bool CMediaPlayer::IsNetworkAddress(const QString& path)
     return scheme == u"http:" || scheme == u"https:" || scheme == u"rtsp:";
 }
 
-QString CMediaPlayer::GetCacheName(const QString& address) const
+void NetworkSource::SetCacheFolder(const QString& folder)
+{
+    cacheFolder = folder;
+    cacheIndexFile = cacheFolder + QStringLiteral("/cacheindex.ini");
+}
+
+QString NetworkSource::CacheName(const QString& address) const
 {
     return downloadcache::CacheFileName(cacheFolder, address);
 }
 
-void CMediaPlayer::SetDialogColours(const CDialogEx::Colours& colours)
+QString NetworkSource::WholeCopy(const QString& address) const
 {
-    progressColours = colours;
+    const QString copy = CacheName(address);
+    return downloadcache::CacheIndex(cacheIndexFile).Owner(copy) == address ? copy : QString();
 }
 
-bool CMediaPlayer::Download(const QString& address, const QString& cacheFile)
+bool NetworkSource::Download(const QString& address, const QString& cacheFile)
 {
-    const PlayerState saved = state.Get();
-    state.Set(PlayerState::kDownloading);
     // Window messages (media events, a second instance's path) wait until the download is
-    // over, so nothing re-enters the player meanwhile.
+    // over, so nothing re-enters the player meanwhile; the player reads as busy until just
+    // before they are let through.
     platform::BoundedWait hold;
+    const SourceBusy busy(context);
     QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    auto* window = qobject_cast<QWidget*>(owner.data());
+    QWidget* window = context.Window();
 
     const QUrl url(address);
-    urlService = url.scheme().toLower();
-    urlServer = url.host();
-    urlObject =
+    const QString server = url.host();
+    const QString object =
         url.path(QUrl::FullyEncoded) + (url.hasQuery() ? u'?' + url.query(QUrl::FullyEncoded) : QString());
     responseHeaders.clear();
-    lastModified = QDateTime();
 
     const downloadcache::CacheIndex index(cacheIndexFile);
     QString stamp;
     QPointer<CProgressDlg> dialog;
-    HttpDownload download(kAgent, downloadLimits);
+    HttpDownload download(kAgent, limits);
     download.wantBody = [&](const HttpDownload::Response& answer) {
         responseHeaders = QString::fromLatin1(answer.rawHeaders);
-        lastModified = answer.lastModified;
         const qint64 length = answer.contentLength >= 0 ? answer.contentLength : kLengthWithoutHeader;
-        stamp = downloadcache::FormatStamp(lastModified);
-        const bool modified = stamp != index.Stamp(urlServer, urlObject);
+        stamp = downloadcache::FormatStamp(answer.lastModified);
+        const bool modified = stamp != index.Stamp(server, object);
         // A copy is taken again only when it is this address's own: two addresses that end
         // in the same name share one cache file.
         const QFileInfo copy(cacheFile);
@@ -82,7 +83,7 @@ bool CMediaPlayer::Download(const QString& address, const QString& cacheFile)
     };
     download.bodyStarts = [&] {
         dialog = new CProgressDlg(window);
-        dialog->SetColours(progressColours);
+        dialog->SetColours(context.colours);
         dialog->Show(window);
         dialog->SetMessage(res::LoadString(res::kStrDownloadingFormat).arg(address));
     };
@@ -105,7 +106,7 @@ bool CMediaPlayer::Download(const QString& address, const QString& cacheFile)
     switch (result) {
     case HttpDownload::Result::kDone:
         // The index learns the new copy only now that it is whole in the cache.
-        index.Record(urlServer, urlObject, stamp, cacheFile, address);
+        index.Record(server, object, stamp, cacheFile, address);
         ok = true;
         break;
     case HttpDownload::Result::kSkipped:
@@ -119,18 +120,19 @@ bool CMediaPlayer::Download(const QString& address, const QString& cacheFile)
         break;
     }
     QGuiApplication::restoreOverrideCursor();
-    state.Set(saved);
     return ok;
 }
 
-bool CMediaPlayer::FetchToCache(const QString& address, QString* cacheFile)
+bool NetworkSource::Fetch(const QString& address, QString* copy, QString* file)
 {
     QString followed = address;
-    *cacheFile = GetCacheName(address);
-    return Download(followed, *cacheFile) && ResolveMetafile(followed, *cacheFile);
+    *copy = CacheName(address);
+    const bool fetched = Download(followed, *copy) && ResolveMetafile(followed, *copy);
+    *file = *copy;
+    return fetched;
 }
 
-bool CMediaPlayer::ResolveMetafile(QString& address, QString& cacheFile)
+bool NetworkSource::ResolveMetafile(QString& address, QString& cacheFile)
 {
     const MetafileKind metafileKind = MetafileKindOf(address);
     if (metafileKind == MetafileKind::kNone)
@@ -147,6 +149,25 @@ bool CMediaPlayer::ResolveMetafile(QString& address, QString& cacheFile)
     const QString next = QUrl(address).resolved(QUrl(*reference)).toString();
     QFile::remove(cacheFile);
     address = next;
-    cacheFile = GetCacheName(address);
+    cacheFile = CacheName(address);
     return Download(address, cacheFile);
+}
+
+void NetworkSource::DropItemCopy()
+{
+    if (itemCopy.isEmpty())
+        return;
+    if (!keepDownloads)
+        QFile::remove(itemCopy);
+    itemCopy.clear();
+}
+
+void NetworkSource::DropSourceCopy(const QStringList& nextPaths)
+{
+    if (sourceCopy.isEmpty())
+        return;
+    // A next list made of the copy itself (the playlist editor plays its line) keeps it.
+    if (!keepDownloads && !nextPaths.contains(sourceCopy))
+        QFile::remove(sourceCopy);
+    sourceCopy.clear();
 }

@@ -1,0 +1,71 @@
+#pragma once
+// NetworkSource: what the player controller plays from "http:", "https:" and "rtsp:" addresses
+// (the last fail as downloads). An address is downloaded into the cache folder first, with the
+// progress dialog, unless the cache index says the copy there is whole and still current; a
+// metafile (ASX, WAX, WVX, RAM) is followed to the address it names, once. The source keeps
+// the copies it made for the list (the source's) and for the open item, and removes them when
+// they go unless downloads are kept.
+//
+// Owned by the controller; UI thread only. It knows nothing of the list or the engines.
+
+#include "HttpDownload.h"
+#include "SourceContext.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+class NetworkSource
+{
+public:
+    explicit NetworkSource(const SourceContext& context) : context(context) {}
+    NetworkSource(const NetworkSource&) = delete;
+    NetworkSource& operator=(const NetworkSource&) = delete;
+
+    static bool IsAddress(const QString& path);
+
+    void SetCacheFolder(const QString& folder);
+    const QString& CacheFolder() const { return cacheFolder; }
+    void SetLimits(const HttpDownload::Limits& values) { limits = values; }
+    void SetKeepDownloads(bool keep) { keepDownloads = keep; }
+    bool KeepsDownloads() const { return keepDownloads; }
+
+    // The file `address` is downloaded to in the cache folder.
+    QString CacheName(const QString& address) const;
+    // The cache's whole copy of `address`, empty when there is none: a title alone never starts
+    // a download.
+    QString WholeCopy(const QString& address) const;
+
+    // Fetches `address` into `cacheFile`, or finds the copy there still current. False, with a
+    // message unless the user stopped it, when it failed; the cache then holds no part of it.
+    bool Download(const QString& address, const QString& cacheFile);
+    // The list's source and the open item, fetched and a metafile followed: the file to play
+    // from, false when there is none. Each replaces the copy made for the same use before.
+    bool FetchSource(const QString& address, QString* file) { return Fetch(address, &sourceCopy, file); }
+    bool FetchItem(const QString& address, QString* file) { return Fetch(address, &itemCopy, file); }
+    // Removes the open item's copy unless downloads are kept.
+    void DropItemCopy();
+    // Removes the source's copy unless downloads are kept or `nextPaths` (the list that replaces
+    // it) names it.
+    void DropSourceCopy(const QStringList& nextPaths = {});
+    const QString& SourceCopy() const { return sourceCopy; }
+    const QString& ItemCopy() const { return itemCopy; }
+
+    // The last answer's header lines.
+    const QString& ResponseHeaders() const { return responseHeaders; }
+
+private:
+    bool Fetch(const QString& address, QString* copy, QString* file);
+    // When `address` names a metafile that `cacheFile` holds, follows its reference once: both
+    // become the referenced address and its download.
+    bool ResolveMetafile(QString& address, QString& cacheFile);
+
+    const SourceContext& context;
+    QString cacheFolder;
+    QString cacheIndexFile;
+    HttpDownload::Limits limits;
+    bool keepDownloads = true;
+    QString sourceCopy;
+    QString itemCopy;
+    QString responseHeaders;
+};
