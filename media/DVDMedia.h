@@ -40,25 +40,25 @@ public:
     ~CDVDMedia() override;
 
     void FitVideoWindow() override;
-    int ParseChapterItem(const QString& itemPath, int* title) override;
+    int ParseChapterItem(const QString& itemPath, int* title);
     bool ListChapterItems(const QString& path, QStringList* items, bool* found, int* foundPos,
-                          const QString& wanted, bool select) override;
+                          const QString& wanted, bool select);
     void SetRate(double request) override;
     void GetSubpictureStreams(QStringList* names, unsigned* count, unsigned long* current,
-                              bool* disabled) override;
-    void GetAudioStreams(QStringList* names, unsigned* count, unsigned long* current) override;
-    void SetClosedCaption(bool on) override;
-    void SetDecodeMode(int flags) override;
-    void SelectSubpicture(int stream, bool show) override;
-    void SelectAudio(int stream) override;
+                              bool* disabled);
+    void GetAudioStreams(QStringList* names, unsigned* count, unsigned long* current);
+    void SetClosedCaption(bool on);
+    void SetDecodeMode(int flags);
+    void SelectSubpicture(int stream, bool show);
+    void SelectAudio(int stream);
     // Pointer positions are in the video window's coordinates.
     void PointerAction(PointerEvent event, int x, int y) override;
     // Keys: 0 left, 1 right (in a title: scan by `rate`), 2 up, 3 down, 4 activate.
-    void MenuKey(NavigationKey key, double rate) override;
+    void MenuKey(NavigationKey key, double rate);
     // In a title, the menu; in a menu, back to the title.
-    void ShowMenu(platform::DvdMenu menu) override;
-    void PlayTitle(int title, bool absolute) override;
-    void PlayChapter(int chapter, bool absolute, int title) override;
+    void ShowMenu(platform::DvdMenu menu);
+    void PlayTitle(int title, bool absolute);
+    void PlayChapter(int chapter, bool absolute, int title);
     bool Seek(int ms, int title) override;
     int HandleGraphEvent() override;
     void Close() override;

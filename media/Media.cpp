@@ -41,30 +41,15 @@ double CMedia::GetRate()
 {
     return rate;
 }
+
 void CMedia::FitVideoWindow() {}
-int CMedia::ParseChapterItem(const QString&, int*)
-{
-    return 0;
-}
-bool CMedia::ListChapterItems(const QString&, QStringList*, bool*, int*, const QString&, bool)
-{
-    return false;
-}
-void CMedia::GetSubpictureStreams(QStringList*, unsigned*, unsigned long*, bool*) {}
-void CMedia::GetAudioStreams(QStringList*, unsigned*, unsigned long*) {}
+
 bool CMedia::IsFullScreen()
 {
     return fullScreen;
 }
-void CMedia::SetClosedCaption(bool) {}
-void CMedia::SetDecodeMode(int) {}
-void CMedia::SelectSubpicture(int, bool) {}
-void CMedia::SelectAudio(int) {}
+
 void CMedia::PointerAction(PointerEvent, int, int) {}
-void CMedia::MenuKey(NavigationKey, double) {}
-void CMedia::ShowMenu(platform::DvdMenu) {}
-void CMedia::PlayTitle(int, bool) {}
-void CMedia::PlayChapter(int, bool, int) {}
 
 void CMedia::GetFilterNames(QStringList* names, int* count)
 {

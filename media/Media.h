@@ -1,7 +1,7 @@
 #pragma once
-// CMedia: plays one media file through a graph in the media process, and is the interface of the DVD
-// engine, which overrides the virtual operations (those that only make sense for DVD are
-// empty here). The player controller owns one for the program's life; exactly one medium is
+// CMedia: plays one media file through a graph in the media process, and is the base of the DVD
+// engine, which overrides the virtual operations and adds the navigator's own (titles,
+// chapters, menus, streams) that only it has. The player controller owns one for the program's life; exactly one medium is
 // open at a time. UI thread only. Times are milliseconds.
 
 #include "NavigationKey.h"
@@ -35,26 +35,12 @@ public:
     // The engine interface.
     virtual double GetRate();
     virtual void FitVideoWindow();
-    virtual int ParseChapterItem(const QString& itemPath, int* title);
-    virtual bool ListChapterItems(const QString& path, QStringList* items, bool* found, int* foundPos,
-                                  const QString& wanted, bool select);
     virtual void GetFilterNames(QStringList* names, int* count);
     virtual void ShowFilterProperties(int index);
     virtual void SetRate(double request);
-    virtual void GetSubpictureStreams(QStringList* names, unsigned* count, unsigned long* current,
-                                      bool* disabled);
-    virtual void GetAudioStreams(QStringList* names, unsigned* count, unsigned long* current);
     virtual bool IsFullScreen();
     virtual void HideCursor(bool hide);
-    virtual void SetClosedCaption(bool on);
-    virtual void SetDecodeMode(int flags);
-    virtual void SelectSubpicture(int stream, bool show);
-    virtual void SelectAudio(int stream);
     virtual void PointerAction(PointerEvent event, int x, int y);
-    virtual void MenuKey(NavigationKey key, double rate);
-    virtual void ShowMenu(platform::DvdMenu menu);
-    virtual void PlayTitle(int title, bool absolute);
-    virtual void PlayChapter(int chapter, bool absolute, int title);
     virtual bool SetFullScreen(bool on, bool temporary);
     virtual bool Seek(int ms, int title);
     virtual int GetPosition();
