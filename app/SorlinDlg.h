@@ -94,7 +94,7 @@ public:
     // The context menu as it would show now, as a child of the window. Takes the DVD's
     // current streams, angle and their counts from what the menu found out.
     std::unique_ptr<QMenu> MakeContextMenu();
-    CMediaPlayer& Player() { return player; }
+    const CMediaPlayer& Player() const { return player; }
     // The second player, which the schedule and the stopwatch's alarm start.
     const CMediaPlayer& AlarmPlayer() const { return alarmPlayer; }
     const QString& DisplayText() const { return displayText; }
@@ -102,9 +102,9 @@ public:
     const QString& Drive() const { return drive; }
     const QString& CommandLinePath() const { return commandLinePath; }
     const QString& Title() const { return title; }
-    AppSettings& Settings() { return settings; }
+    const AppSettings& Settings() const { return settings; }
     bool SavesSettings() const { return !noSaveSettings; }
-    Stopwatch& GetStopwatch() { return stopwatch; }
+    const Stopwatch& GetStopwatch() const { return stopwatch; }
 
     platform::LRESULT OnPlayRequest(platform::WPARAM, platform::LPARAM);
     platform::LRESULT OnTrayNotify(platform::WPARAM, platform::LPARAM);
@@ -138,6 +138,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Tests set up their scenes through this.
+    friend struct MainWindowScene;
+
     bool OnInitDialog();
     bool CheckOtherInstance();
     void PlaceWindow();

@@ -12,6 +12,7 @@
 #include "app/SettingsStore.h"
 #include "app/SorlinDlg.h"
 #include "skin/DialogEx.h"
+#include "support/MainWindowScene.h"
 #include "support/PlayerScene.h"
 
 #include <QApplication>
@@ -126,7 +127,7 @@ int main(int argc, char** argv)
                      items << QStringLiteral("/home/user/music/album %1/%2 track.ogg")
                                   .arg(i / 12)
                                   .arg(i, 5, 10, QChar(u'0'));
-                 PlayerScene(window.Player()).SetList(items, 5000);
+                 PlayerScene(MainWindowScene::Player(window)).SetList(items, 5000);
              }
              window.OnCommand(ID_PLAYLIST);
          },

@@ -84,7 +84,7 @@ private:
             QCoreApplication::exit(exitCode);
             return;
         }
-        if (engine.changed)
+        if (engine.HasChanged())
             QCoreApplication::exit(exitCode);
     }
 

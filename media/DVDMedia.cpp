@@ -78,7 +78,7 @@ bool CDVDMedia::BuildGraph(const QString& path)
         return false;
     }
     // The render either builds the whole graph or fails: there is no partial result to report.
-    platform::DvdGraphProxy* navigator = dvd.get();
+    platform::DvdGraphProxy* built = dvd.get();
     graph = std::move(dvd);
     AdoptVideo();
     if (!window) {
@@ -87,7 +87,7 @@ bool CDVDMedia::BuildGraph(const QString& path)
         Close();
         return false;
     }
-    dvdBuilder = dvdInfo = dvdControl = navigator;
+    navigator = built;
     SetClosedCaption(closedCaption);
     SelectAudio(audioStream);
     SelectSubpicture(subpictureStream, subpictureShown);
@@ -97,9 +97,7 @@ bool CDVDMedia::BuildGraph(const QString& path)
 
 void CDVDMedia::Close()
 {
-    dvdControl = nullptr;
-    dvdInfo = nullptr;
-    dvdBuilder = nullptr;
+    navigator = nullptr;
     SetRate(0);
     CMedia::Close();
     validUops = 0;
@@ -109,8 +107,7 @@ void CDVDMedia::Close()
 
 void CDVDMedia::AttachPlayWnd(CMedia* target)
 {
-    videoWnd.target = target;
-    videoWnd.mode = CPlayWnd::Attached::kDvdEngine;
+    videoWnd.Attach(target, CPlayWnd::Attached::kDvdEngine);
 }
 
 void CDVDMedia::FitVideoWindow()
@@ -127,14 +124,14 @@ void CDVDMedia::FitVideoWindow()
 int CDVDMedia::HandleGraphEvent()
 {
     platform::DvdGraphProxy::Event event;
-    if (!dvdControl || !dvdControl->TakeDvdEvent(&event))
+    if (!navigator || !navigator->TakeDvdEvent(&event))
         return 0;
     switch (event.code) {
     case platform::EC_COMPLETE:
         Stop();
         break;
     case platform::EC_ERRORABORT:
-        EndWithGraph(QStringLiteral("the disc ended with an error:"), dvdControl->LastError());
+        EndWithGraph(QStringLiteral("the disc ended with an error:"), navigator->LastError());
         break;
     case platform::EC_USERABORT:
         EndWithGraph();
@@ -212,9 +209,9 @@ int CDVDMedia::HandleGraphEvent()
 void CDVDMedia::Prepare()
 {
     if (stillOn)
-        dvdControl->StillOff();
+        navigator->StillOff();
     if (domain != platform::DvdDomain::kTitle)
-        dvdControl->Resume();
+        navigator->Resume();
 }
 
 void CDVDMedia::PlayTitle(int number, bool absolute)
@@ -223,10 +220,10 @@ void CDVDMedia::PlayTitle(int number, bool absolute)
     const int target = std::clamp(absolute ? number : title + number, 1, 99);
     if (target == title)
         return;
-    if (dvdControl) {
+    if (navigator) {
         Prepare();
-        if (dvdControl->PlayAtTimeInTitle(target, platform::DvdTimeCode::FromMs(0, frameRate == 25)) ||
-            dvdControl->PlayTitle(target))
+        if (navigator->PlayAtTimeInTitle(target, platform::DvdTimeCode::FromMs(0, frameRate == 25)) ||
+            navigator->PlayTitle(target))
             return;
     }
     pending = {PendingJump::Kind::kTitle, target, 0, 0};
@@ -250,9 +247,9 @@ void CDVDMedia::PlayChapter(int number, bool absolute, int inTitle)
     }
     if (targetChapter == chapter && targetTitle == title)
         return;
-    if (dvdControl) {
+    if (navigator) {
         Prepare();
-        if (dvdControl->PlayChapterInTitle(targetTitle, targetChapter)) {
+        if (navigator->PlayChapterInTitle(targetTitle, targetChapter)) {
             // A jump asked for here is no change of the item the controller has to follow.
             eventChapter = chapter = targetChapter;
             return;
@@ -268,14 +265,14 @@ bool CDVDMedia::Seek(int ms, int inTitle)
         ms = 0;
     ms = std::max(ms, 0);
     const platform::DvdTimeCode time = platform::DvdTimeCode::FromMs(ms, frameRate == 25);
-    if (!dvdControl || title == 0 || chapter == 0) {
+    if (!navigator || title == 0 || chapter == 0) {
         pending = {PendingJump::Kind::kTime, inTitle, 0, ms};
         return false;
     }
     Prepare();
-    if (dvdControl->PlayAtTimeInTitle(inTitle, time))
+    if (navigator->PlayAtTimeInTitle(inTitle, time))
         return true;
-    if (dvdControl->PlayTitle(inTitle))
+    if (navigator->PlayTitle(inTitle))
         return false; // the title plays from its start
     pending = {PendingJump::Kind::kTime, inTitle, 0, ms};
     return false;
@@ -283,24 +280,24 @@ bool CDVDMedia::Seek(int ms, int inTitle)
 
 void CDVDMedia::ShowMenu(platform::DvdMenu menu)
 {
-    if (!dvdControl || !window)
+    if (!navigator || !window)
         return;
     if (domain != platform::DvdDomain::kTitle) {
         LeaveMenu();
         return;
     }
     if (stillOn)
-        dvdControl->StillOff();
-    dvdControl->ShowMenu(menu);
+        navigator->StillOff();
+    navigator->ShowMenu(menu);
 }
 
 void CDVDMedia::LeaveMenu()
 {
-    if (!dvdControl || !window)
+    if (!navigator || !window)
         return;
     if (stillOn)
-        dvdControl->StillOff();
-    dvdControl->Resume();
+        navigator->StillOff();
+    navigator->Resume();
 }
 
 void CDVDMedia::MenuKey(NavigationKey key, double scanRate)
@@ -311,19 +308,19 @@ void CDVDMedia::MenuKey(NavigationKey key, double scanRate)
     case NavigationKey::kRight:
         if (inTitle)
             SetRate(scanRate);
-        else if (dvdControl)
-            dvdControl->SelectButton(key == NavigationKey::kLeft ? platform::DvdButtonMove::Left
-                                                                 : platform::DvdButtonMove::Right);
+        else if (navigator)
+            navigator->SelectButton(key == NavigationKey::kLeft ? platform::DvdButtonMove::Left
+                                                                : platform::DvdButtonMove::Right);
         break;
     case NavigationKey::kUp:
     case NavigationKey::kDown:
-        if (!inTitle && dvdControl)
-            dvdControl->SelectButton(key == NavigationKey::kUp ? platform::DvdButtonMove::Up
-                                                               : platform::DvdButtonMove::Down);
+        if (!inTitle && navigator)
+            navigator->SelectButton(key == NavigationKey::kUp ? platform::DvdButtonMove::Up
+                                                              : platform::DvdButtonMove::Down);
         break;
     case NavigationKey::kEnter:
-        if (dvdControl)
-            dvdControl->ActivateButton();
+        if (navigator)
+            navigator->ActivateButton();
         break;
     default:
         break;
@@ -332,7 +329,7 @@ void CDVDMedia::MenuKey(NavigationKey key, double scanRate)
 
 void CDVDMedia::PointerAction(PointerEvent event, int x, int y)
 {
-    if ((validUops & platform::kUopSelectOrActivateButton) || !dvdControl)
+    if ((validUops & platform::kUopSelectOrActivateButton) || !navigator)
         return;
     // The navigator knows its buttons in frame pixels; the pointer is in the window.
     QPoint at(x, y);
@@ -344,43 +341,43 @@ void CDVDMedia::PointerAction(PointerEvent event, int x, int y)
                         (y - picture.top()) * frame.height() / picture.height());
     }
     if (event == PointerEvent::kMove)
-        dvdControl->SelectAtPosition(at.x(), at.y());
+        navigator->SelectAtPosition(at.x(), at.y());
     else
-        dvdControl->ActivateAtPosition(at.x(), at.y());
+        navigator->ActivateAtPosition(at.x(), at.y());
 }
 
 void CDVDMedia::SelectAudio(int stream)
 {
     audioStream = stream;
-    if (dvdControl && ((stream >= 0 && stream <= 7) || stream == 15))
-        dvdControl->SelectAudioStream(stream);
+    if (navigator && ((stream >= 0 && stream <= 7) || stream == 15))
+        navigator->SelectAudioStream(stream);
 }
 
 void CDVDMedia::SelectSubpicture(int stream, bool show)
 {
     subpictureStream = stream;
     subpictureShown = show;
-    if (!dvdControl || !((stream >= 0 && stream <= 32) || stream == 63))
+    if (!navigator || !((stream >= 0 && stream <= 32) || stream == 63))
         return;
     if (show)
-        dvdControl->SelectSubpictureStream(stream);
-    dvdControl->SetSubpictureState(show);
+        navigator->SelectSubpictureStream(stream);
+    navigator->SetSubpictureState(show);
 }
 
 void CDVDMedia::SelectAngle(int index)
 {
     angle = index;
-    if (index < 0 || index > 8 || !dvdControl)
+    if (index < 0 || index > 8 || !navigator)
         return;
-    dvdControl->SelectAngle(index + 1);
+    navigator->SelectAngle(index + 1);
 }
 
 void CDVDMedia::SetClosedCaption(bool on)
 {
     closedCaption = on;
     // Without a caption decoder the choice is kept and captions stay off.
-    if (dvdBuilder)
-        dvdBuilder->SetClosedCaptions(on);
+    if (navigator)
+        navigator->SetClosedCaptions(on);
 }
 
 void CDVDMedia::SetDecodeMode(int flags)
@@ -392,10 +389,10 @@ void CDVDMedia::SetRate(double request)
 {
     const double previous = rate;
     rate = NextRate(rate, request);
-    if (!dvdControl || !state.IsPlaying())
+    if (!navigator || !state.IsPlaying())
         return;
     auto scan = [this](double speed) {
-        return speed >= 0 ? dvdControl->PlayForwards(speed) : dvdControl->PlayBackwards(-speed);
+        return speed >= 0 ? navigator->PlayForwards(speed) : navigator->PlayBackwards(-speed);
     };
     if (!scan(rate)) {
         rate = previous;
@@ -444,34 +441,34 @@ void AppendLanguages(const QStringList& codes, QStringList* names)
 
 void CDVDMedia::GetAudioStreams(QStringList* names, unsigned* count, unsigned long* current)
 {
-    const platform::DvdTitleInfo* info = TitleForStreams(domain, dvdInfo, names, count);
+    const platform::DvdTitleInfo* info = TitleForStreams(domain, navigator, names, count);
     if (!info)
         return;
     *count = static_cast<unsigned>(info->audioLanguages.size());
-    *current = static_cast<unsigned long>(std::max(dvdInfo->ActiveAudio(), 0));
+    *current = static_cast<unsigned long>(std::max(navigator->ActiveAudio(), 0));
     AppendLanguages(info->audioLanguages, names);
 }
 
 void CDVDMedia::GetSubpictureStreams(QStringList* names, unsigned* count, unsigned long* current,
                                      bool* disabled)
 {
-    const platform::DvdTitleInfo* info = TitleForStreams(domain, dvdInfo, names, count);
+    const platform::DvdTitleInfo* info = TitleForStreams(domain, navigator, names, count);
     if (!info)
         return;
     *count = static_cast<unsigned>(info->subpictureLanguages.size());
-    *current = static_cast<unsigned long>(std::max(dvdInfo->ActiveSubpicture(), 0));
-    *disabled = !dvdInfo->SubpicturesShown();
+    *current = static_cast<unsigned long>(std::max(navigator->ActiveSubpicture(), 0));
+    *disabled = !navigator->SubpicturesShown();
     AppendLanguages(info->subpictureLanguages, names);
 }
 
 void CDVDMedia::GetAngles(QStringList* names, unsigned* count, int* current)
 {
     names->clear();
-    if (domain != platform::DvdDomain::kTitle || !dvdInfo)
+    if (domain != platform::DvdDomain::kTitle || !navigator)
         return;
     int angles = 0;
     int now = 0;
-    if (!dvdInfo->CurrentAngle(&angles, &now)) {
+    if (!navigator->CurrentAngle(&angles, &now)) {
         *count = 0;
         return;
     }
@@ -482,10 +479,20 @@ void CDVDMedia::GetAngles(QStringList* names, unsigned* count, int* current)
         names->append(QString(format).replace(QStringLiteral("%d"), QString::number(i)));
 }
 
+int CDVDMedia::FollowLocation()
+{
+    int nowTitle = title;
+    int nowChapter = chapter;
+    const int ms = GetLocation(&nowTitle, &nowChapter);
+    title = nowTitle;
+    chapter = nowChapter;
+    return ms;
+}
+
 int CDVDMedia::GetLocation(int* titleOut, int* chapterOut)
 {
     platform::DvdLocation location;
-    if (!dvdInfo || !dvdInfo->CurrentLocation(&location))
+    if (!navigator || !navigator->CurrentLocation(&location))
         return -1;
     if (location.time.IsInvalid()) {
         // No time in the title yet (a jump is under way): the last position stands.
@@ -506,11 +513,11 @@ bool CDVDMedia::ListChapterItems(const QString& path, QStringList* items, bool* 
                                  const QString& wanted, bool select)
 {
     const platform::PathParts parts = platform::SplitPath(path, drives);
-    if (!dvdInfo)
+    if (!navigator)
         return false;
     const QString stem = parts.root + parts.dir + parts.name;
     platform::DvdVolume volume;
-    if (!dvdInfo->ReadVolume(&volume)) {
+    if (!navigator->ReadVolume(&volume)) {
         items->append(stem + ChapterSuffix(1, 1) + parts.ext);
         return false;
     }

@@ -44,8 +44,7 @@ public:
     bool ListChapterItems(const QString& path, QStringList* items, bool* found, int* foundPos,
                           const QString& wanted, bool select);
     void SetRate(double request) override;
-    void GetSubpictureStreams(QStringList* names, unsigned* count, unsigned long* current,
-                              bool* disabled);
+    void GetSubpictureStreams(QStringList* names, unsigned* count, unsigned long* current, bool* disabled);
     void GetAudioStreams(QStringList* names, unsigned* count, unsigned long* current);
     void SetClosedCaption(bool on);
     void SetDecodeMode(int flags);
@@ -67,6 +66,10 @@ public:
 
     // The time in the current title (ms) with its title and chapter; -1 when unknown.
     int GetLocation(int* title, int* chapter);
+    // GetLocation for the controller's tick: the title and chapter read become the engine's.
+    int FollowLocation();
+    // The chapter the session stopped in, the engine's until the disc tells its own.
+    void RestoreChapter(int number) { chapter = number; }
     void SelectAngle(int index); // from 0
     void GetAngles(QStringList* names, unsigned* count, int* current);
     unsigned long GetValidUops() const { return validUops; }
@@ -79,14 +82,30 @@ public:
     static bool FindIfo(const QString& root, QString* ifoPath, bool preferAudio);
 
     const PendingJump& Pending() const { return pending; }
+    bool IsStill() const { return stillOn; }
+    int FrameRate() const { return frameRate; }
+    // The streams and choices asked for, kept also while no disc takes them.
+    int AudioStream() const { return audioStream; }
+    int SubpictureStream() const { return subpictureStream; }
+    bool SubpicturesShown() const { return subpictureShown; }
+    bool ClosedCaptions() const { return closedCaption; }
+    int DecodeFlags() const { return decodeFlags; }
+    // The last build error.
+    const QString& ErrorText() const { return errorText; }
 
     // The DVD graph while open, for the navigator's state; null when closed.
-    platform::DvdGraphProxy* Dvd() const { return dvdControl; }
+    platform::DvdGraphProxy* Dvd() const { return navigator; }
 
-    // The navigator's interfaces: all the same DVD graph, owned by `graph`; null when closed.
-    platform::DvdGraphProxy* dvdBuilder = nullptr;
-    platform::DvdGraphProxy* dvdInfo = nullptr;
-    platform::DvdGraphProxy* dvdControl = nullptr;
+private:
+    // Tests set up their scenes through this.
+    friend struct EngineScene;
+
+    void Prepare();
+    // Out of a still and back to the title.
+    void LeaveMenu();
+
+    // The navigator: the DVD graph owned by `graph`; null when closed.
+    platform::DvdGraphProxy* navigator = nullptr;
     unsigned long validUops = 0; // prohibited operations, from the last valid-operations event
     bool titleChanged = false;   // the next chapter start counts as a change
     int angle = 0;
@@ -98,13 +117,7 @@ public:
     int frameRate = 30;
     bool closedCaption = false;
     int decodeFlags = 1;
-    QString errorText; // the last build error
-
-private:
-    void Prepare();
-    // Out of a still and back to the title.
-    void LeaveMenu();
-
+    QString errorText;
     PendingJump pending;
     int eventChapter = 0; // the chapter the last chapter-start event announced
 };

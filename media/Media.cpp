@@ -317,8 +317,7 @@ bool CMedia::Open(const QString& path)
 
 void CMedia::AttachPlayWnd(CMedia* target)
 {
-    videoWnd.target = target;
-    videoWnd.mode = CPlayWnd::Attached::kMediaFileEngine;
+    videoWnd.Attach(target, CPlayWnd::Attached::kMediaFileEngine);
 }
 
 bool CMedia::OpenMedia(QObject* ownerWindow, const QString& path, QWidget** videoWindow)

@@ -1,8 +1,8 @@
 #pragma once
 // CMedia: plays one media file through a graph in the media process, and is the base of the DVD
 // engine, which overrides the virtual operations and adds the navigator's own (titles,
-// chapters, menus, streams) that only it has. The player controller owns one for the program's life; exactly one medium is
-// open at a time. UI thread only. Times are milliseconds.
+// chapters, menus, streams) that only it has. The player controller owns one for the program's life; exactly
+// one medium is open at a time. UI thread only. Times are milliseconds.
 
 #include "NavigationKey.h"
 #include "PlayWnd.h"
@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <utility>
 
 class QObject;
 class QWidget;
@@ -68,23 +69,38 @@ public:
     // shared by the engines.
     static QRect& RememberedVideoRect();
 
+    const CState<EngineState>& State() const { return state; }
+    // The item ended or changed, and the graph ended with an error and closed itself: set
+    // until the controller takes them.
+    bool TakeChanged() { return std::exchange(changed, false); }
+    bool TakeFailed() { return std::exchange(failed, false); }
+    bool HasChanged() const { return changed; }
+    int Title() const { return title; }
+    int Chapter() const { return chapter; }
+    // Folder and file name (without extension) of the opened path, and its drive part.
+    const QString& FolderName() const { return folderName; }
+    const QString& Drive() const { return drive; }
+    // Where the video window's input goes while it is full screen.
+    const CPlayWnd& PlayWnd() const { return videoWnd; }
+    VideoWindow* Window() const { return window.get(); }
+
+protected:
+    // Tests set up their scenes through this.
+    friend struct EngineScene;
+
     CState<EngineState> state;
-    bool changed = false; // the item ended or changed; read and cleared by the controller
-    bool failed =
-        false; // the graph ended with an error and closed itself; read and cleared by the controller
+    bool changed = false;
+    bool failed = false;
     int title = 0;
     int chapter = 0;
-    QString folderName; // folder and file name (without extension) of the opened path
-    QString drive;      // drive part of the opened path
+    QString folderName;
+    QString drive;
     double rate = 1.0;
     platform::DvdDomain domain = platform::DvdDomain::kFirstPlay;
     bool fullScreen = false; // the user's full-screen choice
     QObject* owner = nullptr;
     CPlayWnd videoWnd;
 
-    VideoWindow* Window() const { return window.get(); }
-
-protected:
     bool Open(const QString& path);
     // The graph ended by itself and the engine closes: on an error (`what`, then `error`, go to
     // the log, and `failed` tells the controller) or because the user closed its window.

@@ -19,8 +19,14 @@ public:
         kDvdEngine,
         kMediaFileEngine, // keys go on to the main window
     };
-    Attached mode = Attached::kNothing;
-    CMedia* target = nullptr;
+    // Pointer input goes to `engine`; what else is routed follows `attached`.
+    void Attach(CMedia* engine, Attached attached)
+    {
+        target = engine;
+        mode = attached;
+    }
+    Attached Mode() const { return mode; }
+    const CMedia* Target() const { return target; }
 
     // Routes the input of `window` to `mainWindow` and the target while `active`.
     void Route(QWidget* window, QObject* mainWindow);
@@ -31,6 +37,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    Attached mode = Attached::kNothing;
+    CMedia* target = nullptr;
     QPointer<QWidget> window;
     QPointer<QObject> mainWindow;
     bool active = false;

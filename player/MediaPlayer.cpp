@@ -107,7 +107,7 @@ void CMediaPlayer::ApplyPlaySettings(const PlaySettings& values, bool noReload)
     random = values.random;
     title = values.title;
     chapter = values.chapter;
-    dvd.chapter = values.chapter;
+    dvd.RestoreChapter(values.chapter);
     cccdFirst = values.cccdFirst;
     dvdAudioFirst = values.dvdAudioFirst;
     network.SetKeepDownloads(values.keepDownloads);
@@ -139,7 +139,7 @@ CMediaPlayer::PlaySettings CMediaPlayer::GetPlaySettings()
     values.showTags = showTags;
     values.random = random;
     values.title = title;
-    values.chapter = dvd.chapter;
+    values.chapter = dvd.Chapter();
     values.cccdFirst = cccdFirst;
     values.dvdAudioFirst = dvdAudioFirst;
     values.keepDownloads = network.KeepsDownloads();

@@ -69,6 +69,7 @@ public:
         bool cccdFirst = false;
         bool dvdAudioFirst = true;
         bool keepDownloads = true;
+        bool operator==(const PlaySettings&) const = default;
     };
     void ApplyPlaySettings(const PlaySettings& values, bool noReload);
     PlaySettings GetPlaySettings();
@@ -81,6 +82,7 @@ public:
         bool fitImage = true;
         bool folderImage = false;
         bool stillWindow = true;
+        bool operator==(const DisplaySettings&) const = default;
     };
     void ApplyDisplaySettings(const DisplaySettings& values);
     DisplaySettings GetDisplaySettings() const { return displaySettings; }

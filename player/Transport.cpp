@@ -313,13 +313,9 @@ int CMediaPlayer::GetPosition()
         position = cd.GetTrackPosition(&track);
         break;
     case ItemKind::kDvd: {
-        int dvdTitle = dvd.title;
-        int dvdChapter = dvd.chapter;
-        position = dvd.GetLocation(&dvdTitle, &dvdChapter);
-        dvd.title = dvdTitle;
-        dvd.chapter = dvdChapter;
+        position = dvd.FollowLocation();
         // The list follows the disc when it moves to another chapter by itself.
-        const QString name = dvd.BuildItemName(dvdTitle, dvdChapter);
+        const QString name = dvd.BuildItemName(dvd.Title(), dvd.Chapter());
         if (name != currentItem) {
             const int at = items.indexOf(name);
             if (at >= 0 && at != current) {
@@ -442,8 +438,8 @@ bool CMediaPlayer::PassFailedItem(bool* stopAtEnd)
 {
     // The engine closed its graph on an error: the item is over, as at its end, and the list
     // goes on; a stopped engine, or one the user closed, ends the play instead.
-    media.changed = false;
-    dvd.changed = false;
+    media.TakeChanged();
+    dvd.TakeChanged();
     if (!OpenForward(ForwardFrom::kNextItem))
         EndOfList(stopAtEnd, false);
     return true;
@@ -488,29 +484,28 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
         return false;
     }
     case ItemKind::kDvd: {
-        if (!dvd.state.IsLoaded()) {
-            if (std::exchange(dvd.failed, false))
+        if (!dvd.State().IsLoaded()) {
+            if (dvd.TakeFailed())
                 return PassFailedItem(stopAtEnd);
             state.Set(PlayerState::kIdle);
             return false;
         }
         dvd.HandleGraphEvent();
-        const bool changed = dvd.changed;
+        const bool changed = dvd.TakeChanged();
         const bool inTitle = dvd.GetDomain() == platform::DvdDomain::kTitle;
         if (inTitle)
             userNavigated = false;
-        if (changed && !userNavigated && !inTitle && repeat && dvd.title != 0 && dvd.chapter != 0) {
+        if (changed && !userNavigated && !inTitle && repeat && dvd.Title() != 0 && dvd.Chapter() != 0) {
             title = 0;
             chapter = 0;
         }
         if (changed) {
-            dvd.changed = false;
-            if ((dvd.title != title || dvd.chapter != chapter) && !userNavigated) {
+            if ((dvd.Title() != title || dvd.Chapter() != chapter) && !userNavigated) {
                 bool moved = false;
                 if (random || (!inTitle && repeat))
                     moved = OpenForward(ForwardFrom::kNextItem);
                 else
-                    moved = OpenForward(ForwardFrom::kTarget, dvd.BuildItemName(dvd.title, dvd.chapter));
+                    moved = OpenForward(ForwardFrom::kTarget, dvd.BuildItemName(dvd.Title(), dvd.Chapter()));
                 if (!moved)
                     EndOfList(stopAtEnd, false);
                 return true;
@@ -524,15 +519,14 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
     }
     case ItemKind::kVideoCd:
     case ItemKind::kMediaFile: {
-        if (!media.state.IsLoaded()) {
-            if (std::exchange(media.failed, false))
+        if (!media.State().IsLoaded()) {
+            if (media.TakeFailed())
                 return PassFailedItem(stopAtEnd);
             state.Set(PlayerState::kIdle);
             return false;
         }
         media.HandleGraphEvent();
-        if (media.changed) {
-            media.changed = false;
+        if (media.TakeChanged()) {
             if (!OpenForward(ForwardFrom::kNextItem))
                 EndOfList(stopAtEnd, false);
             return true;

@@ -5,7 +5,9 @@
 #include "app/Commands.h"
 #include "app/SettingsStore.h"
 #include "app/SorlinDlg.h"
+#include "support/EngineScene.h"
 #include "support/Id3Tags.h"
+#include "support/MainWindowScene.h"
 #include "support/PlayerScene.h"
 #include "support/TempHome.h"
 #include "support/Wait.h"
@@ -39,7 +41,7 @@ protected:
         QStringList items;
         for (int i = 0; i < count; ++i)
             items << QStringLiteral("/music/%1.wav").arg(i, 5, 10, QLatin1Char('0'));
-        PlayerScene(dialog.Player()).SetList(items, current);
+        PlayerScene(MainWindowScene::Player(dialog)).SetList(items, current);
     }
 
     bool Enabled(const QMenu& menu, int id)
@@ -89,8 +91,8 @@ TEST_P(TransportItems, FollowThePlayerState)
 {
     const TransportRow& row = GetParam();
     SetItems(row.items, row.current);
-    PlayerScene(dialog.Player()).SetState(row.state);
-    PlayerScene(dialog.Player()).SetRepeat(row.repeat);
+    PlayerScene(MainWindowScene::Player(dialog)).SetState(row.state);
+    PlayerScene(MainWindowScene::Player(dialog)).SetRepeat(row.repeat);
     const std::unique_ptr<QMenu> menu = dialog.MakeContextMenu();
 
     const int ids[] = {ID_EJECT, ID_PLAY,  ID_PAUSE, ID_STOP,   ID_CLOSE,       ID_PREVIOUS,
@@ -126,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ContextMenuTest, StopwatchItemsFollowTheStopwatch)
 {
-    Stopwatch& stopwatch = dialog.GetStopwatch();
+    Stopwatch& stopwatch = MainWindowScene::GetStopwatch(dialog);
     auto items = [&] {
         const std::unique_ptr<QMenu> menu = dialog.MakeContextMenu();
         return std::string{Enabled(*menu, ID_STOPWATCH_START) ? '1' : '0',
@@ -145,7 +147,7 @@ TEST_F(ContextMenuTest, DvdItemsFollowTheDiscsUserOperations)
     constexpr int kDvdMenuPosition = 26;
     const int dvdMenus[] = {ID_DVD_CHAPTER_MENU, ID_DVD_SUBPICTURE_MENU, ID_DVD_AUDIO_MENU, ID_DVD_ANGLE_MENU,
                             ID_DVD_TITLE_MENU};
-    PlayerScene scene(dialog.Player());
+    PlayerScene scene(MainWindowScene::Player(dialog));
     auto dvdMenuItems = [&](const QMenu& menu) {
         std::string got;
         for (int id : dvdMenus)
@@ -166,7 +168,7 @@ TEST_F(ContextMenuTest, DvdItemsFollowTheDiscsUserOperations)
 
     scene.SetKind(ItemKind::kDvd);
     // Each forbidden show-menu operation turns off its own item only.
-    scene.Dvd().validUops = kUopShowChapterMenu | kUopShowAudioMenu;
+    EngineScene::SetValidUops(scene.Dvd(), kUopShowChapterMenu | kUopShowAudioMenu);
     {
         const std::unique_ptr<QMenu> menu = dialog.MakeContextMenu();
         EXPECT_TRUE(Enabled(*menu, ID_DVD_ROOT_MENU));
@@ -178,7 +180,7 @@ TEST_F(ContextMenuTest, DvdItemsFollowTheDiscsUserOperations)
 
     // All show-menu operations forbidden: the submenu is off, the root menu stays on; the
     // stream selections that are forbidden turn their submenus off.
-    scene.Dvd().validUops = 0xF400 | kUopSelectSubpicture | kUopSelectAngle;
+    EngineScene::SetValidUops(scene.Dvd(), 0xF400 | kUopSelectSubpicture | kUopSelectAngle);
     {
         const std::unique_ptr<QMenu> menu = dialog.MakeContextMenu();
         EXPECT_TRUE(Enabled(*menu, ID_DVD_ROOT_MENU));
@@ -243,7 +245,7 @@ TEST_F(ContextMenuTest, JumpEntriesAreTheItemsTitles)
     using namespace id3_tags;
     ASSERT_TRUE(WriteFile(tagged, Tag(3, Frame(3, "TIT2", TextBody("夜の歌"))) + Audio(2048)));
     ASSERT_TRUE(WriteFile(untagged, Audio(2048)));
-    PlayerScene(dialog.Player()).SetList({tagged, untagged}, 1);
+    PlayerScene(MainWindowScene::Player(dialog)).SetList({tagged, untagged}, 1);
 
     const std::unique_ptr<QMenu> menu = dialog.MakeContextMenu();
     const QList<QAction*> entries = SubmenuAt(*menu, 14)->actions();
@@ -276,14 +278,14 @@ TEST_F(ContextMenuTest, ShowsNothingWhileDownloadingAndCarriesOutTheChosenComman
         });
     };
 
-    PlayerScene(dialog.Player()).SetState(PlayerState::kDownloading);
+    PlayerScene(MainWindowScene::Player(dialog)).SetState(PlayerState::kDownloading);
     chooseWhenShown(ID_STOPWATCH_START);
     dialog.OnShowContextMenu(0, 0);
     ASSERT_TRUE(testsupport::WaitUntil([&] { return looked; }));
     EXPECT_FALSE(shown);
     EXPECT_EQ(dialog.GetStopwatch().GetState(), Stopwatch::kIdle);
 
-    PlayerScene(dialog.Player()).SetState(PlayerState::kNone);
+    PlayerScene(MainWindowScene::Player(dialog)).SetState(PlayerState::kNone);
     chooseWhenShown(ID_STOPWATCH_START);
     dialog.OnShowContextMenu(0, 0);
     EXPECT_TRUE(looked);

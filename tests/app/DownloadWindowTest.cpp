@@ -6,6 +6,7 @@
 #include "app/Messages.h"
 #include "platform/MessageBox.h"
 #include "support/HttpServer.h"
+#include "support/MainWindowScene.h"
 #include "support/Modal.h"
 #include "support/Wait.h"
 
@@ -47,7 +48,7 @@ TEST_F(DownloadWindowTest, TheClockGoesOnCommandsAreNotTakenAndTheEndStopsTheDow
     CSorlinDlg dialog(std::move(env), false);
     HttpDownload::Limits limits;
     limits.stallMs = 120000;
-    dialog.Player().SetDownloadLimits(limits);
+    MainWindowScene::Player(dialog).SetDownloadLimits(limits);
 
     QStringList shown;
     bool commandsReturned = false;

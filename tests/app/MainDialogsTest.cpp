@@ -19,6 +19,7 @@
 #include "res/StringTable.h"
 #include "skin/ButtonEx.h"
 #include "skin/ListBoxEx.h"
+#include "support/MainWindowScene.h"
 #include "support/MediaFiles.h"
 #include "support/Modal.h"
 #include "support/Wait.h"
@@ -274,7 +275,7 @@ TEST_F(MainDialogsTest, ALineMovedToTheTopInThePlaylistEditorPlaysFirst)
     WriteSettings("[Play]\nAutoPlay=2\n");
     CSorlinDlg dialog(Environment(), false);
     RunModal(dialog, [&] {
-        dialog.Player().SetItems({folder}, false, QString());
+        MainWindowScene::Player(dialog).SetItems({folder}, false, QString());
         const QStringList order = dialog.Player().Items();
         ASSERT_EQ(order.size(), 3);
         const auto answered = WhenModal<CPLayListDlg>([&](CPLayListDlg* editor) {
@@ -308,7 +309,7 @@ TEST_F(MainDialogsTest, ThePlaylistEditorFollowsTheItemPlaying)
     RunModal(
         dialog,
         [&] {
-            dialog.Player().SetItems({folder}, false, QString());
+            MainWindowScene::Player(dialog).SetItems({folder}, false, QString());
             const QStringList order = dialog.Player().Items();
             ASSERT_EQ(order.size(), 2);
             int followed = -1;
@@ -316,7 +317,7 @@ TEST_F(MainDialogsTest, ThePlaylistEditorFollowsTheItemPlaying)
                 auto* list = editor->Item<CListBoxEx>(CPLayListDlg::kList);
                 EXPECT_NE(list->currentRow(), 1) << "the second line is not chosen yet";
                 // The one-second first item ends while the editor shows, and the next one plays.
-                dialog.Player().OpenForward(ForwardFrom::kStart);
+                MainWindowScene::Player(dialog).OpenForward(ForwardFrom::kStart);
                 WaitUntil([&] { return list->currentRow() == 1; }, 15000);
                 followed = list->currentRow();
                 editor->reject();
@@ -356,7 +357,7 @@ TEST_F(MainDialogsTest, ThePlaySettingsAreAppliedWrittenAndReadAgainAtTheNextSta
             dialog.OnCommand(ID_PLAY_SETTINGS);
             ASSERT_TRUE(*answered);
             EXPECT_TRUE(dialog.windowTitle().endsWith(u" - /home/u/Disc.cue"));
-            EXPECT_EQ(dialog.Player().GetPlaySettings().source, list);
+            EXPECT_EQ(MainWindowScene::Player(dialog).GetPlaySettings().source, list);
             EXPECT_EQ(Saved("Play", "Repeat"), 1) << "written at OK";
             dialog.EndDialog(IDOK);
         });
@@ -436,7 +437,7 @@ TEST_F(MainDialogsTest, ALongJapaneseTitleScrollsWithinTheDisplaysWidth)
         const QString title = QStringLiteral("とても長い日本語の曲名がここに続きます・第二楽章");
         constexpr int kWidth = 150;
         for (int step = 0; step < 40; ++step) {
-            const QString shown = dialog.Player().ScrollTitle(title, kWidth);
+            const QString shown = MainWindowScene::Player(dialog).ScrollTitle(title, kWidth);
             EXPECT_LE(metrics.horizontalAdvance(shown), kWidth) << step << " " << shown.toStdString();
             if (step == 0) {
                 EXPECT_GE(metrics.horizontalAdvance(shown), kWidth / 2) << "the width is used";

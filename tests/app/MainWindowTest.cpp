@@ -12,6 +12,7 @@
 #include "platform/proxy/GraphProxy.h"
 #include "platform/proxy/MediaProcess.h"
 #include "support/DvdDisc.h"
+#include "support/MainWindowScene.h"
 #include "support/MediaFiles.h"
 #include "support/TempHome.h"
 #include "support/Wait.h"
@@ -124,7 +125,7 @@ TEST_F(MainWindowTest, TheClockFaceShowsTheTimeAndTheStopwatchFiresItsAlarm)
             shown << dialog.DisplayText();
         };
         nextTick();
-        dialog.GetStopwatch().Start(ticks);
+        MainWindowScene::GetStopwatch(dialog).Start(ticks);
         ticks += 500;
         nextTick();
         ticks += 8700; // 0.8 s left: the alarm fires and the last time stays on this tick
@@ -418,7 +419,7 @@ TEST_F(MainWindowTest, TheOpenDialogStartsAtTheCurrentItemAndPlaysTheChoice)
     const QString playing = folder + QStringLiteral("/tone.ogg");
     const QString chosen = folder + QStringLiteral("/tone.wav");
     CSorlinDlg dialog(Environment(), false);
-    CMediaPlayer& player = dialog.Player();
+    CMediaPlayer& player = MainWindowScene::Player(dialog);
     QStringList selectedAtStart;
     QStringList filters;
     QString openedAfterOk;
@@ -477,7 +478,7 @@ TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
     env.programFolder = QCoreApplication::applicationDirPath() + u'/';
     ASSERT_TRUE(QFile::exists(env.programFolder + QStringLiteral("Sorlin.ini")));
     CSorlinDlg dialog(std::move(env), false);
-    CMediaPlayer& player = dialog.Player();
+    CMediaPlayer& player = MainWindowScene::Player(dialog);
     const auto key = [&dialog](int qtKey, Qt::KeyboardModifiers modifiers = {}) {
         QTest::keyClick(&dialog, static_cast<Qt::Key>(qtKey), modifiers);
     };
@@ -558,7 +559,7 @@ TEST_F(MainWindowTest, AStormOfKeysAndClicksLeavesAWorkingWindow)
     WriteSettings("[Play]\nAutoPlay=2\n");
     const QString folder = ToneFolder({"ogg", "wav"});
     CSorlinDlg dialog(Environment(), false);
-    CMediaPlayer& player = dialog.Player();
+    CMediaPlayer& player = MainWindowScene::Player(dialog);
     bool playsAfterwards = false;
     RunModal(dialog, [&] {
         player.SetItems({folder}, false, QString());
@@ -595,7 +596,7 @@ TEST_F(MainWindowTest, TheVideoWindowsPointerReachesTheMainWindow)
     const QString video = media_files::MakeVideo(home.Path(), QStringLiteral("mp4"), 20);
     ASSERT_FALSE(video.isEmpty());
     CSorlinDlg dialog(Environment(), false);
-    CMediaPlayer& player = dialog.Player();
+    CMediaPlayer& player = MainWindowScene::Player(dialog);
     bool fullAfterDoubleClick = false;
     bool fullAfterTwoRequests = false;
     bool stillFullTwoTicksLater = false;
@@ -650,7 +651,7 @@ TEST_F(MainWindowTest, StreamKeysStepThroughTheDvdsStreamsWithinTheirCounts)
     const QString disc = media_files::DvdDisc();
     ASSERT_FALSE(disc.isEmpty());
     CSorlinDlg dialog(Environment(), false);
-    CMediaPlayer& player = dialog.Player();
+    CMediaPlayer& player = MainWindowScene::Player(dialog);
     QList<int> audio;
     QList<int> subpictures;
     RunModal(dialog, [&] {
@@ -664,7 +665,7 @@ TEST_F(MainWindowTest, StreamKeysStepThroughTheDvdsStreamsWithinTheirCounts)
         // The disc starts in its menu; Enter takes its first button, which plays title 1.
         ASSERT_TRUE(testsupport::WaitUntil([&] {
             return player.DvdEngine().GetDomain() == platform::DvdDomain::kVideoManagerMenu &&
-                   player.DvdEngine().stillOn && player.DvdEngine().Dvd() &&
+                   player.DvdEngine().IsStill() && player.DvdEngine().Dvd() &&
                    player.DvdEngine().Dvd()->SelectedButton() == 1 &&
                    (player.GetValidUops() & platform::kUopSelectOrActivateButton) == 0;
         }));

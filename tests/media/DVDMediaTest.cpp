@@ -5,6 +5,7 @@
 #include "platform/proxy/GraphProxy.h"
 #include "res/StringTable.h"
 #include "support/DvdDisc.h"
+#include "support/EngineScene.h"
 #include "support/Wait.h"
 
 #include <QDir>
@@ -85,7 +86,7 @@ protected:
         // The menu is ready once it stands still with its first button selected and the disc
         // allows the buttons.
         ASSERT_TRUE(PumpUntil([&] {
-            return engine.stillOn && engine.Dvd()->SelectedButton() == 1 &&
+            return engine.IsStill() && engine.Dvd()->SelectedButton() == 1 &&
                    (engine.GetValidUops() & platform::kUopSelectOrActivateButton) == 0;
         }));
     }
@@ -95,7 +96,7 @@ protected:
     {
         engine.MenuKey(NavigationKey::kEnter, 0);
         ASSERT_TRUE(PumpUntil(
-            [&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.title == 1; }));
+            [&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.Title() == 1; }));
     }
 
     // Where frame pixel `at` shows in the video window.
@@ -192,22 +193,21 @@ TEST_F(DVDMediaTest, RequestsOnAClosedEngineAreClampedAndKeptPending)
     engine.PlayTitle(0, true);
     EXPECT_EQ(engine.Pending(), (PendingJump{Kind::kTitle, 1, 0, 0}));
 
-    engine.title = 99;
+    EngineScene::SetPlace(engine, 99, 0);
     engine.PlayTitle(+1, false); // stays on 99: nothing to do, and the jump waiting goes
     EXPECT_EQ(engine.Pending(), PendingJump{});
     engine.PlayTitle(150, true);
     EXPECT_EQ(engine.Pending(), PendingJump{});
-    engine.title = 0;
+    EngineScene::SetPlace(engine, 0, 0);
 
     engine.PlayChapter(0, true, 0);
     EXPECT_EQ(engine.Pending(), (PendingJump{Kind::kChapter, 1, 1, 0}));
     engine.PlayChapter(-3, true, 120);
     EXPECT_EQ(engine.Pending(), (PendingJump{Kind::kChapter, 99, 999, 0}));
-    engine.title = 2;
-    engine.chapter = 3;
+    EngineScene::SetPlace(engine, 2, 3);
     engine.PlayChapter(0, false, 0); // lands on the current chapter and title
     EXPECT_EQ(engine.Pending(), PendingJump{});
-    engine.title = engine.chapter = 0;
+    EngineScene::SetPlace(engine, 0, 0);
 
     EXPECT_FALSE(engine.Seek(-1, 2));
     EXPECT_EQ(engine.Pending(), (PendingJump{Kind::kTime, 2, 0, 0}));
@@ -216,9 +216,9 @@ TEST_F(DVDMediaTest, RequestsOnAClosedEngineAreClampedAndKeptPending)
 
     engine.SelectAudio(8);
     engine.SelectSubpicture(40, true);
-    EXPECT_EQ(engine.audioStream, 8);
-    EXPECT_EQ(engine.subpictureStream, 40);
-    EXPECT_TRUE(engine.subpictureShown);
+    EXPECT_EQ(engine.AudioStream(), 8);
+    EXPECT_EQ(engine.SubpictureStream(), 40);
+    EXPECT_TRUE(engine.SubpicturesShown());
 
     // Navigation without a disc does nothing.
     int title = 7;
@@ -248,10 +248,10 @@ TEST_F(DVDMediaTest, RequestsOnAClosedEngineAreClampedAndKeptPending)
 TEST_F(DVDMediaTest, OpensInTheMenuAndListsEveryChapter)
 {
     ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
-    EXPECT_TRUE(engine.changed); // a menu was entered
-    EXPECT_EQ(engine.videoWnd.mode,
+    EXPECT_TRUE(engine.HasChanged()); // a menu was entered
+    EXPECT_EQ(engine.PlayWnd().Mode(),
               CPlayWnd::Attached::kDvdEngine); // pointer input goes to the DVD engine, keys stay
-    EXPECT_EQ(engine.videoWnd.target, &engine);
+    EXPECT_EQ(engine.PlayWnd().Target(), &engine);
     EXPECT_EQ(engine.Window()->size(), QSize(640, 480)); // 720 × 480 shown at 4:3
 
     QStringList items{QStringLiteral("kept")};
@@ -292,7 +292,7 @@ TEST_F(DVDMediaTest, MenuKeysMoveButtonsAndATitleAskedForInTheMenuPlaysOnceATitl
 
     engine.MenuKey(NavigationKey::kEnter, 0); // the left button plays title 1 ...
     ASSERT_TRUE(
-        PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.title == 2; }));
+        PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.Title() == 2; }));
     EXPECT_EQ(engine.Pending(), PendingJump{}); // ... and the waiting request takes over
     int title = 0;
     int chapter = 0;
@@ -310,20 +310,20 @@ TEST_F(DVDMediaTest, ThePointerSelectsAndActivatesButtonsUnlessTheDiscForbidsIt)
     // While the disc forbids the buttons, neither a move nor a press over the left one acts:
     // the key that activates the button selected then plays the right one's title 2. Had either
     // gone through, title 1 would be playing (a press plays it, a move selects its button).
-    engine.validUops |= platform::kUopSelectOrActivateButton;
+    EngineScene::ForbidButtons(engine, true);
     engine.PointerAction(PointerEvent::kMove, InWindow({200, 240}).x(), InWindow({200, 240}).y());
     engine.PointerAction(PointerEvent::kPress, InWindow({200, 240}).x(), InWindow({200, 240}).y());
-    engine.validUops &= ~platform::kUopSelectOrActivateButton;
+    EngineScene::ForbidButtons(engine, false);
     engine.MenuKey(NavigationKey::kEnter, 0);
     ASSERT_TRUE(
-        PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.title != 0; }));
-    EXPECT_EQ(engine.title, 2);
+        PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.Title() != 0; }));
+    EXPECT_EQ(engine.Title(), 2);
     // The pointer itself: a press on a button plays its title.
     engine.Close();
     ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
     engine.PointerAction(PointerEvent::kPress, InWindow({200, 240}).x(), InWindow({200, 240}).y());
     ASSERT_TRUE(
-        PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.title == 1; }));
+        PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.Title() == 1; }));
     // A title has no buttons: the disc's valid operations say so.
     ASSERT_TRUE(
         PumpUntil([&] { return (engine.GetValidUops() & platform::kUopSelectOrActivateButton) != 0; }));
@@ -338,35 +338,35 @@ TEST_F(DVDMediaTest, PlaysTitlesChaptersAndTimesAndAChapterChangeRaisesChanged)
 
     // A jump asked for through the engine is no change the controller has to follow, also
     // once the disc has announced the chapter (playing on into one is, below).
-    engine.changed = false;
+    engine.TakeChanged();
     const size_t jump = Mark();
     engine.PlayChapter(2, true, 1);
-    EXPECT_EQ(engine.chapter, 2);
+    EXPECT_EQ(engine.Chapter(), 2);
     ASSERT_TRUE(PumpUntil([&] { return HandledSince(jump, platform::EC_DVD_CHAPTER_START) > 0; }));
-    EXPECT_FALSE(engine.changed);
+    EXPECT_FALSE(engine.HasChanged());
 
     engine.PlayChapter(3, true, 1);
-    EXPECT_EQ(engine.chapter, 3);
+    EXPECT_EQ(engine.Chapter(), 3);
     EXPECT_EQ(engine.Pending(), PendingJump{});
     EXPECT_TRUE(LocationMeets([](int ms, int t, int c) { return ms >= 3000 && t == 1 && c == 3; }));
 
     engine.PlayTitle(1, false); // the next title
-    ASSERT_TRUE(PumpUntil([&] { return engine.title == 2 && engine.chapter == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return engine.Title() == 2 && engine.Chapter() == 1; }));
     EXPECT_EQ(engine.Pending(), PendingJump{});
 
     // Playing on into chapter 2 moves the item, also when GetLocation saw the new chapter
     // before the chapter-start event was handled.
-    engine.changed = false;
+    engine.TakeChanged();
     int title = 0;
     int chapter = 0;
     ASSERT_TRUE(WaitUntil([&] {
         engine.GetLocation(&title, &chapter);
-        return engine.chapter == 2;
+        return engine.Chapter() == 2;
     }));
-    EXPECT_FALSE(engine.changed);
-    ASSERT_TRUE(PumpUntil([&] { return engine.changed; }));
-    EXPECT_EQ(engine.chapter, 2);
-    EXPECT_EQ(engine.title, 2);
+    EXPECT_FALSE(engine.HasChanged());
+    ASSERT_TRUE(PumpUntil([&] { return engine.HasChanged(); }));
+    EXPECT_EQ(engine.Chapter(), 2);
+    EXPECT_EQ(engine.Title(), 2);
     EXPECT_EQ(engine.GetDomain(), platform::DvdDomain::kTitle);
 
     // The navigator reads ahead of the picture, so only the time is checked.
@@ -441,8 +441,8 @@ TEST_F(DVDMediaTest, StreamsAreListedByLanguageAndChoicesOutsideTheirRangeAreSto
 
     engine.SelectAudio(8);
     engine.SelectSubpicture(40, true);
-    EXPECT_EQ(engine.audioStream, 8);
-    EXPECT_EQ(engine.subpictureStream, 40);
+    EXPECT_EQ(engine.AudioStream(), 8);
+    EXPECT_EQ(engine.SubpictureStream(), 40);
     // A new chapter makes the disc repeat its own choices with its first data; ours stay. The
     // navigator's time half a second into the chapter (it starts at 4 s) is past that data.
     engine.PlayChapter(3, true, 1);
@@ -457,13 +457,13 @@ TEST_F(DVDMediaTest, ShowMenuTogglesBetweenTheMenuAndTheTitle)
 {
     ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
     ASSERT_NO_FATAL_FAILURE(EnterTitleOne());
-    engine.changed = false;
+    engine.TakeChanged();
     engine.ShowMenu(platform::DvdMenu::kTitle);
     ASSERT_TRUE(PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kVideoManagerMenu; }));
-    EXPECT_TRUE(engine.changed);
+    EXPECT_TRUE(engine.HasChanged());
     engine.ShowMenu(platform::DvdMenu::kTitle); // in a menu: back to the title
     ASSERT_TRUE(PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle; }));
-    EXPECT_EQ(engine.title, 1);
+    EXPECT_EQ(engine.Title(), 1);
 }
 
 TEST_F(DVDMediaTest, ADiscImagePlaysLikeTheFolder)
@@ -561,10 +561,10 @@ TEST_F(DVDMediaTest, VolumesThatCannotBePlayedFailWithTheirMessagesAndLeaveTheEn
         ASSERT_EQ(messages.size(), 2) << messages.join(u'\n').toStdString();
         EXPECT_TRUE(messages[0].startsWith(res::LoadString(c.message).section(u'\n', 0, 0)))
             << messages[0].toStdString();
-        EXPECT_EQ(messages[0], engine.errorText);
+        EXPECT_EQ(messages[0], engine.ErrorText());
         EXPECT_EQ(messages[1], cannotOpen);
         EXPECT_EQ(video, nullptr);
-        EXPECT_TRUE(engine.state.Is(EngineState::kClosed));
+        EXPECT_TRUE(engine.State().Is(EngineState::kClosed));
         EXPECT_EQ(engine.Dvd(), nullptr);
         EXPECT_FALSE(engine.Play());
         engine.PlayTitle(2, true); // a closed engine only remembers
@@ -579,10 +579,10 @@ TEST_F(DVDMediaTest, ATitleThatCannotBeReadAbortsAndClosesTheEngine)
     ASSERT_FALSE(copy.isEmpty());
     ASSERT_TRUE(QFile::resize(copy + QStringLiteral("/VIDEO_TS/VTS_01_1.VOB"), 0));
     ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(copy)));
-    engine.changed = false;
+    engine.TakeChanged();
     engine.MenuKey(NavigationKey::kEnter, 0);
-    ASSERT_TRUE(PumpUntil([&] { return engine.state.Is(EngineState::kClosed); }));
-    EXPECT_TRUE(engine.changed);
+    ASSERT_TRUE(PumpUntil([&] { return engine.State().Is(EngineState::kClosed); }));
+    EXPECT_TRUE(engine.HasChanged());
     EXPECT_EQ(engine.Dvd(), nullptr);
     engine.MenuKey(NavigationKey::kEnter, 0); // nothing left to navigate
     EXPECT_EQ(engine.HandleGraphEvent(), 0);
@@ -592,10 +592,10 @@ TEST_F(DVDMediaTest, PauseStopAndPlayWorkInTheMenuAndInATitle)
 {
     ASSERT_NO_FATAL_FAILURE(OpenInMenu(Ifo(disc)));
     engine.Pause();
-    EXPECT_TRUE(engine.state.Is(EngineState::kPaused));
+    EXPECT_TRUE(engine.State().Is(EngineState::kPaused));
     ASSERT_TRUE(engine.Play());
     engine.Stop(); // a still menu is not rewound: that would hang the navigator
-    EXPECT_TRUE(engine.state.Is(EngineState::kStopped));
+    EXPECT_TRUE(engine.State().Is(EngineState::kStopped));
     ASSERT_TRUE(engine.Play());
     ASSERT_NO_FATAL_FAILURE(EnterTitleOne());
     int title = 0;
@@ -603,7 +603,7 @@ TEST_F(DVDMediaTest, PauseStopAndPlayWorkInTheMenuAndInATitle)
     engine.PlayChapter(2, true, 1);
     ASSERT_TRUE(LocationMeets([](int ms, int t, int) { return ms >= 1500 && t == 1; }));
     engine.Stop(); // in a title: back to its start
-    EXPECT_TRUE(engine.state.Is(EngineState::kStopped));
+    EXPECT_TRUE(engine.State().Is(EngineState::kStopped));
     ASSERT_TRUE(engine.Play());
     // A position of 0 reads as the last one; the first after it shows the rewind.
     ASSERT_TRUE(PumpUntil([&] {
@@ -621,11 +621,11 @@ TEST_F(DVDMediaTest, APalDiscWithoutMenusStartsInItsTitleAndCountsTwentyFiveFram
     ASSERT_TRUE(engine.OpenMedia(&mainWindow, Ifo(pal), nullptr));
     ASSERT_TRUE(engine.Play());
     ASSERT_TRUE(
-        PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.title == 1; }));
+        PumpUntil([&] { return engine.GetDomain() == platform::DvdDomain::kTitle && engine.Title() == 1; }));
     int title = 0;
     int chapter = 0;
     EXPECT_GT(Location(&title, &chapter), 0);
-    EXPECT_EQ(engine.frameRate, 25);
+    EXPECT_EQ(engine.FrameRate(), 25);
     EXPECT_EQ(engine.Window()->size(), QSize(768, 576)); // fitted to the picture at chapter start
     EXPECT_EQ(title, 1);
     EXPECT_EQ(chapter, 1);

@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 #include "platform/WindowMessage.h"
 #include "platform/proxy/GraphProxy.h"
+#include "support/EngineScene.h"
 #include "support/MediaFiles.h"
 #include "support/Wait.h"
 
@@ -81,22 +82,22 @@ TEST_F(MediaTest, TransportFollowsTheStateGuards)
     QWidget* video = reinterpret_cast<QWidget*>(1);
     ASSERT_TRUE(engine.OpenMedia(&mainWindow, Media("tone.ogg"), &video));
     EXPECT_EQ(video, nullptr); // audio only
-    EXPECT_TRUE(engine.state.Is(EngineState::kStopped));
-    EXPECT_EQ(engine.folderName, QDir(folder->path()).filePath(QStringLiteral("tone")));
-    EXPECT_TRUE(engine.drive.isEmpty());
-    EXPECT_FALSE(engine.changed);
+    EXPECT_TRUE(engine.State().Is(EngineState::kStopped));
+    EXPECT_EQ(engine.FolderName(), QDir(folder->path()).filePath(QStringLiteral("tone")));
+    EXPECT_TRUE(engine.Drive().isEmpty());
+    EXPECT_FALSE(engine.HasChanged());
 
     ASSERT_TRUE(engine.Play());
-    EXPECT_TRUE(engine.state.Is(EngineState::kPlaying));
+    EXPECT_TRUE(engine.State().Is(EngineState::kPlaying));
     ASSERT_TRUE(WaitUntil([&] { return engine.GetPosition() > 300; }));
 
     engine.Pause();
-    EXPECT_TRUE(engine.state.Is(EngineState::kPaused));
+    EXPECT_TRUE(engine.State().Is(EngineState::kPaused));
     engine.Pause(); // paused already: nothing happens
-    EXPECT_TRUE(engine.state.Is(EngineState::kPaused));
+    EXPECT_TRUE(engine.State().Is(EngineState::kPaused));
 
     engine.Stop();
-    EXPECT_TRUE(engine.state.Is(EngineState::kStopped));
+    EXPECT_TRUE(engine.State().Is(EngineState::kStopped));
     EXPECT_LE(engine.GetPosition(), 40);
     EXPECT_TRUE(engine.Seek(1500, 0));
     EXPECT_NEAR(engine.GetPosition(), 1500, 100);
@@ -104,14 +105,14 @@ TEST_F(MediaTest, TransportFollowsTheStateGuards)
     ASSERT_TRUE(engine.Play());
     ASSERT_TRUE(WaitUntil([&] {
         engine.HandleGraphEvent();
-        return engine.changed;
+        return engine.HasChanged();
     }));
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
 
-    engine.changed = false;
+    engine.TakeChanged();
     engine.Close();
-    EXPECT_TRUE(engine.state.Is(EngineState::kClosed));
-    EXPECT_TRUE(engine.changed); // closing a graph that existed ends the item
+    EXPECT_TRUE(engine.State().Is(EngineState::kClosed));
+    EXPECT_TRUE(engine.HasChanged()); // closing a graph that existed ends the item
 }
 
 TEST_F(MediaTest, RateStepRule)
@@ -129,7 +130,7 @@ TEST_F(MediaTest, RateStepRule)
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(testing::Message() << step.current << " + " << step.request);
-        engine.rate = step.current;
+        EngineScene::SetRate(engine, step.current);
         engine.SetRate(step.request);
         EXPECT_DOUBLE_EQ(engine.GetRate(), step.expected);
     }
@@ -171,7 +172,7 @@ TEST_F(MediaTest, FilesThatDoNotDecodeFailWithoutTheEngineMessage)
         SCOPED_TRACE(path.toStdString());
         QWidget* video = nullptr;
         EXPECT_FALSE(engine.OpenMedia(&mainWindow, path, &video));
-        EXPECT_TRUE(engine.state.Is(EngineState::kClosed));
+        EXPECT_TRUE(engine.State().Is(EngineState::kClosed));
         EXPECT_EQ(video, nullptr);
         EXPECT_FALSE(engine.Play());
     }
@@ -211,17 +212,17 @@ TEST_F(MediaTest, VideoOpensItsWindowAndRemembersItsSize)
 
 TEST_F(MediaTest, ClosingTheVideoWindowEndsTheItemAndKeepsTheFullScreenChoice)
 {
-    engine.fullScreen = true;
+    EngineScene::SetFullScreenChoice(engine, true);
     QWidget* video = nullptr;
     ASSERT_TRUE(engine.OpenMedia(&mainWindow, Media("clip.mp4"), &video));
     ASSERT_NE(video, nullptr);
     EXPECT_TRUE(video->isFullScreen());
     ASSERT_TRUE(engine.Play());
-    engine.changed = false;
+    engine.TakeChanged();
     video->close();
     ASSERT_TRUE(WaitUntil([&] { return engine.HandleGraphEvent() == platform::EC_USERABORT; }));
-    EXPECT_TRUE(engine.state.Is(EngineState::kClosed));
-    EXPECT_TRUE(engine.changed);
+    EXPECT_TRUE(engine.State().Is(EngineState::kClosed));
+    EXPECT_TRUE(engine.HasChanged());
     EXPECT_TRUE(engine.IsFullScreen());
     EXPECT_EQ(engine.Window(), nullptr);
 }

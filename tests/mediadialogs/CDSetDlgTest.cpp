@@ -16,6 +16,19 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable failure output for the settings compared whole.
+void PrintTo(const CMediaPlayer::PlaySettings& v, std::ostream* out)
+{
+    *out << "{autoPlay " << v.autoPlay << ", track " << v.track << ", position " << v.position
+         << ", identity " << v.identity.toStdString() << ", drive " << v.drive.toStdString() << ", source "
+         << v.source.toStdString() << ", currentItem " << v.currentItem.toStdString() << ", repeat "
+         << v.repeat << ", showTags " << v.showTags << ", random " << v.random << ", title " << v.title
+         << ", chapter " << v.chapter << ", cccdFirst " << v.cccdFirst << ", dvdAudioFirst "
+         << v.dvdAudioFirst << ", keepDownloads " << v.keepDownloads << "}";
+}
+
 namespace {
 
 using testsupport::ChooseFile;
@@ -82,21 +95,7 @@ TEST_F(CDSetDlgTest, OkWithoutChangesGivesBackEveryValue)
     dialog.Item<CButtonEx>(res::kIdOk)->click();
     ASSERT_EQ(dialog.result(), res::kIdOk);
 
-    const CMediaPlayer::PlaySettings& got = dialog.Values();
-    EXPECT_EQ(got.autoPlay, values.autoPlay);
-    EXPECT_EQ(got.track, values.track);
-    EXPECT_EQ(got.position, values.position);
-    EXPECT_EQ(got.identity, values.identity);
-    EXPECT_EQ(got.drive, values.drive);
-    EXPECT_EQ(got.source, values.source);
-    EXPECT_EQ(got.currentItem, values.currentItem);
-    EXPECT_EQ(got.repeat, values.repeat);
-    EXPECT_EQ(got.showTags, values.showTags);
-    EXPECT_EQ(got.random, values.random);
-    EXPECT_EQ(got.title, values.title);
-    EXPECT_EQ(got.cccdFirst, values.cccdFirst);
-    EXPECT_EQ(got.dvdAudioFirst, values.dvdAudioFirst);
-    EXPECT_EQ(got.keepDownloads, values.keepDownloads);
+    EXPECT_EQ(dialog.Values(), values);
 }
 
 TEST_F(CDSetDlgTest, EditedValuesAreReadBackAndTheDriveAsTyped)
@@ -115,19 +114,17 @@ TEST_F(CDSetDlgTest, EditedValuesAreReadBackAndTheDriveAsTyped)
     dialog.Item<QComboBox>(CCDSetDlg::kStartItem)->setCurrentIndex(2);
     dialog.accept();
 
-    const CMediaPlayer::PlaySettings& got = dialog.Values();
-    EXPECT_EQ(got.drive, u"/home/u/Discs/Album.cue");
-    EXPECT_EQ(got.position, 0);
-    EXPECT_EQ(got.track, 7);
-    EXPECT_EQ(got.title, 0);
-    EXPECT_EQ(got.identity, u"OTHER");
-    EXPECT_EQ(got.currentItem, items[2]);
-    EXPECT_EQ(got.autoPlay, !values.autoPlay);
-    EXPECT_EQ(got.repeat, !values.repeat);
-    EXPECT_EQ(got.random, !values.random);
-    EXPECT_EQ(got.cccdFirst, !values.cccdFirst);
-    EXPECT_EQ(got.dvdAudioFirst, !values.dvdAudioFirst);
-    EXPECT_EQ(got.keepDownloads, !values.keepDownloads);
+    CMediaPlayer::PlaySettings edited = values;
+    edited.drive = QStringLiteral("/home/u/Discs/Album.cue");
+    edited.position = 0;
+    edited.track = 7;
+    edited.title = 0;
+    edited.identity = QStringLiteral("OTHER");
+    edited.currentItem = items[2];
+    for (bool* flag : {&edited.autoPlay, &edited.repeat, &edited.random, &edited.cccdFirst,
+                       &edited.dvdAudioFirst, &edited.keepDownloads})
+        *flag = !*flag;
+    EXPECT_EQ(dialog.Values(), edited);
 
     // Cleared, the drive is the first optical drive, which the owner decides.
     CCDSetDlg cleared(player, items, values, drives);

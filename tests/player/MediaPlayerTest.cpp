@@ -338,8 +338,8 @@ TEST_F(MediaPlayerTest, MediaFilesPlayShowTheirTimeAndMoveOnAtTheirEnd)
     // DVD choices made meanwhile are the ones the next disc opens with.
     player.SetDecodeMode(3);
     player.SetClosedCaption(true);
-    EXPECT_EQ(player.DvdEngine().decodeFlags, 3);
-    EXPECT_TRUE(player.DvdEngine().closedCaption);
+    EXPECT_EQ(player.DvdEngine().DecodeFlags(), 3);
+    EXPECT_TRUE(player.DvdEngine().ClosedCaptions());
     ASSERT_TRUE(WaitUntil([&] {
         Tick();
         return player.Current() == 1;
@@ -514,7 +514,7 @@ TEST_F(MediaPlayerTest, TheListFollowsTheDvdsOwnChapterChange)
     ASSERT_TRUE(WaitUntil([&] {
         Tick();
         return player.DvdEngine().GetDomain() == platform::DvdDomain::kVideoManagerMenu &&
-               player.DvdEngine().stillOn && player.DvdEngine().Dvd() &&
+               player.DvdEngine().IsStill() && player.DvdEngine().Dvd() &&
                player.DvdEngine().Dvd()->SelectedButton() == 1 &&
                (player.GetValidUops() & platform::kUopSelectOrActivateButton) == 0;
     }));
