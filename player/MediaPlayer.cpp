@@ -12,7 +12,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QFontMetrics>
 #include <QWidget>
 
 namespace {
@@ -66,14 +65,6 @@ void CMediaPlayer::Init(QObject* ownerWindow, const QString& cache)
     sourceContext.owner = ownerWindow;
     network.SetCacheFolder(cache);
     archive.SetCacheFolder(cache);
-}
-
-void CMediaPlayer::SetDisplayFont(const QFont& font)
-{
-    displayFont = font;
-    // The display font is a Shift-JIS one: a cell is half its widest character, and a
-    // full-width character takes two.
-    charWidth = std::max(1, (QFontMetrics(font).maxWidth() + 1) / 2);
 }
 
 ItemKind CMediaPlayer::GetExtensionKind(const QString& itemPath)

@@ -16,6 +16,7 @@
 #include "FolderScan.h"
 #include "HttpDownload.h"
 #include "NetworkSource.h"
+#include "PlayerDisplay.h"
 #include "PlayerTypes.h"
 #include "SourceContext.h"
 #include "media/DVDMedia.h"
@@ -29,7 +30,6 @@
 #include "skin/Dib.h"
 #include "skin/DibWnd.h"
 
-#include <QElapsedTimer>
 #include <QFont>
 #include <QPointer>
 #include <QString>
@@ -87,7 +87,7 @@ public:
     void ApplyDisplaySettings(const DisplaySettings& values);
     DisplaySettings GetDisplaySettings() const { return displaySettings; }
     // The font the owner shows the display in, for scrolling titles.
-    void SetDisplayFont(const QFont& font);
+    void SetDisplayFont(const QFont& font) { displayLines.SetFont(font); }
 
     // Sources and items. One path is a source to resolve into items; several are the items
     // themselves. Either way the item `resumeTarget` is the current one when it is among them.
@@ -116,9 +116,8 @@ public:
     bool Tick(QString* display, bool* stopAtEnd, bool pollDisc, int width);
     int GetPosition();
     void SuppressScreenSaver(bool on);
+    // `title` as the display shows it at this tick (see PlayerDisplay::Scroll).
     QString ScrollTitle(const QString& title, int width);
-    // The rate mark the display appends ("[FF x2]"), empty at the normal rate.
-    static QString RateText(double rate);
 
     // Forwarding to the open item's engine.
     int HandleGraphEvent();
@@ -264,18 +263,7 @@ private:
     // After an open: the item the session stopped in goes on from its place; any other starts
     // at its beginning.
     void ResumeOrRewind(CMedia& engine);
-    // The display of `text` at `ms` in format `resource`; MakeDisplay also remembers it as the
-    // display last shown.
-    QString MakeDisplay(int resource, const QString& text, int ms) const;
-    static QString FormatDisplay(int resource, const QString& text, int ms);
-    struct Shown
-    {
-        int resource = 0;
-        QString text;
-        int ms = 0;
-        QElapsedTimer at; // since it was shown
-    };
-    mutable Shown shown;
+    PlayerDisplay displayLines;
 
     platform::DriveTable drives;
     QPointer<QObject> owner;
@@ -294,8 +282,6 @@ private:
     bool userNavigated = false;
     int itemCountAtLast = 0;
     QString dvdDrive;
-    QFont displayFont;
-    int charWidth = 7;
     FolderScanner scanner;
     platform::ScreenSaverInhibitor screenSaver;
     bool screenSaverSuppressed = false;

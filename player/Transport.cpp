@@ -4,7 +4,6 @@
 #include "res/StringTable.h"
 
 #include <QFile>
-#include <QFontMetrics>
 #include <QWidget>
 
 #include <algorithm>
@@ -336,83 +335,14 @@ int CMediaPlayer::GetPosition()
     return position;
 }
 
-QString CMediaPlayer::RateText(double rate)
-{
-    if (rate == 1.0)
-        return QString();
-    if (rate >= 0.5)
-        return QStringLiteral("[FF x%1]").arg(static_cast<int>(rate));
-    if (rate > 0)
-        return QStringLiteral("[FF x1/%1]").arg(static_cast<int>(1 / rate));
-    if (rate > -0.5) {
-        if (rate == 0)
-            return QStringLiteral("[REW x1/0]");
-        return QStringLiteral("[REW x1/%1]").arg(static_cast<int>(-1 / rate));
-    }
-    return QStringLiteral("[REW x%1]").arg(static_cast<int>(-rate));
-}
-
-QString CMediaPlayer::MakeDisplay(int resource, const QString& text, int ms) const
-{
-    shown.resource = resource;
-    shown.text = text;
-    shown.ms = ms;
-    shown.at.start();
-    return FormatDisplay(resource, text, ms);
-}
-
 QString CMediaPlayer::DisplayWhileWaiting() const
 {
-    if (!shown.at.isValid() || !state.IsLoaded())
-        return QString();
-    // Playing, the time runs on from where it was last read; paused or stopped, it stands.
-    const qint64 ms = shown.ms + (state.IsPlaying() ? shown.at.elapsed() : 0);
-    return FormatDisplay(shown.resource, shown.text, static_cast<int>(std::min<qint64>(ms, INT_MAX)));
-}
-
-QString CMediaPlayer::FormatDisplay(int resource, const QString& text, int ms)
-{
-    const int hours = ms / 3600000;
-    const int minutes = ms / 60000 - hours * 60;
-    const int seconds = (ms / 1000) % 60;
-    QString format = res::LoadString(resource);
-    QString out = format;
-    // "%s\n%02d:%02d:%02d" and "ﾄﾗｯｸ %02d\n%02d:%02d:%02d": the first field is the title or track.
-    if (resource == res::kStrTrackFormat)
-        return QString::asprintf(format.toUtf8().constData(), text.toInt(), hours, minutes, seconds);
-    const int at = out.indexOf(QLatin1String("%s"));
-    if (at >= 0)
-        out.replace(at, 2, QStringLiteral("\x01"));
-    out = QString::asprintf(out.toUtf8().constData(), hours, minutes, seconds);
-    return out.replace(u'\x01', text);
+    return displayLines.WhileWaiting(state.IsLoaded(), state.IsPlaying());
 }
 
 QString CMediaPlayer::ScrollTitle(const QString& titleText, int width)
 {
-    const QFontMetrics metrics(displayFont);
-    const int visible = width / std::max(charWidth, 1);
-    const int cells = metrics.horizontalAdvance(titleText) / std::max(charWidth, 1);
-    const QString text = titleText + QStringLiteral("  ") + titleText + QString(100, u' ');
-    QString result = titleText;
-    if (visible < cells) {
-        result.clear();
-        int count = 0;
-        int pixels = 0;
-        for (int i = counter; i < text.size() && i < counter + visible; ++i) {
-            count += text[i].unicode() > 0xff ? 2 : 1;
-            if (count >= visible)
-                break;
-            // A font whose narrow characters are wider than half its widest one (a Latin font
-            // standing in) would still overrun by cells alone.
-            pixels += metrics.horizontalAdvance(text[i]);
-            if (pixels > width)
-                break;
-            result += text[i];
-        }
-    }
-    const int previous = counter;
-    counter = previous > cells ? 0 : counter + 1;
-    return result;
+    return displayLines.Scroll(titleText, width, &counter);
 }
 
 void CMediaPlayer::EndOfList(bool* stopAtEnd, bool backwards)
@@ -478,7 +408,7 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
             } else if (cd.IsInTrack(t, pos)) {
                 position = pos;
                 track = t;
-                *display = MakeDisplay(res::kStrTrackFormat, QString::number(t), pos);
+                *display = displayLines.Make(res::kStrTrackFormat, QString::number(t), pos);
             }
         }
         return false;
@@ -513,8 +443,8 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
         }
         const int ms = state.Is(PlayerState::kNone) ? 0 : GetPosition();
         displayTitle = GetItemTitle(currentItem, false);
-        *display = MakeDisplay(res::kStrScrolledTitleFormat, ScrollTitle(displayTitle, width), ms) +
-                   RateText(dvd.GetRate());
+        *display = displayLines.Make(res::kStrScrolledTitleFormat, ScrollTitle(displayTitle, width), ms) +
+                   PlayerDisplay::RateText(dvd.GetRate());
         return false;
     }
     case ItemKind::kVideoCd:
@@ -531,8 +461,9 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
                 EndOfList(stopAtEnd, false);
             return true;
         }
-        *display = MakeDisplay(res::kStrTitleTimeFormat, ScrollTitle(displayTitle, width), GetPosition()) +
-                   RateText(media.GetRate());
+        *display =
+            displayLines.Make(res::kStrTitleTimeFormat, ScrollTitle(displayTitle, width), GetPosition()) +
+            PlayerDisplay::RateText(media.GetRate());
         return false;
     }
     case ItemKind::kStillImage:
@@ -555,7 +486,7 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
                 changed = true;
             }
         }
-        *display = MakeDisplay(res::kStrTitleTimeFormat, displayTitle, counter * 1000);
+        *display = displayLines.Make(res::kStrTitleTimeFormat, displayTitle, counter * 1000);
         return changed;
     }
     default:

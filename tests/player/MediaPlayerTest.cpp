@@ -295,11 +295,11 @@ TEST_F(MediaPlayerTest, StillImagesRunAsASlideShowForwardsAndBackwards)
 
 TEST(MediaPlayerText, RateMarksAndTimes)
 {
-    EXPECT_EQ(CMediaPlayer::RateText(2.0), u"[FF x2]");
-    EXPECT_EQ(CMediaPlayer::RateText(0.25), u"[FF x1/4]");
-    EXPECT_EQ(CMediaPlayer::RateText(-1.0), u"[REW x1]");
-    EXPECT_EQ(CMediaPlayer::RateText(-0.25), u"[REW x1/4]");
-    EXPECT_EQ(CMediaPlayer::RateText(1.0), QString());
+    EXPECT_EQ(PlayerDisplay::RateText(2.0), u"[FF x2]");
+    EXPECT_EQ(PlayerDisplay::RateText(0.25), u"[FF x1/4]");
+    EXPECT_EQ(PlayerDisplay::RateText(-1.0), u"[REW x1]");
+    EXPECT_EQ(PlayerDisplay::RateText(-0.25), u"[REW x1/4]");
+    EXPECT_EQ(PlayerDisplay::RateText(1.0), QString());
     EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/x.cda")), ItemKind::kCdTrack);
     EXPECT_EQ(CMediaPlayer::GetExtensionKind(QStringLiteral("/d/VIDEO_TS/VIDEO_TS_01_001.IFO")),
               ItemKind::kDvd);
