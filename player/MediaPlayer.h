@@ -119,8 +119,9 @@ public:
     // `title` as the display shows it at this tick (see PlayerDisplay::Scroll).
     QString ScrollTitle(const QString& title, int width);
 
-    // Forwarding to the open item's engine.
-    int HandleGraphEvent();
+    // Forwarding to the open item's engine. A graph event is handed to the engine that plays;
+    // what it ended or changed waits there for the next tick.
+    void HandleGraphEvent();
     bool Seek(int ms);
     void SetFullScreen(bool on);
     bool IsFullScreen();

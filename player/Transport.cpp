@@ -494,13 +494,12 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
     }
 }
 
-int CMediaPlayer::HandleGraphEvent()
+void CMediaPlayer::HandleGraphEvent()
 {
     if (kind == ItemKind::kDvd)
-        return dvd.HandleGraphEvent();
-    if (kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile)
-        return media.HandleGraphEvent();
-    return static_cast<int>(kind);
+        dvd.HandleGraphEvent();
+    else if (kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile)
+        media.HandleGraphEvent();
 }
 
 bool CMediaPlayer::Seek(int ms)
