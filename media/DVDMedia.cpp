@@ -539,7 +539,7 @@ bool CDVDMedia::ListChapterItems(const QString& path, QStringList* items, bool* 
     return counted;
 }
 
-int CDVDMedia::ParseChapterItem(const QString& itemPath, int* titleOut)
+int CDVDMedia::ParseChapterItem(const QString& itemPath, int* titleOut, const platform::DriveTable& drives)
 {
     const QString name = platform::SplitPath(itemPath, drives).name;
     const int k = static_cast<int>(name.indexOf(u'_'));

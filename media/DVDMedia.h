@@ -40,7 +40,8 @@ public:
     ~CDVDMedia() override;
 
     void FitVideoWindow() override;
-    int ParseChapterItem(const QString& itemPath, int* title);
+    // The chapter and (in `*title`) the title a chapter item's name gives; 0 and 0 for none.
+    static int ParseChapterItem(const QString& itemPath, int* title, const platform::DriveTable& drives = {});
     bool ListChapterItems(const QString& path, QStringList* items, bool* found, int* foundPos,
                           const QString& wanted, bool select);
     void SetRate(double request) override;

@@ -1,6 +1,7 @@
 #include "MediaPlayer.h"
 
 #include "Random.h"
+#include "media/PlayItem.h"
 #include "platform/Launch.h"
 #include "platform/Log.h"
 #include "platform/MessageBox.h"
@@ -420,8 +421,9 @@ void CMediaPlayer::ResumeOrRewind(CMedia& engine)
 
 ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** window)
 {
-    QString itemPath = platform::WithoutQuotes(path);
-    const QString extension = UpperExtension(itemPath);
+    PlayItem item = PlayItem::Parse(path, drives);
+    QString itemPath = item.path;
+    const QString extension = item.extension;
     counter = 0;
     displayTitle.clear();
     // Taken before the item becomes its local copy: what came from outside stays media only.
@@ -431,7 +433,7 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
 
     if (result == ItemKind::kCdTrack) {
         if (kind == ItemKind::kCdTrack && cd.IsSameDrive(itemPath)) {
-            track = CMCICD::ParseTrackNumber(itemPath);
+            track = item.cdTrack;
             identity = cd.GetIdentity();
             if (found)
                 found = false;
@@ -441,7 +443,7 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
             Close(false);
             if (cd.OpenDisc(owner, itemPath, true)) {
                 state.Set(PlayerState::kOpened);
-                track = CMCICD::ParseTrackNumber(itemPath);
+                track = item.cdTrack;
                 drive = cd.GetDrive();
                 identity = cd.GetIdentity();
                 cd.PauseDevice();
@@ -469,6 +471,8 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
                 Close(false);
             return ItemKind::kNone;
         }
+        if (itemPath != item.path)
+            item = PlayItem::Parse(itemPath, drives); // the local copy is what is opened
         displayTitle = GetItemTitle(itemPath, false);
 
         if (!displaySettings.directShowFirst && result == ItemKind::kNone &&
@@ -481,17 +485,16 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
             done = true;
             break;
         case ItemKind::kDvd: {
-            dvdDrive = drives.DrivePart(itemPath);
+            dvdDrive = item.drive;
             identity = GetVolumeLabel(itemPath);
             bool open = !needClose;
-            if (needClose && dvd.OpenMedia(owner, CDVDMedia::GetIfoFromItem(itemPath), window)) {
+            if (needClose && dvd.OpenMedia(owner, item.dvdIfo, window)) {
                 state.Set(PlayerState::kOpened);
-                drive = drives.DrivePart(itemPath);
+                drive = item.drive;
                 open = true;
             }
-            int dvdTitle = title;
-            chapter = dvd.ParseChapterItem(itemPath, &dvdTitle);
-            title = dvdTitle;
+            title = item.dvdTitle;
+            chapter = item.dvdChapter;
             dvd.PlayChapter(chapter, true, title);
             if (open)
                 ResumeOrRewind(dvd);
@@ -502,7 +505,7 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
             identity = GetVolumeLabel(itemPath);
             if (media.OpenMedia(owner, itemPath, window)) {
                 state.Set(PlayerState::kOpened);
-                drive = drives.DrivePart(itemPath);
+                drive = item.drive;
                 ResumeOrRewind(media);
             }
             done = true;
