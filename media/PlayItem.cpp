@@ -5,16 +5,11 @@
 
 #include "platform/PathSplit.h"
 
-#include <QFileInfo>
-
 PlayItem PlayItem::Parse(const QString& text, const platform::DriveTable& drives)
 {
     PlayItem item;
     item.path = platform::WithoutQuotes(text);
-    // From the file name's last dot; a name that ends in its dot has no extension.
-    const QFileInfo info(item.path);
-    const QString suffix = info.fileName().contains(u'.') ? info.suffix() : QString();
-    item.extension = suffix.isEmpty() ? QString() : QStringLiteral(".") + suffix.toUpper();
+    item.extension = platform::UpperExtension(item.path);
     item.drive = drives.DrivePart(item.path);
     if (item.extension == u".CDA")
         item.cdTrack = CMCICD::ParseTrackNumber(item.path);

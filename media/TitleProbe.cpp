@@ -5,6 +5,8 @@
 #include "TagText.h"
 #include "WMA.h"
 
+#include "platform/PathSplit.h"
+
 namespace {
 
 QString MidiTitle(const QString& path)
@@ -41,19 +43,11 @@ QString AsfTitle(const QString& path)
     return title;
 }
 
-// The extension as the rest of the player splits it: from the file name's last dot.
-QString UpperExtension(const QString& path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    const qsizetype dot = path.lastIndexOf(u'.');
-    return dot > slash ? path.mid(dot).toUpper() : QString();
-}
-
 } // namespace
 
 QString ProbeTitle(const QString& path)
 {
-    const QString extension = UpperExtension(path);
+    const QString extension = platform::UpperExtension(path);
     QString title;
     if (extension == u".MID")
         title = MidiTitle(path);

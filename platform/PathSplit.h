@@ -41,6 +41,15 @@ inline QString WithoutQuotes(QString text)
     return text;
 }
 
+// The extension of `path`'s file name, upper case with its dot (".MP3"): from the name's last
+// dot; empty for a name without one or that ends in it.
+inline QString UpperExtension(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return dot > slash && dot + 1 < path.size() ? path.mid(dot).toUpper() : QString();
+}
+
 // True when a path is complete rather than relative to a folder (it starts with "/").
 inline bool HasDrive(const QString& path)
 {

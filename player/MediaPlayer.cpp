@@ -31,13 +31,6 @@ const QStringList kMediaExtensions = {QStringLiteral(".MID"), QStringLiteral(".M
                                       QStringLiteral(".WMA"), QStringLiteral(".WMV"), QStringLiteral(".AVI"),
                                       QStringLiteral(".OGG"), QStringLiteral(".M3U"), QStringLiteral(".LNK")};
 
-QString UpperExtension(const QString& path)
-{
-    const QFileInfo info(path);
-    const QString suffix = info.fileName().contains(u'.') ? info.suffix() : QString();
-    return suffix.isEmpty() ? QString() : QStringLiteral(".") + suffix.toUpper();
-}
-
 } // namespace
 
 CMediaPlayer::CMediaPlayer(platform::DriveTable driveTable)
@@ -70,7 +63,7 @@ void CMediaPlayer::Init(QObject* ownerWindow, const QString& cache)
 
 ItemKind CMediaPlayer::GetExtensionKind(const QString& itemPath)
 {
-    const QString extension = UpperExtension(itemPath);
+    const QString extension = platform::UpperExtension(itemPath);
     if (extension == u".CDA")
         return ItemKind::kCdTrack;
     if (extension == u".IFO")
@@ -207,7 +200,7 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
     } else if (items.size() == 1) {
         QString p = items.front();
         source = p;
-        const QString extension = UpperExtension(p);
+        const QString extension = platform::UpperExtension(p);
         if (NetworkSource::IsAddress(p)) {
             sourceFlags |= kSourceDownloaded;
             found = false;
@@ -393,7 +386,7 @@ ItemKind CMediaPlayer::Launch(const QString& path)
     }
     // A program that a list, a folder or a disc names (rather than the user, as the source
     // itself) starts only when the user says yes to it.
-    const bool program = platform::IsProgramFile(path) || UpperExtension(path) == u".EXE";
+    const bool program = platform::IsProgramFile(path) || platform::UpperExtension(path) == u".EXE";
     if (program && path != source &&
         platform::ShowMessageBox(qobject_cast<QWidget*>(owner.data()),
                                  res::LoadString(res::kStrConfirmStart).arg(path),
