@@ -42,11 +42,11 @@ long long NowUs()
 class Engine : public CMedia
 {
 public:
-    int HandleGraphEvent() override
+    int TakeGraphEvent() override
     {
         // An error closes the graph, and its text with it: take the text first.
         const QString error = graph ? graph->LastError() : QString();
-        const int code = CMedia::HandleGraphEvent();
+        const int code = CMedia::TakeGraphEvent();
         if (code == platform::EC_ERRORABORT)
             lastError = error.isEmpty() ? QStringLiteral("the pipeline reported an error") : error;
         return code;
@@ -75,7 +75,7 @@ public:
 private:
     void OnGraphEvent()
     {
-        const int code = engine.HandleGraphEvent();
+        const int code = engine.HandleGraphEvent().code;
         if (code == platform::EC_ERRORABORT || code == platform::EC_USERABORT) {
             std::fprintf(stderr, "bench_media_play: playback failed: %s\n",
                          code == platform::EC_USERABORT ? "the video window was closed"

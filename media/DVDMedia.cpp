@@ -121,7 +121,7 @@ void CDVDMedia::FitVideoWindow()
     window->resize(remembered.size());
 }
 
-int CDVDMedia::HandleGraphEvent()
+int CDVDMedia::TakeGraphEvent()
 {
     platform::DvdGraphProxy::Event event;
     if (!navigator || !navigator->TakeDvdEvent(&event))
@@ -143,7 +143,7 @@ int CDVDMedia::HandleGraphEvent()
         domain = newDomain;
         if (newDomain == platform::DvdDomain::kVideoManagerMenu ||
             newDomain == platform::DvdDomain::kTitleSetMenu)
-            changed = true;
+            MarkChanged();
         if (newDomain == platform::DvdDomain::kStop) {
             Stop();
             SetFullScreen(false, true);
@@ -163,7 +163,7 @@ int CDVDMedia::HandleGraphEvent()
         // between events, and a change it saw first must still count.
         if (event.p1 != eventChapter || titleChanged) {
             if (eventChapter != 0)
-                changed = true;
+                MarkChanged();
             titleChanged = false;
         }
         eventChapter = chapter = static_cast<int>(event.p1);

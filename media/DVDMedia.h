@@ -60,7 +60,6 @@ public:
     void PlayTitle(int title, bool absolute);
     void PlayChapter(int chapter, bool absolute, int title);
     bool Seek(int ms, int title) override;
-    int HandleGraphEvent() override;
     void Close() override;
     bool BuildGraph(const QString& path) override;
     void AttachPlayWnd(CMedia* target) override;
@@ -96,6 +95,9 @@ public:
 
     // The DVD graph while open, for the navigator's state; null when closed.
     platform::DvdGraphProxy* Dvd() const { return navigator; }
+
+protected:
+    int TakeGraphEvent() override;
 
 private:
     // Tests set up their scenes through this.

@@ -130,19 +130,30 @@ void CMedia::EndWithGraph(const QString& what, const QString& error)
 {
     if (!what.isEmpty()) {
         qCWarning(lcMedia).noquote() << what << error;
-        failed = true;
+        MarkFailed();
     }
     Halt();
     SetFullScreen(false, true);
     Close();
 }
 
-int CMedia::HandleGraphEvent()
+EngineEvent CMedia::HandleGraphEvent()
+{
+    eventChanged = false;
+    eventFailed = false;
+    EngineEvent event;
+    event.code = TakeGraphEvent();
+    event.changed = eventChanged;
+    event.failed = eventFailed;
+    return event;
+}
+
+int CMedia::TakeGraphEvent()
 {
     const int code = graph ? graph->TakeEvent() : 0;
     switch (code) {
     case platform::EC_COMPLETE:
-        changed = true;
+        MarkChanged();
         break;
     case platform::EC_ERRORABORT:
         EndWithGraph(QStringLiteral("the item ended with an error:"), graph->LastError());
@@ -222,7 +233,7 @@ void CMedia::Close()
     if (graph) {
         graph->Close();
         graph.reset();
-        changed = true;
+        MarkChanged();
         // The next graph starts at normal speed; a scan rate left here would be reported
         // for a medium that does not scan.
         rate = 1.0;

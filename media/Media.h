@@ -25,6 +25,15 @@ namespace platform {
 class GraphProxy;
 }
 
+// A graph event handed to an engine, and what it did there.
+struct EngineEvent
+{
+    int code = 0;         // the graph's event code (platform/ipc/MediaCodes.h); 0: none was pending
+    bool changed = false; // it ended or changed the item
+    bool failed = false;  // the graph ended with an error and closed itself
+    explicit operator bool() const { return code != 0; }
+};
+
 class CMedia
 {
 public:
@@ -45,7 +54,6 @@ public:
     virtual bool SetFullScreen(bool on, bool temporary);
     virtual bool Seek(int ms, int title);
     virtual int GetPosition();
-    virtual int HandleGraphEvent();
     virtual void Stop();
     virtual bool Play();
     virtual void Close();
@@ -69,6 +77,9 @@ public:
     // shared by the engines.
     static QRect& RememberedVideoRect();
 
+    // Takes the next graph event, if one is pending, and acts on it.
+    EngineEvent HandleGraphEvent();
+
     const CState<EngineState>& State() const { return state; }
     // The item ended or changed, and the graph ended with an error and closed itself: set
     // until the controller takes them.
@@ -88,9 +99,26 @@ protected:
     // Tests set up their scenes through this.
     friend struct EngineScene;
 
+    // Takes the next graph event and acts on it; its code, 0 when none was pending.
+    virtual int TakeGraphEvent();
+    // The item ended or changed; the graph ended with an error.
+    void MarkChanged()
+    {
+        changed = true;
+        eventChanged = true;
+    }
+    void MarkFailed()
+    {
+        failed = true;
+        eventFailed = true;
+    }
+
     CState<EngineState> state;
     bool changed = false;
     bool failed = false;
+    // What the event being handled did.
+    bool eventChanged = false;
+    bool eventFailed = false;
     int title = 0;
     int chapter = 0;
     QString folderName;

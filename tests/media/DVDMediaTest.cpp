@@ -65,8 +65,8 @@ protected:
     {
         return WaitUntil(
             [&] {
-                while (const int code = engine.HandleGraphEvent())
-                    handled.push_back(code);
+                while (const EngineEvent event = engine.HandleGraphEvent())
+                    handled.push_back(event.code);
                 int t = 0;
                 int c = 0;
                 engine.GetLocation(&t, &c);
@@ -240,7 +240,7 @@ TEST_F(DVDMediaTest, RequestsOnAClosedEngineAreClampedAndKeptPending)
     unsigned long current = 0;
     engine.GetAudioStreams(&names, &count, &current);
     EXPECT_TRUE(names.isEmpty());
-    EXPECT_EQ(engine.HandleGraphEvent(), 0);
+    EXPECT_EQ(engine.HandleGraphEvent().code, 0);
     EXPECT_FALSE(engine.Play());
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
 }
@@ -590,7 +590,7 @@ TEST_F(DVDMediaTest, ATitleThatCannotBeReadAbortsAndClosesTheEngine)
     EXPECT_TRUE(engine.HasChanged());
     EXPECT_EQ(engine.Dvd(), nullptr);
     engine.MenuKey(NavigationKey::kEnter, 0); // nothing left to navigate
-    EXPECT_EQ(engine.HandleGraphEvent(), 0);
+    EXPECT_EQ(engine.HandleGraphEvent().code, 0);
 }
 
 TEST_F(DVDMediaTest, PauseStopAndPlayWorkInTheMenuAndInATitle)

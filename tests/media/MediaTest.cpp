@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 #include "platform/WindowMessage.h"
 #include "platform/proxy/GraphProxy.h"
+#include "platform/proxy/MediaProcess.h"
 #include "support/EngineScene.h"
 #include "support/MediaFiles.h"
 #include "support/Wait.h"
@@ -19,6 +20,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <csignal>
 #include <functional>
 #include <memory>
 
@@ -51,17 +53,6 @@ protected:
     void TearDown() override { platform::SetMessageBoxObserver(nullptr); }
 
     static QString Media(const char* name) { return folder->filePath(QString::fromLatin1(name)); }
-
-    // Hands the engine every graph event as the main window would.
-    void PumpEvents(int ms = 200)
-    {
-        WaitUntil(
-            [&] {
-                engine.HandleGraphEvent();
-                return false;
-            },
-            ms);
-    }
 
     QObject mainWindow;
     CMedia engine;
@@ -103,10 +94,10 @@ TEST_F(MediaTest, TransportFollowsTheStateGuards)
     EXPECT_NEAR(engine.GetPosition(), 1500, 100);
 
     ASSERT_TRUE(engine.Play());
-    ASSERT_TRUE(WaitUntil([&] {
-        engine.HandleGraphEvent();
-        return engine.HasChanged();
-    }));
+    EngineEvent end;
+    ASSERT_TRUE(WaitUntil([&] { return (end = engine.HandleGraphEvent()).changed; }));
+    EXPECT_EQ(end.code, platform::EC_COMPLETE); // the event that ended the item says so
+    EXPECT_FALSE(end.failed);
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
 
     engine.TakeChanged();
@@ -210,6 +201,21 @@ TEST_F(MediaTest, VideoOpensItsWindowAndRemembersItsSize)
     EXPECT_EQ(CMedia::RememberedVideoRect().size(), QSize(500, 400));
 }
 
+TEST_F(MediaTest, AGraphThatEndsWithAnErrorSaysSoAndEndsTheItem)
+{
+    ASSERT_TRUE(engine.OpenMedia(&mainWindow, Media("tone.ogg"), nullptr));
+    ASSERT_TRUE(engine.Play());
+    ASSERT_EQ(::kill(static_cast<pid_t>(platform::MediaProcess::Instance().Pid()), SIGKILL), 0);
+    EngineEvent ended;
+    ASSERT_TRUE(
+        WaitUntil([&] { return (ended = engine.HandleGraphEvent()).code == platform::EC_ERRORABORT; }));
+    EXPECT_TRUE(ended.failed);
+    EXPECT_TRUE(ended.changed);
+    EXPECT_TRUE(engine.TakeFailed());
+    EXPECT_FALSE(engine.TakeFailed()) << "taken once";
+    EXPECT_TRUE(engine.State().Is(EngineState::kClosed));
+}
+
 TEST_F(MediaTest, ClosingTheVideoWindowEndsTheItemAndKeepsTheFullScreenChoice)
 {
     EngineScene::SetFullScreenChoice(engine, true);
@@ -220,7 +226,11 @@ TEST_F(MediaTest, ClosingTheVideoWindowEndsTheItemAndKeepsTheFullScreenChoice)
     ASSERT_TRUE(engine.Play());
     engine.TakeChanged();
     video->close();
-    ASSERT_TRUE(WaitUntil([&] { return engine.HandleGraphEvent() == platform::EC_USERABORT; }));
+    EngineEvent closed;
+    ASSERT_TRUE(
+        WaitUntil([&] { return (closed = engine.HandleGraphEvent()).code == platform::EC_USERABORT; }));
+    EXPECT_TRUE(closed.changed);
+    EXPECT_FALSE(closed.failed); // the user ended it, not an error
     EXPECT_TRUE(engine.State().Is(EngineState::kClosed));
     EXPECT_TRUE(engine.HasChanged());
     EXPECT_TRUE(engine.IsFullScreen());
