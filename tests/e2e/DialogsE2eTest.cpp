@@ -48,14 +48,23 @@ protected:
     // window titled `title` once it shows.
     QString OpenFromMenu(const QString& main, const QStringList& keys, const QString& title)
     {
-        const size_t before = ProgramWindows(display.Name()).size();
-        ClickWindow(display.Name(), main, kSkinWidth / 2, 30, 3);
-        if (!WaitUntil([&] { return ProgramWindows(display.Name()).size() > before; }, 10000))
-            return {};
-        TypeKeys(display.Name(), keys);
-        QString dialog;
-        WaitUntil([&] { return !(dialog = WindowTitled(title)).isEmpty(); }, 10000);
-        return dialog;
+        // A menu can show a moment before it has the keyboard; keys typed then go to the main
+        // window (where they do nothing without a disc) and the menu stays open. It is closed
+        // and opened again, a bounded number of times, until the dialog shows.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const size_t before = ProgramWindows(display.Name()).size();
+            ClickWindow(display.Name(), main, kSkinWidth / 2, 30, 3);
+            if (!WaitUntil([&] { return ProgramWindows(display.Name()).size() > before; }, 10000))
+                continue;
+            TypeKeys(display.Name(), keys);
+            QString dialog;
+            if (WaitUntil([&] { return !(dialog = WindowTitled(title)).isEmpty(); }, 10000))
+                return dialog;
+            if (ProgramWindows(display.Name()).size() > before)
+                TypeKeys(display.Name(), {QStringLiteral("Escape")});
+            WaitUntil([&] { return ProgramWindows(display.Name()).size() <= before; }, 10000);
+        }
+        return {};
     }
 
     bool Gone(const QString& title) const
