@@ -32,7 +32,7 @@ public:
 
     void SetCacheFolder(const QString& folder) { cacheFolder = folder; }
     void SetAccess(std::unique_ptr<platform::ArchiveAccess> value) { access = std::move(value); }
-    platform::ArchiveAccess& Access() const { return *access; }
+    platform::ArchiveAccess& Access() { return *access; }
 
     // Lists `path` with the plug-ins in `pluginFolder`; when one reads it, it becomes the
     // archive playing and `*members` its members. Too many members is reported to the user

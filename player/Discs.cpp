@@ -60,7 +60,7 @@ bool CMediaPlayer::ClassifyFolder(const QString& path, bool driveOnly, const QSt
 
     // An audio CD (a drive or a CD image). A folder that is on no drive is not asked: the CD
     // device would take the system's first drive for it.
-    if (!drives.DrivePart(path).isEmpty() && cd.OpenDisc(owner, path, false)) {
+    if (!drives.DrivePart(path).isEmpty() && cd.OpenDisc(sourceContext.owner, path, false)) {
         const int n = cd.GetTrackCount();
         const QString id = cd.GetIdentity();
         found = autoPlay && !identity.isEmpty() && id == identity;
@@ -87,7 +87,7 @@ bool CMediaPlayer::ClassifyFolder(const QString& path, bool driveOnly, const QSt
     if (CDVDMedia::FindIfo(path, &ifo, dvdAudioFirst)) {
         const bool sameDisc = GetVolumeLabel(ifo) == identity;
         if (!(kind == ItemKind::kDvd && dvd.IsSameDrive(path))) {
-            if (!dvd.OpenMedia(owner, ifo, &videoWnd))
+            if (!dvd.OpenMedia(sourceContext.owner, ifo, &videoWnd))
                 return true;
         }
         kind = ItemKind::kDvd;

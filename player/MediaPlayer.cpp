@@ -55,7 +55,6 @@ CMediaPlayer::~CMediaPlayer()
 
 void CMediaPlayer::Init(QObject* ownerWindow, const QString& cache)
 {
-    owner = ownerWindow;
     sourceContext.owner = ownerWindow;
     network.SetCacheFolder(cache);
     archive.SetCacheFolder(cache);
@@ -204,12 +203,11 @@ void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QStr
         if (NetworkSource::IsAddress(p)) {
             sourceFlags |= kSourceDownloaded;
             found = false;
-            QString copy;
-            const bool fetched = network.FetchSource(p, &copy);
+            const bool fetched = network.FetchSource(p);
             items.clear();
             current = -1;
             if (fetched) {
-                p = copy;
+                p = network.SourceCopy();
                 items = {p};
             } else {
                 p.clear();
@@ -302,9 +300,8 @@ bool CMediaPlayer::LocalCopy(QString& itemPath)
     }
     if (NetworkSource::IsAddress(itemPath)) {
         sourceFlags |= kItemDownloaded;
-        QString copy;
-        const bool fetched = network.FetchItem(itemPath, &copy);
-        itemPath = copy;
+        const bool fetched = network.FetchItem(itemPath);
+        itemPath = network.ItemCopy();
         return fetched;
     }
     sourceFlags &= ~kItemDownloaded;
@@ -335,7 +332,7 @@ ItemKind CMediaPlayer::ShowImage(const QString& path)
         return ItemKind::kNone;
     }
     if (LoadImage(image, path)) {
-        if (auto* window = qobject_cast<QWidget*>(owner.data()))
+        if (auto* window = sourceContext.Window())
             window->update();
         found = false;
         return ItemKind::kStillImage;
@@ -344,7 +341,7 @@ ItemKind CMediaPlayer::ShowImage(const QString& path)
         LoadImage(image, displaySettings.backgroundImage);
     else
         image.Clear();
-    if (auto* window = qobject_cast<QWidget*>(owner.data()))
+    if (auto* window = sourceContext.Window())
         window->update();
     return ItemKind::kNone;
 }
@@ -362,7 +359,7 @@ bool CMediaPlayer::SetBackgroundImage(const QString& path)
     } else if (!displaySettings.backgroundImage.isEmpty()) {
         LoadImage(image, displaySettings.backgroundImage);
     }
-    if (auto* window = qobject_cast<QWidget*>(owner.data()))
+    if (auto* window = sourceContext.Window())
         window->update();
     if (kind == ItemKind::kStillImage && !currentItem.isEmpty())
         OpenItem(currentItem, false, &videoWnd);
@@ -371,7 +368,7 @@ bool CMediaPlayer::SetBackgroundImage(const QString& path)
 
 ItemKind CMediaPlayer::Launch(const QString& path)
 {
-    if (!owner)
+    if (!sourceContext.owner)
         return ItemKind::kNone;
     // An item that has gone since the list was made is not handed to the desktop, which would
     // only complain about it: it is passed over like any item nothing takes.
@@ -388,8 +385,7 @@ ItemKind CMediaPlayer::Launch(const QString& path)
     // itself) starts only when the user says yes to it.
     const bool program = platform::IsProgramFile(path) || platform::UpperExtension(path) == u".EXE";
     if (program && path != source &&
-        platform::ShowMessageBox(qobject_cast<QWidget*>(owner.data()),
-                                 res::LoadString(res::kStrConfirmStart).arg(path),
+        platform::ShowMessageBox(sourceContext.Window(), res::LoadString(res::kStrConfirmStart).arg(path),
                                  platform::kMbYesNo) != platform::kIdYes) {
         qCInfo(lcMedia).noquote() << "not started, the user said no:" << path;
         return ItemKind::kNone;
@@ -434,7 +430,7 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
                 position = 0;
         } else {
             Close(false);
-            if (cd.OpenDisc(owner, itemPath, true)) {
+            if (cd.OpenDisc(sourceContext.owner, itemPath, true)) {
                 state.Set(PlayerState::kOpened);
                 track = item.cdTrack;
                 drive = cd.GetDrive();
@@ -481,7 +477,7 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
             dvdDrive = item.drive;
             identity = GetVolumeLabel(itemPath);
             bool open = !needClose;
-            if (needClose && dvd.OpenMedia(owner, item.dvdIfo, window)) {
+            if (needClose && dvd.OpenMedia(sourceContext.owner, item.dvdIfo, window)) {
                 state.Set(PlayerState::kOpened);
                 drive = item.drive;
                 open = true;
@@ -496,7 +492,7 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
         }
         case ItemKind::kVideoCd:
             identity = GetVolumeLabel(itemPath);
-            if (media.OpenMedia(owner, itemPath, window)) {
+            if (media.OpenMedia(sourceContext.owner, itemPath, window)) {
                 state.Set(PlayerState::kOpened);
                 drive = item.drive;
                 ResumeOrRewind(media);
@@ -520,7 +516,7 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
             if (kind == ItemKind::kDiscPlayer && result == ItemKind::kNone)
                 result = Launch(itemPath);
             if (result != ItemKind::kDiscPlayer && result != ItemKind::kDiscLauncher) {
-                if (media.OpenMedia(owner, itemPath, window)) {
+                if (media.OpenMedia(sourceContext.owner, itemPath, window)) {
                     result = ItemKind::kMediaFile;
                     state.Set(PlayerState::kOpened);
                     ResumeOrRewind(media);

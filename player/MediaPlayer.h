@@ -31,7 +31,6 @@
 #include "skin/DibWnd.h"
 
 #include <QFont>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -267,8 +266,8 @@ private:
     PlayerDisplay displayLines;
 
     platform::DriveTable drives;
-    QPointer<QObject> owner;
     QWidget* videoWnd = nullptr;
+    // The main window (the engines' notifications go to it), and what the sources borrow.
     SourceContext sourceContext;
     NetworkSource network{sourceContext};
     ArchiveSource archive{sourceContext};

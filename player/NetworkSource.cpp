@@ -123,13 +123,11 @@ bool NetworkSource::Download(const QString& address, const QString& cacheFile)
     return ok;
 }
 
-bool NetworkSource::Fetch(const QString& address, QString* copy, QString* file)
+bool NetworkSource::Fetch(const QString& address, QString* copy)
 {
     QString followed = address;
     *copy = CacheName(address);
-    const bool fetched = Download(followed, *copy) && ResolveMetafile(followed, *copy);
-    *file = *copy;
-    return fetched;
+    return Download(followed, *copy) && ResolveMetafile(followed, *copy);
 }
 
 bool NetworkSource::ResolveMetafile(QString& address, QString& cacheFile)

@@ -11,7 +11,6 @@
 #include "HttpDownload.h"
 #include "SourceContext.h"
 
-#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -39,10 +38,11 @@ public:
     // Fetches `address` into `cacheFile`, or finds the copy there still current. False, with a
     // message unless the user stopped it, when it failed; the cache then holds no part of it.
     bool Download(const QString& address, const QString& cacheFile);
-    // The list's source and the open item, fetched and a metafile followed: the file to play
-    // from, false when there is none. Each replaces the copy made for the same use before.
-    bool FetchSource(const QString& address, QString* file) { return Fetch(address, &sourceCopy, file); }
-    bool FetchItem(const QString& address, QString* file) { return Fetch(address, &itemCopy, file); }
+    // The list's source and the open item, fetched and a metafile followed into SourceCopy() and
+    // ItemCopy(); false when there is nothing to play. Each replaces the copy made for the same
+    // use before.
+    bool FetchSource(const QString& address) { return Fetch(address, &sourceCopy); }
+    bool FetchItem(const QString& address) { return Fetch(address, &itemCopy); }
     // Removes the open item's copy unless downloads are kept.
     void DropItemCopy();
     // Removes the source's copy unless downloads are kept or `nextPaths` (the list that replaces
@@ -55,7 +55,7 @@ public:
     const QString& ResponseHeaders() const { return responseHeaders; }
 
 private:
-    bool Fetch(const QString& address, QString* copy, QString* file);
+    bool Fetch(const QString& address, QString* copy);
     // When `address` names a metafile that `cacheFile` holds, follows its reference once: both
     // become the referenced address and its download.
     bool ResolveMetafile(QString& address, QString& cacheFile);

@@ -142,7 +142,7 @@ void CMediaPlayer::Close(bool keepKind)
     case ItemKind::kStillImage:
         stillWnd.Destroy();
         if (!displaySettings.backgroundImage.isEmpty() && LoadImage(image, displaySettings.backgroundImage)) {
-            if (auto* window = qobject_cast<QWidget*>(owner.data()))
+            if (auto* window = sourceContext.Window())
                 window->update();
         }
         break;
