@@ -1,6 +1,6 @@
 #include "MediaPlayer.h"
 
-#include "Random.h"
+#include "ItemTitles.h"
 #include "media/PlayItem.h"
 #include "platform/Launch.h"
 #include "platform/Log.h"
@@ -8,23 +8,12 @@
 #include "platform/PathSplit.h"
 #include "platform/proxy/ArchiveProxy.h"
 #include "res/StringTable.h"
-#include "skin/ClassicSkin.h"
-#include "skin/ClassicSkinArchive.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QWidget>
 
 namespace {
-
-// Extensions that are never probed as archives.
-const QStringList kKnownExtensions = {
-    QStringLiteral(".IFO"),  QStringLiteral(".CDA"), QStringLiteral(".MID"), QStringLiteral(".MP3"),
-    QStringLiteral(".MPG"),  QStringLiteral(".WMA"), QStringLiteral(".WMV"), QStringLiteral(".AVI"),
-    QStringLiteral(".OGG"),  QStringLiteral(".M3U"), QStringLiteral(".LNK"), QStringLiteral(".HTM"),
-    QStringLiteral(".HTML"), QStringLiteral(".TXT"), QStringLiteral(".BMP"), QStringLiteral(".JPG"),
-    QStringLiteral(".JPEG"), QStringLiteral(".PNG"), QStringLiteral(".EXE"), QStringLiteral(".RM"),
-    QStringLiteral(".RAM"),  QStringLiteral(".DAT")};
 
 // Extensions that go to the file engine before the still-image display is tried.
 const QStringList kMediaExtensions = {QStringLiteral(".MID"), QStringLiteral(".MP3"), QStringLiteral(".MPG"),
@@ -33,8 +22,7 @@ const QStringList kMediaExtensions = {QStringLiteral(".MID"), QStringLiteral(".M
 
 } // namespace
 
-CMediaPlayer::CMediaPlayer(platform::DriveTable driveTable)
-    : media(driveTable), dvd(driveTable), cd(driveTable), drives(std::move(driveTable))
+CMediaPlayer::CMediaPlayer(platform::DriveTable driveTable) : drives(std::move(driveTable))
 {
     sourceContext.busy = [this](bool busy) {
         if (busy && busyDepth++ == 0) {
@@ -44,7 +32,6 @@ CMediaPlayer::CMediaPlayer(platform::DriveTable driveTable)
             state.Set(beforeBusy);
         }
     };
-    scanner = FolderScanner([this](const QString& path) { return GetVolumeLabel(path); });
 }
 
 CMediaPlayer::~CMediaPlayer()
@@ -91,11 +78,10 @@ void CMediaPlayer::ApplyPlaySettings(const PlaySettings& values, bool noReload)
     random = values.random;
     title = values.title;
     chapter = values.chapter;
-    dvd.RestoreChapter(values.chapter);
-    cccdFirst = values.cccdFirst;
-    dvdAudioFirst = values.dvdAudioFirst;
+    engines.Dvd().RestoreChapter(values.chapter);
+    discs.SetOptions({values.cccdFirst, values.dvdAudioFirst});
     network.SetKeepDownloads(values.keepDownloads);
-    cd.SetDrive(drive);
+    engines.Cd().SetDrive(drive);
     if (!noReload) {
         if (values.source != source) {
             OpenSource(values.source, values.currentItem);
@@ -110,7 +96,7 @@ void CMediaPlayer::ApplyPlaySettings(const PlaySettings& values, bool noReload)
 
 CMediaPlayer::PlaySettings CMediaPlayer::GetPlaySettings()
 {
-    drive = cd.GetDrive();
+    drive = engines.Cd().GetDrive();
     PlaySettings values;
     values.autoPlay = autoPlay;
     values.track = track;
@@ -123,26 +109,27 @@ CMediaPlayer::PlaySettings CMediaPlayer::GetPlaySettings()
     values.showTags = showTags;
     values.random = random;
     values.title = title;
-    values.chapter = dvd.Chapter();
-    values.cccdFirst = cccdFirst;
-    values.dvdAudioFirst = dvdAudioFirst;
+    values.chapter = engines.Dvd().Chapter();
+    values.cccdFirst = discs.GetOptions().cccdFirst;
+    values.dvdAudioFirst = discs.GetOptions().dvdAudioFirst;
     values.keepDownloads = network.KeepsDownloads();
     return values;
 }
 
 void CMediaPlayer::ApplyDisplaySettings(const DisplaySettings& values)
 {
+    displaySettings = values;
+    pictures.SetOptions({values.pluginFolder, values.folderImage, values.stillWindow});
     // The picture is taken over by SetBackgroundImage, which keeps the old one when the new
     // one does not load.
-    const QString picture = values.backgroundImage;
-    const QString current = displaySettings.backgroundImage;
-    displaySettings = values;
-    displaySettings.backgroundImage = current;
-    image.SetPluginFolder(displaySettings.pluginFolder);
-    stillWnd.dib.SetPluginFolder(displaySettings.pluginFolder);
-    SetBackgroundImage(picture);
-    if (!displaySettings.stillWindow)
-        stillWnd.Destroy();
+    SetBackgroundImage(values.backgroundImage);
+}
+
+CMediaPlayer::DisplaySettings CMediaPlayer::GetDisplaySettings() const
+{
+    DisplaySettings values = displaySettings;
+    values.backgroundImage = pictures.BackgroundPath();
+    return values;
 }
 
 const QStringList& CMediaPlayer::GetItems(QString* item, QString* sourcePath, int* flags) const
@@ -150,7 +137,7 @@ const QStringList& CMediaPlayer::GetItems(QString* item, QString* sourcePath, in
     *item = currentItem;
     *sourcePath = source;
     *flags = sourceFlags;
-    return items;
+    return list.items;
 }
 
 void CMediaPlayer::OpenSource(const QString& path)
@@ -165,128 +152,6 @@ void CMediaPlayer::OpenSource(const QString& path, const QString& resumeTarget)
         SetItems({drive}, true, resumeTarget);
     else
         SetItems({path}, false, resumeTarget);
-}
-
-bool CMediaPlayer::AppendItem(const QString& path, const QString& resumeTarget)
-{
-    items.append(path);
-    if (path == resumeTarget && !found) {
-        found = true;
-        current = items.size() - 1;
-        return true;
-    }
-    return false;
-}
-
-void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QString& resumeTarget)
-{
-    Close(false);
-    RemoveSourceCopy(paths);
-    items = paths;
-    current = items.isEmpty() ? -1 : 0;
-    itemCount = items.size();
-    direction = WalkDirection::kForward;
-    sourceFlags = 0;
-    discPlayerMode = false;
-    discLauncherMode = false;
-
-    archive.Forget();
-
-    if (items.size() > 1) {
-        const qsizetype at = resumeTarget.isEmpty() ? -1 : items.indexOf(resumeTarget);
-        found = at >= 0;
-        current = found ? static_cast<int>(at) : 0;
-    } else if (items.size() == 1) {
-        QString p = items.front();
-        source = p;
-        const QString extension = platform::UpperExtension(p);
-        if (NetworkSource::IsAddress(p)) {
-            sourceFlags |= kSourceDownloaded;
-            found = false;
-            const bool fetched = network.FetchSource(p);
-            items.clear();
-            current = -1;
-            if (fetched) {
-                p = network.SourceCopy();
-                items = {p};
-            } else {
-                p.clear();
-            }
-        }
-        const QFileInfo info(p);
-        // A disc image stands for its disc; one that holds no disc the player knows may still be
-        // read as an archive.
-        const bool discImage = info.isFile() && platform::IsDiscImageFile(p);
-        const bool archiveCandidate = info.isFile() && !kKnownExtensions.contains(extension);
-        if (archiveCandidate && !discImage && ListArchive(p, resumeTarget)) {
-            // The members are the items.
-        } else if (p.isEmpty() || !info.exists()) {
-            if (extension != u".IFO" && extension != u".CDA") {
-                found = false;
-                items.clear();
-                current = -1;
-            }
-        } else if (info.isDir() || drives.OpticalDrives().contains(p) || discImage) {
-            // A folder, an optical drive, or a disc image standing for one.
-            sourceFlags |= kSourceFolder;
-            items.clear();
-            current = -1;
-            const bool classified = ClassifyFolder(p, driveOnly, resumeTarget);
-            if (discImage && items.isEmpty() && kind == ItemKind::kNone && archiveCandidate &&
-                ListArchive(p, resumeTarget)) {
-                sourceFlags &= ~kSourceFolder;
-            } else if (!classified) {
-                found = false;
-                items.clear();
-                current = -1;
-            }
-        } else if (extension == u".M3U") {
-            sourceFlags |= kSourcePlaylist;
-            ReadPlaylist(p, driveOnly, resumeTarget);
-        } else if (extension != u".LNK") {
-            sourceFlags |= kSourceFile;
-            found = p == resumeTarget;
-        }
-    }
-
-    itemCount = items.size();
-    if (random && itemCount > 0) {
-        const QStringList copy = items;
-        CRandom order;
-        order.Fill(0, itemCount - 1);
-        items.clear();
-        for (int i = 0; i < itemCount; ++i)
-            items.append(copy.at(order.Get(i)));
-        found = false;
-    }
-    if (!found)
-        current = items.isEmpty() ? -1 : 0;
-}
-
-bool CMediaPlayer::ListArchive(const QString& path, const QString& resumeTarget)
-{
-    std::vector<platform::ArchiveMember> members;
-    switch (archive.List(displaySettings.pluginFolder, path, &members)) {
-    case platform::ArchiveListing::kNotListed:
-        return false;
-    case platform::ArchiveListing::kTooMany:
-        items.clear();
-        current = -1;
-        found = false;
-        return true;
-    case platform::ArchiveListing::kListed:
-        break;
-    }
-    sourceFlags |= kSourceArchive;
-    items.clear();
-    current = -1;
-    // Only this list's members can be the one to resume at.
-    found = false;
-    // A member is named with its folder inside the archive, so members of the same name in
-    // different folders stay apart.
-    for (const platform::ArchiveMember& member : members)
-        AppendItem(member.FullName(), resumeTarget);
-    return true;
 }
 
 bool CMediaPlayer::LocalCopy(QString& itemPath)
@@ -308,62 +173,28 @@ bool CMediaPlayer::LocalCopy(QString& itemPath)
     return true;
 }
 
-bool CMediaPlayer::LoadImage(CDib& dib, const QString& path)
-{
-    // A folder holds a classic skin's bitmaps; displaySettings.folderImage puts its main panel first.
-    if (QFileInfo(path).isDir())
-        return ComposeClassicSkin(dib, path, displaySettings.folderImage);
-    // A .wsz file is such a skin in a zip.
-    if (IsClassicSkinArchive(path))
-        return ComposeClassicSkinArchive(dib, path, archive.Access(), displaySettings.pluginFolder,
-                                         displaySettings.folderImage);
-    return dib.Load(path);
-}
-
 ItemKind CMediaPlayer::ShowImage(const QString& path)
 {
-    if (displaySettings.stillWindow) {
-        if (LoadImage(stillWnd.dib, path)) {
-            stillWnd.Show();
-            found = false;
-            return ItemKind::kStillImage;
-        }
-        stillWnd.Destroy();
+    if (!pictures.Show(path))
         return ItemKind::kNone;
-    }
-    if (LoadImage(image, path)) {
-        if (auto* window = sourceContext.Window())
-            window->update();
-        found = false;
-        return ItemKind::kStillImage;
-    }
-    if (!displaySettings.backgroundImage.isEmpty())
-        LoadImage(image, displaySettings.backgroundImage);
-    else
-        image.Clear();
-    if (auto* window = sourceContext.Window())
-        window->update();
-    return ItemKind::kNone;
+    list.found = false;
+    return ItemKind::kStillImage;
 }
 
 bool CMediaPlayer::SetBackgroundImage(const QString& path)
 {
-    if (path.isEmpty()) {
-        image.Clear();
-        displaySettings.backgroundImage.clear();
-        return true;
-    }
-    const bool loaded = LoadImage(image, path);
-    if (loaded) {
-        displaySettings.backgroundImage = path;
-    } else if (!displaySettings.backgroundImage.isEmpty()) {
-        LoadImage(image, displaySettings.backgroundImage);
-    }
-    if (auto* window = sourceContext.Window())
-        window->update();
-    if (kind == ItemKind::kStillImage && !currentItem.isEmpty())
+    const bool loaded = pictures.SetBackground(path);
+    if (!path.isEmpty() && kind == ItemKind::kStillImage && !currentItem.isEmpty())
         OpenItem(currentItem, false, &videoWnd);
     return loaded;
+}
+
+QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
+{
+    const TitleSources sources{drives,  (sourceFlags & kSourceArchive) ? &archive : nullptr,
+                               network, engines.Dvd().GetDomain(),
+                               kind,    showTags};
+    return ItemTitle(itemPath, detailed, sources);
 }
 
 ItemKind CMediaPlayer::Launch(const QString& path)
@@ -393,16 +224,16 @@ ItemKind CMediaPlayer::Launch(const QString& path)
     if (!platform::Launch(path))
         return ItemKind::kNone;
     // A disc's own player or launcher is started and left to run: its windows are its own.
-    if (discPlayerMode)
+    if (discs.DiscPlayerMode())
         return ItemKind::kDiscPlayer;
-    return discLauncherMode ? ItemKind::kDiscLauncher : ItemKind::kShell;
+    return discs.DiscLauncherMode() ? ItemKind::kDiscLauncher : ItemKind::kShell;
 }
 
 void CMediaPlayer::ResumeOrRewind(CMedia& engine)
 {
-    if (found) {
+    if (list.found) {
         engine.Seek(position, title);
-        found = false;
+        list.found = false;
     } else {
         position = 0;
     }
@@ -410,6 +241,9 @@ void CMediaPlayer::ResumeOrRewind(CMedia& engine)
 
 ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** window)
 {
+    CMCICD& cd = engines.Cd();
+    CDVDMedia& dvd = engines.Dvd();
+    CMedia& media = engines.File();
     PlayItem item = PlayItem::Parse(path, drives);
     QString itemPath = item.path;
     const QString extension = item.extension;
@@ -424,8 +258,8 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
         if (kind == ItemKind::kCdTrack && cd.IsSameDrive(itemPath)) {
             track = item.cdTrack;
             identity = cd.GetIdentity();
-            if (found)
-                found = false;
+            if (list.found)
+                list.found = false;
             else
                 position = 0;
         } else {
@@ -433,11 +267,11 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
             if (cd.OpenDisc(sourceContext.owner, itemPath, true)) {
                 state.Set(PlayerState::kOpened);
                 track = item.cdTrack;
-                drive = cd.GetDrive();
+                drive = engines.Cd().GetDrive();
                 identity = cd.GetIdentity();
                 cd.PauseDevice();
-                if (found)
-                    found = false;
+                if (list.found)
+                    list.found = false;
                 else
                     position = 0;
             } else {
@@ -474,8 +308,7 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
             done = true;
             break;
         case ItemKind::kDvd: {
-            dvdDrive = item.drive;
-            identity = GetVolumeLabel(itemPath);
+            identity = discs.VolumeLabel(itemPath);
             bool open = !needClose;
             if (needClose && dvd.OpenMedia(sourceContext.owner, item.dvdIfo, window)) {
                 state.Set(PlayerState::kOpened);
@@ -491,7 +324,7 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
             break;
         }
         case ItemKind::kVideoCd:
-            identity = GetVolumeLabel(itemPath);
+            identity = discs.VolumeLabel(itemPath);
             if (media.OpenMedia(sourceContext.owner, itemPath, window)) {
                 state.Set(PlayerState::kOpened);
                 drive = item.drive;
@@ -504,7 +337,7 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
             done = true;
             break;
         case ItemKind::kShell:
-            if (items.size() == 1) {
+            if (list.items.size() == 1) {
                 result = Launch(itemPath);
                 done = true;
             }

@@ -13,19 +13,21 @@
 // each written into the cache when it is opened (the archive source).
 
 #include "ArchiveSource.h"
-#include "FolderScan.h"
+#include "DiscSource.h"
 #include "HttpDownload.h"
+#include "ItemList.h"
 #include "NetworkSource.h"
 #include "PlayerDisplay.h"
+#include "PlayerEngines.h"
 #include "PlayerTypes.h"
 #include "SourceContext.h"
+#include "StillPictures.h"
 #include "media/DVDMedia.h"
 #include "media/MCICD.h"
 #include "media/Media.h"
 #include "media/NavigationKey.h"
 #include "media/State.h"
 #include "platform/Drives.h"
-#include "platform/ScreenSaver.h"
 #include "skin/DialogEx.h"
 #include "skin/Dib.h"
 #include "skin/DibWnd.h"
@@ -84,7 +86,7 @@ public:
         bool operator==(const DisplaySettings&) const = default;
     };
     void ApplyDisplaySettings(const DisplaySettings& values);
-    DisplaySettings GetDisplaySettings() const { return displaySettings; }
+    DisplaySettings GetDisplaySettings() const;
     // The font the owner shows the display in, for scrolling titles.
     void SetDisplayFont(const QFont& font) { displayLines.SetFont(font); }
 
@@ -114,7 +116,6 @@ public:
     void Navigate(NavigationKey key, double step);
     bool Tick(QString* display, bool* stopAtEnd, bool pollDisc, int width);
     int GetPosition();
-    void SuppressScreenSaver(bool on);
     // `title` as the display shows it at this tick (see PlayerDisplay::Scroll).
     QString ScrollTitle(const QString& title, int width);
 
@@ -130,9 +131,9 @@ public:
     void ShowMenu(platform::DvdMenu menu);
     void PointerAction(PointerEvent event, int x, int y);
     unsigned long GetValidUops() const;
-    void SelectAudio(int n) { dvd.SelectAudio(n); }
-    void SelectSubpicture(int n, bool show) { dvd.SelectSubpicture(n, show); }
-    void SelectAngle(int n) { dvd.SelectAngle(n); }
+    void SelectAudio(int n) { engines.Dvd().SelectAudio(n); }
+    void SelectSubpicture(int n, bool show) { engines.Dvd().SelectSubpicture(n, show); }
+    void SelectAngle(int n) { engines.Dvd().SelectAngle(n); }
     // The DVD's streams; nothing (a count of 0) for other kinds.
     void GetAudioStreams(QStringList* names, unsigned* count, unsigned long* currentStream);
     void GetSubpictureStreams(QStringList* names, unsigned* count, unsigned long* currentStream,
@@ -142,24 +143,20 @@ public:
     void ShowFilterProperties(int n);
     void SetDecodeMode(int flags);
     void SetClosedCaption(bool on);
-    void OnCDNotify(platform::WPARAM flags, platform::LPARAM device) { cd.OnNotify(flags, device); }
-    bool IsDiscPlayerMode() const { return discPlayerMode; }
-    bool HasNext() const { return current >= 0 && current + 1 < items.size(); }
-    bool HasPrevious() const { return current > 0; }
+    void OnCDNotify(platform::WPARAM flags, platform::LPARAM device) { engines.Cd().OnNotify(flags, device); }
+    bool IsDiscPlayerMode() const { return discs.DiscPlayerMode(); }
+    bool HasNext() const { return list.HasNext(); }
+    bool HasPrevious() const { return list.HasPrevious(); }
     const QString& GetDisplayTitle() const { return displayTitle; }
     // The display while the window waits for the media process and cannot ask the engine: the
     // last one shown, its time running on while the item plays. Empty when nothing is loaded.
     QString DisplayWhileWaiting() const;
 
-    // Discs and folders.
-    bool ClassifyFolder(const QString& path, bool driveOnly, const QString& resumeTarget);
-    bool ReadAutorun(const QString& folder, bool exclusive);
-    QString GetVolumeLabel(const QString& path) const;
+    // Whether the drive holds a disc; with `act`, a disc that came starts (autoplay) and one
+    // that went ends the play.
     bool CheckDisc(bool act);
-
-    // Titles and playlists.
+    // What the display and the lists call an item (see ItemTitle).
     QString GetItemTitle(const QString& itemPath, bool detailed);
-    void ReadPlaylist(const QString& m3uPath, bool driveOnly, const QString& resumeTarget);
 
     static ItemKind GetExtensionKind(const QString& itemPath);
 
@@ -180,13 +177,13 @@ public:
     // What the owner, the dialogs and the tests read.
     const CState<PlayerState>& GetState() const { return state; }
     ItemKind GetKind() const { return kind; }
-    const QStringList& Items() const { return items; }
-    int Current() const { return current; }
+    const QStringList& Items() const { return list.items; }
+    int Current() const { return list.current; }
     const QString& CurrentItem() const { return currentItem; }
     const QString& Source() const { return source; }
     int SourceFlags() const { return sourceFlags; }
     // The last list found the item the session was to resume with.
-    bool ResumeTargetFound() const { return found; }
+    bool ResumeTargetFound() const { return list.found; }
     // The CD's track and the place in the item, and the identity of the disc they belong to.
     int Track() const { return track; }
     int Position() const { return position; }
@@ -196,10 +193,10 @@ public:
     bool Playing() const { return playing; }
     bool Repeats() const { return repeat; }
     // The main window's background picture.
-    const CDib& BackgroundImage() const { return image; }
-    const CMedia& FileEngine() const { return media; }
-    const CDVDMedia& DvdEngine() const { return dvd; }
-    const CDibWnd& StillWindow() const { return stillWnd; }
+    const CDib& BackgroundImage() const { return pictures.Background(); }
+    const CMedia& FileEngine() const { return engines.File(); }
+    const CDVDMedia& DvdEngine() const { return engines.Dvd(); }
+    const CDibWnd& StillWindow() const { return pictures.StillWindow(); }
     const NetworkSource& Network() const { return network; }
     const ArchiveSource& Archive() const { return archive; }
 
@@ -210,12 +207,9 @@ private:
     CState<PlayerState> state;
     ItemKind kind = ItemKind::kNone;
     QString currentItem;
-    QStringList items;
-    int current = -1;
-    int itemCount = 0;
+    ItemList list;
     int sourceFlags = 0;
     QString source;
-    bool found = false;
     bool playing = false;
     // The item being opened came from a download or an archive: it is never started.
     bool openingRemote = false;
@@ -232,14 +226,12 @@ private:
     bool random = false;
     bool showTags = true;
     bool autoPlay = true;
+    // The user moved in the DVD's menus: the disc's own moves are not followed by the list.
+    bool userNavigated = false;
 
-    CMedia media;
-    CDVDMedia dvd;
-    CMCICD cd;
-    CDibWnd stillWnd;
-    CDib image;
-
-    bool AppendItem(const QString& path, const QString& resumeTarget);
+    // Lists what `path` holds (a folder, a drive, a disc image) into the list.
+    bool ClassifyFolder(const QString& path, bool driveOnly, const QString& resumeTarget);
+    void ReadPlaylist(const QString& m3uPath, bool driveOnly, const QString& resumeTarget);
     // Makes the listing of `path` by an archive plug-in the items. False when no plug-in reads
     // it.
     bool ListArchive(const QString& path, const QString& resumeTarget);
@@ -253,36 +245,33 @@ private:
     // file), so it stays until the list itself goes: another source, the list forgotten, or the
     // player's end.
     void RemoveSourceCopy(const QStringList& nextPaths = {});
-    bool WalkForward();
-    bool WalkBackward();
+    // Opens items from the current one on, one way, until one opens.
+    bool Walk(int step);
     // What the tick does when the list has run out: start again (repeat) or stop.
     void EndOfList(bool* stopAtEnd, bool backwards);
     // What the tick does when the open item's engine closed on an error: the next item plays.
     bool PassFailedItem(bool* stopAtEnd);
-    bool LoadImage(CDib& dib, const QString& path);
+    // What the tick does for each kind of item; true when the item changed.
+    bool TickCd(QString* display, bool* stopAtEnd);
+    bool TickDvd(QString* display, bool* stopAtEnd, int width);
+    bool TickFile(QString* display, bool* stopAtEnd, int width);
+    bool TickStill(QString* display, bool* stopAtEnd);
     // After an open: the item the session stopped in goes on from its place; any other starts
     // at its beginning.
     void ResumeOrRewind(CMedia& engine);
-    PlayerDisplay displayLines;
 
     platform::DriveTable drives;
+    PlayerEngines engines{drives};
+    PlayerDisplay displayLines;
     QWidget* videoWnd = nullptr;
     // The main window (the engines' notifications go to it), and what the sources borrow.
     SourceContext sourceContext;
     NetworkSource network{sourceContext};
     ArchiveSource archive{sourceContext};
+    DiscSource discs{drives, engines.Cd(), engines.Dvd()};
+    StillPictures pictures{sourceContext, archive};
     // The state the player had when a source became busy, and how many are busy.
     PlayerState beforeBusy = PlayerState::kNone;
     int busyDepth = 0;
     DisplaySettings displaySettings;
-    bool dvdAudioFirst = true;
-    bool cccdFirst = false;
-    bool discPlayerMode = false;
-    bool discLauncherMode = false;
-    bool userNavigated = false;
-    int itemCountAtLast = 0;
-    QString dvdDrive;
-    FolderScanner scanner;
-    platform::ScreenSaverInhibitor screenSaver;
-    bool screenSaverSuppressed = false;
 };

@@ -10,17 +10,6 @@
 #include <climits>
 #include <utility>
 
-void CMediaPlayer::SuppressScreenSaver(bool on)
-{
-    if (on) {
-        screenSaverSuppressed =
-            screenSaver.Inhibit(QStringLiteral("Sorlin"), QStringLiteral("video playing"));
-    } else if (screenSaverSuppressed) {
-        screenSaver.Release();
-        screenSaverSuppressed = false;
-    }
-}
-
 bool CMediaPlayer::Play(ItemKind k)
 {
     if (k == ItemKind::kNone) {
@@ -30,30 +19,18 @@ bool CMediaPlayer::Play(ItemKind k)
             return OpenForward(ForwardFrom::kStart);
         }
     }
-    bool result = false;
     switch (k) {
-    case ItemKind::kCdTrack:
-        cd.PauseDevice();
-        result = cd.PlayTrack(track, position);
-        break;
-    case ItemKind::kDvd:
-        SuppressScreenSaver(true);
-        result = dvd.Play();
-        break;
-    case ItemKind::kVideoCd:
-    case ItemKind::kMediaFile:
-        SuppressScreenSaver(true);
-        result = media.Play();
-        break;
     case ItemKind::kDiscPlayer:
     case ItemKind::kStillImage:
     case ItemKind::kShell:
     case ItemKind::kDiscLauncher:
+        // Shown or started when it opened.
         state.Set(PlayerState::kPlaying);
         return true;
     default:
-        return false;
+        break;
     }
+    const bool result = engines.Play(k, track, position);
     if (result)
         state.Set(PlayerState::kPlaying);
     return result;
@@ -61,45 +38,13 @@ bool CMediaPlayer::Play(ItemKind k)
 
 void CMediaPlayer::Pause()
 {
-    switch (kind) {
-    case ItemKind::kCdTrack:
-        cd.PauseDevice();
-        break;
-    case ItemKind::kDvd:
-        SuppressScreenSaver(false);
-        dvd.Pause();
-        break;
-    case ItemKind::kVideoCd:
-    case ItemKind::kMediaFile:
-        SuppressScreenSaver(false);
-        media.Pause();
-        break;
-    default:
-        break;
-    }
+    engines.Pause(kind);
     state.Set(PlayerState::kPaused);
 }
 
 void CMediaPlayer::Stop()
 {
-    switch (kind) {
-    case ItemKind::kCdTrack:
-        cd.StopIfActive();
-        break;
-    case ItemKind::kDvd:
-        SuppressScreenSaver(false);
-        dvd.Stop();
-        dvd.SetFullScreen(false, true);
-        break;
-    case ItemKind::kVideoCd:
-    case ItemKind::kMediaFile:
-        SuppressScreenSaver(false);
-        media.Stop();
-        media.SetFullScreen(false, true);
-        break;
-    default:
-        break;
-    }
+    engines.Stop(kind);
     state.Set(PlayerState::kStopped);
     ShowCursor(false);
 }
@@ -124,31 +69,10 @@ void CMediaPlayer::RemoveSourceCopy(const QStringList& nextPaths)
 
 void CMediaPlayer::Close(bool keepKind)
 {
-    switch (kind) {
-    case ItemKind::kCdTrack:
-        cd.CloseDisc();
-        break;
-    case ItemKind::kDvd:
-        SuppressScreenSaver(false);
-        dvd.SetFullScreen(false, true);
-        dvd.Close();
-        break;
-    case ItemKind::kVideoCd:
-    case ItemKind::kMediaFile:
-        SuppressScreenSaver(false);
-        media.SetFullScreen(false, true);
-        media.Close();
-        break;
-    case ItemKind::kStillImage:
-        stillWnd.Destroy();
-        if (!displaySettings.backgroundImage.isEmpty() && LoadImage(image, displaySettings.backgroundImage)) {
-            if (auto* window = sourceContext.Window())
-                window->update();
-        }
-        break;
-    default:
-        break;
-    }
+    if (kind == ItemKind::kStillImage)
+        pictures.EndPicture();
+    else
+        engines.Close(kind);
     // Also after an item that failed to open: its copy was made all the same.
     RemoveTemporaryFiles();
     if (!keepKind) {
@@ -161,8 +85,8 @@ void CMediaPlayer::Forget()
 {
     RemoveSourceCopy();
     source.clear();
-    items.clear();
-    current = -1;
+    list.items.clear();
+    list.current = -1;
     currentItem.clear();
 }
 
@@ -175,7 +99,7 @@ void CMediaPlayer::Eject()
         state.Set(PlayerState::kIdle);
     }
     bool doorOpen = false;
-    cd.ToggleDoor(&doorOpen);
+    engines.Cd().ToggleDoor(&doorOpen);
     playing = doorOpen;
     if (autoPlay && !doorOpen) {
         OpenSource(source);
@@ -183,45 +107,32 @@ void CMediaPlayer::Eject()
     }
 }
 
-bool CMediaPlayer::WalkForward()
+bool CMediaPlayer::Walk(int step)
 {
     // Once the program is ending no further item is tried: each would only fail.
-    while (current >= 0 && current < items.size() && !platform::ProgramEnding()) {
-        currentItem = items.at(current);
+    while (list.current >= 0 && list.current < list.items.size() && !platform::ProgramEnding()) {
+        currentItem = list.items.at(list.current);
         kind = OpenItem(currentItem, true, &videoWnd);
         if (kind != ItemKind::kNone)
             return true;
-        ++current;
+        list.current += step;
     }
-    current = -1;
-    return false;
-}
-
-bool CMediaPlayer::WalkBackward()
-{
-    while (current >= 0 && current < items.size() && !platform::ProgramEnding()) {
-        currentItem = items.at(current);
-        kind = OpenItem(currentItem, true, &videoWnd);
-        if (kind != ItemKind::kNone)
-            return true;
-        --current;
-    }
-    current = -1;
+    list.current = -1;
     return false;
 }
 
 bool CMediaPlayer::OpenForward(ForwardFrom from, const QString& target)
 {
     if (from == ForwardFrom::kStart) {
-        if (!found)
-            current = items.isEmpty() ? -1 : 0;
+        if (!list.found)
+            list.current = list.items.isEmpty() ? -1 : 0;
     } else if (from == ForwardFrom::kTarget) {
-        current = items.indexOf(target);
+        list.current = list.items.indexOf(target);
     } else {
-        if (current < 0) {
-            current = items.isEmpty() ? -1 : 0;
-        } else if (current + 1 < items.size()) {
-            ++current;
+        if (list.current < 0) {
+            list.current = list.items.isEmpty() ? -1 : 0;
+        } else if (list.current + 1 < list.items.size()) {
+            ++list.current;
         } else {
             if (kind != ItemKind::kDvd)
                 Close(false);
@@ -229,25 +140,23 @@ bool CMediaPlayer::OpenForward(ForwardFrom from, const QString& target)
         }
     }
     direction = WalkDirection::kForward;
-    return WalkForward();
+    return Walk(1);
 }
 
 bool CMediaPlayer::OpenBackward(BackwardFrom from)
 {
     if (from == BackwardFrom::kLastItem) {
-        current = items.size() - 1;
-        itemCount = items.size();
-        itemCountAtLast = items.size();
+        list.current = static_cast<int>(list.items.size() - 1);
         direction = WalkDirection::kBackward;
-    } else if (current < 0) {
-        current = items.size() - 1;
-    } else if (current > 0) {
-        --current;
+    } else if (list.current < 0) {
+        list.current = list.items.size() - 1;
+    } else if (list.current > 0) {
+        --list.current;
     } else {
         Close(false);
         return false;
     }
-    return WalkBackward();
+    return Walk(-1);
 }
 
 void CMediaPlayer::SelectItem(const QString& itemPath)
@@ -260,7 +169,7 @@ void CMediaPlayer::Next()
     if (kind == ItemKind::kDiscPlayer || kind == ItemKind::kDiscLauncher)
         return;
     if (!OpenForward(ForwardFrom::kNextItem)) {
-        current = -1;
+        list.current = -1;
         if (repeat) {
             track = 0;
             currentItem.clear();
@@ -278,7 +187,7 @@ void CMediaPlayer::Previous()
     if (kind == ItemKind::kDiscPlayer || kind == ItemKind::kDiscLauncher)
         return;
     if (!OpenBackward(BackwardFrom::kPreviousItem) && repeat) {
-        current = -1;
+        list.current = -1;
         track = 0;
         currentItem.clear();
         counter = 0;
@@ -289,36 +198,24 @@ void CMediaPlayer::Previous()
 
 void CMediaPlayer::Navigate(NavigationKey key, double step)
 {
-    switch (kind) {
-    case ItemKind::kCdTrack:
-        cd.Skip(step);
-        break;
-    case ItemKind::kDvd:
-        dvd.MenuKey(key, step);
-        break;
-    case ItemKind::kVideoCd:
-    case ItemKind::kMediaFile:
-        media.SetRate(step);
-        break;
-    default:
-        break;
-    }
+    engines.Navigate(kind, key, step);
 }
 
 int CMediaPlayer::GetPosition()
 {
     switch (kind) {
     case ItemKind::kCdTrack:
-        position = cd.GetTrackPosition(&track);
+        position = engines.Cd().GetTrackPosition(&track);
         break;
     case ItemKind::kDvd: {
+        CDVDMedia& dvd = engines.Dvd();
         position = dvd.FollowLocation();
         // The list follows the disc when it moves to another chapter by itself.
         const QString name = dvd.BuildItemName(dvd.Title(), dvd.Chapter());
         if (name != currentItem) {
-            const int at = items.indexOf(name);
-            if (at >= 0 && at != current) {
-                current = at;
+            const int at = static_cast<int>(list.items.indexOf(name));
+            if (at >= 0 && at != list.current) {
+                list.current = at;
                 currentItem = name;
             }
         }
@@ -326,7 +223,7 @@ int CMediaPlayer::GetPosition()
     }
     case ItemKind::kVideoCd:
     case ItemKind::kMediaFile:
-        position = media.GetPosition();
+        position = engines.File().GetPosition();
         break;
     default:
         position = counter;
@@ -348,7 +245,7 @@ QString CMediaPlayer::ScrollTitle(const QString& titleText, int width)
 void CMediaPlayer::EndOfList(bool* stopAtEnd, bool backwards)
 {
     if (!*stopAtEnd && repeat) {
-        current = -1;
+        list.current = -1;
         track = 0;
         currentItem.clear();
         counter = 0;
@@ -368,8 +265,8 @@ bool CMediaPlayer::PassFailedItem(bool* stopAtEnd)
 {
     // The engine closed its graph on an error: the item is over, as at its end, and the list
     // goes on; a stopped engine, or one the user closed, ends the play instead.
-    media.TakeChanged();
-    dvd.TakeChanged();
+    engines.File().TakeChanged();
+    engines.Dvd().TakeChanged();
     if (!OpenForward(ForwardFrom::kNextItem))
         EndOfList(stopAtEnd, false);
     return true;
@@ -380,181 +277,191 @@ bool CMediaPlayer::Tick(QString* display, bool* stopAtEnd, bool pollDisc, int wi
     if (pollDisc)
         CheckDisc(true);
     switch (kind) {
-    case ItemKind::kCdTrack: {
-        if (cd.TrackEnded() == TrackEnd::kCompleted) {
-            cd.ResetTrackEnded();
-            if (!OpenForward(ForwardFrom::kNextItem) && !*stopAtEnd) {
-                current = -1;
-                if (!repeat) {
-                    track = 1;
-                    position = 0;
-                } else {
-                    track = 0;
-                    currentItem.clear();
-                    OpenForward(ForwardFrom::kNextItem);
-                }
-            }
-            playing = false;
-            *stopAtEnd = false;
-            return true;
-        }
-        if (cd.TrackEnded() == TrackEnd::kInterrupted)
-            cd.ResetTrackEnded();
-        else if (cd.GetState() == CdState::kPlaying) {
-            int t = -1;
-            const int pos = cd.GetTrackPosition(&t);
-            if (t == -1) {
-                CheckDisc(true);
-            } else if (cd.IsInTrack(t, pos)) {
-                position = pos;
-                track = t;
-                *display = displayLines.Make(res::kStrTrackFormat, QString::number(t), pos);
-            }
-        }
-        return false;
-    }
-    case ItemKind::kDvd: {
-        if (!dvd.State().IsLoaded()) {
-            if (dvd.TakeFailed())
-                return PassFailedItem(stopAtEnd);
-            state.Set(PlayerState::kIdle);
-            return false;
-        }
-        dvd.HandleGraphEvent();
-        const bool changed = dvd.TakeChanged();
-        const bool inTitle = dvd.GetDomain() == platform::DvdDomain::kTitle;
-        if (inTitle)
-            userNavigated = false;
-        if (changed && !userNavigated && !inTitle && repeat && dvd.Title() != 0 && dvd.Chapter() != 0) {
-            title = 0;
-            chapter = 0;
-        }
-        if (changed) {
-            if ((dvd.Title() != title || dvd.Chapter() != chapter) && !userNavigated) {
-                bool moved = false;
-                if (random || (!inTitle && repeat))
-                    moved = OpenForward(ForwardFrom::kNextItem);
-                else
-                    moved = OpenForward(ForwardFrom::kTarget, dvd.BuildItemName(dvd.Title(), dvd.Chapter()));
-                if (!moved)
-                    EndOfList(stopAtEnd, false);
-                return true;
-            }
-        }
-        const int ms = state.Is(PlayerState::kNone) ? 0 : GetPosition();
-        displayTitle = GetItemTitle(currentItem, false);
-        *display = displayLines.Make(res::kStrScrolledTitleFormat, ScrollTitle(displayTitle, width), ms) +
-                   PlayerDisplay::RateText(dvd.GetRate());
-        return false;
-    }
+    case ItemKind::kCdTrack:
+        return TickCd(display, stopAtEnd);
+    case ItemKind::kDvd:
+        return TickDvd(display, stopAtEnd, width);
     case ItemKind::kVideoCd:
-    case ItemKind::kMediaFile: {
-        if (!media.State().IsLoaded()) {
-            if (media.TakeFailed())
-                return PassFailedItem(stopAtEnd);
-            state.Set(PlayerState::kIdle);
-            return false;
-        }
-        media.HandleGraphEvent();
-        if (media.TakeChanged()) {
-            if (!OpenForward(ForwardFrom::kNextItem))
-                EndOfList(stopAtEnd, false);
-            return true;
-        }
-        *display =
-            displayLines.Make(res::kStrTitleTimeFormat, ScrollTitle(displayTitle, width), GetPosition()) +
-            PlayerDisplay::RateText(media.GetRate());
-        return false;
-    }
+    case ItemKind::kMediaFile:
+        return TickFile(display, stopAtEnd, width);
     case ItemKind::kStillImage:
     case ItemKind::kShell:
     case ItemKind::kDocument:
     case ItemKind::kDiscLauncher:
-    case ItemKind::kDiscPlayer: {
-        if (state.IsNot(PlayerState::kPlaying))
-            return false;
-        bool changed = false;
-        if (displaySettings.waitTime != 0) {
-            if (counter < displaySettings.waitTime) {
-                ++counter;
-            } else {
-                const bool backwards = direction != WalkDirection::kForward;
-                const bool moved = backwards ? OpenBackward(BackwardFrom::kPreviousItem)
-                                             : OpenForward(ForwardFrom::kNextItem);
-                if (!moved)
-                    EndOfList(stopAtEnd, backwards);
-                changed = true;
-            }
-        }
-        *display = displayLines.Make(res::kStrTitleTimeFormat, displayTitle, counter * 1000);
-        return changed;
-    }
+    case ItemKind::kDiscPlayer:
+        return TickStill(display, stopAtEnd);
     default:
         return false;
     }
 }
 
+bool CMediaPlayer::TickCd(QString* display, bool* stopAtEnd)
+{
+    CMCICD& cd = engines.Cd();
+    if (cd.TrackEnded() == TrackEnd::kCompleted) {
+        cd.ResetTrackEnded();
+        if (!OpenForward(ForwardFrom::kNextItem) && !*stopAtEnd) {
+            list.current = -1;
+            if (!repeat) {
+                track = 1;
+                position = 0;
+            } else {
+                track = 0;
+                currentItem.clear();
+                OpenForward(ForwardFrom::kNextItem);
+            }
+        }
+        playing = false;
+        *stopAtEnd = false;
+        return true;
+    }
+    if (cd.TrackEnded() == TrackEnd::kInterrupted) {
+        cd.ResetTrackEnded();
+    } else if (cd.GetState() == CdState::kPlaying) {
+        int t = -1;
+        const int pos = cd.GetTrackPosition(&t);
+        if (t == -1) {
+            CheckDisc(true);
+        } else if (cd.IsInTrack(t, pos)) {
+            position = pos;
+            track = t;
+            *display = displayLines.Make(res::kStrTrackFormat, QString::number(t), pos);
+        }
+    }
+    return false;
+}
+
+bool CMediaPlayer::TickDvd(QString* display, bool* stopAtEnd, int width)
+{
+    CDVDMedia& dvd = engines.Dvd();
+    if (!dvd.State().IsLoaded()) {
+        if (dvd.TakeFailed())
+            return PassFailedItem(stopAtEnd);
+        state.Set(PlayerState::kIdle);
+        return false;
+    }
+    dvd.HandleGraphEvent();
+    const bool changed = dvd.TakeChanged();
+    const bool inTitle = dvd.GetDomain() == platform::DvdDomain::kTitle;
+    if (inTitle)
+        userNavigated = false;
+    if (changed && !userNavigated && !inTitle && repeat && dvd.Title() != 0 && dvd.Chapter() != 0) {
+        title = 0;
+        chapter = 0;
+    }
+    if (changed && (dvd.Title() != title || dvd.Chapter() != chapter) && !userNavigated) {
+        bool moved = false;
+        if (random || (!inTitle && repeat))
+            moved = OpenForward(ForwardFrom::kNextItem);
+        else
+            moved = OpenForward(ForwardFrom::kTarget, dvd.BuildItemName(dvd.Title(), dvd.Chapter()));
+        if (!moved)
+            EndOfList(stopAtEnd, false);
+        return true;
+    }
+    const int ms = state.Is(PlayerState::kNone) ? 0 : GetPosition();
+    displayTitle = GetItemTitle(currentItem, false);
+    *display = displayLines.Make(res::kStrScrolledTitleFormat, ScrollTitle(displayTitle, width), ms) +
+               PlayerDisplay::RateText(dvd.GetRate());
+    return false;
+}
+
+bool CMediaPlayer::TickFile(QString* display, bool* stopAtEnd, int width)
+{
+    CMedia& media = engines.File();
+    if (!media.State().IsLoaded()) {
+        if (media.TakeFailed())
+            return PassFailedItem(stopAtEnd);
+        state.Set(PlayerState::kIdle);
+        return false;
+    }
+    media.HandleGraphEvent();
+    if (media.TakeChanged()) {
+        if (!OpenForward(ForwardFrom::kNextItem))
+            EndOfList(stopAtEnd, false);
+        return true;
+    }
+    *display = displayLines.Make(res::kStrTitleTimeFormat, ScrollTitle(displayTitle, width), GetPosition()) +
+               PlayerDisplay::RateText(media.GetRate());
+    return false;
+}
+
+bool CMediaPlayer::TickStill(QString* display, bool* stopAtEnd)
+{
+    // A picture, a program or a document stays its wait time, then the list goes on.
+    if (state.IsNot(PlayerState::kPlaying))
+        return false;
+    bool changed = false;
+    if (displaySettings.waitTime != 0) {
+        if (counter < displaySettings.waitTime) {
+            ++counter;
+        } else {
+            const bool backwards = direction != WalkDirection::kForward;
+            const bool moved =
+                backwards ? OpenBackward(BackwardFrom::kPreviousItem) : OpenForward(ForwardFrom::kNextItem);
+            if (!moved)
+                EndOfList(stopAtEnd, backwards);
+            changed = true;
+        }
+    }
+    *display = displayLines.Make(res::kStrTitleTimeFormat, displayTitle, counter * 1000);
+    return changed;
+}
+
 void CMediaPlayer::HandleGraphEvent()
 {
-    if (kind == ItemKind::kDvd)
-        dvd.HandleGraphEvent();
-    else if (kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile)
-        media.HandleGraphEvent();
+    engines.HandleGraphEvent(kind);
 }
 
 bool CMediaPlayer::Seek(int ms)
 {
-    if (kind == ItemKind::kDvd)
-        return dvd.Seek(ms, title);
-    if (kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile)
-        return media.Seek(ms, title);
-    return false;
+    return engines.Seek(kind, ms, title);
 }
 
 void CMediaPlayer::SetFullScreen(bool on)
 {
-    media.SetFullScreen(on, false);
-    dvd.SetFullScreen(on, false);
+    engines.SetFullScreen(on);
 }
 
 bool CMediaPlayer::IsFullScreen()
 {
-    if (kind == ItemKind::kDvd)
-        return dvd.IsFullScreen();
-    if (kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile)
-        return media.IsFullScreen();
-    return false;
+    return engines.IsFullScreen(kind);
 }
 
 void CMediaPlayer::ShowCursor(bool hide)
 {
-    // The cursor hides over the video window of the engine that plays, a disc's or a file's;
-    // it comes back over both.
-    const bool dvdPlays = kind == ItemKind::kDvd;
-    const bool filePlays = kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile;
-    dvd.HideCursor(hide && dvdPlays);
-    media.HideCursor(hide && filePlays);
+    engines.ShowCursor(kind, hide);
 }
 
 void CMediaPlayer::SetVolume(long level)
 {
-    if (kind == ItemKind::kDvd)
-        dvd.SetVolume(level);
-    else if (kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile)
-        media.SetVolume(level);
+    engines.SetVolume(kind, level);
 }
+
+void CMediaPlayer::GetFilterNames(QStringList* names, int* count)
+{
+    engines.GetFilterNames(kind, names, count);
+}
+
+void CMediaPlayer::ShowFilterProperties(int n)
+{
+    // The properties menu lists a media file's elements as well as a DVD's.
+    engines.ShowFilterProperties(kind, n);
+}
+
+// The DVD's own calls do nothing while another kind plays; the streams asked for are none.
 
 void CMediaPlayer::PlayTitle(int step)
 {
     if (kind == ItemKind::kDvd)
-        dvd.PlayTitle(step, false);
+        engines.Dvd().PlayTitle(step, false);
 }
 
 void CMediaPlayer::ShowMenu(platform::DvdMenu menu)
 {
     if (kind == ItemKind::kDvd) {
         userNavigated = true;
-        dvd.ShowMenu(menu);
+        engines.Dvd().ShowMenu(menu);
     }
 }
 
@@ -562,20 +469,20 @@ void CMediaPlayer::PointerAction(PointerEvent event, int x, int y)
 {
     if (kind == ItemKind::kDvd) {
         userNavigated = true;
-        dvd.PointerAction(event, x, y);
+        engines.Dvd().PointerAction(event, x, y);
     }
 }
 
 unsigned long CMediaPlayer::GetValidUops() const
 {
-    return kind == ItemKind::kDvd ? dvd.GetValidUops() : 0;
+    return kind == ItemKind::kDvd ? engines.Dvd().GetValidUops() : 0;
 }
 
 void CMediaPlayer::GetAudioStreams(QStringList* names, unsigned* count, unsigned long* currentStream)
 {
     *count = 0;
     if (kind == ItemKind::kDvd)
-        dvd.GetAudioStreams(names, count, currentStream);
+        engines.Dvd().GetAudioStreams(names, count, currentStream);
 }
 
 void CMediaPlayer::GetSubpictureStreams(QStringList* names, unsigned* count, unsigned long* currentStream,
@@ -583,40 +490,23 @@ void CMediaPlayer::GetSubpictureStreams(QStringList* names, unsigned* count, uns
 {
     *count = 0;
     if (kind == ItemKind::kDvd)
-        dvd.GetSubpictureStreams(names, count, currentStream, disabled);
+        engines.Dvd().GetSubpictureStreams(names, count, currentStream, disabled);
 }
 
 void CMediaPlayer::GetAngles(QStringList* names, unsigned* count, int* currentAngle)
 {
     *count = 0;
     if (kind == ItemKind::kDvd)
-        dvd.GetAngles(names, count, currentAngle);
-}
-
-void CMediaPlayer::GetFilterNames(QStringList* names, int* count)
-{
-    if (kind == ItemKind::kDvd)
-        dvd.GetFilterNames(names, count);
-    else if (kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile)
-        media.GetFilterNames(names, count);
-}
-
-void CMediaPlayer::ShowFilterProperties(int n)
-{
-    // The properties menu lists a media file's elements as well as a DVD's.
-    if (kind == ItemKind::kDvd)
-        dvd.ShowFilterProperties(n);
-    else if (kind == ItemKind::kVideoCd || kind == ItemKind::kMediaFile)
-        media.ShowFilterProperties(n);
+        engines.Dvd().GetAngles(names, count, currentAngle);
 }
 
 // The DVD engine keeps both choices for the next disc it opens, also while another kind plays.
 void CMediaPlayer::SetDecodeMode(int flags)
 {
-    dvd.SetDecodeMode(flags);
+    engines.Dvd().SetDecodeMode(flags);
 }
 
 void CMediaPlayer::SetClosedCaption(bool on)
 {
-    dvd.SetClosedCaption(on);
+    engines.Dvd().SetClosedCaption(on);
 }

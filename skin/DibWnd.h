@@ -23,10 +23,12 @@ public:
     void Destroy();
     bool IsCreated() const { return window != nullptr; }
     QWidget* Window() const;
-
-    CDib dib;
+    // The picture the window shows; the player loads it before Show.
+    CDib& Picture() { return dib; }
+    const CDib& Picture() const { return dib; }
 
 private:
+    CDib dib;
     class View;
     QPointer<QWidget> window; // a View
     QPoint position{0, 0};

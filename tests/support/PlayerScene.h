@@ -16,9 +16,8 @@ public:
     // `items`, with item `current` (-1 for none) the current one.
     void SetList(const QStringList& items, int current)
     {
-        player.items = items;
-        player.itemCount = static_cast<int>(items.size());
-        player.current = current;
+        player.list.items = items;
+        player.list.current = current;
         player.currentItem = current >= 0 && current < items.size() ? items[current] : QString();
     }
     // Where the list came from: `flags` of the kSource... values.
@@ -30,8 +29,8 @@ public:
     void SetState(PlayerState state) { player.state.Set(state); }
     void SetKind(ItemKind kind) { player.kind = kind; }
     void SetRepeat(bool on) { player.repeat = on; }
-    CDVDMedia& Dvd() { return player.dvd; }
-    CMCICD& Cd() { return player.cd; }
+    CDVDMedia& Dvd() { return player.engines.Dvd(); }
+    CMCICD& Cd() { return player.engines.Cd(); }
 
 private:
     CMediaPlayer& player;

@@ -1,30 +1,25 @@
-#include "MediaPlayer.h"
+#include "ItemTitles.h"
 
-#include "DownloadCache.h"
-#include "Playlist.h"
 #include "media/TitleProbe.h"
 #include "platform/PathSplit.h"
 
-#include <QFile>
-#include <QFileInfo>
-
-QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
+QString ItemTitle(const QString& itemPath, bool detailed, const TitleSources& sources)
 {
-    const platform::PathParts parts = platform::SplitPath(itemPath, drives);
+    const platform::PathParts parts = platform::SplitPath(itemPath, sources.drives);
     const QString driveText = parts.drive;
-    const QString plain = showTags || detailed
+    const QString plain = sources.showTags || detailed
                               ? QStringLiteral("%1 %2").arg(driveText, parts.name)
                               : QStringLiteral("%1 %2%3").arg(driveText, parts.name, parts.ext);
     // A copy-controlled disc's own player or launcher is named after the disc's kind.
     const auto discProgramOr = [&](const QString& otherwise) {
         const QString name = parts.name + parts.ext;
-        if (kind == ItemKind::kDiscPlayer || name == u"Player.exe")
+        if (sources.kind == ItemKind::kDiscPlayer || name == u"Player.exe")
             return QStringLiteral("COPY CONTROL CD");
-        if (kind == ItemKind::kDiscLauncher || name == u"START.EXE")
+        if (sources.kind == ItemKind::kDiscLauncher || name == u"START.EXE")
             return QStringLiteral("Label Gate CD");
         return otherwise;
     };
-    if (!showTags && !detailed)
+    if (!sources.showTags && !detailed)
         return discProgramOr(plain);
     const QString extension = parts.ext.toUpper();
     if (extension == u".CDA") {
@@ -33,10 +28,10 @@ QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
     }
     if (extension == u".MID" || extension == u".MP3" || extension == u".WMA" || extension == u".WMV") {
         QString probed;
-        if ((sourceFlags & kSourceArchive) && archive.IsOpen() && itemPath != archive.ExtractedFile()) {
-            probed = archive.MemberTitle(itemPath);
+        if (sources.archive && sources.archive->IsOpen() && itemPath != sources.archive->ExtractedFile()) {
+            probed = sources.archive->MemberTitle(itemPath);
         } else if (NetworkSource::IsAddress(itemPath)) {
-            if (const QString copy = network.WholeCopy(itemPath); !copy.isEmpty())
+            if (const QString copy = sources.network.WholeCopy(itemPath); !copy.isEmpty())
                 probed = ProbeTitle(copy);
         } else {
             probed = ProbeTitle(itemPath);
@@ -44,7 +39,7 @@ QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
         return probed.isEmpty() ? plain : probed;
     }
     if (extension == u".IFO") {
-        const platform::DvdDomain domain = detailed ? platform::DvdDomain::kTitle : dvd.GetDomain();
+        const platform::DvdDomain domain = detailed ? platform::DvdDomain::kTitle : sources.dvdDomain;
         switch (domain) {
         case platform::DvdDomain::kFirstPlay:
             return QStringLiteral("First Play");
@@ -73,18 +68,4 @@ QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
         }
     }
     return discProgramOr(plain);
-}
-
-void CMediaPlayer::ReadPlaylist(const QString& m3uPath, bool driveOnly, const QString& resumeTarget)
-{
-    found = false;
-    items.clear();
-    current = -1;
-    for (const PlaylistEntry& entry : ReadPlaylistEntries(m3uPath)) {
-        if (entry.isFolder) {
-            ClassifyFolder(entry.path, driveOnly, resumeTarget);
-            continue;
-        }
-        AppendItem(entry.path, resumeTarget);
-    }
 }

@@ -1,9 +1,8 @@
-#include "MediaPlayer.h"
+#include "DiscSource.h"
 
 #include "platform/PathSplit.h"
 #include "platform/ProfileFile.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -18,7 +17,12 @@ QString Root(const platform::DriveTable& drives, const QString& path)
 
 } // namespace
 
-QString CMediaPlayer::GetVolumeLabel(const QString& path) const
+DiscSource::DiscSource(const platform::DriveTable& driveTable, CMCICD& cdEngine, CDVDMedia& dvdEngine)
+    : drives(driveTable), cd(cdEngine), dvd(dvdEngine),
+      scanner([this](const QString& path) { return VolumeLabel(path); })
+{}
+
+QString DiscSource::VolumeLabel(const QString& path) const
 {
     const QString drivePart = drives.DrivePart(path);
     if (drivePart.isEmpty())
@@ -26,7 +30,7 @@ QString CMediaPlayer::GetVolumeLabel(const QString& path) const
     return platform::ReadVolumeLabel(drivePart, drives);
 }
 
-bool CMediaPlayer::ReadAutorun(const QString& folder, bool exclusive)
+bool DiscSource::ReadAutorun(const QString& folder, bool exclusive, ItemList& list, ItemKind& kind)
 {
     const QString inf = platform::FindPathIgnoringCase(Root(drives, folder), QStringLiteral("AUTORUN.INF"));
     if (inf.isEmpty() || !QFileInfo(inf).isFile())
@@ -35,9 +39,8 @@ bool CMediaPlayer::ReadAutorun(const QString& folder, bool exclusive)
     const QString open = file.GetString(QStringLiteral("AutoRun"), QStringLiteral("OPEN"), QString(), 512);
     const QString target = QFileInfo(inf).absolutePath() + u'/' + open;
     const auto single = [&] {
-        found = false;
-        items = {target};
-        current = -1;
+        list.Clear();
+        list.items = {target};
     };
     if (!exclusive)
         single();
@@ -53,49 +56,49 @@ bool CMediaPlayer::ReadAutorun(const QString& folder, bool exclusive)
     return !exclusive;
 }
 
-bool CMediaPlayer::ClassifyFolder(const QString& path, bool driveOnly, const QString& resumeTarget)
+bool DiscSource::Classify(const QString& path, bool driveOnly, const Resume& resume, QObject* owner,
+                          QWidget** videoWnd, ItemList& list, ItemKind& kind)
 {
-    if (cccdFirst && ReadAutorun(path, true))
+    if (options.cccdFirst && ReadAutorun(path, true, list, kind))
         return true;
 
     // An audio CD (a drive or a CD image). A folder that is on no drive is not asked: the CD
     // device would take the system's first drive for it.
-    if (!drives.DrivePart(path).isEmpty() && cd.OpenDisc(sourceContext.owner, path, false)) {
+    if (!drives.DrivePart(path).isEmpty() && cd.OpenDisc(owner, path, false)) {
         const int n = cd.GetTrackCount();
         const QString id = cd.GetIdentity();
-        found = autoPlay && !identity.isEmpty() && id == identity;
+        list.found = resume.autoPlay && !resume.identity.isEmpty() && id == resume.identity;
         bool met = false;
         for (int i = 1; i <= n; ++i) {
             if (!cd.IsAudioTrack(i))
                 continue;
-            items.append(QStringLiteral("%1/TRACK%2.CDA").arg(path).arg(i, 2, 10, QLatin1Char('0')));
-            if (found && i == track) {
-                current = items.size() - 1;
+            list.items.append(QStringLiteral("%1/TRACK%2.CDA").arg(path).arg(i, 2, 10, QLatin1Char('0')));
+            if (list.found && i == resume.track) {
+                list.current = static_cast<int>(list.items.size() - 1);
                 met = true;
             }
         }
         kind = ItemKind::kCdTrack;
         if (!met) {
-            current = -1;
-            found = false;
+            list.current = -1;
+            list.found = false;
         }
         return true;
     }
 
     // A DVD.
     QString ifo;
-    if (CDVDMedia::FindIfo(path, &ifo, dvdAudioFirst)) {
-        const bool sameDisc = GetVolumeLabel(ifo) == identity;
+    if (CDVDMedia::FindIfo(path, &ifo, options.dvdAudioFirst)) {
+        const bool sameDisc = VolumeLabel(ifo) == resume.identity;
         if (!(kind == ItemKind::kDvd && dvd.IsSameDrive(path))) {
-            if (!dvd.OpenMedia(sourceContext.owner, ifo, &videoWnd))
+            if (!dvd.OpenMedia(owner, ifo, videoWnd))
                 return true;
         }
         kind = ItemKind::kDvd;
-        dvdDrive = drives.DrivePart(path);
         int foundAt = -1;
-        dvd.ListChapterItems(ifo, &items, &found, &foundAt, resumeTarget, sameDisc);
-        if (found && foundAt >= 0)
-            current = foundAt;
+        dvd.ListChapterItems(ifo, &list.items, &list.found, &foundAt, resume.target, sameDisc);
+        if (list.found && foundAt >= 0)
+            list.current = foundAt;
         return true;
     }
 
@@ -107,42 +110,28 @@ bool CMediaPlayer::ClassifyFolder(const QString& path, bool driveOnly, const QSt
         kind = ItemKind::kVideoCd;
         videoCd = true;
     }
-    if (ReadAutorun(path, false))
+    if (ReadAutorun(path, false, list, kind))
         return true;
     if (driveOnly && !videoCd)
         return false;
-    found = false;
-    current = -1;
-    scanner.SetIdentity(identity);
-    scanner.Scan(folder, &items, &found, &current, resumeTarget, videoCd);
+    list.found = false;
+    list.current = -1;
+    scanner.SetIdentity(resume.identity);
+    scanner.Scan(folder, &list.items, &list.found, &list.current, resume.target, videoCd);
     return true;
 }
 
-bool CMediaPlayer::CheckDisc(bool act)
+bool DiscSource::IsPresent(const QString& drive, bool* dataDisc)
 {
-    bool dataDisc = false;
+    *dataDisc = false;
     if (cd.GetDrive().isEmpty())
         cd.SetDrive(drive);
-    bool present = cd.CheckMedia(&dataDisc);
+    bool present = cd.CheckMedia(dataDisc);
     if (!present && !drive.isEmpty()) {
         QString ifo;
-        present = CDVDMedia::FindIfo(drive, &ifo, dvdAudioFirst);
+        present = CDVDMedia::FindIfo(drive, &ifo, options.dvdAudioFirst);
         if (!present)
             present = CMedia::IsVideoCD(Root(drives, drive));
-    }
-    if (state.Is(PlayerState::kIdle)) {
-        if (present || dataDisc) {
-            state.Set(PlayerState::kDiscArrived);
-            if (autoPlay && act) {
-                OpenSource(QString());
-                OpenForward(ForwardFrom::kStart);
-            }
-        }
-    } else if (!present && !dataDisc && act) {
-        Stop();
-        Close(false);
-        kind = ItemKind::kNone;
-        state.Set(PlayerState::kIdle);
     }
     return present;
 }
