@@ -52,7 +52,7 @@ QString MenuText(int command)
 
 bool ButtonExists(const CSorlinDlg& window, int index)
 {
-    const auto& regions = window.Face().skin.buttonRegions;
+    const auto& regions = window.Face().Skin().ButtonRegions();
     return index >= 0 && index < static_cast<int>(regions.size()) && regions[index] &&
            !regions[index]->isEmpty();
 }
@@ -99,7 +99,8 @@ public:
     }
     QRect rect() const override
     {
-        return isValid() ? OnScreen(*main, main->Face().skin.buttonRegions[index]->boundingRect()) : QRect();
+        return isValid() ? OnScreen(*main, main->Face().Skin().ButtonRegions()[index]->boundingRect())
+                         : QRect();
     }
     QAccessible::Role role() const override { return QAccessible::Button; }
     QAccessible::State state() const override
@@ -108,7 +109,7 @@ public:
         if (!isValid() || !main->isVisible())
             state.invisible = true;
         // The lit button is the one the window shows as pressed (play while playing).
-        state.pressed = isValid() && main->Face().skin.lit == index;
+        state.pressed = isValid() && main->Face().Skin().Lit() == index;
         return state;
     }
     void* interface_cast(QAccessible::InterfaceType type) override
@@ -150,7 +151,7 @@ public:
     }
     QRect rect() const override
     {
-        return isValid() ? OnScreen(*main, main->Face().skin.textArea.boundingRect()) : QRect();
+        return isValid() ? OnScreen(*main, main->Face().Skin().TextArea().boundingRect()) : QRect();
     }
     QAccessible::Role role() const override { return QAccessible::StaticText; }
     QAccessible::State state() const override
@@ -229,7 +230,7 @@ public:
     {
         if (!main)
             return nullptr;
-        const int hit = main->Face().skin.HitTest(main->mapFromGlobal(QPoint(x, y)));
+        const int hit = main->Face().Skin().HitTest(main->mapFromGlobal(QPoint(x, y)));
         if (hit == kTextAreaHit)
             return Display();
         return ButtonExists(*main, hit) ? Part(hit) : nullptr;
@@ -288,7 +289,7 @@ QString SkinButtonName(const CSorlinDlg& window, int index)
 {
     if (index < 0 || index >= kMaxSkinButtons)
         return {};
-    if (const QString tip = window.Face().skin.definition.buttons[index].name.trimmed(); !tip.isEmpty())
+    if (const QString tip = window.Face().Skin().Definition().buttons[index].name.trimmed(); !tip.isEmpty())
         return tip;
     if (const QString text = MenuText(CommandOf(index)); !text.isEmpty())
         return text;

@@ -30,7 +30,7 @@ constexpr int kMinimumClientSide = 32;
 
 int CSorlinDlg::ShowDialog(CDialogEx& dialog)
 {
-    dialog.SetSkinColours(face.skin.definition);
+    dialog.SetSkinColours(face.Skin().Definition());
     modalOpen = true;
     const int result = dialog.DoModal();
     modalOpen = false;
@@ -119,7 +119,7 @@ void CSorlinDlg::ApplyPosition(const PositionValues& values)
     clientSize = face.SelectAtStartUp(settings, env.programFolder);
     ApplyDisplaySettings();
     displayFont = MakeDisplayFont(settings);
-    face.skin.lineHeight = DisplayLineHeight(displayFont);
+    face.Skin().SetLineHeight(DisplayLineHeight(displayFont));
     player.SetDisplayFont(displayFont);
 
     resize(clientSize + frameCompensation);
@@ -183,7 +183,7 @@ void CSorlinDlg::OnAboutDialog()
 {
     CAboutDlg dialog([](const QString& target) { return platform::Launch(target); }, this);
     const int result = ShowDialog(dialog);
-    if (face.skin.lit == kStopButton)
+    if (face.Skin().Lit() == kStopButton)
         SetLitButton(kNoHit);
     if (result == kResultDeleteSettings)
         EndDialog(kResultDeleteSettings);

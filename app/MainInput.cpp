@@ -45,16 +45,16 @@ void CSorlinDlg::mousePressEvent(QMouseEvent* event)
         QDialog::mousePressEvent(event);
         return;
     }
-    const int lit = face.skin.lit;
+    const int lit = face.Skin().Lit();
     if (lit >= 0)
-        update(face.skin.ButtonArea(lit));
-    const int hit = face.skin.HitTest(event->position().toPoint());
+        update(face.Skin().ButtonArea(lit));
+    const int hit = face.Skin().HitTest(event->position().toPoint());
     if (hit != kNoHit && hit != kTextAreaHit) {
-        face.skin.lit = hit;
+        face.Skin().SetLit(hit);
         buttonPressed = true;
     }
-    if (face.skin.lit >= 0)
-        update(face.skin.ButtonArea(face.skin.lit));
+    if (face.Skin().Lit() >= 0)
+        update(face.Skin().ButtonArea(face.Skin().Lit()));
     if (!buttonPressed) {
         // On Wayland only the compositor may move a window.
         if (windowHandle() && QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
@@ -73,13 +73,13 @@ void CSorlinDlg::mouseMoveEvent(QMouseEvent* event)
         dragPoint = now;
     }
     player.ShowCursor(false);
-    const int hit = face.skin.HitTest(event->position().toPoint());
+    const int hit = face.Skin().HitTest(event->position().toPoint());
     const int hover = hit == kTextAreaHit ? kNoHit : hit;
     setCursor(hover != kNoHit ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    if (hover != face.skin.hover) {
-        update(face.skin.ButtonArea(face.skin.hover));
-        face.skin.hover = hover;
-        update(face.skin.ButtonArea(hover));
+    if (hover != face.Skin().Hover()) {
+        update(face.Skin().ButtonArea(face.Skin().Hover()));
+        face.Skin().SetHover(hover);
+        update(face.Skin().ButtonArea(hover));
     }
 }
 
@@ -97,7 +97,7 @@ void CSorlinDlg::mouseReleaseEvent(QMouseEvent* event)
         return;
     buttonPressed = false;
     // The button pressed acts, even when the pointer has left it.
-    PressSkinButton(face.skin.lit);
+    PressSkinButton(face.Skin().Lit());
 }
 
 void CSorlinDlg::PressSkinButton(int index)
@@ -219,10 +219,10 @@ bool CSorlinDlg::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
-        const int hit = face.skin.HitTest(help->pos());
+        const int hit = face.Skin().HitTest(help->pos());
         QString tip;
         if (hit >= 0 && hit < kMaxSkinButtons)
-            tip = face.skin.definition.buttons[hit].name;
+            tip = face.Skin().Definition().buttons[hit].name;
         else if (hit == kTextAreaHit)
             tip = player.GetState().IsLoaded() ? player.GetDisplayTitle() : displayText;
         if (tip.isEmpty())

@@ -23,20 +23,20 @@ QSize MainSkin::SelectAtStartUp(const AppSettings& settings, const QString& prog
 
     imagePath = settings.back;
     maskPath.clear();
-    skin.mask.SetPluginFolder(settings.plugIn.isEmpty() ? programFolder : settings.plugIn);
+    skin.SetMaskPluginFolder(settings.plugIn.isEmpty() ? programFolder : settings.plugIn);
     // A skin chosen before is let go of when skins are switched off.
     skin.LoadMask(QString());
     if (useSkin) {
         const QString folder = QFileInfo(thema).absolutePath() + u'/';
         // A configured folder stays: it is a classic skin.
-        const QString skinBack = folder + skin.definition.back;
-        if (!QFileInfo(settings.back).isDir() && !skin.definition.back.isEmpty() &&
+        const QString skinBack = folder + skin.Definition().back;
+        if (!QFileInfo(settings.back).isDir() && !skin.Definition().back.isEmpty() &&
             QFileInfo(skinBack).isFile())
             imagePath = skinBack;
-        maskPath = skin.definition.mask.isEmpty() ? QString() : folder + skin.definition.mask;
+        maskPath = skin.Definition().mask.isEmpty() ? QString() : folder + skin.Definition().mask;
         skin.LoadMask(maskPath);
     }
-    const QSize base = skin.definition.baseSize;
+    const QSize base = skin.Definition().baseSize;
     // A skin without a size of its own keeps the window's stored size.
     if (useSkin && base.width() > 0 && base.height() > 0)
         return base;

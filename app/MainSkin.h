@@ -18,8 +18,19 @@ public:
     // it), loads its mask, and returns the window's client size. At start-up, and again when
     // the position settings change.
     QSize SelectAtStartUp(const AppSettings& settings, const QString& programFolder);
+
+    // The window's shape, buttons and display area; the window lights its buttons and sets
+    // its display's line height on it.
+    WindowSkin& Skin() { return skin; }
+    const WindowSkin& Skin() const { return skin; }
+    // What the player is to show behind the window.
+    const QString& ImagePath() const { return imagePath; }
+    // The display's text is drawn.
+    bool ShowText() const { return showText; }
+
+private:
     WindowSkin skin;
-    QString imagePath; // what the player is to show behind the window
+    QString imagePath;
     QString maskPath;
     bool useSkin = true;
     bool showText = true;

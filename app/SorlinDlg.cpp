@@ -163,7 +163,7 @@ bool CSorlinDlg::OnInitDialog()
     clientSize = face.SelectAtStartUp(settings, env.programFolder);
     InitPlayers();
     displayFont = MakeDisplayFont(settings);
-    face.skin.lineHeight = DisplayLineHeight(displayFont);
+    face.Skin().SetLineHeight(DisplayLineHeight(displayFont));
     player.SetDisplayFont(displayFont);
     PlaceWindow();
     // The video window's pointer passes here first (eventFilter).
@@ -314,9 +314,9 @@ void CSorlinDlg::resizeEvent(QResizeEvent* event)
 
 void CSorlinDlg::RebuildRegions()
 {
-    face.skin.Rebuild(rect(), &player.BackgroundImage());
-    if (!face.skin.window.isEmpty())
-        setMask(face.skin.window);
+    face.Skin().Rebuild(rect(), &player.BackgroundImage());
+    if (!face.Skin().WindowRegion().isEmpty())
+        setMask(face.Skin().WindowRegion());
     update();
 }
 
@@ -324,9 +324,9 @@ void CSorlinDlg::SetLitButton(int index)
 {
     if (index == kTextAreaHit)
         index = kNoHit;
-    update(face.skin.ButtonArea(face.skin.lit));
-    face.skin.lit = index;
-    update(face.skin.ButtonArea(index));
+    update(face.Skin().ButtonArea(face.Skin().Lit()));
+    face.Skin().SetLit(index);
+    update(face.Skin().ButtonArea(index));
 }
 
 void CSorlinDlg::paintEvent(QPaintEvent* event)
@@ -336,18 +336,18 @@ void CSorlinDlg::paintEvent(QPaintEvent* event)
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.fillRect(event->rect(), Qt::transparent);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        painter.setClipRegion(face.skin.window);
+        painter.setClipRegion(face.Skin().WindowRegion());
     }
     WindowSkin::PaintOptions options;
     options.showButtons = settings.btnShow == 1;
-    options.showText = face.showText;
+    options.showText = face.ShowText();
     options.textColour = ToQColor(static_cast<COLORREF>(settings.color));
     options.font = displayFont;
     options.text = displayText;
     options.drawBackground = [this](QPainter& p, const QRect& r) {
         return player.BackgroundImage().Draw(p, r, settings.match);
     };
-    face.skin.Paint(painter, rect(), options);
+    face.Skin().Paint(painter, rect(), options);
     painter.end();
     ReportFirstPaint();
     if (!painted) {
@@ -380,7 +380,7 @@ void CSorlinDlg::ReadBackDisplaySettings()
     // skin chose, and the plug-in folder that stands for the program folder, stay as they were
     // set.
     const CMediaPlayer::DisplaySettings display = player.GetDisplaySettings();
-    if (display.backgroundImage != face.imagePath)
+    if (display.backgroundImage != face.ImagePath())
         settings.back = display.backgroundImage;
     settings.plugIn = display.pluginFolder == env.programFolder ? QString() : display.pluginFolder;
     settings.waitTime = display.waitTime;
@@ -393,14 +393,14 @@ void CSorlinDlg::ApplyDisplaySettings()
 {
     // The download dialog wears the skin's colours as the other dialogs do.
     for (CMediaPlayer* each : {&player, &alarmPlayer})
-        each->SetDialogColours(CDialogEx::ColoursOf(face.skin.definition));
+        each->SetDialogColours(CDialogEx::ColoursOf(face.Skin().Definition()));
     CMediaPlayer::DisplaySettings display;
     display.pluginFolder = settings.plugIn.isEmpty() ? env.programFolder : settings.plugIn;
     display.waitTime = settings.waitTime;
     display.directShowFirst = settings.dsFirst;
-    display.backgroundImage = face.imagePath;
+    display.backgroundImage = face.ImagePath();
     display.fitImage = settings.match;
-    display.folderImage = face.skin.definition.mainFirst;
+    display.folderImage = face.Skin().Definition().mainFirst;
     display.stillWindow = settings.stillWindow;
     player.ApplyDisplaySettings(display);
     // Only the main player's picture is drawn behind the window.
@@ -500,7 +500,7 @@ void CSorlinDlg::ClockFaceWhileWaiting()
                 .shown);
     }
     if (displayText != before) {
-        update(face.skin.textArea.boundingRect());
+        update(face.Skin().TextArea().boundingRect());
         LogDisplay(displayText);
     }
     announcer.Update(displayText, env.tickCount());
@@ -574,7 +574,7 @@ void CSorlinDlg::OnTimer()
         fullScreenRequest = false;
         platform::PostWindowMessage(this, WM_TOGGLE_FULLSCREEN);
     }
-    const int width = face.skin.textArea.boundingRect().width();
+    const int width = face.Skin().TextArea().boundingRect().width();
     ++tickCounter;
     busy = true;
     tickStandIn.start();
@@ -597,7 +597,7 @@ void CSorlinDlg::OnTimer()
             if (playlistDialog)
                 playlistDialog->SetCurrentItem(player.CurrentItem());
         }
-        update(face.skin.textArea);
+        update(face.Skin().TextArea());
     } else {
         ClockTick();
         if (settings.autoPlay && tenth && player.GetState().IsNot(PlayerState::kDownloading))
@@ -606,7 +606,7 @@ void CSorlinDlg::OnTimer()
             SetLitButton(kPlayButton);
         if (displayText != before)
             update(before == res::LoadString(res::kStrConnecting) ? rect()
-                                                                  : face.skin.textArea.boundingRect());
+                                                                  : face.Skin().TextArea().boundingRect());
     }
     QString discarded;
     alarmPlayer.Tick(&discarded, &alarmPlaying, false, width);

@@ -88,7 +88,7 @@ int main(int argc, char** argv)
         rebuild.push_back(clock.nsecsElapsed() / 1e6);
     }
     int buttons = 0;
-    for (const auto& region : skin.buttonRegions)
+    for (const auto& region : skin.ButtonRegions())
         buttons += region && !region->isEmpty();
     std::printf("region rebuild, 400 x 400 mask, %d buttons with area: median %.3f ms of %d (goal < 5 ms)\n",
                 buttons, bench::Median(rebuild), runs);
@@ -123,7 +123,7 @@ int main(int argc, char** argv)
         QElapsedTimer clock;
         clock.start();
         QPainter painter(&canvas);
-        painter.setClipRegion(skin.textArea);
+        painter.setClipRegion(skin.TextArea());
         skin.Paint(painter, canvas.rect(), options);
         painter.end();
         repaint.push_back(clock.nsecsElapsed() / 1e6);
@@ -133,7 +133,7 @@ int main(int argc, char** argv)
     // The same with the default skin: buttons drawn along their outlines, its own picture.
     WindowSkin face;
     face.Read(QStringLiteral(SORLIN_DEFAULT_SKIN_DIR "/Sorlin.ini"));
-    face.lineHeight = 40;
+    face.SetLineHeight(40);
     face.Rebuild(QRect(0, 0, 240, 150), nullptr);
     const QImage picture(QStringLiteral(SORLIN_DEFAULT_SKIN_DIR "/Sorlin.png"));
     options.drawBackground = [&picture](QPainter& painter, const QRect& rect) {
@@ -147,7 +147,7 @@ int main(int argc, char** argv)
         QElapsedTimer clock;
         clock.start();
         QPainter painter(&small);
-        painter.setClipRegion(face.textArea);
+        painter.setClipRegion(face.TextArea());
         face.Paint(painter, small.rect(), options);
         painter.end();
         faceRepaint.push_back(clock.nsecsElapsed() / 1e6);

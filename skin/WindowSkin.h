@@ -69,6 +69,43 @@ public:
     // The region a change of the lit or hovered button must repaint.
     QRegion ButtonArea(int index) const;
 
+    const SkinDefinition& Definition() const { return definition; }
+    // The mask picture's images come through the image plug-ins of `folder`.
+    void SetMaskPluginFolder(const QString& folder) { mask.SetPluginFolder(folder); }
+    // A mask picture loaded: the window's shape is the mask's.
+    bool MaskMode() const { return maskMode; }
+    // The height of one of the display's two lines, for the font the window shows them in.
+    int LineHeight() const { return lineHeight; }
+    void SetLineHeight(int value) { lineHeight = value; }
+    // The button drawn lit (pressed, or the one playing), and the one the pointer is over;
+    // kNoHit for none.
+    int Lit() const { return lit; }
+    void SetLit(int index) { lit = index; }
+    int Hover() const { return hover; }
+    void SetHover(int index) { hover = index; }
+
+    // What the last Rebuild made: each button's region (none for a button the skin leaves out),
+    // the display's area, the window's shape and the rectangles it was made of, and the
+    // outline scaled to the window.
+    const std::array<std::optional<QRegion>, kMaxSkinButtons>& ButtonRegions() const { return buttonRegions; }
+    const QRegion& TextArea() const { return textArea; }
+    const QRegion& WindowRegion() const { return window; }
+    const std::vector<QRect>& ShapeRects() const { return shapeRects; }
+    const QPolygon& ScaledOutline() const { return scaledOutline; }
+
+private:
+    // A skin without a base size is drawn in the window's own coordinates: scaling its outline
+    // by the window's size would put the window far outside itself.
+    qint64 BaseWidth(const QRect& R) const
+    {
+        return definition.baseSize.width() > 0 ? definition.baseSize.width() : std::max(R.width(), 1);
+    }
+    qint64 BaseHeight(const QRect& R) const
+    {
+        return definition.baseSize.height() > 0 ? definition.baseSize.height() : std::max(R.height(), 1);
+    }
+    QRect Measured(const QRect& windowRect) const;
+
     SkinDefinition definition;
     CDib mask;
     bool maskMode = false;
@@ -84,19 +121,6 @@ public:
     QRegion window;
     std::vector<QRect> shapeRects;
     QPolygon scaledOutline;
-
-private:
-    // A skin without a base size is drawn in the window's own coordinates: scaling its outline
-    // by the window's size would put the window far outside itself.
-    qint64 BaseWidth(const QRect& R) const
-    {
-        return definition.baseSize.width() > 0 ? definition.baseSize.width() : std::max(R.width(), 1);
-    }
-    qint64 BaseHeight(const QRect& R) const
-    {
-        return definition.baseSize.height() > 0 ? definition.baseSize.height() : std::max(R.height(), 1);
-    }
-    QRect Measured(const QRect& windowRect) const;
 
     CImgSelect filter;
     bool busy = false;

@@ -84,8 +84,8 @@ TEST_F(MainDialogsTest, TheTimerDialogHoldsTheScheduleBackAndOkKeepsTheEntryShow
     TickCounter counter(&dialog);
     RunModal(dialog, [&] {
         const auto answered = WhenModal<CLaunchDlg>([&](CLaunchDlg* timer) {
-            EXPECT_EQ(timer->GetColours().base, dialog.Face().skin.definition.baseColour);
-            EXPECT_EQ(timer->GetColours().buttonOn, dialog.Face().skin.definition.buttonOnColour);
+            EXPECT_EQ(timer->GetColours().base, dialog.Face().Skin().Definition().baseColour);
+            EXPECT_EQ(timer->GetColours().buttonOn, dialog.Face().Skin().Definition().buttonOnColour);
             EXPECT_EQ(timer->Item<QComboBox>(CLaunchDlg::kSelector)->currentIndex(), 3);
             EXPECT_EQ(timer->Item<QComboBox>(CLaunchDlg::kSelector)->count(), 50);
             // Ticks go on while it shows, and start nothing.
@@ -166,7 +166,7 @@ TEST_F(MainDialogsTest, PositionSettingsApplyAtOnceAndAreWritten)
     WriteSettings("[Play]\nAutoPlay=2\n[Position]\nUseThema=0\nX=30\nY=40\nW=200\nH=150\nTOPMOST=1\n");
     CSorlinDlg dialog(Environment(), false);
     RunModal(dialog, [&] {
-        const int lineHeight = dialog.Face().skin.lineHeight;
+        const int lineHeight = dialog.Face().Skin().LineHeight();
         auto answered = WhenModal<CPosDialog>([&](CPosDialog* position) {
             EXPECT_EQ(position->Item<QLineEdit>(CPosDialog::kWidth)->text(), u"200");
             EXPECT_TRUE(position->GetDlgItem(CPosDialog::kWidth)->isEnabled());
@@ -189,8 +189,8 @@ TEST_F(MainDialogsTest, PositionSettingsApplyAtOnceAndAreWritten)
         ASSERT_TRUE(*answered);
         EXPECT_EQ(dialog.geometry(), QRect(70, 40, 260, 120));
         EXPECT_FALSE(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
-        EXPECT_FALSE(dialog.Face().showText);
-        EXPECT_GT(dialog.Face().skin.lineHeight, lineHeight) << "the new font is measured";
+        EXPECT_FALSE(dialog.Face().ShowText());
+        EXPECT_GT(dialog.Face().Skin().LineHeight(), lineHeight) << "the new font is measured";
         EXPECT_EQ(Saved("Position", "W"), 260);
         EXPECT_EQ(Saved("Position", "X"), 70);
         EXPECT_EQ(Saved("Position", "DispString"), 0);
@@ -279,7 +279,7 @@ TEST_F(MainDialogsTest, ALineMovedToTheTopInThePlaylistEditorPlaysFirst)
         const QStringList order = dialog.Player().Items();
         ASSERT_EQ(order.size(), 3);
         const auto answered = WhenModal<CPLayListDlg>([&](CPLayListDlg* editor) {
-            EXPECT_EQ(editor->GetColours().base, dialog.Face().skin.definition.baseColour);
+            EXPECT_EQ(editor->GetColours().base, dialog.Face().Skin().Definition().baseColour);
             auto* list = editor->Item<CListBoxEx>(CPLayListDlg::kList);
             QTest::mousePress(list->viewport(), Qt::LeftButton, {},
                               list->visualItemRect(list->item(2)).center());

@@ -47,8 +47,8 @@ TEST_F(MainSkinTest, StartUpTakesTheSkinsPicturesAndSize)
     PutBitmap(QStringLiteral("skin/back.bmp"), 30, 20);
     PutBitmap(QStringLiteral("skin/mask.bmp"), 64, 48);
     const QSize size = face.SelectAtStartUp(settings, dir.path() + u'/');
-    EXPECT_EQ(face.imagePath, dir.filePath(QStringLiteral("skin/back.bmp")));
-    EXPECT_TRUE(face.skin.maskMode);
+    EXPECT_EQ(face.ImagePath(), dir.filePath(QStringLiteral("skin/back.bmp")));
+    EXPECT_TRUE(face.Skin().MaskMode());
     EXPECT_EQ(size, QSize(64, 48)) << "a skin without a base size takes its mask's";
 }
 
@@ -58,22 +58,22 @@ TEST_F(MainSkinTest, AConfiguredFolderStaysTheBackgroundAndSkinsOffKeepTheStored
     PutBitmap(QStringLiteral("skin/back.bmp"), 30, 20);
     settings.back = dir.filePath(QStringLiteral("classic"));
     EXPECT_EQ(face.SelectAtStartUp(settings, dir.path() + u'/'), QSize(200, 100));
-    EXPECT_EQ(face.imagePath, settings.back) << "a classic skin folder is not replaced";
+    EXPECT_EQ(face.ImagePath(), settings.back) << "a classic skin folder is not replaced";
 
     settings.useThema = false;
     settings.w = 150;
     settings.h = 90;
     MainSkin off;
     EXPECT_EQ(off.SelectAtStartUp(settings, dir.path() + u'/'), QSize(150, 90));
-    EXPECT_EQ(off.skin.definition.baseSize, QSize(200, 100)) << "the file is read all the same";
-    EXPECT_FALSE(off.skin.maskMode);
+    EXPECT_EQ(off.Skin().Definition().baseSize, QSize(200, 100)) << "the file is read all the same";
+    EXPECT_FALSE(off.Skin().MaskMode());
 }
 
 TEST_F(MainSkinTest, ASkinWithoutAFileOrSizeKeepsTheStoredSize)
 {
     settings.thema = dir.filePath(QStringLiteral("missing.ini"));
     EXPECT_EQ(face.SelectAtStartUp(settings, dir.path() + u'/'), QSize(179, 179));
-    EXPECT_TRUE(face.imagePath.isEmpty());
+    EXPECT_TRUE(face.ImagePath().isEmpty());
 }
 
 // A skin that cannot be used gives way to the program's own, beside the program; the setting
@@ -89,7 +89,7 @@ TEST_F(MainSkinTest, ASkinThatCannotBeUsedGivesWayToTheProgramsOwn)
         settings.thema = thema;
         MainSkin fallback;
         EXPECT_EQ(fallback.SelectAtStartUp(settings, dir.path() + u'/'), QSize(240, 150));
-        EXPECT_EQ(fallback.skin.definition.buttonCount, 1);
+        EXPECT_EQ(fallback.Skin().Definition().buttonCount, 1);
         EXPECT_EQ(settings.thema, thema);
     }
 }

@@ -240,7 +240,7 @@ TEST_F(MainWindowTest, SkinButtonsActOnReleaseAndTheBackgroundDrags)
         ASSERT_EQ(dialog.size(), QSize(100, 100));
         // Button 3 with nothing to play runs the stopwatch cycle, also when released elsewhere.
         QTest::mousePress(&dialog, Qt::LeftButton, {}, QPoint(90, 10));
-        EXPECT_EQ(dialog.Face().skin.lit, 2) << "lit while pressed";
+        EXPECT_EQ(dialog.Face().Skin().Lit(), 2) << "lit while pressed";
         QTest::mouseRelease(&dialog, Qt::LeftButton, {}, QPoint(50, 80));
         afterFirst = dialog.GetStopwatch().GetState();
         QTest::mouseClick(&dialog, Qt::LeftButton, {}, QPoint(90, 10));
@@ -491,7 +491,7 @@ TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
         key(Qt::Key_Home);
         ASSERT_TRUE(testsupport::WaitUntil([&] { return player.GetState().IsPlaying(); }));
         EXPECT_EQ(player.CurrentItem(), items[0]);
-        EXPECT_EQ(dialog.Face().skin.lit, 2) << "button 3 lights";
+        EXPECT_EQ(dialog.Face().Skin().Lit(), 2) << "button 3 lights";
         // The next tick shows the item's title over its time instead of the clock.
         const QRegularExpression titleAndTime(QStringLiteral("tone\\n00:00:\\d\\d$"));
         EXPECT_TRUE(testsupport::WaitUntil([&] {
@@ -546,7 +546,7 @@ TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
         key(Qt::Key_7);
         EXPECT_FALSE(player.GetState().IsLoaded());
         EXPECT_TRUE(player.Items().isEmpty()) << "close forgets the list";
-        EXPECT_EQ(dialog.Face().skin.lit, -1);
+        EXPECT_EQ(dialog.Face().Skin().Lit(), -1);
 
         key(Qt::Key_1);
     });

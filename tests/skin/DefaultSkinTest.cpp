@@ -22,13 +22,13 @@ protected:
         ASSERT_TRUE(QFile::copy(QStringLiteral(SORLIN_IMAGE_PLUGIN),
                                 plugins.filePath(QStringLiteral("ifqtimage.spi"))));
         background.SetPluginFolder(plugins.path());
-        ASSERT_TRUE(background.Load(folder + u'/' + skin.definition.back));
+        ASSERT_TRUE(background.Load(folder + u'/' + skin.Definition().back));
     }
     QImage Render(const QSize& size, int lit, const QString& text)
     {
         skin.Rebuild(QRect(QPoint(0, 0), size), &background);
-        skin.lit = lit;
-        skin.lineHeight = 40;
+        skin.SetLit(lit);
+        skin.SetLineHeight(40);
         QImage canvas(size, QImage::Format_RGB32);
         canvas.fill(Qt::magenta);
         QPainter painter(&canvas);
@@ -63,36 +63,36 @@ TEST_F(DefaultSkinTest, EveryButtonOutlineIsReadWhole)
             continue;
         ++outlines;
         const std::vector<QPoint> written = ParseSkinPointList(line.section(u'=', 1));
-        EXPECT_EQ(skin.definition.buttons[number - 1].points, written) << "button " << number;
+        EXPECT_EQ(skin.Definition().buttons[number - 1].points, written) << "button " << number;
     }
     EXPECT_GT(outlines, 10);
 }
 
 TEST_F(DefaultSkinTest, EveryCommandHasAButtonWithATipAndNoTwoOverlap)
 {
-    EXPECT_EQ(skin.definition.baseSize, QSize(240, 150));
+    EXPECT_EQ(skin.Definition().baseSize, QSize(240, 150));
     EXPECT_EQ(background.SourceRect().size(), QSize(480, 300)) << "drawn at twice the size for dense screens";
     skin.Rebuild(QRect(0, 0, 240, 150), &background);
     QRegion all;
     for (int command : kCommands) {
         SCOPED_TRACE(command);
-        const auto& region = skin.buttonRegions[command - 1];
+        const auto& region = skin.ButtonRegions()[command - 1];
         ASSERT_TRUE(region && !region->isEmpty());
-        EXPECT_FALSE(skin.definition.buttons[command - 1].name.isEmpty());
+        EXPECT_FALSE(skin.Definition().buttons[command - 1].name.isEmpty());
         EXPECT_TRUE((all & *region).isEmpty());
         all += *region;
-        EXPECT_TRUE((*region & skin.textArea).isEmpty());
+        EXPECT_TRUE((*region & skin.TextArea()).isEmpty());
         EXPECT_EQ(skin.HitTest(region->begin()->center()), command - 1) << "each glyph hits its own button";
     }
-    EXPECT_EQ(skin.definition.buttons[2].name, QStringLiteral("再生"));
-    EXPECT_EQ(skin.definition.buttons[24].name, QStringLiteral("全画面表示"));
+    EXPECT_EQ(skin.Definition().buttons[2].name, QStringLiteral("再生"));
+    EXPECT_EQ(skin.Definition().buttons[24].name, QStringLiteral("全画面表示"));
     for (int i = 0; i < kMaxSkinButtons; ++i) {
         if (std::find(std::begin(kCommands), std::end(kCommands), i + 1) == std::end(kCommands)) {
-            EXPECT_TRUE(!skin.buttonRegions[i] || skin.buttonRegions[i]->isEmpty()) << i + 1;
+            EXPECT_TRUE(!skin.ButtonRegions()[i] || skin.ButtonRegions()[i]->isEmpty()) << i + 1;
         }
     }
     // Two display lines fit the text area.
-    EXPECT_GE(skin.textArea.boundingRect().height(), 2 * 20);
+    EXPECT_GE(skin.TextArea().boundingRect().height(), 2 * 20);
 }
 
 TEST_F(DefaultSkinTest, RoundedOutlineLitButtonAndTextInsideTheDisplay)
@@ -100,20 +100,20 @@ TEST_F(DefaultSkinTest, RoundedOutlineLitButtonAndTextInsideTheDisplay)
     for (const QSize size : {QSize(240, 150), QSize(480, 300)}) {
         SCOPED_TRACE(size.width());
         const QImage face = Render(size, 2, QStringLiteral("2026年12月07日\n12:34:56"));
-        const QRegion& window = skin.window;
+        const QRegion& window = skin.WindowRegion();
         EXPECT_FALSE(window.contains(QPoint(0, 0)));
         EXPECT_FALSE(window.contains(QPoint(size.width() - 1, size.height() - 1)));
         EXPECT_TRUE(window.contains(QPoint(size.width() / 2, 1)));
         EXPECT_TRUE(window.contains(QPoint(1, size.height() / 2)));
 
         // The lit play button is filled with the lit colour, its neighbour with the other.
-        const QRegion play = *skin.buttonRegions[2];
+        const QRegion play = *skin.ButtonRegions()[2];
         const QPoint inside = play.boundingRect().center() - QPoint(play.boundingRect().width() / 5, 0);
         ASSERT_TRUE(play.contains(inside));
-        EXPECT_EQ(QColor(face.pixel(inside)), ToQColor(skin.definition.buttonOnColour));
-        const QRegion stop = *skin.buttonRegions[1];
+        EXPECT_EQ(QColor(face.pixel(inside)), ToQColor(skin.Definition().buttonOnColour));
+        const QRegion stop = *skin.ButtonRegions()[1];
         EXPECT_EQ(QColor(face.pixel(stop.boundingRect().center())),
-                  ToQColor(skin.definition.buttonOffColour));
+                  ToQColor(skin.Definition().buttonOffColour));
 
         // The text is drawn, and only inside the display.
         int textPixels = 0;
@@ -121,7 +121,7 @@ TEST_F(DefaultSkinTest, RoundedOutlineLitButtonAndTextInsideTheDisplay)
             for (int x = 0; x < size.width(); ++x)
                 if (QColor(face.pixel(x, y)) == QColor(0xff, 0xc8, 0x00)) {
                     ++textPixels;
-                    EXPECT_TRUE(skin.textArea.contains(QPoint(x, y)));
+                    EXPECT_TRUE(skin.TextArea().contains(QPoint(x, y)));
                 }
         EXPECT_GT(textPixels, 30);
     }

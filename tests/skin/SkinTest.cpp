@@ -71,10 +71,10 @@ TEST_F(SkinTest, OutlinesScaleFromTheBaseSize)
     // (0, 0)–(179, 179), is taken in the window's own coordinates.
     skin.Read(dir.filePath(QStringLiteral("none.ini")));
     skin.Rebuild(QRect(0, 0, 179, 179), nullptr);
-    EXPECT_TRUE(Same(skin.window, QRegion(QRect(0, 0, 179, 179), QRegion::Ellipse)));
-    for (const auto& button : skin.buttonRegions)
+    EXPECT_TRUE(Same(skin.WindowRegion(), QRegion(QRect(0, 0, 179, 179), QRegion::Ellipse)));
+    for (const auto& button : skin.ButtonRegions())
         EXPECT_TRUE(button && button->isEmpty()) << "the default points enclose nothing";
-    EXPECT_TRUE(skin.textArea.isEmpty());
+    EXPECT_TRUE(skin.TextArea().isEmpty());
 
     // An ellipse and a rectangle, in a skin drawn at 100 × 50 shown at 200 × 100.
     skin.Read(SkinFile("BaseSize=100,50\nBackShapeType=0,1\nBackShape=0,0,50,50,40,10,100,40\n"
@@ -82,27 +82,27 @@ TEST_F(SkinTest, OutlinesScaleFromTheBaseSize)
     skin.Rebuild(QRect(0, 0, 200, 100), nullptr);
     const QRegion expected =
         QRegion(QRect(0, 0, 100, 100), QRegion::Ellipse) + QRegion(QRect(80, 20, 120, 60));
-    EXPECT_TRUE(Same(skin.window, expected));
-    ASSERT_TRUE(skin.buttonRegions[0]);
-    EXPECT_EQ(skin.buttonRegions[0]->boundingRect(), QRect(20, 20, 40, 40));
-    EXPECT_TRUE(skin.buttonRegions[1]->isEmpty()) << "the default points enclose nothing";
+    EXPECT_TRUE(Same(skin.WindowRegion(), expected));
+    ASSERT_TRUE(skin.ButtonRegions()[0]);
+    EXPECT_EQ(skin.ButtonRegions()[0]->boundingRect(), QRect(20, 20, 40, 40));
+    EXPECT_TRUE(skin.ButtonRegions()[1]->isEmpty()) << "the default points enclose nothing";
     EXPECT_EQ(skin.HitTest(QPoint(30, 30)), 0);
     EXPECT_EQ(skin.HitTest(QPoint(150, 90)), kNoHit);
 
     // A polygon outline, and a text band one line tall centred on its line.
-    skin.lineHeight = 20;
+    skin.SetLineHeight(20);
     skin.Read(
         SkinFile("BaseSize=100,100\nBackShapeType=2\nBackShape=0,0,100,0,50,100\nStrArea=10,50,90,50\n"));
     skin.Rebuild(QRect(0, 0, 100, 100), nullptr);
-    EXPECT_TRUE(skin.window.contains(QPoint(50, 10)));
-    EXPECT_FALSE(skin.window.contains(QPoint(5, 90)));
-    EXPECT_EQ(skin.textArea.boundingRect(), QRect(10, 40, 80, 20));
+    EXPECT_TRUE(skin.WindowRegion().contains(QPoint(50, 10)));
+    EXPECT_FALSE(skin.WindowRegion().contains(QPoint(5, 90)));
+    EXPECT_EQ(skin.TextArea().boundingRect(), QRect(10, 40, 80, 20));
     EXPECT_EQ(skin.HitTest(QPoint(50, 45)), kTextAreaHit);
 
     // Outline types outside 0 … 3 are the ellipse of the window.
     skin.Read(SkinFile("BaseSize=10,10\nBackShapeType=-4\n"));
     skin.Rebuild(QRect(0, 0, 60, 40), nullptr);
-    EXPECT_TRUE(Same(skin.window, QRegion(QRect(0, 0, 60, 40), QRegion::Ellipse)));
+    EXPECT_TRUE(Same(skin.WindowRegion(), QRegion(QRect(0, 0, 60, 40), QRegion::Ellipse)));
 
     // Outlines far past any screen, scaled up by a tiny base size, stop a window's size past its
     // edges: no edge wraps round and no region grows to gigabytes.
@@ -116,7 +116,7 @@ TEST_F(SkinTest, OutlinesScaleFromTheBaseSize)
         SCOPED_TRACE(text);
         skin.Read(SkinFile(text));
         skin.Rebuild(QRect(0, 0, 200, 100), nullptr);
-        const QRect bounds = skin.window.boundingRect();
+        const QRect bounds = skin.WindowRegion().boundingRect();
         EXPECT_GE(bounds.left(), -200);
         EXPECT_LE(bounds.bottom(), 400);
     }
@@ -141,21 +141,21 @@ TEST_F(SkinTest, MaskColoursGiveButtonsAndTextArea)
     ASSERT_TRUE(bmp::Write(dir.filePath(QStringLiteral("mask.bmp")), bmp::File(mask)));
     skin.Read(SkinFile("BtnMax=3\nBtn3=0,0,20,0,20,10\n"));
     ASSERT_TRUE(skin.LoadMask(dir.filePath(QStringLiteral("mask.bmp"))));
-    EXPECT_EQ(skin.definition.baseSize, QSize(20, 10)) << "taken from the mask";
+    EXPECT_EQ(skin.Definition().baseSize, QSize(20, 10)) << "taken from the mask";
 
     skin.Rebuild(QRect(0, 0, 40, 20), nullptr); // twice the mask's size
-    ASSERT_TRUE(skin.buttonRegions[0]);
-    EXPECT_TRUE(Same(*skin.buttonRegions[0], QRegion(0, 0, 10, 10)));
-    EXPECT_TRUE(Same(*skin.buttonRegions[1], QRegion(10, 0, 10, 10)));
-    EXPECT_FALSE(skin.buttonRegions[2]) << "in mask mode the outlines are not used";
-    EXPECT_TRUE(Same(skin.textArea, QRegion(0, 10, 40, 10)));
+    ASSERT_TRUE(skin.ButtonRegions()[0]);
+    EXPECT_TRUE(Same(*skin.ButtonRegions()[0], QRegion(0, 0, 10, 10)));
+    EXPECT_TRUE(Same(*skin.ButtonRegions()[1], QRegion(10, 0, 10, 10)));
+    EXPECT_FALSE(skin.ButtonRegions()[2]) << "in mask mode the outlines are not used";
+    EXPECT_TRUE(Same(skin.TextArea(), QRegion(0, 10, 40, 10)));
     EXPECT_EQ(skin.HitTest(QPoint(12, 3)), 1);
     EXPECT_EQ(skin.HitTest(QPoint(30, 15)), kTextAreaHit);
 
     // An odd scale still covers every pixel's cell without gaps.
     skin.Rebuild(QRect(0, 0, 33, 17), nullptr);
-    QRegion all = skin.textArea;
-    for (const auto& button : skin.buttonRegions)
+    QRegion all = skin.TextArea();
+    for (const auto& button : skin.ButtonRegions())
         if (button)
             all += *button;
     for (int y = 0; y < 17; ++y)
@@ -170,8 +170,8 @@ TEST_F(SkinTest, MaskColoursGiveButtonsAndTextArea)
     skin.Read(SkinFile("BaseSize=10,10\nStrArea=0,0,10,5\n"));
     ASSERT_TRUE(skin.LoadMask(dir.filePath(QStringLiteral("mask8.bmp"))));
     skin.Rebuild(QRect(0, 0, 10, 10), nullptr);
-    EXPECT_FALSE(skin.buttonRegions[0]);
-    EXPECT_EQ(skin.textArea.boundingRect(), QRect(0, 0, 10, 5));
+    EXPECT_FALSE(skin.ButtonRegions()[0]);
+    EXPECT_EQ(skin.TextArea().boundingRect(), QRect(0, 0, 10, 5));
 }
 
 TEST_F(SkinTest, KeyColourOfTheBackgroundIsCutOut)
@@ -185,10 +185,10 @@ TEST_F(SkinTest, KeyColourOfTheBackgroundIsCutOut)
     ASSERT_TRUE(background.Load(dir.filePath(QStringLiteral("back.bmp"))));
     skin.Read(SkinFile("BaseSize=10,10\nBackShapeType=3\n"));
     skin.Rebuild(QRect(0, 0, 10, 10), &background);
-    EXPECT_FALSE(skin.window.contains(QPoint(0, 0)));
-    EXPECT_FALSE(skin.window.contains(QPoint(2, 2)));
-    EXPECT_TRUE(skin.window.contains(QPoint(3, 2)));
-    EXPECT_TRUE(skin.window.contains(QPoint(9, 9)));
+    EXPECT_FALSE(skin.WindowRegion().contains(QPoint(0, 0)));
+    EXPECT_FALSE(skin.WindowRegion().contains(QPoint(2, 2)));
+    EXPECT_TRUE(skin.WindowRegion().contains(QPoint(3, 2)));
+    EXPECT_TRUE(skin.WindowRegion().contains(QPoint(9, 9)));
 }
 
 TEST_F(SkinTest, PaintingFillsLightsFramesAndWritesInsideTheTextArea)
@@ -196,10 +196,10 @@ TEST_F(SkinTest, PaintingFillsLightsFramesAndWritesInsideTheTextArea)
     skin.Read(SkinFile("BaseSize=100,100\nBackShapeType=1\nBackShape=0,0,100,100\nBtnMax=2\n"
                        "Btn1=10,10,40,10,40,40,10,40\nBtn2=60,10,90,10,90,40,60,40\nStrArea=0,60,100,100\n"
                        "BaseClr=000000\nBtnOffClr=FF0000\nBtnOnClr=0000FF\n"));
-    skin.lineHeight = 30;
+    skin.SetLineHeight(30);
     skin.Rebuild(QRect(0, 0, 100, 100), nullptr);
-    skin.lit = 1;
-    skin.hover = 0;
+    skin.SetLit(1);
+    skin.SetHover(0);
 
     QImage canvas(100, 100, QImage::Format_RGB32);
     canvas.fill(Qt::gray);
@@ -223,7 +223,7 @@ TEST_F(SkinTest, PaintingFillsLightsFramesAndWritesInsideTheTextArea)
         for (int x = 0; x < 100; ++x)
             if (canvas.pixel(x, y) == qRgb(255, 255, 255)) {
                 ++textPixels;
-                EXPECT_TRUE(skin.textArea.contains(QPoint(x, y))) << x << "," << y;
+                EXPECT_TRUE(skin.TextArea().contains(QPoint(x, y))) << x << "," << y;
             }
     EXPECT_GT(textPixels, 20);
 }
