@@ -171,7 +171,7 @@ void FillSubpictures(QMenu* submenu, CMediaPlayer& player, ContextMenuState& sta
     unsigned count = 0;
     unsigned long current = 0;
     bool disabled = false;
-    player.GetSubpictureStreams(&names, &count, &current, &disabled);
+    player.Dvd().GetSubpictureStreams(&names, &count, &current, &disabled);
     if (count >= kSubpictureLimit)
         count = 0;
     state.subpictureCount = count;
@@ -193,7 +193,7 @@ void FillAudio(QMenu* submenu, CMediaPlayer& player, ContextMenuState& state)
     QStringList names;
     unsigned count = 0;
     unsigned long current = 0;
-    player.GetAudioStreams(&names, &count, &current);
+    player.Dvd().GetAudioStreams(&names, &count, &current);
     if (count >= kAudioLimit)
         count = 0;
     state.audioCount = count;
@@ -210,7 +210,7 @@ void FillAngles(QMenu* submenu, CMediaPlayer& player, ContextMenuState& state)
     QStringList names;
     unsigned count = 0;
     int current = 0;
-    player.GetAngles(&names, &count, &current);
+    player.Dvd().GetAngles(&names, &count, &current);
     if (count >= kAngleLimit)
         count = 0;
     state.angleCount = count;
@@ -268,7 +268,7 @@ std::unique_ptr<QMenu> BuildContextMenu(CMediaPlayer& player, ContextMenuState& 
     ApplyTransport(*menu, player);
     Enable(*menu, ID_OPEN, true);
     const bool dvd = player.GetKind() == ItemKind::kDvd;
-    const unsigned long uops = dvd ? player.GetValidUops() : 0;
+    const unsigned long uops = dvd ? player.Dvd().GetValidUops() : 0;
     ApplyDvdCommands(*menu, dvd, uops);
     ApplyChecks(*menu, state);
 

@@ -192,10 +192,10 @@ bool CSorlinDlg::OnDvdCommand(int id)
         player.Navigate(NavigationKey::kKey6, 0.5);
         return true;
     case ID_PREVIOUS_TITLE:
-        player.PlayTitle(-1);
+        player.Dvd().PlayTitle(-1);
         return true;
     case ID_NEXT_TITLE:
-        player.PlayTitle(1);
+        player.Dvd().PlayTitle(1);
         return true;
     case ID_PREVIOUS_SUBPICTURE:
         StepStream(Stream::kSubpicture, -1);
@@ -217,38 +217,39 @@ bool CSorlinDlg::OnDvdCommand(int id)
         return true;
     case ID_DVD_ROOT_MENU: {
         // A disc without a root menu gets its title menu, when that one is allowed.
-        const unsigned long uops = player.GetValidUops();
-        player.ShowMenu((uops & kUopShowRootMenu) && !(uops & kUopShowTitleMenu) ? platform::DvdMenu::kTitle
-                                                                                 : platform::DvdMenu::kRoot);
+        const unsigned long uops = player.Dvd().GetValidUops();
+        player.Dvd().ShowMenu((uops & kUopShowRootMenu) && !(uops & kUopShowTitleMenu)
+                                  ? platform::DvdMenu::kTitle
+                                  : platform::DvdMenu::kRoot);
         return true;
     }
     case ID_DVD_CHAPTER_MENU:
-        player.ShowMenu(platform::DvdMenu::kChapter);
+        player.Dvd().ShowMenu(platform::DvdMenu::kChapter);
         return true;
     case ID_DVD_SUBPICTURE_MENU:
-        player.ShowMenu(platform::DvdMenu::kSubpicture);
+        player.Dvd().ShowMenu(platform::DvdMenu::kSubpicture);
         return true;
     case ID_DVD_AUDIO_MENU:
-        player.ShowMenu(platform::DvdMenu::kAudio);
+        player.Dvd().ShowMenu(platform::DvdMenu::kAudio);
         return true;
     case ID_DVD_ANGLE_MENU:
-        player.ShowMenu(platform::DvdMenu::kAngle);
+        player.Dvd().ShowMenu(platform::DvdMenu::kAngle);
         return true;
     case ID_DVD_TITLE_MENU:
-        player.ShowMenu(platform::DvdMenu::kTitle);
+        player.Dvd().ShowMenu(platform::DvdMenu::kTitle);
         return true;
     case ID_NO_VPE:
         settings.dvdDecodeNoVPE = settings.dvdDecodeNoVPE != 0 ? 0 : 1;
-        player.SetDecodeMode(DvdDecodeFlags(settings.dvdDecode, settings.dvdDecodeNoVPE));
+        player.Dvd().SetDecodeMode(DvdDecodeFlags(settings.dvdDecode, settings.dvdDecodeNoVPE));
         return true;
     case ID_CLOSED_CAPTION:
         settings.ccOn = !settings.ccOn;
-        player.SetClosedCaption(settings.ccOn);
+        player.Dvd().SetClosedCaption(settings.ccOn);
         return true;
     case ID_SUBPICTURE_OFF:
         settings.subPicture = false;
         // Stream 32 is no stream: this only switches the display off.
-        player.SelectSubpicture(32, false);
+        player.Dvd().SelectSubpicture(32, false);
         return true;
     default:
         return false;
@@ -288,17 +289,17 @@ void CSorlinDlg::OnRangeCommand(int id)
             player.SelectItem(items.at(id - ID_JUMP_FIRST));
     } else if (id >= ID_DECODE_FIRST && id <= ID_DECODE_LAST) {
         settings.dvdDecode = id - ID_DECODE_FIRST;
-        player.SetDecodeMode(DvdDecodeFlags(settings.dvdDecode, settings.dvdDecodeNoVPE));
+        player.Dvd().SetDecodeMode(DvdDecodeFlags(settings.dvdDecode, settings.dvdDecodeNoVPE));
     } else if (id >= ID_SUBPICTURE_FIRST && id <= ID_SUBPICTURE_LAST) {
         settings.subPictureTrack = id - ID_SUBPICTURE_FIRST;
         settings.subPicture = true;
-        player.SelectSubpicture(settings.subPictureTrack, true);
+        player.Dvd().SelectSubpicture(settings.subPictureTrack, true);
     } else if (id >= ID_AUDIO_FIRST && id <= ID_AUDIO_LAST) {
         settings.audioTrack = id - ID_AUDIO_FIRST;
-        player.SelectAudio(settings.audioTrack);
+        player.Dvd().SelectAudio(settings.audioTrack);
     } else if (id >= ID_ANGLE_FIRST && id <= ID_ANGLE_LAST) {
         angle = id - ID_ANGLE_FIRST;
-        player.SelectAngle(angle);
+        player.Dvd().SelectAngle(angle);
     } else if (id >= ID_PROPERTIES_FIRST && id <= ID_PROPERTIES_LAST) {
         player.ShowCursor(false);
         modalOpen = true;
@@ -320,21 +321,21 @@ void CSorlinDlg::StepStream(Stream stream, int step)
     case Stream::kSubpicture: {
         unsigned long engineCurrent = 0;
         bool disabled = false;
-        player.GetSubpictureStreams(&names, &count, &engineCurrent, &disabled);
+        player.Dvd().GetSubpictureStreams(&names, &count, &engineCurrent, &disabled);
         current = static_cast<int>(engineCurrent);
         limit = 32;
         break;
     }
     case Stream::kAudio: {
         unsigned long engineCurrent = 0;
-        player.GetAudioStreams(&names, &count, &engineCurrent);
+        player.Dvd().GetAudioStreams(&names, &count, &engineCurrent);
         current = settings.audioTrack;
         limit = 8;
         break;
     }
     case Stream::kAngle: {
         int engineCurrent = 0;
-        player.GetAngles(&names, &count, &engineCurrent);
+        player.Dvd().GetAngles(&names, &count, &engineCurrent);
         current = angle;
         limit = 9;
         break;
@@ -351,15 +352,15 @@ void CSorlinDlg::StepStream(Stream stream, int step)
     switch (stream) {
     case Stream::kSubpicture:
         settings.subPictureTrack = chosen;
-        player.SelectSubpicture(chosen, settings.subPicture);
+        player.Dvd().SelectSubpicture(chosen, settings.subPicture);
         break;
     case Stream::kAudio:
         settings.audioTrack = chosen;
-        player.SelectAudio(chosen);
+        player.Dvd().SelectAudio(chosen);
         break;
     case Stream::kAngle:
         angle = chosen;
-        player.SelectAngle(chosen);
+        player.Dvd().SelectAngle(chosen);
         break;
     }
 }

@@ -175,13 +175,13 @@ bool CSorlinDlg::eventFilter(QObject* watched, QEvent* event)
     if (type == QEvent::MouseMove) {
         player.ShowCursor(false);
         if (!routedByVideo)
-            player.PointerAction(PointerEvent::kMove, at.x(), at.y());
+            player.Dvd().PointerAction(PointerEvent::kMove, at.x(), at.y());
     } else if (type == QEvent::MouseButtonDblClick) {
         if (mouse->button() == Qt::LeftButton)
             platform::PostWindowMessage(this, WM_VIDEO_MOUSE, WM_LBUTTONDBLCLK,
                                         static_cast<platform::LPARAM>(video->winId()));
     } else if (!routedByVideo && mouse->button() == Qt::LeftButton) {
-        player.PointerAction(PointerEvent::kPress, at.x(), at.y());
+        player.Dvd().PointerAction(PointerEvent::kPress, at.x(), at.y());
     } else if (!routedByVideo && mouse->button() == Qt::RightButton) {
         const QPoint global = mouse->globalPosition().toPoint();
         platform::PostWindowMessage(this, WM_SHOW_CONTEXT_MENU, static_cast<platform::WPARAM>(global.x()),

@@ -431,10 +431,10 @@ void CSorlinDlg::InitPlayers()
         each->Init(this, platform::CacheFolder());
     ApplyDisplaySettings();
     for (CMediaPlayer* each : {&player, &alarmPlayer}) {
-        each->SetDecodeMode(DvdDecodeFlags(settings.dvdDecode, settings.dvdDecodeNoVPE));
-        each->SetClosedCaption(settings.ccOn);
-        each->SelectAudio(settings.audioTrack);
-        each->SelectSubpicture(settings.subPictureTrack, settings.subPicture);
+        each->Dvd().SetDecodeMode(DvdDecodeFlags(settings.dvdDecode, settings.dvdDecodeNoVPE));
+        each->Dvd().SetClosedCaption(settings.ccOn);
+        each->Dvd().SelectAudio(settings.audioTrack);
+        each->Dvd().SelectSubpicture(settings.subPictureTrack, settings.subPicture);
         each->SetFullScreen(fullScreen);
         each->ApplyPlaySettings(play, true);
     }

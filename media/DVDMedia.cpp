@@ -541,7 +541,11 @@ bool CDVDMedia::ListChapterItems(const QString& path, QStringList* items, bool* 
 
 int CDVDMedia::ParseChapterItem(const QString& itemPath, int* titleOut, const platform::DriveTable& drives)
 {
-    const QString name = platform::SplitPath(itemPath, drives).name;
+    return ChapterOfName(platform::SplitPath(itemPath, drives).name, titleOut);
+}
+
+int CDVDMedia::ChapterOfName(const QString& name, int* titleOut)
+{
     const int k = static_cast<int>(name.indexOf(u'_'));
     if (k < 0 || name.isEmpty()) {
         *titleOut = 0;
@@ -559,11 +563,15 @@ QString CDVDMedia::BuildItemName(int titleNumber, int chapterNumber) const
 
 QString CDVDMedia::GetIfoFromItem(const QString& itemPath)
 {
-    const platform::PathParts parts = platform::SplitPath(itemPath, platform::DriveTable());
+    return IfoOfItem(platform::SplitPath(itemPath, platform::DriveTable()));
+}
+
+QString CDVDMedia::IfoOfItem(const platform::PathParts& parts)
+{
     const int k = static_cast<int>(parts.name.indexOf(u'_'));
     if (k < 0)
         return {};
-    return parts.root + parts.dir + parts.name.left(k + 3) + parts.ext;
+    return parts.Folder() + parts.name.left(k + 3) + parts.ext;
 }
 
 bool CDVDMedia::FindIfo(const QString& root, QString* ifoPath, bool preferAudio)

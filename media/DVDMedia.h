@@ -8,6 +8,7 @@
 // chapter before the extension: .../VIDEO_TS/VIDEO_TS_01_003.IFO is title 1, chapter 3.
 
 #include "Media.h"
+#include "platform/PathSplit.h"
 
 #include <QString>
 #include <QStringList>
@@ -42,6 +43,8 @@ public:
     void FitVideoWindow() override;
     // The chapter and (in `*title`) the title a chapter item's name gives; 0 and 0 for none.
     static int ParseChapterItem(const QString& itemPath, int* title, const platform::DriveTable& drives = {});
+    // The same from the item's file name without its extension ("VIDEO_TS_02_011").
+    static int ChapterOfName(const QString& name, int* title);
     bool ListChapterItems(const QString& path, QStringList* items, bool* found, int* foundPos,
                           const QString& wanted, bool select);
     void SetRate(double request) override;
@@ -77,6 +80,7 @@ public:
     QString BuildItemName(int title, int chapter) const;
     // The disc's IFO path of a chapter item; empty when the name has no "_".
     static QString GetIfoFromItem(const QString& itemPath);
+    static QString IfoOfItem(const platform::PathParts& parts);
     // The disc's AUDIO_TS.IFO (when `preferAudio`) or VIDEO_TS.IFO below `root`, a folder,
     // an image file or a drive.
     static bool FindIfo(const QString& root, QString* ifoPath, bool preferAudio);

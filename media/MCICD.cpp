@@ -271,6 +271,10 @@ bool CMCICD::IsSameDrive(const QString& path) const
 
 int CMCICD::ParseTrackNumber(const QString& path)
 {
-    const QString name = platform::SplitPath(path, platform::DriveTable()).name.toUpper();
+    return TrackOfName(platform::SplitPath(path, platform::DriveTable()).name);
+}
+
+int CMCICD::TrackOfName(const QString& name)
+{
     return name.size() >= 5 ? NumberInName(name) : 1;
 }

@@ -14,6 +14,7 @@
 // PlayTrack refuses numbers below 1 or beyond the table.
 
 #include "MCI.h"
+#include "PlayItem.h"
 #include "platform/Drives.h"
 
 #include <QString>
@@ -39,7 +40,10 @@ public:
     QString GetDrive() const { return drive; }
     void SetDrive(const QString& value) { drive = value; }
     bool IsSameDrive(const QString& path) const;
+    bool IsSameDrive(const PlayItem& item) const { return item.drive == drive; }
     static int ParseTrackNumber(const QString& path);
+    // The same from the item's file name without its extension ("Track05").
+    static int TrackOfName(const QString& name);
 
     int StartTrack() const { return startTrack; }
     int TrackStart(int index) const { return trackStart.at(index); }

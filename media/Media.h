@@ -5,6 +5,7 @@
 // one medium is open at a time. UI thread only. Times are milliseconds.
 
 #include "NavigationKey.h"
+#include "PlayItem.h"
 #include "PlayWnd.h"
 #include "State.h"
 #include "platform/Drives.h"
@@ -69,6 +70,7 @@ public:
     // Stops at once and rewinds; no message.
     void Halt();
     bool IsSameDrive(const QString& path) const;
+    bool IsSameDrive(const PlayItem& item) const { return item.drive == drive; }
     void ResetInterfaces();
     // True when `root` holds a Video CD's first stream (MPEGAV/AVSEQ01.DAT, in any case).
     static bool IsVideoCD(const QString& root);

@@ -9,13 +9,16 @@ PlayItem PlayItem::Parse(const QString& text, const platform::DriveTable& drives
 {
     PlayItem item;
     item.path = platform::WithoutQuotes(text);
+    const platform::PathParts parts = platform::SplitPath(item.path, drives);
     item.extension = platform::UpperExtension(item.path);
-    item.drive = drives.DrivePart(item.path);
+    item.drive = parts.drive;
+    item.name = parts.name;
+    item.suffix = parts.ext;
     if (item.extension == u".CDA")
-        item.cdTrack = CMCICD::ParseTrackNumber(item.path);
+        item.cdTrack = CMCICD::TrackOfName(parts.name);
     if (item.extension == u".IFO") {
-        item.dvdChapter = CDVDMedia::ParseChapterItem(item.path, &item.dvdTitle, drives);
-        item.dvdIfo = CDVDMedia::GetIfoFromItem(item.path);
+        item.dvdChapter = CDVDMedia::ChapterOfName(parts.name, &item.dvdTitle);
+        item.dvdIfo = CDVDMedia::IfoOfItem(parts);
     }
     return item;
 }

@@ -18,6 +18,8 @@ struct PlayItem
     int dvdTitle = 0;  // an ".IFO" item's title and chapter; 0 when its name has none
     int dvdChapter = 0;
     QString dvdIfo; // the disc's IFO file of an ".IFO" chapter item; empty when the name has no "_"
+    QString name;   // the file name without its folder and extension ("Track05")
+    QString suffix; // the extension as written (".cda"); empty without one
 
     static PlayItem Parse(const QString& text, const platform::DriveTable& drives);
     bool operator==(const PlayItem&) const = default;

@@ -1,18 +1,17 @@
 #include "ItemTitles.h"
 
 #include "media/TitleProbe.h"
-#include "platform/PathSplit.h"
 
-QString ItemTitle(const QString& itemPath, bool detailed, const TitleSources& sources)
+QString ItemTitle(const PlayItem& item, bool detailed, const TitleSources& sources)
 {
-    const platform::PathParts parts = platform::SplitPath(itemPath, sources.drives);
-    const QString driveText = parts.drive;
+    const QString& itemPath = item.path;
+    const QString& driveText = item.drive;
     const QString plain = sources.showTags || detailed
-                              ? QStringLiteral("%1 %2").arg(driveText, parts.name)
-                              : QStringLiteral("%1 %2%3").arg(driveText, parts.name, parts.ext);
+                              ? QStringLiteral("%1 %2").arg(driveText, item.name)
+                              : QStringLiteral("%1 %2%3").arg(driveText, item.name, item.suffix);
     // A copy-controlled disc's own player or launcher is named after the disc's kind.
     const auto discProgramOr = [&](const QString& otherwise) {
-        const QString name = parts.name + parts.ext;
+        const QString name = item.name + item.suffix;
         if (sources.kind == ItemKind::kDiscPlayer || name == u"Player.exe")
             return QStringLiteral("COPY CONTROL CD");
         if (sources.kind == ItemKind::kDiscLauncher || name == u"START.EXE")
@@ -21,9 +20,9 @@ QString ItemTitle(const QString& itemPath, bool detailed, const TitleSources& so
     };
     if (!sources.showTags && !detailed)
         return discProgramOr(plain);
-    const QString extension = parts.ext.toUpper();
+    const QString& extension = item.extension;
     if (extension == u".CDA") {
-        const int number = parts.name.mid(5).toInt();
+        const int number = item.name.mid(5).toInt();
         return QStringLiteral("%1 ﾄﾗｯｸ %2").arg(driveText).arg(number, 2, 10, QLatin1Char('0'));
     }
     if (extension == u".MID" || extension == u".MP3" || extension == u".WMA" || extension == u".WMV") {
@@ -50,7 +49,7 @@ QString ItemTitle(const QString& itemPath, bool detailed, const TitleSources& so
         case platform::DvdDomain::kStop:
             return QStringLiteral("Stop");
         case platform::DvdDomain::kTitle: {
-            const QString name = parts.name;
+            const QString& name = item.name;
             if (name.size() > 8 && name[8] == u'_') {
                 const int titleNumber = name.mid(9, 2).toInt();
                 const int chapterNumber = name.mid(12, 3).toInt();

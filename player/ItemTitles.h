@@ -8,6 +8,7 @@
 #include "ArchiveSource.h"
 #include "NetworkSource.h"
 #include "PlayerTypes.h"
+#include "media/PlayItem.h"
 #include "platform/Drives.h"
 #include "platform/ipc/MediaCodes.h"
 
@@ -16,7 +17,6 @@
 // Where the titles of the items of a list come from.
 struct TitleSources
 {
-    const platform::DriveTable& drives;
     // The archive the list is read from; null when the list is not an archive's.
     ArchiveSource* archive = nullptr;
     const NetworkSource& network;
@@ -30,4 +30,4 @@ struct TitleSources
 
 // `detailed`: for the list rather than the display, tags always read and a DVD item named by
 // its title and chapter whatever the disc shows.
-QString ItemTitle(const QString& itemPath, bool detailed, const TitleSources& sources);
+QString ItemTitle(const PlayItem& item, bool detailed, const TitleSources& sources);

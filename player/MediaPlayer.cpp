@@ -1,17 +1,11 @@
 #include "MediaPlayer.h"
 
+#include "ItemLaunch.h"
 #include "ItemTitles.h"
+#include "Random.h"
 #include "media/PlayItem.h"
 #include "platform/Launch.h"
-#include "platform/Log.h"
-#include "platform/MessageBox.h"
 #include "platform/PathSplit.h"
-#include "platform/proxy/ArchiveProxy.h"
-#include "res/StringTable.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QWidget>
 
 namespace {
 
@@ -173,6 +167,67 @@ bool CMediaPlayer::LocalCopy(QString& itemPath)
     return true;
 }
 
+void CMediaPlayer::SetItems(const QStringList& paths, bool driveOnly, const QString& resumeTarget)
+{
+    Close(false);
+    RemoveSourceCopy(paths);
+    direction = WalkDirection::kForward;
+    discs.ForgetDiscProgram();
+    archive.Forget();
+
+    if (paths.size() == 1) {
+        source = paths.front();
+        SourceListing listing = lister.List({source,
+                                             driveOnly,
+                                             {identity, track, resumeTarget, autoPlay},
+                                             displaySettings.pluginFolder,
+                                             sourceContext.owner,
+                                             &videoWnd});
+        list = std::move(listing.list);
+        kind = listing.kind;
+        sourceFlags = listing.flags;
+    } else {
+        // The items themselves.
+        const qsizetype at = resumeTarget.isEmpty() ? -1 : paths.indexOf(resumeTarget);
+        list = ItemList{paths, at >= 0 ? static_cast<int>(at) : 0, at >= 0};
+        sourceFlags = 0;
+    }
+
+    const int itemCount = static_cast<int>(list.items.size());
+    if (random && itemCount > 0) {
+        const QStringList copy = list.items;
+        CRandom order;
+        order.Fill(0, itemCount - 1);
+        list.items.clear();
+        for (int i = 0; i < itemCount; ++i)
+            list.items.append(copy.at(order.Get(i)));
+        list.found = false;
+    }
+    if (!list.found)
+        list.current = list.items.isEmpty() ? -1 : 0;
+}
+
+bool CMediaPlayer::CheckDisc(bool act)
+{
+    bool dataDisc = false;
+    const bool present = discs.IsPresent(drive, &dataDisc);
+    if (state.Is(PlayerState::kIdle)) {
+        if (present || dataDisc) {
+            state.Set(PlayerState::kDiscArrived);
+            if (autoPlay && act) {
+                OpenSource(QString());
+                OpenForward(ForwardFrom::kStart);
+            }
+        }
+    } else if (!present && !dataDisc && act) {
+        Stop();
+        Close(false);
+        kind = ItemKind::kNone;
+        state.Set(PlayerState::kIdle);
+    }
+    return present;
+}
+
 ItemKind CMediaPlayer::ShowImage(const QString& path)
 {
     if (!pictures.Show(path))
@@ -191,37 +246,19 @@ bool CMediaPlayer::SetBackgroundImage(const QString& path)
 
 QString CMediaPlayer::GetItemTitle(const QString& itemPath, bool detailed)
 {
-    const TitleSources sources{drives,  (sourceFlags & kSourceArchive) ? &archive : nullptr,
-                               network, engines.Dvd().GetDomain(),
-                               kind,    showTags};
-    return ItemTitle(itemPath, detailed, sources);
+    return TitleOf(PlayItem::Parse(itemPath, drives), detailed);
+}
+
+QString CMediaPlayer::TitleOf(const PlayItem& item, bool detailed)
+{
+    const TitleSources sources{(sourceFlags & kSourceArchive) ? &archive : nullptr, network,
+                               engines.Dvd().GetDomain(), kind, showTags};
+    return ItemTitle(item, detailed, sources);
 }
 
 ItemKind CMediaPlayer::Launch(const QString& path)
 {
-    if (!sourceContext.owner)
-        return ItemKind::kNone;
-    // An item that has gone since the list was made is not handed to the desktop, which would
-    // only complain about it: it is passed over like any item nothing takes.
-    if (!NetworkSource::IsAddress(path) && !QFileInfo::exists(path))
-        return ItemKind::kNone;
-    // What a download or an archive brings is media only: a list fetched from an address may
-    // name any program of this machine, and a page it names would go to the desktop's opener.
-    if (openingRemote) {
-        qCWarning(lcMedia).noquote() << "passed over: came from a download or an archive, not started:"
-                                     << path;
-        return ItemKind::kNone;
-    }
-    // A program that a list, a folder or a disc names (rather than the user, as the source
-    // itself) starts only when the user says yes to it.
-    const bool program = platform::IsProgramFile(path) || platform::UpperExtension(path) == u".EXE";
-    if (program && path != source &&
-        platform::ShowMessageBox(sourceContext.Window(), res::LoadString(res::kStrConfirmStart).arg(path),
-                                 platform::kMbYesNo) != platform::kIdYes) {
-        qCInfo(lcMedia).noquote() << "not started, the user said no:" << path;
-        return ItemKind::kNone;
-    }
-    if (!platform::Launch(path))
+    if (!sourceContext.owner || !LaunchItem(path, {sourceContext.Window(), openingRemote, path == source}))
         return ItemKind::kNone;
     // A disc's own player or launcher is started and left to run: its windows are its own.
     if (discs.DiscPlayerMode())
@@ -255,7 +292,7 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
     ItemKind result = GetExtensionKind(itemPath);
 
     if (result == ItemKind::kCdTrack) {
-        if (kind == ItemKind::kCdTrack && cd.IsSameDrive(itemPath)) {
+        if (kind == ItemKind::kCdTrack && cd.IsSameDrive(item)) {
             track = item.cdTrack;
             identity = cd.GetIdentity();
             if (list.found)
@@ -278,10 +315,10 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
                 Close(false);
             }
         }
-        displayTitle = GetItemTitle(itemPath, false);
+        displayTitle = TitleOf(item, false);
     } else {
         bool needClose = true;
-        if (result == ItemKind::kDvd && kind == ItemKind::kDvd && dvd.IsSameDrive(itemPath))
+        if (result == ItemKind::kDvd && kind == ItemKind::kDvd && dvd.IsSameDrive(item))
             needClose = false;
         if (sourceFlags & (kSourceArchive | kSourceDownloaded))
             needClose = false;
@@ -296,7 +333,7 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
         }
         if (itemPath != item.path)
             item = PlayItem::Parse(itemPath, drives); // the local copy is what is opened
-        displayTitle = GetItemTitle(itemPath, false);
+        displayTitle = TitleOf(item, false);
 
         if (!displaySettings.directShowFirst && result == ItemKind::kNone &&
             !kMediaExtensions.contains(extension))

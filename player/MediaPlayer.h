@@ -14,6 +14,7 @@
 
 #include "ArchiveSource.h"
 #include "DiscSource.h"
+#include "DvdControls.h"
 #include "HttpDownload.h"
 #include "ItemList.h"
 #include "NetworkSource.h"
@@ -21,11 +22,13 @@
 #include "PlayerEngines.h"
 #include "PlayerTypes.h"
 #include "SourceContext.h"
+#include "SourceLister.h"
 #include "StillPictures.h"
 #include "media/DVDMedia.h"
 #include "media/MCICD.h"
 #include "media/Media.h"
 #include "media/NavigationKey.h"
+#include "media/PlayItem.h"
 #include "media/State.h"
 #include "platform/Drives.h"
 #include "skin/DialogEx.h"
@@ -119,6 +122,9 @@ public:
     // `title` as the display shows it at this tick (see PlayerDisplay::Scroll).
     QString ScrollTitle(const QString& title, int width);
 
+    // What the user does with the DVD that plays.
+    DvdControls& Dvd() { return dvdControls; }
+
     // Forwarding to the open item's engine. A graph event is handed to the engine that plays;
     // what it ended or changed waits there for the next tick.
     void HandleGraphEvent();
@@ -127,22 +133,8 @@ public:
     bool IsFullScreen();
     void ShowCursor(bool hide);
     void SetVolume(long level);
-    void PlayTitle(int step);
-    void ShowMenu(platform::DvdMenu menu);
-    void PointerAction(PointerEvent event, int x, int y);
-    unsigned long GetValidUops() const;
-    void SelectAudio(int n) { engines.Dvd().SelectAudio(n); }
-    void SelectSubpicture(int n, bool show) { engines.Dvd().SelectSubpicture(n, show); }
-    void SelectAngle(int n) { engines.Dvd().SelectAngle(n); }
-    // The DVD's streams; nothing (a count of 0) for other kinds.
-    void GetAudioStreams(QStringList* names, unsigned* count, unsigned long* currentStream);
-    void GetSubpictureStreams(QStringList* names, unsigned* count, unsigned long* currentStream,
-                              bool* disabled);
-    void GetAngles(QStringList* names, unsigned* count, int* currentAngle);
     void GetFilterNames(QStringList* names, int* count);
     void ShowFilterProperties(int n);
-    void SetDecodeMode(int flags);
-    void SetClosedCaption(bool on);
     void OnCDNotify(platform::WPARAM flags, platform::LPARAM device) { engines.Cd().OnNotify(flags, device); }
     bool IsDiscPlayerMode() const { return discs.DiscPlayerMode(); }
     bool HasNext() const { return list.HasNext(); }
@@ -226,15 +218,7 @@ private:
     bool random = false;
     bool showTags = true;
     bool autoPlay = true;
-    // The user moved in the DVD's menus: the disc's own moves are not followed by the list.
-    bool userNavigated = false;
 
-    // Lists what `path` holds (a folder, a drive, a disc image) into the list.
-    bool ClassifyFolder(const QString& path, bool driveOnly, const QString& resumeTarget);
-    void ReadPlaylist(const QString& m3uPath, bool driveOnly, const QString& resumeTarget);
-    // Makes the listing of `path` by an archive plug-in the items. False when no plug-in reads
-    // it.
-    bool ListArchive(const QString& path, const QString& resumeTarget);
     // Where an item's bytes are played from: an archive member is written into the cache, a
     // network item downloaded. False when there is nothing to open.
     bool LocalCopy(QString& itemPath);
@@ -256,6 +240,7 @@ private:
     bool TickDvd(QString* display, bool* stopAtEnd, int width);
     bool TickFile(QString* display, bool* stopAtEnd, int width);
     bool TickStill(QString* display, bool* stopAtEnd);
+    QString TitleOf(const PlayItem& item, bool detailed);
     // After an open: the item the session stopped in goes on from its place; any other starts
     // at its beginning.
     void ResumeOrRewind(CMedia& engine);
@@ -269,7 +254,9 @@ private:
     NetworkSource network{sourceContext};
     ArchiveSource archive{sourceContext};
     DiscSource discs{drives, engines.Cd(), engines.Dvd()};
+    SourceLister lister{drives, network, archive, discs};
     StillPictures pictures{sourceContext, archive};
+    DvdControls dvdControls{engines.Dvd(), [this] { return kind == ItemKind::kDvd; }};
     // The state the player had when a source became busy, and how many are busy.
     PlayerState beforeBusy = PlayerState::kNone;
     int busyDepth = 0;

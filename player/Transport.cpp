@@ -344,7 +344,8 @@ bool CMediaPlayer::TickDvd(QString* display, bool* stopAtEnd, int width)
     const bool changed = dvd.TakeChanged();
     const bool inTitle = dvd.GetDomain() == platform::DvdDomain::kTitle;
     if (inTitle)
-        userNavigated = false;
+        dvdControls.TitlePlays();
+    const bool userNavigated = dvdControls.UserNavigated();
     if (changed && !userNavigated && !inTitle && repeat && dvd.Title() != 0 && dvd.Chapter() != 0) {
         title = 0;
         chapter = 0;
@@ -447,66 +448,4 @@ void CMediaPlayer::ShowFilterProperties(int n)
 {
     // The properties menu lists a media file's elements as well as a DVD's.
     engines.ShowFilterProperties(kind, n);
-}
-
-// The DVD's own calls do nothing while another kind plays; the streams asked for are none.
-
-void CMediaPlayer::PlayTitle(int step)
-{
-    if (kind == ItemKind::kDvd)
-        engines.Dvd().PlayTitle(step, false);
-}
-
-void CMediaPlayer::ShowMenu(platform::DvdMenu menu)
-{
-    if (kind == ItemKind::kDvd) {
-        userNavigated = true;
-        engines.Dvd().ShowMenu(menu);
-    }
-}
-
-void CMediaPlayer::PointerAction(PointerEvent event, int x, int y)
-{
-    if (kind == ItemKind::kDvd) {
-        userNavigated = true;
-        engines.Dvd().PointerAction(event, x, y);
-    }
-}
-
-unsigned long CMediaPlayer::GetValidUops() const
-{
-    return kind == ItemKind::kDvd ? engines.Dvd().GetValidUops() : 0;
-}
-
-void CMediaPlayer::GetAudioStreams(QStringList* names, unsigned* count, unsigned long* currentStream)
-{
-    *count = 0;
-    if (kind == ItemKind::kDvd)
-        engines.Dvd().GetAudioStreams(names, count, currentStream);
-}
-
-void CMediaPlayer::GetSubpictureStreams(QStringList* names, unsigned* count, unsigned long* currentStream,
-                                        bool* disabled)
-{
-    *count = 0;
-    if (kind == ItemKind::kDvd)
-        engines.Dvd().GetSubpictureStreams(names, count, currentStream, disabled);
-}
-
-void CMediaPlayer::GetAngles(QStringList* names, unsigned* count, int* currentAngle)
-{
-    *count = 0;
-    if (kind == ItemKind::kDvd)
-        engines.Dvd().GetAngles(names, count, currentAngle);
-}
-
-// The DVD engine keeps both choices for the next disc it opens, also while another kind plays.
-void CMediaPlayer::SetDecodeMode(int flags)
-{
-    engines.Dvd().SetDecodeMode(flags);
-}
-
-void CMediaPlayer::SetClosedCaption(bool on)
-{
-    engines.Dvd().SetClosedCaption(on);
 }

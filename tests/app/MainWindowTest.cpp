@@ -667,14 +667,14 @@ TEST_F(MainWindowTest, StreamKeysStepThroughTheDvdsStreamsWithinTheirCounts)
             return player.DvdEngine().GetDomain() == platform::DvdDomain::kVideoManagerMenu &&
                    player.DvdEngine().IsStill() && player.DvdEngine().Dvd() &&
                    player.DvdEngine().Dvd()->SelectedButton() == 1 &&
-                   (player.GetValidUops() & platform::kUopSelectOrActivateButton) == 0;
+                   (player.Dvd().GetValidUops() & platform::kUopSelectOrActivateButton) == 0;
         }));
         QTest::keyClick(&dialog, Qt::Key_Return);
         ASSERT_TRUE(testsupport::WaitUntil([&] {
             QStringList names;
             unsigned count = 0;
             unsigned long current = 0;
-            player.GetAudioStreams(&names, &count, &current);
+            player.Dvd().GetAudioStreams(&names, &count, &current);
             return count == 2;
         }));
         for (int i = 0; i < 2; ++i) {

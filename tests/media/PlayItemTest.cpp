@@ -11,7 +11,8 @@ void PrintTo(const PlayItem& item, std::ostream* out)
 {
     *out << "{" << item.path.toStdString() << ", " << item.extension.toStdString() << ", drive "
          << item.drive.toStdString() << ", track " << item.cdTrack << ", title " << item.dvdTitle
-         << ", chapter " << item.dvdChapter << ", ifo " << item.dvdIfo.toStdString() << "}";
+         << ", chapter " << item.dvdChapter << ", ifo " << item.dvdIfo.toStdString() << ", name "
+         << item.name.toStdString() << ", suffix " << item.suffix.toStdString() << "}";
 }
 
 namespace {
@@ -27,25 +28,29 @@ TEST(PlayItemTest, EachKindOfItemGivesItsParts)
         PlayItem parsed;
     } cases[] = {
         // A CD track on the drive itself, quoted as the settings write it.
-        {"\"/dev/sr0/Track05.cda\"", {"/dev/sr0/Track05.cda", ".CDA", "/dev/sr0", 5, 0, 0, ""}},
+        {"\"/dev/sr0/Track05.cda\"",
+         {"/dev/sr0/Track05.cda", ".CDA", "/dev/sr0", 5, 0, 0, "", "Track05", ".cda"}},
         // A chapter of a mounted disc.
         {"/media/u/DISC/VIDEO_TS/VIDEO_TS_02_011.IFO",
          {"/media/u/DISC/VIDEO_TS/VIDEO_TS_02_011.IFO", ".IFO", "/dev/sr0", 0, 2, 11,
-          "/media/u/DISC/VIDEO_TS/VIDEO_TS.IFO"}},
+          "/media/u/DISC/VIDEO_TS/VIDEO_TS.IFO", "VIDEO_TS_02_011", ".IFO"}},
         // The disc's own IFO names no chapter.
         {"/media/u/DISC/VIDEO_TS/VIDEO_TS.IFO",
          {"/media/u/DISC/VIDEO_TS/VIDEO_TS.IFO", ".IFO", "/dev/sr0", 0, 0, 0,
-          "/media/u/DISC/VIDEO_TS/VIDEO_TS.IFO"}},
+          "/media/u/DISC/VIDEO_TS/VIDEO_TS.IFO", "VIDEO_TS", ".IFO"}},
         {"/media/u/DISC/VIDEO_TS/VTS01.IFO",
-         {"/media/u/DISC/VIDEO_TS/VTS01.IFO", ".IFO", "/dev/sr0", 0, 0, 0, ""}},
+         {"/media/u/DISC/VIDEO_TS/VTS01.IFO", ".IFO", "/dev/sr0", 0, 0, 0, "", "VTS01", ".IFO"}},
         // Files, with names as users have them: spaces, kanji, dots, no extension.
-        {"/home/u/音楽/01 - Intro.mp3", {"/home/u/音楽/01 - Intro.mp3", ".MP3", "", 0, 0, 0, ""}},
-        {"/home/u/v.2/clip.final.Ogg", {"/home/u/v.2/clip.final.Ogg", ".OGG", "", 0, 0, 0, ""}},
-        {"/home/u/README", {"/home/u/README", "", "", 0, 0, 0, ""}},
-        {"/home/u/say \"hi\".wav", {"/home/u/say \"hi\".wav", ".WAV", "", 0, 0, 0, ""}},
+        {"/home/u/音楽/01 - Intro.mp3",
+         {"/home/u/音楽/01 - Intro.mp3", ".MP3", "", 0, 0, 0, "", "01 - Intro", ".mp3"}},
+        {"/home/u/v.2/clip.final.Ogg",
+         {"/home/u/v.2/clip.final.Ogg", ".OGG", "", 0, 0, 0, "", "clip.final", ".Ogg"}},
+        {"/home/u/README", {"/home/u/README", "", "", 0, 0, 0, "", "README", ""}},
+        {"/home/u/say \"hi\".wav", {"/home/u/say \"hi\".wav", ".WAV", "", 0, 0, 0, "", "say \"hi\"", ".wav"}},
         // A network address and an archive's member are strings of their own.
-        {"http://127.0.0.1:8080/list/a.mp3", {"http://127.0.0.1:8080/list/a.mp3", ".MP3", "", 0, 0, 0, ""}},
-        {"dir/Track07.cda", {"dir/Track07.cda", ".CDA", "", 7, 0, 0, ""}},
+        {"http://127.0.0.1:8080/list/a.mp3",
+         {"http://127.0.0.1:8080/list/a.mp3", ".MP3", "", 0, 0, 0, "", "a", ".mp3"}},
+        {"dir/Track07.cda", {"dir/Track07.cda", ".CDA", "", 7, 0, 0, "", "Track07", ".cda"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(PlayItem::Parse(QString::fromUtf8(c.text), drives), c.parsed) << c.text;

@@ -336,8 +336,8 @@ TEST_F(MediaPlayerTest, MediaFilesPlayShowTheirTimeAndMoveOnAtTheirEnd)
     EXPECT_EQ(player.GetState().Get(), PlayerState::kPlaying);
     EXPECT_TRUE(Tick().contains(QStringLiteral("\n00:00:0")));
     // DVD choices made meanwhile are the ones the next disc opens with.
-    player.SetDecodeMode(3);
-    player.SetClosedCaption(true);
+    player.Dvd().SetDecodeMode(3);
+    player.Dvd().SetClosedCaption(true);
     EXPECT_EQ(player.DvdEngine().DecodeFlags(), 3);
     EXPECT_TRUE(player.DvdEngine().ClosedCaptions());
     ASSERT_TRUE(WaitUntil([&] {
@@ -497,6 +497,25 @@ TEST_F(MediaPlayerTest, StillImagesCanHaveAWindowOfTheirOwn)
     EXPECT_FALSE(player.StillWindow().IsCreated());
 }
 
+// What one list met of the session's resume item is not carried into the next: a disc listed
+// after a list that met it (and was not played) starts at its first chapter.
+TEST_F(MediaPlayerTest, ADiscListedAfterAnotherListStartsAtItsFirstItem)
+{
+    const QString a = Picture(QStringLiteral("a.bmp"));
+    const QString b = Picture(QStringLiteral("b.bmp"));
+    player.SetItems({a, b}, false, b);
+    ASSERT_TRUE(player.ResumeTargetFound());
+    const QString disc = media_files::DvdDisc();
+    ASSERT_FALSE(disc.isEmpty());
+    player.SetItems({disc}, false, b);
+    ASSERT_EQ(player.GetKind(), ItemKind::kDvd);
+    ASSERT_FALSE(player.Items().isEmpty());
+    EXPECT_FALSE(player.ResumeTargetFound());
+    EXPECT_EQ(player.Current(), 0);
+    EXPECT_TRUE(player.OpenForward(ForwardFrom::kStart));
+    EXPECT_EQ(player.CurrentItem(), player.Items().front());
+}
+
 TEST_F(MediaPlayerTest, TheListFollowsTheDvdsOwnChapterChange)
 {
     const QString disc = media_files::DvdDisc();
@@ -516,7 +535,7 @@ TEST_F(MediaPlayerTest, TheListFollowsTheDvdsOwnChapterChange)
         return player.DvdEngine().GetDomain() == platform::DvdDomain::kVideoManagerMenu &&
                player.DvdEngine().IsStill() && player.DvdEngine().Dvd() &&
                player.DvdEngine().Dvd()->SelectedButton() == 1 &&
-               (player.GetValidUops() & platform::kUopSelectOrActivateButton) == 0;
+               (player.Dvd().GetValidUops() & platform::kUopSelectOrActivateButton) == 0;
     }));
     player.Navigate(NavigationKey::kEnter, 0.5);
     // The disc plays on into chapter 2 by itself: the list's current item follows.
