@@ -3,13 +3,6 @@
 #include "platform/ProgramEnding.h"
 #include "res/StringTable.h"
 
-#include <QFile>
-#include <QWidget>
-
-#include <algorithm>
-#include <climits>
-#include <utility>
-
 bool CMediaPlayer::Play(ItemKind k)
 {
     if (k == ItemKind::kNone) {
