@@ -43,7 +43,12 @@ void CMediaPlayer::Init(QObject* ownerWindow, const QString& cache)
 
 ItemKind CMediaPlayer::GetExtensionKind(const QString& itemPath)
 {
-    const QString extension = platform::UpperExtension(itemPath);
+    return GetExtensionKind(PlayItem::Parse(itemPath, platform::DriveTable()));
+}
+
+ItemKind CMediaPlayer::GetExtensionKind(const PlayItem& item)
+{
+    const QString& extension = item.extension;
     if (extension == u".CDA")
         return ItemKind::kCdTrack;
     if (extension == u".IFO")
@@ -55,7 +60,7 @@ ItemKind CMediaPlayer::GetExtensionKind(const QString& itemPath)
     if (extension == u".EXE" || extension == u".RM" || extension == u".RAM")
         return ItemKind::kShell;
     // Programs of this system are files that run by themselves.
-    if (platform::IsProgramFile(itemPath))
+    if (platform::IsProgramFile(item.path))
         return ItemKind::kShell;
     return ItemKind::kNone;
 }
@@ -289,7 +294,7 @@ ItemKind CMediaPlayer::OpenItem(const QString& path, bool start, QWidget** windo
     // Taken before the item becomes its local copy: what came from outside stays media only.
     openingRemote =
         (sourceFlags & (kSourceArchive | kSourceDownloaded)) != 0 || NetworkSource::IsAddress(itemPath);
-    ItemKind result = GetExtensionKind(itemPath);
+    ItemKind result = GetExtensionKind(item);
 
     if (result == ItemKind::kCdTrack) {
         if (kind == ItemKind::kCdTrack && cd.IsSameDrive(item)) {

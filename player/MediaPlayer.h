@@ -150,7 +150,10 @@ public:
     // What the display and the lists call an item (see ItemTitle).
     QString GetItemTitle(const QString& itemPath, bool detailed);
 
+    // The kind an item's extension gives: a CD track, a DVD item, a Video CD stream, a document,
+    // a program; kNone for what the engines are asked to open.
     static ItemKind GetExtensionKind(const QString& itemPath);
+    static ItemKind GetExtensionKind(const PlayItem& item);
 
     // Fetches network address `address` into `cacheFile` (see NetworkSource::Download).
     bool Download(const QString& address, const QString& cacheFile)
