@@ -15,6 +15,7 @@ constexpr Handler kHandlers[] = {
     {"VimoPlayerCDAudioOnArrival", "x-content/audio-cdda", "オーディオCDの再生"},
     {"VimoPlayerDVDMovieOnArrival", "x-content/video-dvd", "DVDビデオの再生"},
     {"VimoPlayerDVDAudioOnArrival", "x-content/audio-dvd", "DVDオーディオの再生"},
+    {"VimoPlayerVideoCDOnArrival", "x-content/video-vcd", "ビデオCDの再生"},
 };
 
 } // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// The program offered for inserted audio CDs, DVD-Video and DVD-Audio discs: one desktop
+// The program offered for inserted audio CDs, DVD-Video, Video CDs and DVD-Audio discs: one desktop
 // entry per kind of disc in the user's applications folder, listed for the disc's content
 // type in the user's default-application list.
 

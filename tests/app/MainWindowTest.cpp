@@ -38,6 +38,7 @@
 
 #include "media/VideoWindow.h"
 
+#include <algorithm>
 #include <csignal>
 
 #include <gtest/gtest.h>
@@ -745,6 +746,37 @@ TEST_F(MainWindowTest, CloseFromOutsideEndsNestedDialogsAndSavesSettings)
     EXPECT_EQ(result, IDCANCEL);
     dialog.DestroyWindow();
     EXPECT_TRUE(QFile::exists(home.SettingsFile()));
+}
+
+// "/S" offers the program for each kind of disc the desktop tells of, "/R" takes it all back.
+TEST_F(MainWindowTest, TheProgramIsOfferedForEveryKindOfDiscAndTakenBackWhole)
+{
+    const QString executable = QStringLiteral("/opt/my sorlin/sorlin");
+    RegisterAutoplayHandlers(executable, QStringLiteral("/opt/my sorlin/sorlin.png"));
+    const QString applications = home.DataHome() + QStringLiteral("/applications/");
+    const auto read = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    const QString listPath = home.ConfigHome() + QStringLiteral("/mimeapps.list");
+    const QStringList lines = read(listPath).split(u'\n');
+    for (const char* type :
+         {"x-content/audio-cdda", "x-content/video-dvd", "x-content/video-vcd", "x-content/audio-dvd"}) {
+        const QString prefix = QString::fromLatin1(type) + u'=';
+        const auto line =
+            std::find_if(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(prefix); });
+        ASSERT_NE(line, lines.end()) << type << " is not listed";
+        const QStringList ids = line->mid(prefix.size()).split(u';', Qt::SkipEmptyParts);
+        ASSERT_EQ(ids.size(), 1) << type;
+        const QString entry = read(applications + ids.front());
+        EXPECT_TRUE(entry.contains(QStringLiteral("\nMimeType=%1;\n").arg(QString::fromLatin1(type))))
+            << type;
+        EXPECT_TRUE(entry.contains(QStringLiteral("\nExec=\"/opt/my sorlin/sorlin\" %"))) << type;
+    }
+
+    UnregisterAutoplayHandlers();
+    EXPECT_TRUE(QDir(applications).isEmpty());
+    EXPECT_FALSE(read(listPath).contains(QStringLiteral("VimoPlayer")));
 }
 
 TEST_F(MainWindowTest, ConfirmedRemovalDeletesSettingsAndHandlersAfterTheWindowClosed)

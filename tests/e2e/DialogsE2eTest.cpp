@@ -177,7 +177,7 @@ TEST_F(DialogsE2eTest, AboutsRemovalLeavesNeitherSettingsNorDiscHandlers)
     ProgramRun run(display, {});
     const QString main = run.WaitForMainWindow(Title());
     ASSERT_FALSE(main.isEmpty()) << run.Output().toStdString();
-    ASSERT_TRUE(WaitUntil([&] { return QDir(applications).entryList(QDir::Files).size() == 3; }))
+    ASSERT_TRUE(WaitUntil([&] { return QDir(applications).entryList(QDir::Files).size() == 4; }))
         << "the disc handlers are registered after the first paint";
 
     const QString about = OpenFromMenu(main, {QStringLiteral("v")}, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));

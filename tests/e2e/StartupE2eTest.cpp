@@ -2,6 +2,8 @@
 #include "app/SettingsStore.h"
 #include "platform/Drives.h"
 #include "player/FolderScan.h"
+#include "support/CdImages.h"
+#include "support/DvdDisc.h"
 #include "support/MediaFiles.h"
 #include "support/TempHome.h"
 
@@ -341,8 +343,10 @@ TEST_F(StartupTest, SwitchesRegisterRemoveOrExitWithoutAWindow)
     const QStringList entries = QDir(Applications()).entryList(QDir::Files);
     EXPECT_EQ(entries, (QStringList{QStringLiteral("VimoPlayerCDAudioOnArrival.desktop"),
                                     QStringLiteral("VimoPlayerDVDAudioOnArrival.desktop"),
-                                    QStringLiteral("VimoPlayerDVDMovieOnArrival.desktop")}));
+                                    QStringLiteral("VimoPlayerDVDMovieOnArrival.desktop"),
+                                    QStringLiteral("VimoPlayerVideoCDOnArrival.desktop")}));
     EXPECT_TRUE(MimeApps().contains("x-content/video-dvd=VimoPlayerDVDMovieOnArrival.desktop;"));
+    EXPECT_TRUE(MimeApps().contains("x-content/video-vcd=VimoPlayerVideoCDOnArrival.desktop;"));
     EXPECT_FALSE(QFile::exists(home.SettingsFile()));
 
     ProgramRun removal(display, {QStringLiteral("/R")});
@@ -352,11 +356,44 @@ TEST_F(StartupTest, SwitchesRegisterRemoveOrExitWithoutAWindow)
     EXPECT_EQ(MainWindows(display.Name()).size(), 0u);
 }
 
+// What the desktop hands over for an inserted disc (the drive, here a CD image standing for
+// it; a DVD's or a Video CD's mounted folder) plays as the desktop entry's command gives it.
+TEST_F(StartupTest, ADiscOfEachKindHandedOverByTheDesktopPlays)
+{
+    const QString cd = cd_images::Write(home.Path(), QStringLiteral("album"),
+                                        {{cd_images::Seconds(20)}, {cd_images::Seconds(20)}});
+    const QString videoCd = home.Path() + QStringLiteral("/vcd");
+    ASSERT_TRUE(QDir().mkpath(videoCd));
+    ASSERT_FALSE(media_files::MakeVideoCD(videoCd, 10.0).isEmpty());
+    const QString dvd = media_files::DvdDisc();
+    ASSERT_FALSE(cd.isEmpty());
+    ASSERT_FALSE(dvd.isEmpty());
+    const struct
+    {
+        const char* kind;
+        QString path;
+        QRegularExpression shown;
+    } discs[] = {
+        {"audio CD", cd, QRegularExpression(QStringLiteral("sorlin\\.display: ﾄﾗｯｸ 01 \\| 00:00:0[1-9]$"))},
+        {"Video CD", videoCd, Playing(QStringLiteral("AVSEQ01"))},
+        // The disc's first play shows its menu.
+        {"DVD-Video", dvd, QRegularExpression(QStringLiteral("sorlin\\.display: .*Menu.* \\| 00:00:0\\d$"))},
+    };
+    for (const auto& disc : discs) {
+        // A video's window takes the program's title too: the display tells what plays.
+        ProgramRun run(display, {disc.path});
+        qsizetype at = 0;
+        EXPECT_TRUE(run.WaitForLine(disc.shown, &at).hasMatch()) << disc.kind << run.Output().toStdString();
+        run.Signal(SIGTERM);
+        ASSERT_TRUE(run.WaitForExit()) << disc.kind;
+    }
+}
+
 TEST_F(StartupTest, LowerCaseSwitchIsAPathThatRuns)
 {
     ProgramRun run(display, {QStringLiteral("/s")});
     ASSERT_FALSE(run.WaitForMainWindow(DefaultTitle()).isEmpty()) << run.Output().toStdString();
-    EXPECT_TRUE(WaitUntil([&] { return QDir(Applications()).entryList(QDir::Files).size() == 3; }));
+    EXPECT_TRUE(WaitUntil([&] { return QDir(Applications()).entryList(QDir::Files).size() == 4; }));
     run.Signal(SIGTERM);
     ASSERT_TRUE(run.WaitForExit());
     EXPECT_EQ(run.ExitCode(), 0);
