@@ -6,6 +6,7 @@
 #include "DiagnosticHooks.h"
 #include "DisplayFont.h"
 #include "Messages.h"
+#include "MprisService.h"
 #include "ScreenPlacement.h"
 #include "SettingsStore.h"
 #include "mediadialogs/PlayListDlg.h"
@@ -225,6 +226,8 @@ void CSorlinDlg::DestroyWindow()
     if (destroyed || !initialised)
         return;
     destroyed = true;
+    // The desktop's controls let go of the player first: nothing drives it while it closes.
+    mpris.reset();
     qApp->removeEventFilter(this);
     keyHook.Unload();
     // Also when the session ends without the window ending first.
@@ -364,6 +367,7 @@ void CSorlinDlg::OnFirstPainted()
     // What the command line or the last session asks for starts once the window is up: asking
     // the drive for a disc and opening the source would otherwise keep the window away.
     StartInitialPlayback();
+    StartMediaControls();
     if (env.afterFirstPaint)
         std::exchange(env.afterFirstPaint, nullptr)();
 }
@@ -615,6 +619,9 @@ void CSorlinDlg::OnTimer()
     if (displayText != before)
         LogDisplay(displayText);
     announcer.Update(displayText, env.tickCount());
+    // What the tick changed reaches the desktop's media controls.
+    if (mpris)
+        mpris->Refresh();
 }
 
 void CSorlinDlg::BringToForeground()

@@ -7,6 +7,7 @@
 #include "DropTarget.h"
 #include "MainAccessible.h"
 #include "MainSkin.h"
+#include "MediaControls.h"
 #include "Settings.h"
 #include "TrayIcon.h"
 #include "clock/Schedule.h"
@@ -37,12 +38,13 @@ class SettingsStore;
 struct PositionValues;
 class CDialogEx;
 class CPLayListDlg;
+class MprisService;
 
 namespace platform {
 class InstanceServer;
 }
 
-class CSorlinDlg : public QDialog
+class CSorlinDlg : public QDialog, public MediaControls
 {
     Q_OBJECT
 public:
@@ -118,6 +120,20 @@ public:
     // A key press passed on by the full-screen video window, as its virtual-key code.
     platform::LRESULT OnKeyDown(platform::WPARAM, platform::LPARAM);
 
+    // The main player as the desktop's media controls see and drive it (MainMediaControls.cpp).
+    MediaControlsState ControlsState() override;
+    qint64 CurrentPosition() override;
+    void Transport(Command command) override;
+    bool SeekTo(qint64 ms) override;
+    bool OpenLocation(const QString& location) override;
+    void SetShuffle(bool on) override;
+    void SetRepeat(bool on) override;
+    void SetVolume(double level) override;
+    void Raise() override;
+    void Quit() override;
+    // The media controls on the session bus; null before the first paint or without a bus.
+    const MprisService* MediaControlsService() const { return mpris.get(); }
+
     // Ends the window with IDOK, IDCANCEL or `code`.
     void done(int code) override;
     void accept() override;
@@ -177,6 +193,10 @@ private:
     void BringToForeground();
     void OnHandOver(const QString& text);
     void OnFirstPainted();
+    // Offers the main player to the desktop's media controls, on the session bus when there is
+    // one.
+    void StartMediaControls();
+    bool PlayerReachable() const;
     // The window's shape and the buttons' and text area's regions for its present size.
     void RebuildRegions();
     // Hands the settings to both players and starts what the command line or the last
@@ -271,4 +291,8 @@ private:
     platform::KeyHookLibrary keyHook;
     platform::AtomTable atoms;
     std::unique_ptr<platform::InstanceServer> instanceServer;
+    std::unique_ptr<MprisService> mpris;
+    // The current item's length as its engine told it, asked again when the item changes.
+    QString lengthItem;
+    qint64 lengthMs = -1;
 };

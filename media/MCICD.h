@@ -48,6 +48,13 @@ public:
     int StartTrack() const { return startTrack; }
     int TrackStart(int index) const { return trackStart.at(index); }
     int TrackLength(int index) const { return trackLength.at(index); }
+    // Track `track`'s length in milliseconds (tracks count from 1); -1 for no such track.
+    int TrackDuration(int track) const
+    {
+        return track >= 1 && track <= trackCount && track - 1 < static_cast<int>(trackLength.size())
+                   ? trackLength[track - 1]
+                   : -1;
+    }
 
 private:
     QString OpenCommand(const QString& useAlias) const;

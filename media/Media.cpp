@@ -10,6 +10,8 @@
 #include "platform/proxy/GraphProxy.h"
 #include "res/StringTable.h"
 
+#include <climits>
+
 #include <QApplication>
 #include <QFileInfo>
 
@@ -124,6 +126,14 @@ int CMedia::GetPosition()
         return -1;
     const qint64 position = graph->Position();
     return position < 0 ? -1 : static_cast<int>(position);
+}
+
+int CMedia::GetDuration()
+{
+    if (!graph)
+        return -1;
+    const qint64 duration = graph->Duration();
+    return duration < 0 || duration > INT_MAX ? -1 : static_cast<int>(duration);
 }
 
 void CMedia::EndWithGraph(const QString& what, const QString& error)

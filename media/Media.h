@@ -55,6 +55,8 @@ public:
     virtual bool SetFullScreen(bool on, bool temporary);
     virtual bool Seek(int ms, int title);
     virtual int GetPosition();
+    // The open item's length in milliseconds; -1 when the graph does not know it.
+    int GetDuration();
     virtual void Stop();
     virtual bool Play();
     virtual void Close();

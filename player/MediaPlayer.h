@@ -119,6 +119,9 @@ public:
     void Navigate(NavigationKey key, double step);
     bool Tick(QString* display, bool* stopAtEnd, bool pollDisc, int width);
     int GetPosition();
+    // The open item's length in milliseconds: a CD track's, a file's; -1 when it is not known
+    // (a DVD, a picture, nothing open).
+    int ItemLength();
     // `title` as the display shows it at this tick (see PlayerDisplay::Scroll).
     QString ScrollTitle(const QString& title, int width);
 

@@ -225,6 +225,19 @@ int CMediaPlayer::GetPosition()
     return position;
 }
 
+int CMediaPlayer::ItemLength()
+{
+    switch (kind) {
+    case ItemKind::kCdTrack:
+        return engines.Cd().TrackDuration(track);
+    case ItemKind::kVideoCd:
+    case ItemKind::kMediaFile:
+        return engines.File().GetDuration();
+    default:
+        return -1;
+    }
+}
+
 QString CMediaPlayer::DisplayWhileWaiting() const
 {
     return displayLines.WhileWaiting(state.IsLoaded(), state.IsPlaying());

@@ -5,17 +5,12 @@ finds the skin's buttons by name, presses them through their actions and reads a
 display, as Orca would. Run under dbus-run-session:  accessibility_e2e.py --program bin/sorlin
 """
 
-import argparse
 import os
-import random
 import re
-import shutil
-import subprocess
-import sys
-import tempfile
-import time
 import unittest
 import warnings
+
+import e2e_support
 
 import gi
 
@@ -27,21 +22,17 @@ import pyatspi  # noqa: E402
 warnings.filterwarnings("ignore", category=DeprecationWarning)
 
 PROGRAM = None
-WAIT = 20.0  # seconds: every wait is bounded by this
 CLOCK = re.compile(r"^\d{4}年\d\d月\d\d日 \d\d:\d\d:\d\d$")
 
 
+def pump():
+    """Turns the main loop: the accessibility events come through it."""
+    while GLib.MainContext.default().pending():
+        GLib.MainContext.default().iteration(False)
+
+
 def wait_for(condition, what):
-    """Turns the main loop (events come through it) until `condition` gives a true value."""
-    end = time.monotonic() + WAIT
-    while time.monotonic() < end:
-        while GLib.MainContext.default().pending():
-            GLib.MainContext.default().iteration(False)
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.05)
-    raise AssertionError("timed out waiting for " + what)
+    return e2e_support.wait_for(condition, what, pump)
 
 
 def walk(node):
@@ -52,36 +43,6 @@ def walk(node):
             yield from walk(child)
 
 
-def answers(number):
-    return subprocess.run(["xdpyinfo", "-display", f":{number}"], stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL).returncode == 0
-
-
-def start_display():
-    """An Xvfb of the test's own, on a number picked here: a server left running elsewhere can
-    hold a number without its lock file, and Xvfb -displayfd then announces that one and dies."""
-    for number in random.Random().sample(range(100, 900), 20):
-        if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}") or answers(number):
-            continue
-        server = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
-                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        end = time.monotonic() + WAIT
-        while time.monotonic() < end and server.poll() is None:
-            if answers(number):
-                return server, f":{number}"
-            time.sleep(0.05)
-        server.kill()
-        server.wait()
-    raise RuntimeError("no virtual display could be started")
-
-
-def make_tone(path):
-    """Thirty seconds of tone in the format the name's extension says (ogg or mp3)."""
-    encoder = "vorbisenc ! oggmux" if path.endswith(".ogg") else "lamemp3enc ! id3v2mux"
-    subprocess.run(f"gst-launch-1.0 -q audiotestsrc num-buffers=1300 ! audioconvert ! {encoder} ! "
-                   f"filesink location='{path}'", shell=True, check=True, timeout=60)
-
-
 class ScreenReaderTest(unittest.TestCase):
     def setUp(self):
         # Say on the bus that a screen reader runs, as Orca does: toolkits then join the
@@ -90,36 +51,17 @@ class ScreenReaderTest(unittest.TestCase):
             "org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Set",
             GLib.Variant("(ssv)", ("org.a11y.Status", "ScreenReaderEnabled", GLib.Variant("b", True))),
             None, Gio.DBusCallFlags.NONE, 10000, None)
-        self.server, display = start_display()
-        self.home = tempfile.mkdtemp(prefix="sorlin-a11y-")
-        self.songs = os.path.join(self.home, "Songs")
-        os.makedirs(self.songs)
-        # One of each kind users have, made in an order that is not the names'.
-        for name in ("02 second.mp3", "01 first.ogg"):
-            make_tone(os.path.join(self.songs, name))
         self.announced = []
         pyatspi.Registry.registerEventListener(self.heard, "object:text-changed:insert")
-        environment = dict(os.environ, HOME=self.home, DISPLAY=display, QT_QPA_PLATFORM="xcb",
-                           XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
-                           XDG_DATA_HOME=os.path.join(self.home, ".local/share"),
-                           XDG_CACHE_HOME=os.path.join(self.home, ".cache"))
-        environment.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)
-        # Appended to: the media process writes to it as well.
-        self.log = open(os.path.join(self.home, "program.log"), "ab")
-        self.program = subprocess.Popen([PROGRAM, self.songs], env=environment, stdout=self.log,
-                                        stderr=subprocess.STDOUT)
+        # The toolkit joins the accessibility bus because a screen reader says it runs, not
+        # because it is told to always.
+        self.run = e2e_support.ProgramRun(PROGRAM, unset=("QT_LINUX_ACCESSIBILITY_ALWAYS_ON",))
+        self.program = self.run.process
+        self.songs = self.run.songs
 
     def tearDown(self):
         pyatspi.Registry.deregisterEventListener(self.heard, "object:text-changed:insert")
-        self.program.terminate()
-        try:
-            self.program.wait(20)
-        except subprocess.TimeoutExpired:
-            self.program.kill()
-        self.log.close()
-        self.server.terminate()
-        self.server.wait(10)
-        shutil.rmtree(self.home, ignore_errors=True)
+        self.run.close()
 
     def heard(self, event):
         # What the display says now comes with the event, as a screen reader speaks it.
@@ -186,16 +128,10 @@ class ScreenReaderTest(unittest.TestCase):
         wait_for(lambda: playing.match(text()), "the chosen file playing: " + text())
 
 
-def main():
+def use(program):
     global PROGRAM
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--program", required=True)
-    arguments, rest = parser.parse_known_args()
-    PROGRAM = os.path.abspath(arguments.program)
-    if not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
-        sys.exit("run under dbus-run-session: the test needs a private session bus")
-    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+    PROGRAM = program
 
 
 if __name__ == "__main__":
-    main()
+    e2e_support.main("--program", use)
