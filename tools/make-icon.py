@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program icon (a clock face with a play mark) as a PNG without outside libraries."""
+"""Draws the program icon (a clock face with a play mark) as PNGs at the desktop's sizes and as an SVG,
+without outside libraries:  make-icon.py <folder>"""
 import math, struct, sys, zlib
 
 def render(size):
@@ -34,7 +35,32 @@ def render(size):
     ihdr = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
 
+def render_svg():
+    """The same drawing as a scalable picture, on a 64-unit square."""
+    size = 64.0
+    c = (size - 1) / 2.0
+    r = size * 0.46
+    ring = size * 0.07
+    hand = size * 0.04
+    tip_x, tip_y = c - size * 0.08, c + size * 0.22
+    triangle = [(tip_x, tip_y - size * 0.16 * 0.6), (tip_x + size * 0.16, tip_y), (tip_x, tip_y + size * 0.16 * 0.6)]
+    points = " ".join(f"{x:.2f},{y:.2f}" for x, y in triangle)
+    return f"""<?xml version="1.0" encoding="UTF-8"?>
+<svg xmlns="http://www.w3.org/2000/svg" width="64" height="64" viewBox="0 0 64 64">
+  <circle cx="{c:.2f}" cy="{c:.2f}" r="{r:.2f}" fill="#303848"/>
+  <circle cx="{c:.2f}" cy="{c:.2f}" r="{r - ring:.2f}" fill="#66ff99"/>
+  <rect x="{c - hand:.2f}" y="{c - r * 0.75:.2f}" width="{2 * hand:.2f}" height="{r * 0.75:.2f}" fill="#202028"/>
+  <rect x="{c:.2f}" y="{c - hand:.2f}" width="{r * 0.55:.2f}" height="{2 * hand:.2f}" fill="#202028"/>
+  <polygon points="{points}" fill="#db9fd0"/>
+</svg>
+"""
+
+# The sizes the desktop's icon theme asks for, and the program's own (16, 32 and 64).
+SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+
 if __name__ == "__main__":
-    for size in (16, 32, 64):
+    for size in SIZES:
         with open(f"{sys.argv[1]}/sorlin-{size}.png", "wb") as f:
             f.write(render(size))
+    with open(f"{sys.argv[1]}/sorlin.svg", "w") as f:
+        f.write(render_svg())
