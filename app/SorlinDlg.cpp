@@ -10,8 +10,10 @@
 #include "ScreenPlacement.h"
 #include "SettingsStore.h"
 #include "mediadialogs/PlayListDlg.h"
+#include "platform/DesktopNotice.h"
 #include "platform/Folders.h"
 #include "platform/Log.h"
+#include "platform/PathSplit.h"
 #include "platform/ProgramEnding.h"
 #include "platform/SingleInstance.h"
 #include "platform/VirtualKeys.h"
@@ -64,6 +66,12 @@ Qt::WindowFlags WindowFlagsFor(bool border)
 }
 
 } // namespace
+
+void ShowAlarmNotice(const QString& summary, const QString& body)
+{
+    platform::ShowDesktopNotice(
+        {QStringLiteral("Sorlin"), QStringLiteral("org.sorlin.Sorlin"), summary, body});
+}
 
 CSorlinDlg::CSorlinDlg(Environment environment, bool border)
     : QDialog(nullptr, WindowFlagsFor(border)), env(std::move(environment)),
@@ -513,13 +521,13 @@ void CSorlinDlg::ClockFaceWhileWaiting()
 void CSorlinDlg::ClockTick()
 {
     for (int index : std::exchange(dueWhileWaiting, {}))
-        LaunchTimerEntry(settings.timers[index]);
+        FireTimerEntry(settings.timers[index]);
     switch (stopwatch.GetState()) {
     case Stopwatch::kIdle: {
         const QDateTime now = env.now();
         displayText = ClockText(now);
         for (int index : DueNow(now))
-            LaunchTimerEntry(settings.timers[index]);
+            FireTimerEntry(settings.timers[index]);
         break;
     }
     case Stopwatch::kRunning: {
@@ -528,6 +536,8 @@ void CSorlinDlg::ClockTick()
         displayText = Stopwatch::Text(reading.shown);
         if (reading.fire) {
             SetLitButton(kNoHit);
+            if (env.notice)
+                env.notice(QStringLiteral("アラーム"), QStringLiteral("カウントダウンが終わりました"));
             const CTimerEntry& alarm = settings.timers[kAlarmTimerEntry];
             if (alarm.exec == 1 && !alarm.launch.isEmpty())
                 LaunchTimerEntry(alarm);
@@ -537,6 +547,17 @@ void CSorlinDlg::ClockTick()
     case Stopwatch::kStopped:
         break;
     }
+}
+
+void CSorlinDlg::FireTimerEntry(const CTimerEntry& entry)
+{
+    if (env.notice) {
+        const QString name = QFileInfo(platform::WithoutQuotes(entry.launch)).fileName();
+        env.notice(QStringLiteral("タイマー"), name.isEmpty()
+                                                   ? QStringLiteral("予約の時刻になりました")
+                                                   : QStringLiteral("予約の時刻になりました: %1").arg(name));
+    }
+    LaunchTimerEntry(entry);
 }
 
 void CSorlinDlg::LaunchTimerEntry(const CTimerEntry& entry)

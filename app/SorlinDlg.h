@@ -44,6 +44,9 @@ namespace platform {
 class InstanceServer;
 }
 
+// The desktop notice of an alarm (platform::ShowDesktopNotice under the program's name).
+void ShowAlarmNotice(const QString& summary, const QString& body);
+
 class CSorlinDlg : public QDialog, public MediaControls
 {
     Q_OBJECT
@@ -60,6 +63,9 @@ public:
         std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
         // The millisecond tick count the stopwatch goes by.
         std::function<uint32_t()> tickCount = [] { return platform::GetTickCount(); };
+        // Tells the desktop that the countdown ended or a timer entry fired (its heading and
+        // text), besides what the entry plays.
+        std::function<void(const QString& summary, const QString& body)> notice = ShowAlarmNotice;
     };
 
     // `border` chooses the window with a sizing frame over the frameless one.
@@ -235,6 +241,8 @@ private:
     void CollectSettings();
     // Hands a timer entry's file to the alarm player.
     void LaunchTimerEntry(const CTimerEntry& entry);
+    // A timer entry of the schedule falls due: the desktop is told, and its file plays.
+    void FireTimerEntry(const CTimerEntry& entry);
 
     Environment env;
     AppSettings settings;

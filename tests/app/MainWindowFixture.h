@@ -39,6 +39,8 @@ protected:
         env.programFolder = QStringLiteral("/opt/sorlin/");
         env.store = store.get();
         env.drives = std::move(drives);
+        // The tests' alarms are not told to the desktop the tests run on.
+        env.notice = nullptr;
         return env;
     }
 

@@ -117,6 +117,10 @@ TEST_F(MainWindowTest, TheClockFaceShowsTheTimeAndTheStopwatchFiresItsAlarm)
     uint32_t ticks = 5000;
     env.now = [&now] { return now; };
     env.tickCount = [&ticks] { return ticks; };
+    QStringList notices;
+    env.notice = [&notices](const QString& summary, const QString& body) {
+        notices << summary + u'|' + body;
+    };
     CSorlinDlg dialog(std::move(env), false);
     QStringList shown;
     RunModal(dialog, [&] {
@@ -141,6 +145,8 @@ TEST_F(MainWindowTest, TheClockFaceShowsTheTimeAndTheStopwatchFiresItsAlarm)
     EXPECT_EQ(shown[2], QStringLiteral("\n00:00:00"));
     EXPECT_EQ(shown[3], QStringLiteral("2026年12月07日\n09:05:04")) << "the clock is back";
     EXPECT_EQ(dialog.GetStopwatch().GetState(), Stopwatch::kIdle);
+    // Seen as well as heard: the desktop is told once.
+    EXPECT_EQ(notices, QStringList{QStringLiteral("アラーム|カウントダウンが終わりました")});
 }
 
 // Waits for the media process as a stuck parser makes the window wait: it is stopped, and a
@@ -170,6 +176,10 @@ TEST_F(MainWindowTest, WhileTheMediaProcessIsWaitedForTheClockGoesOnAndTheSchedu
     CSorlinDlg::Environment env = Environment();
     QDateTime now(QDate(2026, 12, 7), QTime(9, 5, 3));
     env.now = [&now] { return now; };
+    QStringList notices;
+    env.notice = [&notices](const QString& summary, const QString& body) {
+        notices << summary + u'|' + body;
+    };
     CSorlinDlg dialog(std::move(env), false);
     QStringList shownWhileWaiting;
     bool answered = true;
@@ -205,6 +215,10 @@ TEST_F(MainWindowTest, WhileTheMediaProcessIsWaitedForTheClockGoesOnAndTheSchedu
     EXPECT_TRUE(shownWhileWaiting.contains(QStringLiteral("2026年12月07日\n09:05:07")))
         << shownWhileWaiting.join(u',').toStdString();
     EXPECT_TRUE(chimed);
+    EXPECT_EQ(
+        notices,
+        QStringList{QStringLiteral("タイマー|予約の時刻になりました: %1").arg(QFileInfo(chime).fileName())})
+        << "the entry is told once, when it fires";
 }
 
 TEST_F(MainWindowTest, ClosingWhileTheMediaProcessIsWaitedForEndsAtOnceWithTheSettingsWritten)
