@@ -722,8 +722,10 @@ platform::LRESULT CSorlinDlg::OnShowContextMenu(platform::WPARAM, platform::LPAR
     return 0;
 }
 
-platform::LRESULT CSorlinDlg::OnHookKey(platform::WPARAM wParam, platform::LPARAM)
+platform::LRESULT CSorlinDlg::OnHookKey(platform::WPARAM wParam, platform::LPARAM lParam)
 {
+    if (!hookedPageKeys.TakeFromHook(static_cast<uint32_t>(lParam)))
+        return 0;
     if (wParam == 0x22) // VK_NEXT
         OnCommand(ID_NEXT);
     else if (wParam == 0x21) // VK_PRIOR

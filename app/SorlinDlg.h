@@ -5,6 +5,7 @@
 // Lives on the UI thread; other threads reach it only through posted window messages.
 
 #include "DropTarget.h"
+#include "HookedPageKeys.h"
 #include "MainAccessible.h"
 #include "MainSkin.h"
 #include "MediaControls.h"
@@ -297,6 +298,7 @@ private:
     CTrayIcon trayIcon;
     COleDropTargetFile dropTarget;
     platform::KeyHookLibrary keyHook;
+    HookedPageKeys hookedPageKeys;
     platform::AtomTable atoms;
     std::unique_ptr<platform::InstanceServer> instanceServer;
     std::unique_ptr<MprisService> mpris;

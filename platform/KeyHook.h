@@ -6,7 +6,8 @@
 //   extern "C" void UnhookKey(void);
 //
 // HookKey starts delivering key presses to `window` by calling `post` (from any thread) with
-// `message` and the key's virtual-key code as wParam; UnhookKey stops it. Its result is unused.
+// `message`, the key's virtual-key code as wParam and, when the library knows it, the display
+// server's time of the press as lParam (else 0); UnhookKey stops it. Its result is unused.
 
 #include <QString>
 

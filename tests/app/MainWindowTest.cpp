@@ -518,6 +518,37 @@ TEST_F(MainWindowTest, KeysDriveThePlayerAsTheKeyTableSays)
         EXPECT_EQ(player.CurrentItem(), items[1]);
         key(Qt::Key_PageDown);
         EXPECT_EQ(player.CurrentItem(), items[2]);
+        // The keyboard hook reports every page key of the desktop, with the press's server
+        // time; a press the window also had as its own key moves the list once, whichever of the
+        // two comes first.
+        const auto hooked = [&dialog](platform::WPARAM virtualKey, uint32_t time) {
+            platform::PostWindowMessage(&dialog, WM_HOOK_KEY, virtualKey, time);
+            QCoreApplication::sendPostedEvents(&dialog);
+        };
+        const auto own = [&dialog](Qt::Key qtKey, uint32_t time) {
+            QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier);
+            press.setTimestamp(time);
+            QApplication::sendEvent(&dialog, &press);
+        };
+        key(Qt::Key_PageUp);
+        hooked(0x22, 1000);
+        own(Qt::Key_PageDown, 1000);
+        EXPECT_EQ(player.CurrentItem(), items[2]) << "reported first, then the window's key";
+        own(Qt::Key_PageUp, 2000);
+        hooked(0x21, 2000);
+        EXPECT_EQ(player.CurrentItem(), items[1]) << "the window's key first, then reported";
+        hooked(0x21, 3000);
+        EXPECT_EQ(player.CurrentItem(), items[0]) << "typed into another program";
+        // A hook that gives no time is heeded only while no window of the program is active.
+        dialog.activateWindow();
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return dialog.isActiveWindow(); }));
+        hooked(0x22, 0);
+        EXPECT_EQ(player.CurrentItem(), items[0]);
+        QApplication::setActiveWindow(nullptr);
+        hooked(0x22, 0);
+        EXPECT_EQ(player.CurrentItem(), items[1]);
+        dialog.activateWindow();
+        key(Qt::Key_End);
 
         key(Qt::Key_5);
         EXPECT_EQ(player.GetState().Get(), PlayerState::kPaused) << "paused";

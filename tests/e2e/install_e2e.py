@@ -25,12 +25,22 @@ def run(*command, **options):
 
 
 class InstallTest(unittest.TestCase):
-    def plays(self, program):
-        """Starts `program` with a folder of tones and waits until the desktop sees it play."""
+    def plays(self, program, page_down_elsewhere=False):
+        """Starts `program` with a folder of tones and waits until the desktop sees it play; with
+        `page_down_elsewhere`, PageDown typed while another window has the keyboard moves it on."""
         started = e2e_support.ProgramRun(program)
         try:
             wait_for(lambda: playerctl("status") == "Playing", "the installed program playing")
             self.assertEqual(playerctl("metadata", "xesam:title"), "01 first")
+            if page_down_elsewhere:
+                display = dict(os.environ, DISPLAY=started.display)
+                subprocess.run([os.path.join(BUILD, "bin/x11probe"), "focus-root"], env=display, check=True,
+                               timeout=e2e_support.WAIT)
+                # Away from the window, the key goes to the desktop's root window only.
+                subprocess.run(["xdotool", "mousemove", "2", "2", "key", "Next"], env=display, check=True,
+                               timeout=e2e_support.WAIT)
+                wait_for(lambda: playerctl("metadata", "xesam:title") == "02 second",
+                         "the keyboard hook's PageDown")
         finally:
             started.close()
 
@@ -53,7 +63,11 @@ class InstallTest(unittest.TestCase):
                 self.assertEqual(header[:8], b"\x89PNG\r\n\x1a\n", icon)
                 self.assertEqual(int.from_bytes(header[16:20], "big"), size, icon)
             self.assertTrue(os.path.isfile(os.path.join(prefix, "share/icons/hicolor/scalable/apps/sorlin.svg")))
-            self.plays(os.path.join(prefix, "bin/sorlin"))
+            # The optional keyboard hook is turned on by linking it beside the program.
+            program_folder = os.path.join(prefix, "lib/sorlin")
+            os.symlink(os.path.join(program_folder, "optional/libkeyhook.so"),
+                       os.path.join(program_folder, "libkeyhook.so"))
+            self.plays(os.path.join(prefix, "bin/sorlin"), page_down_elsewhere=True)
         finally:
             shutil.rmtree(prefix, ignore_errors=True)
 

@@ -3,6 +3,8 @@
  *   x11probe tray-owner        print the window owning the notification area (0 for none)
  *   x11probe shape-has WINDOW-ID X Y
  *                              print 1 when the window's shape holds its point (X, Y), else 0
+ *   x11probe focus-root        give the keyboard to the root window, as when another program
+ *                              has it
  * Exit status 0 on success, 1 when the display cannot be reached, 2 for bad arguments. */
 #include <stdio.h>
 #include <stdlib.h>
@@ -12,7 +14,8 @@
 
 static xcb_atom_t intern(xcb_connection_t* c, const char* name)
 {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, (uint16_t)strlen(name), name), NULL);
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, (uint16_t)strlen(name), name), NULL);
     xcb_atom_t atom = reply ? reply->atom : XCB_ATOM_NONE;
     free(reply);
     return atom;
@@ -54,7 +57,8 @@ static int print_shape_has(xcb_connection_t* c, xcb_window_t window, int x, int 
     const int count = xcb_shape_get_rectangles_rectangles_length(reply);
     int inside = 0;
     for (int i = 0; i < count && !inside; ++i)
-        inside = x >= rects[i].x && x < rects[i].x + rects[i].width && y >= rects[i].y && y < rects[i].y + rects[i].height;
+        inside = x >= rects[i].x && x < rects[i].x + rects[i].width && y >= rects[i].y &&
+                 y < rects[i].y + rects[i].height;
     printf("%d\n", inside);
     free(reply);
     return 0;
@@ -74,10 +78,16 @@ int main(int argc, char** argv)
         status = 0;
     } else if (argc == 2 && strcmp(argv[1], "tray-owner") == 0) {
         status = print_tray_owner(c, screen);
+    } else if (argc == 2 && strcmp(argv[1], "focus-root") == 0) {
+        const xcb_screen_t* root = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_POINTER_ROOT, root->root, XCB_CURRENT_TIME);
+        free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), NULL));
+        status = 0;
     } else if (argc == 5 && strcmp(argv[1], "shape-has") == 0) {
         status = print_shape_has(c, (xcb_window_t)strtoul(argv[2], NULL, 0), atoi(argv[3]), atoi(argv[4]));
     } else {
-        fprintf(stderr, "usage: x11probe close WINDOW-ID | x11probe tray-owner | x11probe shape-has WINDOW-ID X Y\n");
+        fprintf(stderr, "usage: x11probe close WINDOW-ID | x11probe tray-owner | x11probe shape-has "
+                        "WINDOW-ID X Y | x11probe focus-root\n");
     }
     xcb_disconnect(c);
     return status;
