@@ -3,6 +3,7 @@
 #include "AutoplayHandlers.h"
 #include "CommandLine.h"
 #include "DisplayFont.h"
+#include "DisplayPlatform.h"
 #include "Messages.h"
 #include "SettingsStore.h"
 #include "SorlinDlg.h"
@@ -16,8 +17,10 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -124,7 +127,19 @@ int RunSorlin(int argc, char** argv)
     // The display connection is written without MSG_NOSIGNAL: when the server goes away in
     // the middle of a write, the process must still reach exit() and write its settings.
     platform::IgnoreBrokenPipes();
-    QApplication app(argc, argv);
+    // Qt reads its platform from the arguments it is given; the programs the schedule starts
+    // do not inherit the choice as they would an environment variable.
+    std::vector<char*> qtArguments(argv, argv + std::max(argc, 0));
+    QByteArray programName("sorlin");
+    if (qtArguments.empty())
+        qtArguments.push_back(programName.data());
+    QByteArray platformOption("-platform");
+    QByteArray platformName = DefaultDisplayPlatform(arguments, CurrentDisplaySession()).toLocal8Bit();
+    if (!platformName.isEmpty())
+        qtArguments.insert(qtArguments.begin() + 1, {platformOption.data(), platformName.data()});
+    int qtArgumentCount = static_cast<int>(qtArguments.size());
+    qtArguments.push_back(nullptr);
+    QApplication app(qtArgumentCount, qtArguments.data());
     // Qt's image readers (the image plug-in's) refuse a picture that would take more than this
     // decoded, from its header, before allocating it.
     QImageReader::setAllocationLimit(static_cast<int>(kMaxPictureBytes >> 20));

@@ -24,5 +24,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, \
 gstreamer1.0-plugins-ugly, gstreamer1.0-libav, qt6-qpa-plugins, fonts-ipafont-gothic")
 # The desktop entry's actions speak to the player through dbus-send.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "dbus-bin")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "dbus-bin, qt6-wayland")
 include(CPack)
