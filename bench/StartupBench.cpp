@@ -117,7 +117,11 @@ bool MakePrivateFolder(const QString& path)
            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-// The environment of a started program: ours, with a fresh home and no desktop session.
+// Whether the programs are started on the caller's session bus (--session-bus), as on a desktop.
+bool onSessionBus = false;
+
+// The environment of a started program: ours, with a fresh home and no desktop session (the
+// session bus only with --session-bus).
 std::vector<std::string> ChildEnvironment(const QString& home)
 {
     static const char* const kReplaced[] = {
@@ -137,6 +141,10 @@ std::vector<std::string> ChildEnvironment(const QString& home)
         // SORLIN_SCREENSHOT and the like would change what the program does.
         if (name.rfind("SORLIN_", 0) == 0)
             continue;
+        if (onSessionBus && name == "DBUS_SESSION_BUS_ADDRESS") {
+            environment.push_back(assignment);
+            continue;
+        }
         if (std::find_if(std::begin(kReplaced), std::end(kReplaced),
                          [&](const char* replaced) { return name == replaced; }) != std::end(kReplaced))
             continue;
@@ -465,8 +473,19 @@ std::optional<Options> ParseOptions(const QCoreApplication& app)
     const QCommandLineOption idleOption(QStringLiteral("idle-seconds"),
                                         QStringLiteral("Length of the idle CPU period (default 30)."),
                                         QStringLiteral("s"), QStringLiteral("30"));
-    parser.addOptions({sorlinOption, minimalOption, runsOption, idleOption});
+    const QCommandLineOption busOption(
+        QStringLiteral("session-bus"),
+        QStringLiteral(
+            "Start the programs on the session bus DBUS_SESSION_BUS_ADDRESS names, as on a desktop "
+            "(default: without one)."));
+    parser.addOptions({sorlinOption, minimalOption, runsOption, idleOption, busOption});
     parser.process(app);
+    onSessionBus = parser.isSet(busOption);
+    if (onSessionBus && qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        std::fprintf(stderr,
+                     "bench_startup: --session-bus needs DBUS_SESSION_BUS_ADDRESS (dbus-run-session)\n");
+        return std::nullopt;
+    }
 
     Options options;
     const QString folder = QCoreApplication::applicationDirPath() + u'/';
