@@ -69,7 +69,12 @@ class ProgramRun:
         os.makedirs(self.songs)
         for name in ("02 second.mp3", "01 first.ogg"):
             make_tone(os.path.join(self.songs, name))
+        # A runtime folder of its own: the single-instance socket lives there, and a program of
+        # another test running meanwhile must not take this one's start as its second.
+        runtime = os.path.join(self.home, "runtime")
+        os.makedirs(runtime, mode=0o700)
         self.environment = dict(os.environ, HOME=self.home, DISPLAY=self.display, QT_QPA_PLATFORM="xcb",
+                                XDG_RUNTIME_DIR=runtime,
                                 XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
                                 XDG_DATA_HOME=os.path.join(self.home, ".local/share"),
                                 XDG_CACHE_HOME=os.path.join(self.home, ".cache"))
