@@ -74,8 +74,14 @@ struct MediaProcess::Zombie
     }
     ~Zombie()
     {
-        if (notifier)
+        // The notifier goes quiet and loses its handler before the descriptor closes: the number
+        // comes back at once for the next process's descriptors, and an activation still
+        // pending would otherwise reach a handler that holds this zombie.
+        if (notifier) {
+            notifier->setEnabled(false);
+            QObject::disconnect(notifier, nullptr, nullptr, nullptr);
             notifier->deleteLater();
+        }
         if (pidfd >= 0)
             ::close(pidfd);
     }
