@@ -27,6 +27,11 @@ void CopyCut(std::string_view text, char* field)
     field[length] = '\0';
 }
 
+bool IsAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 bool IsListedType(archive_entry* entry)
 {
     return archive_entry_filetype(entry) == AE_IFREG && archive_entry_hardlink(entry) == nullptr;
@@ -55,9 +60,15 @@ bool FillRecord(archive_entry* entry, const char* method, uint32_t position, Spi
 {
     if (!IsListedType(entry))
         return false;
-    const char* name = archive_entry_pathname_utf8(entry);
-    if (!name)
-        name = archive_entry_pathname(entry);
+    // An ASCII name reads the same in every encoding: it is taken as libarchive holds it, without
+    // the conversion to UTF-8, which looks up the locale's converter for every member (a third of
+    // a listing's time).
+    const char* name = archive_entry_pathname(entry);
+    if (!name || !IsAscii(name)) {
+        name = archive_entry_pathname_utf8(entry);
+        if (!name)
+            name = archive_entry_pathname(entry);
+    }
     if (!name)
         return false;
     const std::string_view full(name);
