@@ -142,22 +142,23 @@ bool CSorlinDlg::OpenLocation(const QString& location)
 
 void CSorlinDlg::SetShuffle(bool on)
 {
-    if (!PlayerReachable() || settings.random == on)
-        return;
-    settings.random = on;
-    CMediaPlayer::PlaySettings values = player.GetPlaySettings();
-    values.random = on;
-    player.ApplyPlaySettings(values, true);
-    SaveSettingsNow();
+    if (PlayerReachable() && settings.random != on)
+        SetListOrder(on, settings.repeat);
 }
 
 void CSorlinDlg::SetRepeat(bool on)
 {
-    if (!PlayerReachable() || settings.repeat == on)
-        return;
-    settings.repeat = on;
+    if (PlayerReachable() && settings.repeat != on)
+        SetListOrder(settings.random, on);
+}
+
+void CSorlinDlg::SetListOrder(bool random, bool repeat)
+{
+    settings.random = random;
+    settings.repeat = repeat;
     CMediaPlayer::PlaySettings values = player.GetPlaySettings();
-    values.repeat = on;
+    values.random = random;
+    values.repeat = repeat;
     player.ApplyPlaySettings(values, true);
     SaveSettingsNow();
 }

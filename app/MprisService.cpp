@@ -239,7 +239,6 @@ bool MprisService::Register(QDBusConnection connection)
     bus = connection;
     registered = true;
     last = controls.ControlsState();
-    lastProperties = PlayerProperties(last);
     sinceLast.start();
     return true;
 }
@@ -297,14 +296,21 @@ void MprisService::Refresh()
     if (!registered)
         return;
     const MediaControlsState now = controls.ControlsState();
-    const QVariantMap properties = PlayerProperties(now);
-    QVariantMap changed;
-    for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
-        if (lastProperties.value(it.key()) != it.value())
-            changed.insert(it.key(), it.value());
+    // The place moves at every tick while something plays, and is no property that is signalled:
+    // the properties are compared only when something else changed.
+    MediaControlsState placeAside = now;
+    placeAside.position = last.position;
+    if (!(placeAside == last)) {
+        const QVariantMap before = PlayerProperties(last);
+        const QVariantMap properties = PlayerProperties(now);
+        QVariantMap changed;
+        for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
+            if (before.value(it.key()) != it.value())
+                changed.insert(it.key(), it.value());
+        }
+        if (!changed.isEmpty())
+            EmitChanged(kPlayerInterface, changed);
     }
-    if (!changed.isEmpty())
-        EmitChanged(kPlayerInterface, changed);
 
     // The place jumped within the same item: someone sought.
     const qint64 elapsed = sinceLast.restart();
@@ -315,7 +321,6 @@ void MprisService::Refresh()
             emit Seeked(now.position * 1000);
     }
     last = now;
-    lastProperties = properties;
 }
 
 void MprisService::Reply(const QDBusMessage& reply)

@@ -31,7 +31,6 @@ public:
 
     // Puts the player on `bus`; false (and nothing on the bus) when it cannot.
     bool Register(QDBusConnection bus);
-    bool IsRegistered() const { return registered; }
     // Signals what changed since the last call.
     void Refresh();
 
@@ -60,6 +59,5 @@ private:
     QDBusConnection bus{QString()};
     bool registered = false;
     MediaControlsState last;
-    QVariantMap lastProperties;
     QElapsedTimer sinceLast;
 };

@@ -138,8 +138,6 @@ public:
     void SetVolume(double level) override;
     void Raise() override;
     void Quit() override;
-    // The media controls on the session bus; null before the first paint or without a bus.
-    const MprisService* MediaControlsService() const { return mpris.get(); }
 
     // Ends the window with IDOK, IDCANCEL or `code`.
     void done(int code) override;
@@ -204,6 +202,8 @@ private:
     // one.
     void StartMediaControls();
     bool PlayerReachable() const;
+    // Random and repeat as the desktop sets them: played by, shown in the settings and saved.
+    void SetListOrder(bool random, bool repeat);
     // The window's shape and the buttons' and text area's regions for its present size.
     void RebuildRegions();
     // Hands the settings to both players and starts what the command line or the last

@@ -243,6 +243,9 @@ private:
     bool PassFailedItem(bool* stopAtEnd);
     // What the tick does for each kind of item; true when the item changed.
     bool TickCd(QString* display, bool* stopAtEnd);
+    // The tick of a DVD or file item whose engine has closed: a failed item is passed over,
+    // otherwise the player is idle.
+    bool TickClosed(CMedia& engine, bool* stopAtEnd);
     bool TickDvd(QString* display, bool* stopAtEnd, int width);
     bool TickFile(QString* display, bool* stopAtEnd, int width);
     bool TickStill(QString* display, bool* stopAtEnd);

@@ -337,15 +337,19 @@ bool CMediaPlayer::TickCd(QString* display, bool* stopAtEnd)
     return false;
 }
 
+bool CMediaPlayer::TickClosed(CMedia& engine, bool* stopAtEnd)
+{
+    if (engine.TakeFailed())
+        return PassFailedItem(stopAtEnd);
+    state.Set(PlayerState::kIdle);
+    return false;
+}
+
 bool CMediaPlayer::TickDvd(QString* display, bool* stopAtEnd, int width)
 {
     CDVDMedia& dvd = engines.Dvd();
-    if (!dvd.State().IsLoaded()) {
-        if (dvd.TakeFailed())
-            return PassFailedItem(stopAtEnd);
-        state.Set(PlayerState::kIdle);
-        return false;
-    }
+    if (!dvd.State().IsLoaded())
+        return TickClosed(dvd, stopAtEnd);
     dvd.HandleGraphEvent();
     const bool changed = dvd.TakeChanged();
     const bool inTitle = dvd.GetDomain() == platform::DvdDomain::kTitle;
@@ -376,12 +380,8 @@ bool CMediaPlayer::TickDvd(QString* display, bool* stopAtEnd, int width)
 bool CMediaPlayer::TickFile(QString* display, bool* stopAtEnd, int width)
 {
     CMedia& media = engines.File();
-    if (!media.State().IsLoaded()) {
-        if (media.TakeFailed())
-            return PassFailedItem(stopAtEnd);
-        state.Set(PlayerState::kIdle);
-        return false;
-    }
+    if (!media.State().IsLoaded())
+        return TickClosed(media, stopAtEnd);
     media.HandleGraphEvent();
     if (media.TakeChanged()) {
         if (!OpenForward(ForwardFrom::kNextItem))

@@ -85,13 +85,10 @@ public:
     void SetHover(int index) { hover = index; }
 
     // What the last Rebuild made: each button's region (none for a button the skin leaves out),
-    // the display's area, the window's shape and the rectangles it was made of, and the
-    // outline scaled to the window.
+    // the display's area and the window's shape.
     const std::array<std::optional<QRegion>, kMaxSkinButtons>& ButtonRegions() const { return buttonRegions; }
     const QRegion& TextArea() const { return textArea; }
     const QRegion& WindowRegion() const { return window; }
-    const std::vector<QRect>& ShapeRects() const { return shapeRects; }
-    const QPolygon& ScaledOutline() const { return scaledOutline; }
 
 private:
     // A skin without a base size is drawn in the window's own coordinates: scaling its outline
