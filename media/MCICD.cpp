@@ -1,5 +1,6 @@
 #include "MCICD.h"
 
+#include "platform/DiscProbe.h"
 #include "platform/Log.h"
 #include "platform/NumberText.h"
 #include "platform/PathSplit.h"
@@ -200,20 +201,16 @@ QString CMCICD::GetIdentity()
 bool CMCICD::CheckMedia(bool* dataDisc)
 {
     *dataDisc = false;
-    QString use = alias;
-    bool temporary = false;
-    if (!state.IsLoaded()) {
-        use = QStringLiteral("CDMI");
-        temporary = SendCommand(OpenCommand(use), nullptr, false);
-    }
+    if (!state.IsLoaded())
+        return CheckMediaUnopened(dataDisc);
     QString reply;
-    if (SendCommand(QStringLiteral("status %1 media present wait").arg(use), &reply, false)) {
+    if (SendCommand(QStringLiteral("status %1 media present wait").arg(alias), &reply, false)) {
         if (reply == u"true") {
             QString type;
-            if (SendCommand(QStringLiteral("status %1 type track %2 wait").arg(use).arg(1), &type, false) &&
+            if (SendCommand(QStringLiteral("status %1 type track %2 wait").arg(alias).arg(1), &type, false) &&
                 IsAudioReply(type))
                 state.Set(CdState::kDiscPresent);
-            else if (SendCommand(QStringLiteral("status %1 type track %2 wait").arg(use).arg(2), &type,
+            else if (SendCommand(QStringLiteral("status %1 type track %2 wait").arg(alias).arg(2), &type,
                                  false) &&
                      IsAudioReply(type))
                 state.Set(CdState::kDiscPresent);
@@ -223,9 +220,21 @@ bool CMCICD::CheckMedia(bool* dataDisc)
             state.Set(CdState::kNoDisc);
         }
     }
-    if (temporary)
-        SendCommand(QStringLiteral("close %1 wait").arg(use), nullptr, false);
     return state.Is(CdState::kDiscPresent);
+}
+
+bool CMCICD::CheckMediaUnopened(bool* dataDisc)
+{
+    // Asked of the drive itself: while only the clock shows, no media process is started for it.
+    const QString probed = drive.isEmpty() ? drives.FirstOpticalDrive() : drive;
+    const platform::DiscInDrive disc =
+        probed == ejectedImage ? platform::DiscInDrive::kNone : platform::ProbeDrive(probed);
+    if (disc == platform::DiscInDrive::kAudio)
+        state.Set(CdState::kDiscPresent);
+    else if (disc == platform::DiscInDrive::kNone)
+        state.Set(CdState::kNoDisc);
+    *dataDisc = disc == platform::DiscInDrive::kData;
+    return disc == platform::DiscInDrive::kAudio;
 }
 
 bool CMCICD::ToggleDoor(bool* doorOpen)
@@ -261,6 +270,10 @@ bool CMCICD::ToggleDoor(bool* doorOpen)
         }
     }
     SendCommand(QStringLiteral("close %1 wait").arg(use), nullptr, true);
+    // An image's door is a flag of the media process: the window keeps its own copy, so the
+    // image it unloaded is not found again by the check that asks no media process.
+    if (opened && platform::IsCdImageDrive(drive))
+        ejectedImage = *doorOpen ? drive : QString();
     return opened;
 }
 

@@ -58,6 +58,7 @@ public:
 
 private:
     QString OpenCommand(const QString& useAlias) const;
+    bool CheckMediaUnopened(bool* dataDisc);
     static bool IsAudioReply(const QString& reply);
 
     platform::DriveTable drives;
@@ -66,4 +67,5 @@ private:
     std::vector<int> trackStart;
     std::vector<int> trackLength;
     int trackCount = 0;
+    QString ejectedImage; // the image drive whose door ToggleDoor left open
 };

@@ -1,5 +1,7 @@
 #include "CdToc.h"
 
+#include "platform/DiscProbe.h"
+
 #include "CdioHandle.h"
 #include "WaveCue.h"
 
@@ -76,8 +78,7 @@ int MsToSector(int ms)
 
 bool IsCdImageFile(const QString& path)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == u"cue" || suffix == u"toc" || suffix == u"nrg";
+    return IsCdImageDrive(path);
 }
 
 namespace {

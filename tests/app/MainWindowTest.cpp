@@ -11,6 +11,7 @@
 #include "platform/proxy/DvdGraphProxy.h"
 #include "platform/proxy/GraphProxy.h"
 #include "platform/proxy/MediaProcess.h"
+#include "support/CdImages.h"
 #include "support/DvdDisc.h"
 #include "support/MainWindowScene.h"
 #include "support/MediaFiles.h"
@@ -147,6 +148,44 @@ TEST_F(MainWindowTest, TheClockFaceShowsTheTimeAndTheStopwatchFiresItsAlarm)
     EXPECT_EQ(dialog.GetStopwatch().GetState(), Stopwatch::kIdle);
     // Seen as well as heard: the desktop is told once.
     EXPECT_EQ(notices, QStringList{QStringLiteral("アラーム|カウントダウンが終わりました")});
+}
+
+TEST_F(MainWindowTest, TheClockAloneStartsNoMediaProcessAndADiscThatArrivesPlays)
+{
+    // Automatic play (the default) watches a drive that holds no disc yet: an image that is
+    // not there. The drive is asked every tenth tick while the clock shows.
+    platform::MediaProcess::Instance().End(QStringLiteral("a test starts afresh"), false);
+    const QString drive = home.Path() + QStringLiteral("/drive/disc.cue");
+    ASSERT_TRUE(QDir().mkpath(home.Path() + QStringLiteral("/drive")));
+    WriteSettings("[Play]\nDrive=" + drive.toUtf8() + "\n");
+    CSorlinDlg dialog(Environment(), false);
+    TickCounter ticks(&dialog);
+    bool quietBefore = false;
+    bool played = false;
+    RunModal(
+        dialog,
+        [&] {
+            // The check at the start and two at the tick.
+            testsupport::WaitUntil([&] { return ticks.ticks >= 12; }, 20000);
+            quietBefore = !platform::MediaProcess::Instance().IsRunning();
+            // The disc arrives whole: its data first, then the sheet that names it.
+            const QString staged = cd_images::Write(home.Path(), QStringLiteral("disc"),
+                                                    {{cd_images::Seconds(3)}, {cd_images::Seconds(3)}});
+            ASSERT_TRUE(
+                QFile::rename(cd_images::DataFile(staged), home.Path() + QStringLiteral("/drive/disc.bin")));
+            ASSERT_TRUE(QFile::rename(staged, drive));
+            played = testsupport::WaitUntil(
+                [&] {
+                    return dialog.Player().GetKind() == ItemKind::kCdTrack &&
+                           dialog.Player().GetState().Is(PlayerState::kPlaying);
+                },
+                20000);
+            dialog.EndDialog(IDOK);
+        },
+        60000);
+    EXPECT_GE(ticks.ticks, 12);
+    EXPECT_TRUE(quietBefore) << "a media process ran while only the clock showed";
+    EXPECT_TRUE(played) << "the disc that arrived did not play: the drive was not watched";
 }
 
 // Waits for the media process as a stuck parser makes the window wait: it is stopped, and a

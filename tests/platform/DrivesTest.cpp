@@ -1,4 +1,5 @@
 #include "platform/Drives.h"
+#include "platform/DiscProbe.h"
 #include "platform/PathSplit.h"
 
 #include "TestSupport.h"
@@ -333,6 +334,49 @@ TEST_F(VolumeLabelTest, AMountedDiscThatCannotBeReadUsesTheSystemsLabel)
     EXPECT_EQ(ReadVolumeLabel(device, drives, dir.filePath("by-label")), QString()); // not mounted
     drives = DriveTable({device}, {{device, "/media/disc", "udf", {}}});
     EXPECT_EQ(ReadVolumeLabel(device, drives, dir.filePath("by-label")), u"My Disc/One");
+}
+
+TEST(ProbeDriveTest, TellsADiscFromItsAbsenceWithoutReadingIt)
+{
+    QTemporaryDir dir;
+    const QString at = dir.path() + u'/';
+    const struct
+    {
+        const char* name;
+        QByteArray contents; // empty: not made here
+        DiscInDrive expected;
+    } cases[] = {
+        {"audio.cue", "FILE \"audio.bin\" BINARY\r\n  TRACK 01 AUDIO\r\n    INDEX 01 00:00:00\r\n",
+         DiscInDrive::kAudio},
+        {"mixed.CUE", "file \"m.bin\" binary\n track 01 mode1/2352\n index 01 00:00:00\n track 02 audio\n",
+         DiscInDrive::kAudio},
+        {"late.cue", "TRACK 01 MODE1/2352\nTRACK 02 MODE1/2352\nTRACK 03 AUDIO\n", DiscInDrive::kData},
+        {"data.cue", "FILE \"d.bin\" BINARY\n  TRACK 01 MODE2/2352\n", DiscInDrive::kData},
+        {"cdrdao.toc", "CD_DA\n// a comment\nTRACK AUDIO\nFILE \"a.bin\" 0 00:02:00\n", DiscInDrive::kAudio},
+        {"empty.cue", "REM nothing here\n", DiscInDrive::kNone},
+        {"nero.nrg", QByteArray(64, '\0'), DiscInDrive::kAudio},
+        {"missing.cue", {}, DiscInDrive::kNone},
+        // A plain file or a folder is no device: nothing is asked of it.
+        {"disc.iso", QByteArray(2048, 'x'), DiscInDrive::kNone},
+        {"folder", {}, DiscInDrive::kNone},
+    };
+    ASSERT_TRUE(QDir().mkpath(at + QStringLiteral("folder")));
+    for (const auto& c : cases) {
+        if (!c.contents.isEmpty())
+            WriteFile(at + QLatin1String(c.name), c.contents);
+        EXPECT_EQ(ProbeDrive(at + QLatin1String(c.name)), c.expected) << c.name;
+    }
+    EXPECT_EQ(ProbeDrive(QString()), DiscInDrive::kNone);
+    EXPECT_EQ(ProbeDrive(QStringLiteral("/dev/null")), DiscInDrive::kNone) << "not a block device";
+
+    // A pipe, named as an image or as a device, is not opened: nothing waits for a writer.
+    for (const char* name : {"pipe.cue", "sr9"}) {
+        const QString fifo = testsupport::MakeFifo(at + QLatin1String(name));
+        ASSERT_FALSE(fifo.isEmpty());
+        DiscInDrive found = DiscInDrive::kAudio;
+        EXPECT_TRUE(testsupport::ReturnsPromptly(fifo, [&] { found = ProbeDrive(fifo); })) << name;
+        EXPECT_EQ(found, DiscInDrive::kNone) << name;
+    }
 }
 
 } // namespace
