@@ -4,9 +4,10 @@
 // first start with the default settings. Measured per program, runs interleaved:
 //   first paint   CLOCK_MONOTONIC just before the start to the "first-paint <µs>" line the
 //                 program prints (SORLIN_REPORT_FIRST_PAINT=1)
-//   memory        VmRSS (/proc/<pid>/status) and Pss (/proc/<pid>/smaps_rollup) 2 s after it
-//   idle CPU      utime+stime (/proc/<pid>/stat) over an idle period, Sorlin against the
-//                 minimal window running as a clock
+//   memory        VmRSS (/proc/<pid>/status) and Pss (/proc/<pid>/smaps_rollup) 2 s after it,
+//                 and the RSS of the whole process tree (the program and every process it started)
+//   idle CPU      utime+stime (/proc/<pid>/stat) of the process tree over an idle period, Sorlin
+//                 against the minimal window running as a clock
 // Exits 0 when everything could be measured, whether or not the goals are met.
 
 #include "BenchSupport.h"
@@ -56,6 +57,8 @@ constexpr int64_t kExitTimeoutUs = 10'000'000;
 constexpr int64_t kIdleSettleUs = 3'000'000;
 constexpr double kPaintRatioGoal = 1.10;
 constexpr double kRssGoalMiB = 35.0;
+// The whole process tree against the minimal window.
+constexpr double kTreeRssRatioGoal = 1.05;
 // CPU times come in clock ticks (10 ms); allow a couple of them either way.
 constexpr double kIdleToleranceMs = 20.0;
 constexpr size_t kKeptOutputBytes = 4096;
@@ -381,11 +384,56 @@ bool IsInMemory(const QString& folder)
            fileSystem.f_type == kTmpfsMagic;
 }
 
+// `pid` and all its descendants, `pid` first.
+std::vector<pid_t> ProcessTree(pid_t pid)
+{
+    std::vector<pid_t> tree{pid};
+    for (size_t next = 0; next < tree.size() && tree.size() < 1000; ++next) {
+        QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(tree[next]));
+        if (!children.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& word : children.readAll().simplified().split(' ')) {
+            bool ok = false;
+            const pid_t child = static_cast<pid_t>(word.toInt(&ok));
+            if (ok && child > 0)
+                tree.push_back(child);
+        }
+    }
+    return tree;
+}
+
+// The RSS of `pid` and all its descendants, in MiB; the process count in `count`.
+std::optional<double> TreeRssMiB(pid_t pid, int* count)
+{
+    const std::vector<pid_t> tree = ProcessTree(pid);
+    std::optional<double> total = ProcValueMiB(pid, "status", "VmRSS");
+    if (!total)
+        return std::nullopt;
+    for (size_t i = 1; i < tree.size(); ++i)
+        *total += ProcValueMiB(tree[i], "status", "VmRSS").value_or(0);
+    *count = static_cast<int>(tree.size());
+    return total;
+}
+
+// The CPU time of `pid` and of the descendants it has now.
+std::optional<double> TreeCpuSeconds(pid_t pid)
+{
+    const std::vector<pid_t> tree = ProcessTree(pid);
+    std::optional<double> total = bench::ProcessCpuSeconds(pid);
+    if (!total)
+        return std::nullopt;
+    for (size_t i = 1; i < tree.size(); ++i)
+        *total += bench::ProcessCpuSeconds(tree[i]).value_or(0);
+    return total;
+}
+
 struct RunResult
 {
     double paintMs = 0;
     double rssMiB = 0;
     double pssMiB = 0;
+    double treeRssMiB = 0;
+    int processes = 0;
 };
 
 struct Figures
@@ -393,6 +441,8 @@ struct Figures
     std::vector<double> paintMs;
     std::vector<double> rssMiB;
     std::vector<double> pssMiB;
+    std::vector<double> treeRssMiB;
+    std::vector<double> processes;
 };
 
 // Starts the program, waits for its first paint, reads its memory 2 s later and ends it.
@@ -409,11 +459,13 @@ std::optional<RunResult> MeasureStart(const Program& program, const std::string&
         Pause({&child}, *child.paintUs + kMemoryDelayUs, [&] { return child.outputClosed; });
         const std::optional<double> rss = ProcValueMiB(child.pid, "status", "VmRSS");
         const std::optional<double> pss = ProcValueMiB(child.pid, "smaps_rollup", "Pss");
-        if (!rss || !pss)
+        const std::optional<double> tree = TreeRssMiB(child.pid, &result.processes);
+        if (!rss || !pss || !tree)
             problem = "memory could not be read from /proc (the program had ended?)";
         else {
             result.rssMiB = *rss;
             result.pssMiB = *pss;
+            result.treeRssMiB = *tree;
         }
     }
     if (child.pid > 0) {
@@ -424,8 +476,10 @@ std::optional<RunResult> MeasureStart(const Program& program, const std::string&
             problem += "; " + stopped;
     }
     if (problem.empty()) {
-        std::printf("  %-8s %-15s first paint %6.1f ms   RSS %5.1f MiB   PSS %5.1f MiB\n", label.c_str(),
-                    program.name.c_str(), result.paintMs, result.rssMiB, result.pssMiB);
+        std::printf("  %-8s %-15s first paint %6.1f ms   RSS %5.1f MiB   PSS %5.1f MiB   "
+                    "tree RSS %5.1f MiB (%d process%s)\n",
+                    label.c_str(), program.name.c_str(), result.paintMs, result.rssMiB, result.pssMiB,
+                    result.treeRssMiB, result.processes, result.processes == 1 ? "" : "es");
         std::fflush(stdout);
         return result;
     }
@@ -544,6 +598,8 @@ bool MeasureStartUp(const Options& options)
             figures.paintMs.push_back(result->paintMs);
             figures.rssMiB.push_back(result->rssMiB);
             figures.pssMiB.push_back(result->pssMiB);
+            figures.treeRssMiB.push_back(result->treeRssMiB);
+            figures.processes.push_back(result->processes);
         }
     }
     if (sorlin.paintMs.empty() || minimal.paintMs.empty()) {
@@ -561,6 +617,11 @@ bool MeasureStartUp(const Options& options)
             "(goal RSS ≤ %.0f MiB)   %s",
             rss, Median(sorlin.pssMiB), Median(minimal.rssMiB), Median(minimal.pssMiB), kRssGoalMiB,
             Verdict(rss <= kRssGoalMiB));
+    const double treeRatio = Median(sorlin.treeRssMiB) / Median(minimal.treeRssMiB);
+    AddLine("process tree at 2 s  sorlin RSS %.1f MiB (%.0f processes)   minimal RSS %.1f MiB   ratio %.2f "
+            "(goal ≤ %.2f)   %s",
+            Median(sorlin.treeRssMiB), Median(sorlin.processes), Median(minimal.treeRssMiB), treeRatio,
+            kTreeRssRatioGoal, Verdict(treeRatio <= kTreeRssRatioGoal));
     if (sorlin.paintMs.size() != static_cast<size_t>(options.runs) ||
         minimal.paintMs.size() != static_cast<size_t>(options.runs))
         AddLine("                   (medians of %zu sorlin and %zu minimal runs that succeeded)",
@@ -599,10 +660,10 @@ bool MeasureIdleCpu(const Options& options)
         Pause(children, NowUs() + kIdleSettleUs);
         const int64_t startUs = NowUs();
         for (size_t i = 0; i < children.size(); ++i)
-            before[i] = MilliSeconds(bench::ProcessCpuSeconds(children[i]->pid));
+            before[i] = MilliSeconds(TreeCpuSeconds(children[i]->pid));
         Pause(children, startUs + static_cast<int64_t>(options.idleSeconds) * 1'000'000);
         for (size_t i = 0; i < children.size(); ++i) {
-            after[i] = MilliSeconds(bench::ProcessCpuSeconds(children[i]->pid));
+            after[i] = MilliSeconds(TreeCpuSeconds(children[i]->pid));
             if (!before[i] || !after[i])
                 note(i, "CPU times could not be read from /proc (had it ended?)");
         }
