@@ -19,24 +19,31 @@ using platform::ipc::Unpack;
 
 namespace {
 
-// Room for the header and the fixed fields beside a listing's names.
+// Room for the header and the fixed fields beside a listing's records.
 constexpr qsizetype kListingMargin = 4096;
 
-QByteArray ListingAnswer(platform::ArchiveListing listing, const QString& pluginFile,
-                         const std::vector<platform::ArchiveMember>& members)
+// The members go over as the plug-in wrote them; the window decodes their names.
+QByteArray ListingAnswer(platform::LocalArchives& archives, const QString& pluginFolder, const QString& path,
+                         int maxMembers)
 {
-    QStringList names;
-    QList<quint32> sizes;
-    names.reserve(static_cast<qsizetype>(members.size()));
-    sizes.reserve(static_cast<qsizetype>(members.size()));
-    for (const platform::ArchiveMember& member : members) {
-        names << member.FullName();
-        sizes << member.size;
-    }
-    QByteArray answer = Pack(qint32(listing), pluginFile, names, sizes);
-    if (answer.size() > qsizetype(platform::ipc::Connection::kMaxMessage) - kListingMargin)
-        answer = Pack(qint32(platform::ArchiveListing::kTooMany), QString(), QStringList(), QList<quint32>());
-    return answer;
+    const auto refused = [](platform::ArchiveListing listing) {
+        return Pack(qint32(listing), QString(), quint32(0), QByteArray());
+    };
+    const std::shared_ptr<const platform::SusiePlugin> plugin = archives.FindPlugin(pluginFolder, path);
+    if (!plugin)
+        return refused(platform::ArchiveListing::kNotListed);
+    QByteArray block;
+    quint32 count = 0;
+    const platform::ArchiveListing listing =
+        platform::ReadArchiveRecords(*plugin, path, maxMembers, [&](const platform::ArchiveRecord& record) {
+            platform::AppendArchiveRecord(&block, record);
+            ++count;
+        });
+    if (listing != platform::ArchiveListing::kListed)
+        return refused(listing);
+    if (block.size() > qsizetype(platform::ipc::Connection::kMaxMessage) - kListingMargin)
+        return refused(platform::ArchiveListing::kTooMany);
+    return Pack(qint32(listing), plugin->Path(), count, block);
 }
 
 } // namespace
@@ -46,6 +53,8 @@ struct ArchiveWork::Shared
 {
     std::mutex lock;
     ArchiveWork* owner = nullptr;
+    // Keeps the plug-in modules between requests; used by any job's thread.
+    platform::LocalArchives archives;
 
     // Runs `call` on the owner's thread, if the owner is still there.
     void Post(std::function<void(ArchiveWork&)> call)
@@ -96,13 +105,8 @@ bool ArchiveWork::Start(const Header& request, const QByteArray& arguments)
         qint32 maxMembers = 0;
         if (!(in >> pluginFolder >> path >> maxMembers).Ok())
             return false;
-        work = [pluginFolder, path, maxMembers](std::atomic<bool>&) {
-            platform::LocalArchives archives;
-            QString pluginFile;
-            std::vector<platform::ArchiveMember> members;
-            const platform::ArchiveListing listing =
-                archives.List(pluginFolder, path, std::max(maxMembers, 0), &pluginFile, &members);
-            return ListingAnswer(listing, pluginFile, members);
+        work = [reach = shared, pluginFolder, path, maxMembers](std::atomic<bool>&) {
+            return ListingAnswer(reach->archives, pluginFolder, path, std::max(maxMembers, 0));
         };
     } else if (op == Op::ArchiveExtract) {
         QString pluginFile, archive, member, target;
@@ -118,8 +122,8 @@ bool ArchiveWork::Start(const Header& request, const QByteArray& arguments)
                 reach->Post([token, event](ArchiveWork& owner) { owner.progress(token, event); });
             };
             watch.stop = [&stop] { return stop.load(); };
-            platform::LocalArchives archives;
-            return Pack(qint32(archives.Extract(pluginFile, archive, member, target, maxBytes, watch)));
+            return Pack(
+                qint32(reach->archives.Extract(pluginFile, archive, member, target, maxBytes, watch)));
         };
     } else {
         return false;

@@ -36,10 +36,20 @@ void LimitWhatAHostileFileCanDo()
 #endif
 }
 
+// Without TZ the C library looks at /etc/localtime again for every local time it converts: the
+// archive plug-in converts one per member, and listing 10,000 members took twice as long. Named
+// once here, before any thread starts, the zone is read once; it is the same zone.
+void ReadTheTimeZoneOnce()
+{
+    if (!std::getenv("TZ"))
+        ::setenv("TZ", ":/etc/localtime", 0);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    ReadTheTimeZoneOnce();
     int socket = -1;
     long parent = 0;
     for (int i = 1; i + 1 < argc; ++i) {

@@ -1,5 +1,6 @@
 #include "AnsiText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <memory>
@@ -7,7 +8,7 @@
 
 namespace platform {
 
-bool IsValidUtf8(const QByteArray& bytes)
+bool IsValidUtf8(QByteArrayView bytes)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const auto* end = p + bytes.size();
@@ -52,16 +53,18 @@ struct IconvCloser
     void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
 };
 
-QString DecodeCp932(const QByteArray& bytes)
+QString DecodeCp932(QByteArrayView bytes)
 {
-    iconv_t raw = iconv_open("UTF-8", "CP932");
+    // One converter per thread, opened once: a listing of Shift-JIS names decodes thousands.
+    thread_local const std::unique_ptr<void, IconvCloser> cd(iconv_open("UTF-8", "CP932"));
+    const auto raw = static_cast<iconv_t>(cd.get());
     if (raw == reinterpret_cast<iconv_t>(-1))
         return QString::fromLatin1(bytes);
-    std::unique_ptr<void, IconvCloser> cd(raw);
+    iconv(raw, nullptr, nullptr, nullptr, nullptr);
 
     // One CP932 byte never becomes more than three UTF-8 bytes.
     std::vector<char> out(static_cast<size_t>(bytes.size()) * 3 + 4);
-    QByteArray input = bytes;
+    QByteArray input = bytes.toByteArray();
     char* in = input.data();
     size_t inLeft = static_cast<size_t>(input.size());
     char* outPtr = out.data();
@@ -87,8 +90,10 @@ QString DecodeCp932(const QByteArray& bytes)
 
 } // namespace
 
-QString DecodeAnsi(const QByteArray& bytes)
+QString DecodeAnsi(QByteArrayView bytes)
 {
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
     if (IsValidUtf8(bytes))
         return QString::fromUtf8(bytes);
     return DecodeCp932(bytes);

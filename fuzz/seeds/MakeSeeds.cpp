@@ -6,6 +6,7 @@
 
 #include "app/SettingsStore.h"
 #include "platform/ipc/MediaProtocol.h"
+#include "platform/susie/SusieArchive.h"
 #include "player/DownloadCache.h"
 #include "player/Playlist.h"
 #include "plugins/TestArchives.h"
@@ -295,11 +296,12 @@ void ProtocolSeeds(Seeds& seeds)
                 event(EventKind::FrameBuffer, Pack(quint32(1), quint64(720 * 480 * 4), qint32(3))),
                 event(EventKind::Frame, Pack(quint32(1), qint32(0), qint32(720), qint32(480), qint32(2880))),
                 event(EventKind::GraphEvent, Pack(qint32(1), qint64(0), qint64(0), QString()))}));
+    QByteArray records;
+    platform::AppendArchiveRecord(&records, {"", "a.mp3", 0, 3000});
+    platform::AppendArchiveRecord(&records, {"disc 1/", "\x8b\xc8.ogg", 0, 700}); // 曲.ogg in Shift-JIS
     seeds.Add(
         "media_replies", QStringLiteral("an-archive-session"),
-        Framed({reply(Op::ArchiveList, Pack(qint32(0), QStringLiteral("axarchive.spi"),
-                                            QStringList{QStringLiteral("a.mp3"), QStringLiteral("曲.ogg")},
-                                            QList<quint32>{3000, 700})),
+        Framed({reply(Op::ArchiveList, Pack(qint32(0), QStringLiteral("axarchive.spi"), quint32(2), records)),
                 event(EventKind::Progress, Pack(qint32(50), qint64(3000))),
                 reply(Op::ArchiveExtract, Pack(qint32(0))),
                 reply(Op::MciSend, Pack(quint32(0), QStringLiteral("playing"), qint32(2)))}));

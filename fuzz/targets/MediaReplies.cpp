@@ -8,6 +8,7 @@
 #include "platform/ipc/Connection.h"
 #include "platform/ipc/MediaProtocol.h"
 #include "platform/proxy/FrameReceiver.h"
+#include "platform/susie/SusieArchive.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -22,6 +23,8 @@ using namespace platform::ipc;
 namespace {
 
 constexpr int kMostMessages = 64;
+// As many archive members as the player asks for.
+constexpr quint32 kMostMembers = 100000;
 
 // A frame buffer as the media process makes one: a sealed memory file of `slotCount` slotCount.
 int SealedMemory(quint64 bytes)
@@ -75,9 +78,16 @@ void ReadAsTheWindowDoes(const Header& header, const QByteArray& arguments, plat
         case Op::ArchiveList: {
             qint32 listing = 0;
             QString plugin;
-            QStringList names;
-            QList<quint32> sizes;
-            (Unpack(arguments) >> listing >> plugin >> names >> sizes).Ok();
+            quint32 count = 0;
+            QByteArray block;
+            if ((Unpack(arguments) >> listing >> plugin >> count >> block).Ok() && count <= kMostMembers) {
+                std::vector<platform::ArchiveMember> members;
+                platform::ArchiveMemberDecoder decoder;
+                platform::ReadArchiveRecords(block, static_cast<int>(count),
+                                             [&](const platform::ArchiveRecord& record) {
+                                                 members.push_back(decoder.Decode(record));
+                                             });
+            }
             break;
         }
         case Op::MciSend: {

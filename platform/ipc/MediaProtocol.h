@@ -41,7 +41,7 @@ namespace platform::ipc {
 
 // Raised whenever a message changes its meaning: both programs come from one build, and a
 // media process of another build is refused.
-constexpr quint32 kProtocolVersion = 2;
+constexpr quint32 kProtocolVersion = 3;
 
 // What the formats allow, and so the most the window takes from the media process (which a
 // hostile file may have taken over): a value past these makes the message broken, and the
@@ -89,7 +89,7 @@ enum class Op : quint16
     // The archive plug-ins, called on a thread of their own: the requests before and after are
     // answered meanwhile. A listing answer that would not fit a message is answered as too many.
     ArchiveList,    // QString pluginFolder, QString path, qint32 maxMembers -> qint32 ArchiveListing,
-                    // QString pluginFile, QStringList member names, QList<quint32> member sizes
+                    // QString pluginFile, quint32 members, QByteArray records (AppendArchiveRecord)
     ArchiveExtract, // [progress token] QString pluginFile, QString archive, QString member,
                     // QString targetFile, qint64 maxBytes -> qint32 MemberExtraction
     // Notes.

@@ -5,6 +5,8 @@
 #include "platform/Log.h"
 #include "platform/susie/SusiePlugin.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 
@@ -32,28 +34,25 @@ ArchiveListing ArchiveProxy::List(const QString& pluginFolder, const QString& pa
     }
     qint32 listing = 0;
     QString plugin;
-    QStringList names;
-    QList<quint32> sizes;
-    const bool read = (Unpack(answer) >> listing >> plugin >> names >> sizes).Ok();
+    quint32 count = 0;
+    QByteArray block;
+    const bool read = (Unpack(answer) >> listing >> plugin >> count >> block).Ok();
     const bool known = listing >= static_cast<qint32>(ArchiveListing::kListed) &&
                        listing <= static_cast<qint32>(ArchiveListing::kTooMany);
-    if (!read || !known || names.size() != sizes.size() || names.size() > maxMembers) {
+    const bool fits = read && known && count <= static_cast<quint32>(std::max(maxMembers, 0));
+    if (fits)
+        members->reserve(count);
+    ArchiveMemberDecoder decoder;
+    if (!fits || !ReadArchiveRecords(block, static_cast<int>(count), [&](const ArchiveRecord& record) {
+            members->push_back(decoder.Decode(record));
+        })) {
+        members->clear();
         process.End(QStringLiteral("the media process sent an archive listing past its bounds"));
         return ArchiveListing::kNotListed;
     }
     if (static_cast<ArchiveListing>(listing) != ArchiveListing::kListed)
         return static_cast<ArchiveListing>(listing);
     *pluginFile = plugin;
-    members->reserve(static_cast<size_t>(names.size()));
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        ArchiveMember member;
-        const qsizetype slash = names[i].lastIndexOf(u'/');
-        member.path = names[i].left(slash + 1);
-        member.fileName = names[i].mid(slash + 1);
-        member.size = sizes[i];
-        if (!member.fileName.isEmpty())
-            members->push_back(std::move(member));
-    }
     return ArchiveListing::kListed;
 }
 

@@ -8,10 +8,7 @@ ArchiveListing LocalArchives::List(const QString& pluginFolder, const QString& p
                                    QString* pluginFile, std::vector<ArchiveMember>* members)
 {
     members->clear();
-    // Only a plain file: a named pipe would hold the reading of the archive's header forever.
-    if (!QFileInfo(path).isFile())
-        return ArchiveListing::kNotListed;
-    const std::unique_ptr<SusiePlugin> plugin = FindArchivePlugin(pluginFolder, path, ArchiveHeader(path));
+    const std::shared_ptr<const SusiePlugin> plugin = FindPlugin(pluginFolder, path);
     if (!plugin)
         return ArchiveListing::kNotListed;
     *pluginFile = plugin->Path();
@@ -22,10 +19,18 @@ MemberExtraction LocalArchives::Extract(const QString& pluginFile, const QString
                                         const QString& memberName, const QString& targetFile, qint64 maxBytes,
                                         const ArchiveProgress& progress)
 {
-    const SusiePlugin plugin(pluginFile);
-    if (!plugin.IsLoaded() || !plugin.IsArchivePlugin())
+    const std::shared_ptr<const SusiePlugin> plugin = shelf.Load(pluginFile);
+    if (!plugin)
         return MemberExtraction::kFailed;
-    return ExtractArchiveMember(plugin, archivePath, memberName, targetFile, maxBytes, progress);
+    return ExtractArchiveMember(*plugin, archivePath, memberName, targetFile, maxBytes, progress);
+}
+
+std::shared_ptr<const SusiePlugin> LocalArchives::FindPlugin(const QString& pluginFolder, const QString& path)
+{
+    // Only a plain file: a named pipe would hold the reading of the archive's header forever.
+    if (!QFileInfo(path).isFile())
+        return nullptr;
+    return FindArchivePlugin(pluginFolder, path, ArchiveHeader(path), shelf);
 }
 
 } // namespace platform

@@ -30,7 +30,7 @@ public:
                                      const ArchiveProgress& progress) = 0;
 };
 
-// Holds nothing between calls: one object may serve any thread, one call at a time each.
+// Keeps the plug-in modules it loaded (ArchivePluginShelf.h); one object may serve any thread.
 class LocalArchives final : public ArchiveAccess
 {
 public:
@@ -39,6 +39,12 @@ public:
     MemberExtraction Extract(const QString& pluginFile, const QString& archivePath, const QString& memberName,
                              const QString& targetFile, qint64 maxBytes,
                              const ArchiveProgress& progress) override;
+
+    // The plug-in of `pluginFolder` that reads `path` (a plain file); nullptr when none does.
+    std::shared_ptr<const SusiePlugin> FindPlugin(const QString& pluginFolder, const QString& path);
+
+private:
+    ArchivePluginShelf shelf;
 };
 
 } // namespace platform

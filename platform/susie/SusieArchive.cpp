@@ -90,11 +90,6 @@ MemberExtraction ExtractThroughMemory(const SusiePlugin& plugin, const QByteArra
     return MemberExtraction::kDone;
 }
 
-QString FieldText(const char* field, size_t size)
-{
-    return DecodeAnsi(QByteArray(field, static_cast<qsizetype>(strnlen(field, size))));
-}
-
 } // namespace
 
 QByteArray ArchiveHeader(const QString& path)
@@ -106,26 +101,23 @@ QByteArray ArchiveHeader(const QString& path)
     return header;
 }
 
-std::unique_ptr<SusiePlugin> FindArchivePlugin(const QString& folder, const QString& path,
-                                               const QByteArray& header)
+std::shared_ptr<const SusiePlugin> FindArchivePlugin(const QString& folder, const QString& path,
+                                                     const QByteArray& header, ArchivePluginShelf& shelf)
 {
     const QByteArray name = QFile::encodeName(path);
     QByteArray probe = header;
     probe.resize(std::max<qsizetype>(probe.size(), kHeaderBytes), '\0');
     for (const QString& file : SusiePluginFiles(folder)) {
-        auto plugin = std::make_unique<SusiePlugin>(file);
-        if (!plugin->IsLoaded() || !plugin->IsArchivePlugin() || !plugin->isSupported)
-            continue;
-        if (plugin->isSupported(name.constData(), reinterpret_cast<intptr_t>(probe.constData())))
+        std::shared_ptr<const SusiePlugin> plugin = shelf.Load(file);
+        if (plugin && plugin->isSupported(name.constData(), reinterpret_cast<intptr_t>(probe.constData())))
             return plugin;
     }
     return nullptr;
 }
 
-ArchiveListing ListArchiveMembers(const SusiePlugin& plugin, const QString& archivePath, int maxMembers,
-                                  std::vector<ArchiveMember>* members)
+ArchiveListing ReadArchiveRecords(const SusiePlugin& plugin, const QString& archivePath, int maxMembers,
+                                  const std::function<void(const ArchiveRecord&)>& each)
 {
-    members->clear();
     if (!plugin.getArchiveInfo)
         return ArchiveListing::kNotListed;
     void* handle = nullptr;
@@ -136,22 +128,103 @@ ArchiveListing ListArchiveMembers(const SusiePlugin& plugin, const QString& arch
         return result == SPI_NO_MEMORY ? ArchiveListing::kTooMany : ArchiveListing::kNotListed;
     // The records are read only inside the block the plug-in allocated, even when it forgot the
     // record that ends them.
-    const size_t records = malloc_usable_size(handle) / sizeof(SpiFileInfo);
+    const size_t available = malloc_usable_size(handle) / sizeof(SpiFileInfo);
     const auto* info = static_cast<const SpiFileInfo*>(handle);
-    for (size_t i = 0; i < records && info[i].method[0] != 0; ++i) {
-        if (members->size() >= static_cast<size_t>(maxMembers)) {
-            members->clear();
+    size_t records = 0;
+    size_t named = 0;
+    for (; records < available && info[records].method[0] != 0; ++records) {
+        if (info[records].fileName[0] != 0 && ++named > static_cast<size_t>(std::max(maxMembers, 0)))
             return ArchiveListing::kTooMany;
-        }
-        ArchiveMember member;
-        member.path = FieldText(info[i].path, sizeof info[i].path);
-        member.fileName = FieldText(info[i].fileName, sizeof info[i].fileName);
-        member.position = info[i].position;
-        member.size = info[i].fileSize;
-        if (!member.fileName.isEmpty())
-            members->push_back(std::move(member));
+    }
+    for (size_t i = 0; i < records; ++i) {
+        if (info[i].fileName[0] == 0)
+            continue;
+        each(ArchiveRecord{
+            QByteArrayView(info[i].path, strnlen(info[i].path, sizeof info[i].path)),
+            QByteArrayView(info[i].fileName, strnlen(info[i].fileName, sizeof info[i].fileName)),
+            info[i].position, info[i].fileSize});
     }
     return ArchiveListing::kListed;
+}
+
+namespace {
+
+constexpr qsizetype kRecordHead = 8;
+constexpr qsizetype kMostFieldBytes = sizeof SpiFileInfo::path;
+static_assert(sizeof SpiFileInfo::fileName == kMostFieldBytes);
+
+// Walks a packed block; `each` null only checks it. The number of records, or -1.
+qsizetype WalkRecords(QByteArrayView block, int maxMembers,
+                      const std::function<void(const ArchiveRecord&)>* each)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(block.data());
+    qsizetype at = 0;
+    qsizetype count = 0;
+    while (at < block.size()) {
+        if (block.size() - at < kRecordHead || ++count > maxMembers)
+            return -1;
+        const quint32 size = quint32(bytes[at]) | quint32(bytes[at + 1]) << 8 | quint32(bytes[at + 2]) << 16 |
+                             quint32(bytes[at + 3]) << 24;
+        const qsizetype pathBytes = bytes[at + 4] | bytes[at + 5] << 8;
+        const qsizetype nameBytes = bytes[at + 6] | bytes[at + 7] << 8;
+        at += kRecordHead;
+        if (pathBytes > kMostFieldBytes || nameBytes > kMostFieldBytes || nameBytes == 0 ||
+            block.size() - at < pathBytes + nameBytes)
+            return -1;
+        if (each)
+            (*each)(
+                ArchiveRecord{block.sliced(at, pathBytes), block.sliced(at + pathBytes, nameBytes), 0, size});
+        at += pathBytes + nameBytes;
+    }
+    return count;
+}
+
+} // namespace
+
+void AppendArchiveRecord(QByteArray* block, const ArchiveRecord& record)
+{
+    const auto pathBytes = static_cast<quint16>(std::min<qsizetype>(record.path.size(), kMostFieldBytes));
+    const auto nameBytes = static_cast<quint16>(std::min<qsizetype>(record.fileName.size(), kMostFieldBytes));
+    const char head[kRecordHead] = {
+        char(record.size), char(record.size >> 8), char(record.size >> 16), char(record.size >> 24),
+        char(pathBytes),   char(pathBytes >> 8),   char(nameBytes),         char(nameBytes >> 8),
+    };
+    block->append(head, kRecordHead);
+    block->append(record.path.first(pathBytes));
+    block->append(record.fileName.first(nameBytes));
+}
+
+bool ReadArchiveRecords(QByteArrayView block, int maxMembers,
+                        const std::function<void(const ArchiveRecord&)>& each)
+{
+    if (WalkRecords(block, maxMembers, nullptr) < 0)
+        return false;
+    WalkRecords(block, maxMembers, &each);
+    return true;
+}
+
+ArchiveMember ArchiveMemberDecoder::Decode(const ArchiveRecord& record)
+{
+    if (record.path != QByteArrayView(lastPath)) {
+        lastPath = record.path.toByteArray();
+        lastPathText = DecodeAnsi(lastPath);
+    }
+    ArchiveMember member;
+    member.path = lastPathText;
+    member.fileName = DecodeAnsi(record.fileName);
+    member.position = record.position;
+    member.size = record.size;
+    return member;
+}
+
+ArchiveListing ListArchiveMembers(const SusiePlugin& plugin, const QString& archivePath, int maxMembers,
+                                  std::vector<ArchiveMember>* members)
+{
+    members->clear();
+    ArchiveMemberDecoder decoder;
+    return ReadArchiveRecords(plugin, archivePath, maxMembers, [&](const ArchiveRecord& record) {
+        members->push_back(decoder.Decode(record));
+    });
 }
 
 MemberExtraction ExtractArchiveMember(const SusiePlugin& plugin, const QString& archivePath,

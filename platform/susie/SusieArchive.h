@@ -6,8 +6,10 @@
 // when its size is within a bound and the cache has room for it. These call the plug-ins in the
 // calling process: the window reaches them through the media process (ArchiveAccess.h).
 
+#include "ArchivePluginShelf.h"
 #include "SusiePlugin.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <functional>
@@ -30,15 +32,51 @@ struct ArchiveMember
 QByteArray ArchiveHeader(const QString& path);
 
 // The first archive plug-in of `folder`, in the folder's own order, that says it reads `path`;
-// nullptr when none does. Image plug-ins are never asked.
-std::unique_ptr<SusiePlugin> FindArchivePlugin(const QString& folder, const QString& path,
-                                               const QByteArray& header);
+// nullptr when none does. Image plug-ins are never asked. The modules come from `shelf`.
+std::shared_ptr<const SusiePlugin> FindArchivePlugin(const QString& folder, const QString& path,
+                                                     const QByteArray& header, ArchivePluginShelf& shelf);
 
 enum class ArchiveListing
 {
     kListed,
     kNotListed, // the plug-in gave no listing
     kTooMany,   // more members than the bound
+};
+
+// One member as the plug-in gave it: its folder and name in the archive's own bytes (UTF-8 or
+// Shift-JIS), valid only during the call that hands it over.
+struct ArchiveRecord
+{
+    QByteArrayView path;
+    QByteArrayView fileName; // never empty: records without a name are passed over
+    quint32 position = 0;
+    quint32 size = 0;
+};
+
+// The records of `archivePath` in the plug-in's order, each handed to `each`; none when there
+// are more than `maxMembers`.
+ArchiveListing ReadArchiveRecords(const SusiePlugin& plugin, const QString& archivePath, int maxMembers,
+                                  const std::function<void(const ArchiveRecord&)>& each);
+
+// Records packed into one block of bytes, as the media process hands a listing to the window:
+// for each, its size (4 bytes), the lengths of its folder and name (2 bytes each), then their
+// bytes. The position inside the archive stays behind: the window extracts by name.
+void AppendArchiveRecord(QByteArray* block, const ArchiveRecord& record);
+// Reads a block back, each record handed to `each`; false, before any is handed over, when it is
+// no such block (a length past a field's size or the block's end, an empty name, bytes left
+// over) or holds more than `maxMembers` records.
+bool ReadArchiveRecords(QByteArrayView block, int maxMembers,
+                        const std::function<void(const ArchiveRecord&)>& each);
+
+// Turns records into members. Members of one folder share its text, decoded once.
+class ArchiveMemberDecoder
+{
+public:
+    ArchiveMember Decode(const ArchiveRecord& record);
+
+private:
+    QByteArray lastPath;
+    QString lastPathText;
 };
 
 // The members of `archivePath`, at most `maxMembers` of them, in the plug-in's order.

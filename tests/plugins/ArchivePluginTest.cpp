@@ -1,5 +1,6 @@
 #include "ProgressLog.h"
 #include "TestArchives.h"
+#include "platform/susie/ArchivePluginShelf.h"
 #include "platform/susie/SusiePlugin.h"
 #include "support/Fifo.h"
 
@@ -274,6 +275,44 @@ TEST_F(ArchivePluginTest, StaysLoadedWhenAnotherLoadOfItsFileIsLetGo)
     const Listing listing = ListFile(zip);
     ASSERT_EQ(listing.code, SPI_SUCCESS);
     EXPECT_EQ(GetMember(zip, listing, "a.mp3").bytes, "still here");
+}
+
+TEST(ArchivePluginShelfTest, KeepsAModuleWhileItsFileStaysTheSame)
+{
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("ax.spi"));
+    // Each step puts a file in place by renaming, as an update does.
+    const auto put = [&](const char* source) {
+        const QString staged = folder.filePath(QStringLiteral("staged"));
+        QFile::remove(staged);
+        return QFile::copy(QString::fromUtf8(source), staged) &&
+               ::rename(qPrintable(staged), qPrintable(file)) == 0;
+    };
+    platform::ArchivePluginShelf shelf;
+    ASSERT_TRUE(put(SORLIN_TEST_ARCHIVE_PLUGIN));
+    std::shared_ptr<const platform::SusiePlugin> first = shelf.Load(file);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(shelf.Load(file), first) << "loaded again although the file is the same";
+    first.reset();
+
+    // Replaced by an image plug-in: no archive plug-in there any more, also when asked again.
+    ASSERT_TRUE(put(SORLIN_TEST_IMAGE_PLUGIN));
+    EXPECT_EQ(shelf.Load(file), nullptr);
+    EXPECT_EQ(shelf.Load(file), nullptr);
+    // The archive plug-in back, loaded afresh; then gone: nothing, while the module in use stays.
+    ASSERT_TRUE(put(SORLIN_TEST_ARCHIVE_PLUGIN));
+    std::shared_ptr<const platform::SusiePlugin> again = shelf.Load(file);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Version(), QStringLiteral("00AM"));
+    // Replaced while a call still uses the module: that call's module comes back until it is
+    // let go, and then the new file's.
+    ASSERT_TRUE(put(SORLIN_TEST_IMAGE_PLUGIN));
+    EXPECT_NE(shelf.Load(file), nullptr) << "the loader's module of that name";
+    EXPECT_EQ(again->Version(), QStringLiteral("00AM")) << "a module in use stays loaded";
+    again.reset();
+    EXPECT_EQ(shelf.Load(file), nullptr);
+    ASSERT_TRUE(QFile::remove(file));
+    EXPECT_EQ(shelf.Load(file), nullptr);
 }
 
 TEST_F(ArchivePluginTest, RecognisesArchivesByTheirContent)

@@ -118,12 +118,35 @@ int main(int argc, char** argv)
             for (int i = 0; i < 5000; ++i)
                 connection.Send(Message(MessageType::Event, 0, static_cast<quint16>(EventKind::GraphEvent),
                                         request.handle, Pack(qint32(1), qint64(0), qint64(0), QString())));
-        } else if (mode == "members" && request.code == static_cast<quint16>(Op::ArchiveList)) {
-            connection.Send(
-                Message(MessageType::Reply, request.id, request.code, 0,
-                        Pack(qint32(0), QStringLiteral("a.spi"),
-                             QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")},
-                             QList<quint32>{1, 2, 3})));
+        } else if (mode.startsWith("members") && request.code == static_cast<quint16>(Op::ArchiveList)) {
+            // A listing as the plug-in wrote it, or past one of its bounds (the window asks for 2).
+            const auto record = [](quint32 size, const QByteArray& path, const QByteArray& name) {
+                QByteArray bytes(8, '\0');
+                qToLittleEndian(size, bytes.data());
+                qToLittleEndian(quint16(path.size()), bytes.data() + 4);
+                qToLittleEndian(quint16(name.size()), bytes.data() + 6);
+                return bytes + path + name;
+            };
+            const QByteArray two =
+                record(1, "disc 1/", "01 \x83\x65\x83\x58\x83\x67.mp3") + // テスト, Shift-JIS
+                record(2, "disc 1/", "02 ok.ogg");
+            quint32 count = 2;
+            QByteArray block = two;
+            if (mode == "members") {
+                count = 3;
+                block += record(3, "", "3");
+            } else if (mode == "members-cut") {
+                block.chop(1);
+            } else if (mode == "members-long") {
+                block = record(1, "", QByteArray(201, 'n'));
+                count = 1;
+            } else if (mode == "members-noname") {
+                block = record(1, "", "1") + record(3, "a/", "");
+            } else if (mode == "members-undercount") {
+                count = 1;
+            }
+            connection.Send(Message(MessageType::Reply, request.id, request.code, 0,
+                                    Pack(qint32(0), QStringLiteral("a.spi"), count, block)));
         } else if (mode == "progress" && request.code == static_cast<quint16>(Op::ArchiveExtract)) {
             connection.Send(Message(MessageType::Event, 0, static_cast<quint16>(EventKind::Progress),
                                     request.handle, Pack(qint32(250), qint64(1))));

@@ -163,19 +163,40 @@ TEST_F(MediaProcessTest, AMediaProcessPastABoundIsEndedAsBroken)
     // Archives are listed only where there is a plug-in file.
     QTemporaryDir pluginFolder;
     QFile(pluginFolder.filePath(QStringLiteral("a.spi"))).open(QIODevice::WriteOnly);
+    const auto listTwo = [&] {
+        QString plugin;
+        std::vector<platform::ArchiveMember> members;
+        return platform::ArchiveProxy().List(pluginFolder.path(), QStringLiteral("a.zip"), 2, &plugin,
+                                             &members) == platform::ArchiveListing::kListed;
+    };
+    // The same listing within its bounds is taken, names decoded.
+    {
+        qputenv("SORLIN_FAKE_HOST", "members-within");
+        QString plugin;
+        std::vector<platform::ArchiveMember> members;
+        EXPECT_EQ(
+            platform::ArchiveProxy().List(pluginFolder.path(), QStringLiteral("a.zip"), 2, &plugin, &members),
+            platform::ArchiveListing::kListed);
+        ASSERT_EQ(members.size(), 2u);
+        EXPECT_EQ(members[0].FullName(), QStringLiteral("disc 1/01 テスト.mp3"));
+        EXPECT_EQ(members[1].path, QStringLiteral("disc 1/"));
+        EXPECT_EQ(members[1].fileName, QStringLiteral("02 ok.ogg"));
+        EXPECT_EQ(members[1].size, 2u);
+        EXPECT_EQ(plugin, QStringLiteral("a.spi"));
+        EXPECT_TRUE(process.IsRunning());
+        process.End(QStringLiteral("the next case"));
+    }
     const std::pair<const char*, std::function<bool()>> cases[] = {
         {"flood", [&] { return Ask("flood", 10000, nullptr); }},
         {"plainframes", [&] { return GraphProxy(&owner, platform::WM_GRAPH_EVENT).RenderFile("a.mp4"); }},
         {"hugevideo", [&] { return GraphProxy(&owner, platform::WM_GRAPH_EVENT).RenderFile("a.mp4"); }},
         {"chapters",
          [&] { return DvdGraphProxy(&owner, platform::WM_GRAPH_EVENT).RenderDvd("/dev/sr0", 0); }},
-        {"members",
-         [&] {
-             QString plugin;
-             std::vector<platform::ArchiveMember> members;
-             return platform::ArchiveProxy().List(pluginFolder.path(), QStringLiteral("a.zip"), 2, &plugin,
-                                                  &members) == platform::ArchiveListing::kListed;
-         }},
+        {"members", listTwo},
+        {"members-cut", listTwo},
+        {"members-long", listTwo},
+        {"members-noname", listTwo},
+        {"members-undercount", listTwo},
         {"progress",
          [&] {
              return platform::ArchiveProxy().Extract(QStringLiteral("a.spi"), QStringLiteral("a.zip"),
