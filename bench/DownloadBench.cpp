@@ -5,8 +5,9 @@
 //
 // The served file is written first (so both read it from the page cache); each run then copies
 // it once with dd (conv=fsync, as the download's file is synced when it takes its name) and once
-// through CMediaPlayer::Download with the cache off. Goals: the download at least 0.6 times dd's
-// speed, and its slowest run no more than 1.5 times its median.
+// through CMediaPlayer::Download (carried out by the media process) with the cache off. Goals:
+// the download at least 0.8 times dd's speed, and its slowest run no more than 1.5 times its
+// median.
 
 #include "BenchSupport.h"
 #include "player/MediaPlayer.h"
@@ -115,7 +116,7 @@ int main(int argc, char** argv)
     std::printf("\n%lld MiB over loopback into the cache, %d runs\n", static_cast<long long>(mib), runs);
     std::printf("dd median %.2f s (%.0f MiB/s); download median %.2f s (%.0f MiB/s)\n", ddMedian,
                 mib / ddMedian, downloadMedian, mib / downloadMedian);
-    std::printf("download speed / dd speed: %.2f (goal >= 0.6) %s\n", ratio, ratio >= 0.6 ? "met" : "MISSED");
+    std::printf("download speed / dd speed: %.2f (goal >= 0.8) %s\n", ratio, ratio >= 0.8 ? "met" : "MISSED");
     std::printf("slowest / median download: %.2f (goal <= 1.5) %s\n", slowest / downloadMedian,
                 slowest / downloadMedian <= 1.5 ? "met" : "MISSED");
     return 0;

@@ -112,7 +112,7 @@ void MediaServer::OnMessage(const QByteArray& message)
 
 void MediaServer::OnNote(Op op, quint32 handle, const QByteArray& arguments)
 {
-    if (op == Op::ArchiveStop) {
+    if (op == Op::StopWork) {
         archives.Stop(handle);
         return;
     }

@@ -2,9 +2,9 @@
 // The media process's side of the connection: carries out the window's requests on the
 // graphs, the DVD reader and the MCI interpreter one at a time, in the order they come, and
 // sends their answers and the events they raise; the archive requests go to threads of their
-// own (ArchiveWork.h). UI thread of the media process.
+// own (ThreadedWork.h). UI thread of the media process.
 
-#include "ArchiveWork.h"
+#include "ThreadedWork.h"
 #include "GraphServant.h"
 #include "platform/ipc/Connection.h"
 #include "platform/ipc/MediaProtocol.h"
@@ -36,7 +36,7 @@ private:
     platform::ipc::Connection connection;
     std::map<quint32, std::unique_ptr<GraphServant>> graphs;
     std::map<quint32, std::unique_ptr<QObject>> notifyTargets;
-    ArchiveWork archives;
+    ThreadedWork archives;
 };
 
 } // namespace mediahost

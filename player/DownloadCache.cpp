@@ -63,17 +63,6 @@ QString SafeFileName(const QString& name)
     return Confined(LastComponent(name), QStringLiteral("member"));
 }
 
-QString FormatStamp(const QDateTime& time)
-{
-    if (!time.isValid())
-        return QStringLiteral("0000/00/00 00:00:00.000");
-    const QDateTime utc = time.toUTC();
-    const QDate d = utc.date();
-    const QTime t = utc.time();
-    return QString::asprintf("%04d/%02d/%02d %02d:%02d:%02d.%03d", d.year(), d.month(), d.day(), t.hour(),
-                             t.minute(), t.second(), t.msec());
-}
-
 QString CacheIndex::Stamp(const QString& server, const QString& object) const
 {
     const platform::ProfileFile index(path);

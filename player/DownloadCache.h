@@ -3,6 +3,8 @@
 // ("cacheindex.ini") that remembers, per server and object, the Last-Modified time of the copy
 // downloaded last, and which address each cache file holds.
 
+#include "platform/ipc/DownloadTerms.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -19,8 +21,8 @@ QString CacheFileName(const QString& cacheFolder, const QString& address);
 QString SafeFileName(const QString& name);
 
 // The Last-Modified time as the index writes it ("%04d/%02d/%02d %02d:%02d:%02d.%03d", UTC);
-// an invalid time is "0000/00/00 00:00:00.000".
-QString FormatStamp(const QDateTime& time);
+// an invalid time is "0000/00/00 00:00:00.000". The media process stamps a download the same way.
+using platform::ipc::FormatStamp;
 
 class CacheIndex
 {

@@ -15,7 +15,6 @@
 #include "ArchiveSource.h"
 #include "DiscSource.h"
 #include "DvdControls.h"
-#include "HttpDownload.h"
 #include "ItemList.h"
 #include "NetworkSource.h"
 #include "PlayerDisplay.h"
@@ -165,7 +164,7 @@ public:
     }
     // The download and extraction dialogs' colours, as the skin gives them.
     void SetDialogColours(const CDialogEx::Colours& colours) { sourceContext.colours = colours; }
-    void SetDownloadLimits(const HttpDownload::Limits& limits) { network.SetLimits(limits); }
+    void SetDownloadLimits(const platform::ipc::DownloadLimits& limits) { network.SetLimits(limits); }
     // How archives are read: through the media process unless a test says otherwise.
     void SetArchiveAccess(std::unique_ptr<platform::ArchiveAccess> access)
     {

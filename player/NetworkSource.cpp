@@ -7,6 +7,7 @@
 #include "platform/MessageBox.h"
 #include "platform/ProgramEnding.h"
 #include "platform/WindowMessage.h"
+#include "platform/proxy/DownloadProxy.h"
 #include "res/StringTable.h"
 
 #include <QFile>
@@ -22,6 +23,35 @@ const QString kAgent = QStringLiteral("VimoPlayer Software");
 constexpr qint64 kLengthWithoutHeader = 0x80000;
 // A metafile is read this far: a reference is in its first lines.
 constexpr qint64 kMetafileBytes = 1 << 20;
+
+// Why a download failed, in the user's words.
+QString FailureText(const platform::DownloadProxy::Answer& answer,
+                    const platform::ipc::DownloadLimits& limits)
+{
+    using platform::ipc::DownloadFailure;
+    switch (answer.failure) {
+    case DownloadFailure::kBadAddress:
+        return res::LoadString(res::kStrBadAddress);
+    case DownloadFailure::kTooManyRedirects:
+        return res::LoadString(res::kStrTooManyRedirects);
+    case DownloadFailure::kHttpStatus:
+        return res::LoadString(res::kStrHttpStatus).arg(answer.status).arg(answer.detail);
+    case DownloadFailure::kTooLarge:
+        return res::LoadString(res::kStrDownloadTooLarge).arg(limits.maxBytes >> 20);
+    case DownloadFailure::kDiskFull:
+        return res::LoadString(res::kStrDiskFull);
+    case DownloadFailure::kNotWritable:
+        return res::LoadString(res::kStrCacheNotWritable).arg(answer.detail);
+    case DownloadFailure::kCutShort:
+        return res::LoadString(res::kStrDownloadCutShort).arg(answer.written).arg(answer.contentLength);
+    case DownloadFailure::kStalled:
+        return res::LoadString(res::kStrDownloadStalled).arg((limits.stallMs + 999) / 1000);
+    case DownloadFailure::kNone:
+    case DownloadFailure::kNetwork:
+        break;
+    }
+    return answer.detail;
+}
 
 } // namespace
 
@@ -67,56 +97,53 @@ bool NetworkSource::Download(const QString& address, const QString& cacheFile)
     responseHeaders.clear();
 
     const downloadcache::CacheIndex index(cacheIndexFile);
-    QString stamp;
+    // A copy is taken again only when it is this address's own (two addresses that end in the
+    // same name share one cache file) and the server's version has changed or is longer.
+    const QFileInfo copy(cacheFile);
+    platform::DownloadProxy::Terms terms;
+    terms.address = address;
+    terms.file = cacheFile;
+    terms.agent = kAgent;
+    terms.limits = limits;
+    terms.keepCopy = keepDownloads && copy.isFile() && index.Owner(cacheFile) == address;
+    terms.knownStamp = index.Stamp(server, object);
+    terms.copyBytes = copy.isFile() ? copy.size() : 0;
+    terms.lengthWithoutHeader = kLengthWithoutHeader;
+
     QPointer<CProgressDlg> dialog;
-    HttpDownload download(kAgent, limits);
-    download.wantBody = [&](const HttpDownload::Response& answer) {
-        responseHeaders = QString::fromLatin1(answer.rawHeaders);
-        const qint64 length = answer.contentLength >= 0 ? answer.contentLength : kLengthWithoutHeader;
-        stamp = downloadcache::FormatStamp(answer.lastModified);
-        const bool modified = stamp != index.Stamp(server, object);
-        // A copy is taken again only when it is this address's own: two addresses that end
-        // in the same name share one cache file.
-        const QFileInfo copy(cacheFile);
-        const bool ours = index.Owner(cacheFile) == address;
-        return !(keepDownloads && !modified && ours && copy.isFile() && copy.size() >= length);
-    };
-    download.bodyStarts = [&] {
-        dialog = new CProgressDlg(window);
-        dialog->SetColours(context.colours);
-        dialog->Show(window);
-        dialog->SetMessage(res::LoadString(res::kStrDownloadingFormat).arg(address));
-    };
-    download.progress = [&](qint64 total) {
-        if (!dialog)
-            return;
-        const qint64 length = download.GetResponse().contentLength >= 0 ? download.GetResponse().contentLength
-                                                                        : kLengthWithoutHeader;
-        dialog->SetPercent(
-            res::LoadString(res::kStrPercentFormat).arg(length > 0 ? total * 100 / length : 100));
+    platform::DownloadProxy download;
+    download.progress = [&](int percent, qint64) {
+        if (!dialog) {
+            dialog = new CProgressDlg(window);
+            dialog->SetColours(context.colours);
+            dialog->Show(window);
+            dialog->SetMessage(res::LoadString(res::kStrDownloadingFormat).arg(address));
+        }
+        dialog->SetPercent(res::LoadString(res::kStrPercentFormat).arg(percent));
     };
     download.stop = [&] { return platform::ProgramEnding() || (dialog && dialog->IsAborted()); };
 
-    const HttpDownload::Result result = download.Run(url, cacheFile);
+    const platform::DownloadProxy::Answer answer = download.Run(terms);
     if (dialog) {
         dialog->hide();
         dialog->deleteLater();
     }
+    responseHeaders = QString::fromLatin1(answer.rawHeaders);
     bool ok = false;
-    switch (result) {
-    case HttpDownload::Result::kDone:
+    switch (answer.result) {
+    case platform::ipc::DownloadResult::kDone:
         // The index learns the new copy only now that it is whole in the cache.
-        index.Record(server, object, stamp, cacheFile, address);
+        index.Record(server, object, answer.stamp, cacheFile, address);
         ok = true;
         break;
-    case HttpDownload::Result::kSkipped:
+    case platform::ipc::DownloadResult::kSkipped:
         ok = true;
         break;
-    case HttpDownload::Result::kFailed:
-        platform::ShowMessageBox(window,
-                                 res::LoadString(res::kStrDownloadFailed).arg(address, download.ErrorText()));
+    case platform::ipc::DownloadResult::kFailed:
+        platform::ShowMessageBox(
+            window, res::LoadString(res::kStrDownloadFailed).arg(address, FailureText(answer, limits)));
         break;
-    case HttpDownload::Result::kAborted:
+    case platform::ipc::DownloadResult::kAborted:
         break;
     }
     QGuiApplication::restoreOverrideCursor();

@@ -2,14 +2,15 @@
 // NetworkSource: what the player controller plays from "http:", "https:" and "rtsp:" addresses
 // (the last fail as downloads). An address is downloaded into the cache folder first, with the
 // progress dialog, unless the cache index says the copy there is whole and still current; a
-// metafile (ASX, WAX, WVX, RAM) is followed to the address it names, once. The source keeps
+// metafile (ASX, WAX, WVX, RAM) is followed to the address it names, once. The media process
+// carries the download out (platform/proxy/DownloadProxy.h). The source keeps
 // the copies it made for the list (the source's) and for the open item, and removes them when
 // they go unless downloads are kept.
 //
 // Owned by the controller; UI thread only. It knows nothing of the list or the engines.
 
-#include "HttpDownload.h"
 #include "SourceContext.h"
+#include "platform/ipc/DownloadTerms.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,7 +26,7 @@ public:
 
     void SetCacheFolder(const QString& folder);
     const QString& CacheFolder() const { return cacheFolder; }
-    void SetLimits(const HttpDownload::Limits& values) { limits = values; }
+    void SetLimits(const platform::ipc::DownloadLimits& values) { limits = values; }
     void SetKeepDownloads(bool keep) { keepDownloads = keep; }
     bool KeepsDownloads() const { return keepDownloads; }
 
@@ -63,7 +64,7 @@ private:
     const SourceContext& context;
     QString cacheFolder;
     QString cacheIndexFile;
-    HttpDownload::Limits limits;
+    platform::ipc::DownloadLimits limits;
     bool keepDownloads = true;
     QString sourceCopy;
     QString itemCopy;

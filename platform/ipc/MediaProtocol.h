@@ -92,10 +92,17 @@ enum class Op : quint16
                     // QString pluginFile, quint32 members, QByteArray records (AppendArchiveRecord)
     ArchiveExtract, // [progress token] QString pluginFile, QString archive, QString member,
                     // QString targetFile, qint64 maxBytes -> qint32 MemberExtraction
+    // An http or https address fetched into a file, on a thread of its own, reporting the bytes
+    // written (the first report, 0, as the body starts). The body is skipped when keepCopy is set,
+    // the answer's stamp is knownStamp and copyBytes reach its length (lengthWithoutHeader
+    // without one). -> qint32 DownloadResult, qint32 DownloadFailure, QString detail,
+    // qint32 status, QByteArray rawHeaders, QString stamp, qint64 contentLength, qint64 written
+    Download, // [progress token] QString address, QString file, QString agent, DownloadLimits,
+              // bool keepCopy, QString knownStamp, qint64 copyBytes, qint64 lengthWithoutHeader
     // Notes.
     SetVolume = 100,    // [graph] qint32 hundredths of a decibel
     FrameRelease = 101, // [graph] quint32 buffer, qint32 slot: the window is done with the slot
-    ArchiveStop = 102,  // [progress token]: stop that extraction
+    StopWork = 102,     // [progress token]: stop that extraction or download
 };
 
 enum class EventKind : quint16

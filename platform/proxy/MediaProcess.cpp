@@ -358,7 +358,7 @@ MediaProcess::Outcome MediaProcess::CallWatched(ipc::Op op, const QByteArray& ar
             break;
         if (!stopped && watch.stop && watch.stop()) {
             stopped = true;
-            Note(ipc::Op::ArchiveStop, token, {});
+            Note(ipc::Op::StopWork, token, {});
             grace.setRemainingTime(kStopGraceMs);
         }
         if (stopped ? grace.hasExpired() : quiet.hasExpired()) {

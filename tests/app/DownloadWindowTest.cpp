@@ -46,7 +46,7 @@ TEST_F(DownloadWindowTest, TheClockGoesOnCommandsAreNotTakenAndTheEndStopsTheDow
     QDateTime now(QDate(2026, 12, 7), QTime(9, 0, 0));
     env.now = [&now] { return now; };
     CSorlinDlg dialog(std::move(env), false);
-    HttpDownload::Limits limits;
+    platform::ipc::DownloadLimits limits;
     limits.stallMs = 120000;
     MainWindowScene::Player(dialog).SetDownloadLimits(limits);
 

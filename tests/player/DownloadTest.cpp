@@ -60,7 +60,7 @@ protected:
         display.stillWindow = false;
         player.ApplyDisplaySettings(display);
         SetKeepDownloads(true);
-        HttpDownload::Limits limits;
+        platform::ipc::DownloadLimits limits;
         limits.stallMs = 1500;
         player.SetDownloadLimits(limits);
         platform::SetMessageBoxObserver([this](const QString& text, int) {
@@ -293,7 +293,7 @@ TEST_F(DownloadTest, BodiesPastTheBoundOrTheDisksRoomEndWithAMessageAndLeaveNoth
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.query);
-        HttpDownload::Limits limits;
+        platform::ipc::DownloadLimits limits;
         limits.stallMs = 5000;
         limits.maxBytes = c.maxBytes;
         limits.minFreeBytes = c.minFreeBytes;
@@ -444,8 +444,8 @@ TEST_F(DownloadTest, HttpsChecksTheServersCertificate)
     const QString address = QStringLiteral("https://127.0.0.1:%1/secret.raw").arg(port);
     EXPECT_FALSE(DownloadAddress(address, player.Network().CacheName(address)));
     ASSERT_EQ(messages.size(), 1);
-    // The handshake took place and the certificate was refused.
-    EXPECT_THAT(messages[0].toLower().toStdString(), HasSubstr("self-signed"));
+    // The handshake took place and the certificate was refused, said in the program's language.
+    EXPECT_THAT(messages[0].toStdString(), HasSubstr("自己証明書"));
     EXPECT_TRUE(CacheEntries().isEmpty()) << CacheEntries().join(u' ').toStdString();
     tls.kill();
     tls.waitForFinished(10000);

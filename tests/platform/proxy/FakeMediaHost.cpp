@@ -147,6 +147,11 @@ int main(int argc, char** argv)
             }
             connection.Send(Message(MessageType::Reply, request.id, request.code, 0,
                                     Pack(qint32(0), QStringLiteral("a.spi"), count, block)));
+        } else if (mode == "download" && request.code == static_cast<quint16>(Op::Download)) {
+            // "Done", for a reason past the last one there is.
+            connection.Send(Message(MessageType::Reply, request.id, request.code, 0,
+                                    Pack(qint32(0), qint32(99), QString(), qint32(200), QByteArray(),
+                                         QString(), qint64(10), qint64(10))));
         } else if (mode == "progress" && request.code == static_cast<quint16>(Op::ArchiveExtract)) {
             connection.Send(Message(MessageType::Event, 0, static_cast<quint16>(EventKind::Progress),
                                     request.handle, Pack(qint32(250), qint64(1))));

@@ -1,6 +1,7 @@
 #include "platform/proxy/MediaProcess.h"
 #include "platform/WindowMessage.h"
 #include "platform/proxy/ArchiveProxy.h"
+#include "platform/proxy/DownloadProxy.h"
 #include "platform/proxy/DvdGraphProxy.h"
 #include "platform/proxy/GraphProxy.h"
 #include "support/MessageLog.h"
@@ -197,6 +198,13 @@ TEST_F(MediaProcessTest, AMediaProcessPastABoundIsEndedAsBroken)
         {"members-long", listTwo},
         {"members-noname", listTwo},
         {"members-undercount", listTwo},
+        {"download",
+         [&] {
+             platform::DownloadProxy::Terms terms;
+             terms.address = QStringLiteral("http://127.0.0.1:9/a.mp3");
+             terms.file = pluginFolder.filePath(QStringLiteral("a.mp3"));
+             return platform::DownloadProxy().Run(terms).result == platform::ipc::DownloadResult::kDone;
+         }},
         {"progress",
          [&] {
              return platform::ArchiveProxy().Extract(QStringLiteral("a.spi"), QStringLiteral("a.zip"),

@@ -1,10 +1,16 @@
-#include "ArchiveWork.h"
+#include "ThreadedWork.h"
 
 #include "platform/ipc/Connection.h"
+#include "platform/net/HttpDownload.h"
 #include "platform/susie/ArchiveAccess.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMetaObject>
+#include <QTranslator>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -46,43 +52,82 @@ QByteArray ListingAnswer(platform::LocalArchives& archives, const QString& plugi
     return Pack(qint32(listing), plugin->Path(), count, block);
 }
 
+struct DownloadTerms
+{
+    QString address, file, agent;
+    platform::ipc::DownloadLimits limits;
+    bool keepCopy = false;
+    QString knownStamp;
+    qint64 copyBytes = 0;
+    qint64 lengthWithoutHeader = 0;
+};
+
+// The download, skipping the body when the cache's copy is this version already. `report` gets
+// the share done (against lengthWithoutHeader when the answer has no length, and never past the
+// whole) and the bytes written.
+QByteArray DownloadAnswer(const DownloadTerms& terms, std::atomic<bool>& stop,
+                          const std::function<void(int percent, qint64 written)>& report)
+{
+    platform::HttpDownload download(terms.agent, terms.limits);
+    QString stamp;
+    const auto length = [&] {
+        const qint64 announced = download.GetResponse().contentLength;
+        return announced >= 0 ? announced : terms.lengthWithoutHeader;
+    };
+    download.wantBody = [&](const platform::HttpDownload::Response&) {
+        stamp = platform::ipc::FormatStamp(download.GetResponse().lastModified);
+        return !(terms.keepCopy && stamp == terms.knownStamp && terms.copyBytes >= length());
+    };
+    download.progress = [&](qint64 written) {
+        const qint64 whole = length();
+        report(whole > 0 ? static_cast<int>(std::min<qint64>(written * 100 / whole, 100)) : 100, written);
+    };
+    download.bodyStarts = [&] { report(0, 0); };
+    download.stop = [&stop] { return stop.load(); };
+    const platform::HttpDownload::Result result = download.Run(QUrl(terms.address), terms.file);
+    const platform::HttpDownload::Response& response = download.GetResponse();
+    return Pack(qint32(result), qint32(download.GetFailure()), download.FailureDetail(),
+                qint32(response.status), response.rawHeaders, stamp, response.contentLength,
+                download.BytesWritten());
+}
+
 } // namespace
 
 // What the threads reach of this object: nothing once it is gone.
-struct ArchiveWork::Shared
+struct ThreadedWork::Shared
 {
     std::mutex lock;
-    ArchiveWork* owner = nullptr;
+    ThreadedWork* owner = nullptr;
     // Keeps the plug-in modules between requests; used by any job's thread.
     platform::LocalArchives archives;
 
     // Runs `call` on the owner's thread, if the owner is still there.
-    void Post(std::function<void(ArchiveWork&)> call)
+    void Post(std::function<void(ThreadedWork&)> call)
     {
         const std::lock_guard<std::mutex> held(lock);
         if (!owner)
             return;
-        ArchiveWork* target = owner;
+        ThreadedWork* target = owner;
         QMetaObject::invokeMethod(
             target, [target, call = std::move(call)] { call(*target); }, Qt::QueuedConnection);
     }
 };
 
-struct ArchiveWork::Job
+struct ThreadedWork::Job
 {
     Header request;
     std::atomic<bool> stop{false};
     std::thread thread;
 };
 
-ArchiveWork::ArchiveWork(std::function<void(const Header&, const QByteArray&)> reply,
-                         std::function<void(quint32, const QByteArray&)> progress)
+ThreadedWork::ThreadedWork(std::function<void(const Header&, const QByteArray&)> reply,
+                           std::function<void(quint32, const QByteArray&)> progress)
     : reply(std::move(reply)), progress(std::move(progress)), shared(std::make_shared<Shared>())
 {
     shared->owner = this;
 }
 
-ArchiveWork::~ArchiveWork()
+ThreadedWork::~ThreadedWork()
 {
     {
         const std::lock_guard<std::mutex> held(shared->lock);
@@ -95,7 +140,19 @@ ArchiveWork::~ArchiveWork()
     }
 }
 
-bool ArchiveWork::Start(const Header& request, const QByteArray& arguments)
+void ThreadedWork::SpeakJapanese()
+{
+    // The network's reasons reach the user in the window's message: in its language, as the
+    // window's own Qt texts are. Loaded on the first download, not at every start.
+    if (qtTexts)
+        return;
+    qtTexts = std::make_unique<QTranslator>();
+    if (qtTexts->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtTexts.get());
+}
+
+bool ThreadedWork::Start(const Header& request, const QByteArray& arguments)
 {
     const auto op = static_cast<Op>(request.code);
     std::function<QByteArray(std::atomic<bool>&)> work;
@@ -119,11 +176,26 @@ bool ArchiveWork::Start(const Header& request, const QByteArray& arguments)
             platform::ArchiveProgress watch;
             watch.report = [reach, token](int percent, qint64 total) {
                 const QByteArray event = Pack(qint32(percent), qint64(total));
-                reach->Post([token, event](ArchiveWork& owner) { owner.progress(token, event); });
+                reach->Post([token, event](ThreadedWork& owner) { owner.progress(token, event); });
             };
             watch.stop = [&stop] { return stop.load(); };
             return Pack(
                 qint32(reach->archives.Extract(pluginFile, archive, member, target, maxBytes, watch)));
+        };
+    } else if (op == Op::Download) {
+        SpeakJapanese();
+        DownloadTerms terms;
+        if (!(in >> terms.address >> terms.file >> terms.agent >> terms.limits >> terms.keepCopy >>
+              terms.knownStamp >> terms.copyBytes >> terms.lengthWithoutHeader)
+                 .Ok())
+            return false;
+        const quint32 token = request.handle;
+        const std::shared_ptr<Shared> reach = shared;
+        work = [=](std::atomic<bool>& stop) {
+            return DownloadAnswer(terms, stop, [reach, token](int percent, qint64 written) {
+                const QByteArray event = Pack(qint32(percent), written);
+                reach->Post([token, event](ThreadedWork& owner) { owner.progress(token, event); });
+            });
         };
     } else {
         return false;
@@ -137,12 +209,12 @@ bool ArchiveWork::Start(const Header& request, const QByteArray& arguments)
         return false;
     running->thread = std::thread([reach = shared, running, id, work = std::move(work)] {
         const QByteArray answer = work(running->stop);
-        reach->Post([id, answer](ArchiveWork& owner) { owner.Finish(id, answer); });
+        reach->Post([id, answer](ThreadedWork& owner) { owner.Finish(id, answer); });
     });
     return true;
 }
 
-void ArchiveWork::Stop(quint32 token)
+void ThreadedWork::Stop(quint32 token)
 {
     for (auto& [id, job] : jobs) {
         if (job->request.handle == token && static_cast<Op>(job->request.code) == Op::ArchiveExtract)
@@ -150,7 +222,7 @@ void ArchiveWork::Stop(quint32 token)
     }
 }
 
-void ArchiveWork::Finish(quint32 id, const QByteArray& answer)
+void ThreadedWork::Finish(quint32 id, const QByteArray& answer)
 {
     const auto found = jobs.find(id);
     if (found == jobs.end())

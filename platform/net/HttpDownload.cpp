@@ -1,7 +1,5 @@
 #include "HttpDownload.h"
 
-#include "res/StringTable.h"
-
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -15,6 +13,10 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <tuple>
+#include <utility>
+
+namespace platform {
 
 namespace {
 
@@ -23,19 +25,14 @@ constexpr qint64 kFreeCheckBytes = 8 << 20;
 
 } // namespace
 
-bool HttpDownload::IsFetchable(const QUrl& url)
-{
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
-}
-
 HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
 {
     response = Response{};
-    errorText.clear();
+    failure = Failure::kNone;
+    detail.clear();
     written = 0;
-    if (!IsFetchable(url)) {
-        errorText = res::LoadString(res::kStrBadAddress);
+    if (!ipc::IsFetchable(url)) {
+        failure = Failure::kBadAddress;
         return Result::kFailed;
     }
 
@@ -59,27 +56,28 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
         disk.refresh();
         return disk.isValid() ? disk.bytesAvailable() : qint64(-1);
     };
-    const auto tooLarge = [this] {
-        return res::LoadString(res::kStrDownloadTooLarge).arg(limits.maxBytes >> 20);
-    };
     // A write that failed on a full disk says so, rather than the system's vague text.
-    const auto writeFailed = [&](const QString& detail) {
+    const auto writeFailed = [&](const QString& reason) {
         const qint64 room = freeBytes();
-        return room >= 0 && room < limits.minFreeBytes
-                   ? res::LoadString(res::kStrDiskFull)
-                   : res::LoadString(res::kStrCacheNotWritable).arg(detail);
+        if (room >= 0 && room < limits.minFreeBytes)
+            return std::pair{Failure::kDiskFull, QString()};
+        return std::pair{Failure::kNotWritable, reason};
     };
     QSaveFile out(file);
     out.setDirectWriteFallback(false);
     QByteArray block;
     bool headersSeen = false;
     std::optional<Result> end;
-    const auto finish = [&](Result result, const QString& reason = QString()) {
+    const auto finish = [&](Result result, Failure why = Failure::kNone, const QString& words = QString()) {
         if (end)
             return;
         end = result;
-        errorText = reason;
+        failure = why;
+        detail = words;
         loop.quit();
+    };
+    const auto fail = [&](std::pair<Failure, QString> why) {
+        finish(Result::kFailed, why.first, why.second);
     };
 
     // The final answer's headers: the status decides, then the caller.
@@ -101,12 +99,12 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
             reply->hasRawHeader("Content-Length") && numeric && length >= 0 ? length : -1;
         // A redirect reaches this far only when it was not followed: past the bound.
         if (response.status >= 300 && response.status <= 399 && reply->hasRawHeader("Location")) {
-            finish(Result::kFailed, res::LoadString(res::kStrTooManyRedirects));
+            finish(Result::kFailed, Failure::kTooManyRedirects);
             return false;
         }
         if (response.status < 200 || response.status > 299) {
-            const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-            finish(Result::kFailed, res::LoadString(res::kStrHttpStatus).arg(response.status).arg(reason));
+            finish(Result::kFailed, Failure::kHttpStatus,
+                   reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
             return false;
         }
         if (wantBody && !wantBody(response)) {
@@ -114,16 +112,16 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
             return false;
         }
         if (response.contentLength > limits.maxBytes) {
-            finish(Result::kFailed, tooLarge());
+            finish(Result::kFailed, Failure::kTooLarge);
             return false;
         }
         if (const qint64 room = freeBytes();
             room >= 0 && room - std::max<qint64>(response.contentLength, 0) < limits.minFreeBytes) {
-            finish(Result::kFailed, res::LoadString(res::kStrDiskFull));
+            finish(Result::kFailed, Failure::kDiskFull);
             return false;
         }
         if (!out.open(QIODevice::WriteOnly)) {
-            finish(Result::kFailed, res::LoadString(res::kStrCacheNotWritable).arg(out.errorString()));
+            finish(Result::kFailed, Failure::kNotWritable, out.errorString());
             return false;
         }
         block.resize(limits.blockBytes);
@@ -145,7 +143,7 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
             if (n <= 0)
                 break;
             if (out.write(block.constData(), n) != n) {
-                finish(Result::kFailed, writeFailed(out.errorString()));
+                fail(writeFailed(out.errorString()));
                 return;
             }
             // An endless body, or one longer than it said, ends at the bound; the disk is
@@ -153,12 +151,12 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
             const qint64 before = written;
             written += n;
             if (written > limits.maxBytes) {
-                finish(Result::kFailed, tooLarge());
+                finish(Result::kFailed, Failure::kTooLarge);
                 return;
             }
             if (before / kFreeCheckBytes != written / kFreeCheckBytes) {
                 if (const qint64 room = freeBytes(); room >= 0 && room < limits.minFreeBytes) {
-                    finish(Result::kFailed, res::LoadString(res::kStrDiskFull));
+                    finish(Result::kFailed, Failure::kDiskFull);
                     return;
                 }
             }
@@ -178,20 +176,17 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
             return;
         const QNetworkReply::NetworkError error = reply->error();
         if (error == QNetworkReply::TooManyRedirectsError || error == QNetworkReply::InsecureRedirectError)
-            finish(Result::kFailed, res::LoadString(res::kStrTooManyRedirects));
+            finish(Result::kFailed, Failure::kTooManyRedirects);
         else if (!headersSeen)
-            finish(Result::kFailed, reply->errorString());
+            finish(Result::kFailed, Failure::kNetwork, reply->errorString());
         else if (response.contentLength >= 0 && written < response.contentLength)
-            finish(Result::kFailed,
-                   res::LoadString(res::kStrDownloadCutShort).arg(written).arg(response.contentLength));
+            finish(Result::kFailed, Failure::kCutShort);
         else if (error != QNetworkReply::NoError)
-            finish(Result::kFailed, reply->errorString());
+            finish(Result::kFailed, Failure::kNetwork, reply->errorString());
         else
             finish(Result::kDone);
     });
-    QObject::connect(&stall, &QTimer::timeout, &loop, [&] {
-        finish(Result::kFailed, res::LoadString(res::kStrDownloadStalled).arg((limits.stallMs + 999) / 1000));
-    });
+    QObject::connect(&stall, &QTimer::timeout, &loop, [&] { finish(Result::kFailed, Failure::kStalled); });
     QTimer poll;
     poll.setInterval(100);
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
@@ -209,10 +204,12 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
         reply->abort();
 
     if (*end == Result::kDone && !out.commit()) {
-        errorText = writeFailed(out.errorString());
+        std::tie(failure, detail) = writeFailed(out.errorString());
         return Result::kFailed;
     }
     if (out.isOpen())
         out.cancelWriting();
     return *end;
 }
+
+} // namespace platform
