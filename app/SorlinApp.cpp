@@ -1,5 +1,7 @@
 #include "SorlinApp.h"
 
+#include "FirstPaint.h"
+
 #include "AutoplayHandlers.h"
 #include "CommandLine.h"
 #include "DisplayFont.h"
@@ -84,7 +86,9 @@ int CSorlinApp::InitInstance()
     environment.drives = platform::DriveTable::FromSystem();
     environment.afterFirstPaint = registerOnce;
 
+    MarkStartupStep("environment");
     CSorlinDlg dialog(std::move(environment), border);
+    MarkStartupStep("window-object");
     platform::SignalNotifier terminationSignals;
     QObject::connect(&terminationSignals, &platform::SignalNotifier::TerminationRequested, &dialog,
                      &CSorlinDlg::CloseFromOutside);
@@ -102,6 +106,7 @@ int CSorlinApp::InitInstance()
 
 int RunSorlin(int argc, char** argv)
 {
+    MarkStartupStep("main");
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -140,6 +145,7 @@ int RunSorlin(int argc, char** argv)
     int qtArgumentCount = static_cast<int>(qtArguments.size());
     qtArguments.push_back(nullptr);
     QApplication app(qtArgumentCount, qtArguments.data());
+    MarkStartupStep("application");
     // Qt's image readers (the image plug-in's) refuse a picture that would take more than this
     // decoded, from its header, before allocating it.
     QImageReader::setAllocationLimit(static_cast<int>(kMaxPictureBytes >> 20));
@@ -150,6 +156,7 @@ int RunSorlin(int argc, char** argv)
     if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTexts);
+    MarkStartupStep("translations");
     // Qt takes its own options (-platform, -display) out of the arguments.
     return CSorlinApp(JoinCommandLine(QApplication::arguments().mid(1))).InitInstance();
 }

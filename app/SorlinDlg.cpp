@@ -108,6 +108,7 @@ int CSorlinDlg::DoModal()
     QEventLoop loop;
     connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
     show();
+    MarkStartupStep("shown");
     if (!ended)
         loop.exec(QEventLoop::DialogExec);
     return result();
@@ -145,7 +146,6 @@ bool CSorlinDlg::OnInitDialog()
     dropTarget.Register(this);
     keyHook.Load(env.programFolder, this, WM_HOOK_KEY);
     accelerators = res::LoadAccelerators(res::kAcceleratorsMain);
-    setWindowIcon(res::ProgramIcon());
 
     drive = LoadDrive(*env.store);
     if (drive.isEmpty())
@@ -154,27 +154,34 @@ bool CSorlinDlg::OnInitDialog()
     commandLinePath = AbsoluteFromStartFolder(PathFromCommandLine(env.commandLine), QDir::currentPath());
     title = QStringLiteral("%1 - %2").arg(res::LoadString(res::kStrAppTitle), drive);
 
+    MarkStartupStep("title");
     if (CheckOtherInstance()) {
         noSaveSettings = true;
         setResult(IDCANCEL);
         return false;
     }
+    MarkStartupStep("single-instance");
     // The tray icon follows the first paint (OnFirstPainted): asking the desktop for its
     // notification area is the slowest part of getting the window on screen.
     setWindowTitle(title);
 
     settings = LoadSettings(*env.store, env.programFolder);
     fullScreen = settings.fullScreen;
+    MarkStartupStep("settings");
 
     QDir().mkpath(platform::UserDataFolder());
     QDir().mkpath(platform::CacheFolder());
 
     clientSize = face.SelectAtStartUp(settings, env.programFolder);
+    MarkStartupStep("skin");
     InitPlayers();
+    MarkStartupStep("players");
     displayFont = MakeDisplayFont(settings);
     face.Skin().SetLineHeight(DisplayLineHeight(displayFont));
     player.SetDisplayFont(displayFont);
+    MarkStartupStep("font");
     PlaceWindow();
+    MarkStartupStep("placed");
     // The video window's pointer passes here first (eventFilter).
     qApp->installEventFilter(this);
     timer.start(kTimerPeriodMs, this);
@@ -342,6 +349,8 @@ void CSorlinDlg::SetLitButton(int index)
 
 void CSorlinDlg::paintEvent(QPaintEvent* event)
 {
+    if (!painted)
+        MarkStartupStep("paint-begins");
     QPainter painter(this);
     if (testAttribute(Qt::WA_TranslucentBackground)) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);
@@ -371,7 +380,11 @@ void CSorlinDlg::OnFirstPainted()
 {
     if (destroyed)
         return;
-    trayIcon.Add(this, kTrayIconId, WM_TRAY_NOTIFY, res::ProgramIcon(), title);
+    // The icon's pictures are decoded once the window is up: the window manager shows them in
+    // its task list, never in the first frame.
+    const QIcon icon = res::ProgramIcon();
+    setWindowIcon(icon);
+    trayIcon.Add(this, kTrayIconId, WM_TRAY_NOTIFY, icon, title);
     // What the command line or the last session asks for starts once the window is up: asking
     // the drive for a disc and opening the source would otherwise keep the window away.
     StartInitialPlayback();

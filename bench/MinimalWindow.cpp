@@ -53,7 +53,9 @@ private:
 
 int main(int argc, char** argv)
 {
+    MarkStartupStep("main");
     QApplication app(argc, argv);
+    MarkStartupStep("application");
     bool clock = false;
     for (int i = 1; i < argc; ++i)
         clock = clock || std::strcmp(argv[i], "--clock") == 0;
@@ -71,5 +73,6 @@ int main(int argc, char** argv)
         window.SetText(QStringLiteral("minimal window"));
     }
     window.show();
+    MarkStartupStep("shown");
     return QApplication::exec();
 }

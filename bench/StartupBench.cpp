@@ -26,6 +26,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <map>
 #include <memory>
 #include <optional>
 #include <poll.h>
@@ -84,6 +85,8 @@ struct Child
     int errorFd = -1;
     int64_t startUs = 0;
     std::optional<int64_t> paintUs;
+    // The "startup-step <name> <µs>" lines, the first of each name, in their order.
+    std::vector<std::pair<std::string, int64_t>> steps;
     std::string output;  // the last few KiB of stderr
     std::string pending; // stderr not yet split into lines
     bool outputClosed = false;
@@ -161,6 +164,7 @@ std::vector<std::string> ChildEnvironment(const QString& home)
     environment.push_back("XDG_RUNTIME_DIR=" + root + "/runtime");
     environment.push_back("QT_QPA_PLATFORM=xcb");
     environment.push_back("SORLIN_REPORT_FIRST_PAINT=1");
+    environment.push_back("SORLIN_REPORT_STARTUP=1");
     return environment;
 }
 
@@ -229,8 +233,13 @@ void ReadOutput(Child& child)
                 const std::string line = child.pending.substr(0, end);
                 child.pending.erase(0, end + 1);
                 long long us = 0;
+                char name[64] = {};
                 if (!child.paintUs && std::sscanf(line.c_str(), "first-paint %lld", &us) == 1)
                     child.paintUs = us;
+                else if (std::sscanf(line.c_str(), "startup-step %63s %lld", name, &us) == 2 &&
+                         std::none_of(child.steps.begin(), child.steps.end(),
+                                      [&](const auto& step) { return step.first == name; }))
+                    child.steps.emplace_back(name, us);
             }
             continue;
         }
@@ -434,6 +443,8 @@ struct RunResult
     double pssMiB = 0;
     double treeRssMiB = 0;
     int processes = 0;
+    // Each step's time from the start, in milliseconds, in the order reached.
+    std::vector<std::pair<std::string, double>> stepMs;
 };
 
 struct Figures
@@ -443,6 +454,8 @@ struct Figures
     std::vector<double> pssMiB;
     std::vector<double> treeRssMiB;
     std::vector<double> processes;
+    std::vector<std::string> stepOrder;
+    std::map<std::string, std::vector<double>> stepMs;
 };
 
 // Starts the program, waits for its first paint, reads its memory 2 s later and ends it.
@@ -456,6 +469,8 @@ std::optional<RunResult> MeasureStart(const Program& program, const std::string&
     RunResult result;
     if (problem.empty()) {
         result.paintMs = static_cast<double>(*child.paintUs - child.startUs) / 1000.0;
+        for (const auto& [name, us] : child.steps)
+            result.stepMs.emplace_back(name, static_cast<double>(us - child.startUs) / 1000.0);
         Pause({&child}, *child.paintUs + kMemoryDelayUs, [&] { return child.outputClosed; });
         const std::optional<double> rss = ProcValueMiB(child.pid, "status", "VmRSS");
         const std::optional<double> pss = ProcValueMiB(child.pid, "smaps_rollup", "Pss");
@@ -600,6 +615,11 @@ bool MeasureStartUp(const Options& options)
             figures.pssMiB.push_back(result->pssMiB);
             figures.treeRssMiB.push_back(result->treeRssMiB);
             figures.processes.push_back(result->processes);
+            for (const auto& [name, ms] : result->stepMs) {
+                if (!figures.stepMs.count(name))
+                    figures.stepOrder.push_back(name);
+                figures.stepMs[name].push_back(ms);
+            }
         }
     }
     if (sorlin.paintMs.empty() || minimal.paintMs.empty()) {
@@ -622,6 +642,23 @@ bool MeasureStartUp(const Options& options)
             "(goal ≤ %.2f)   %s",
             Median(sorlin.treeRssMiB), Median(sorlin.processes), Median(minimal.treeRssMiB), treeRatio,
             kTreeRssRatioGoal, Verdict(treeRatio <= kTreeRssRatioGoal));
+    // The way to the first paint, step by step: when each step is reached (median ms from the
+    // start) and what it took after the one before; the minimal window's few steps beside.
+    if (!sorlin.stepOrder.empty()) {
+        std::printf("start-up steps, median ms from exec (each step's own share):\n");
+        double before = 0;
+        for (const std::string& name : sorlin.stepOrder) {
+            const double at = Median(sorlin.stepMs[name]);
+            std::printf("  %-16s sorlin %6.1f (+%5.1f)", name.c_str(), at, at - before);
+            if (minimal.stepMs.count(name))
+                std::printf("   minimal window %6.1f", Median(minimal.stepMs[name]));
+            std::printf("\n");
+            before = at;
+        }
+        const double paint = Median(sorlin.paintMs);
+        std::printf("  %-16s sorlin %6.1f (+%5.1f)   minimal window %6.1f\n", "first-paint", paint,
+                    paint - before, Median(minimal.paintMs));
+    }
     if (sorlin.paintMs.size() != static_cast<size_t>(options.runs) ||
         minimal.paintMs.size() != static_cast<size_t>(options.runs))
         AddLine("                   (medians of %zu sorlin and %zu minimal runs that succeeded)",
