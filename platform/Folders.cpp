@@ -22,6 +22,11 @@ QString CacheFolder()
            QStringLiteral("/VimoPlayer");
 }
 
+QString DecodedPicturesFolder()
+{
+    return CacheFolder() + QStringLiteral("-decoded");
+}
+
 QString MusicFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::MusicLocation);

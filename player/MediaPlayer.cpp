@@ -1,5 +1,7 @@
 #include "MediaPlayer.h"
 
+#include "platform/Folders.h"
+
 #include "ItemLaunch.h"
 #include "ItemTitles.h"
 #include "Random.h"
@@ -39,6 +41,7 @@ void CMediaPlayer::Init(QObject* ownerWindow, const QString& cache)
     sourceContext.owner = ownerWindow;
     network.SetCacheFolder(cache);
     archive.SetCacheFolder(cache);
+    pictures.SetDecodedFolder(platform::DecodedPicturesFolder());
 }
 
 ItemKind CMediaPlayer::GetExtensionKind(const QString& itemPath)

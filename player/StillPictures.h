@@ -9,6 +9,7 @@
 
 #include "ArchiveSource.h"
 #include "SourceContext.h"
+#include "skin/DecodedPictures.h"
 #include "skin/Dib.h"
 #include "skin/DibWnd.h"
 
@@ -31,6 +32,8 @@ public:
     };
     // Takes new options; the still window goes when pictures no longer show there.
     void SetOptions(const Options& value);
+    // The folder where decoded backgrounds are kept for the next start (DecodedPictures.h).
+    void SetDecodedFolder(const QString& folder) { decoded.SetFolder(folder); }
 
     // Shows the picture at `path`. False when it cannot be read: the still window goes, or
     // the main window shows its background again.
@@ -55,4 +58,5 @@ private:
     QString backgroundPath;
     CDibWnd stillWnd;
     CDib image;
+    DecodedPictures decoded;
 };

@@ -11,6 +11,9 @@ int main(int argc, char** argv)
     // not to the user's configuration: one run's folders must not steer the next.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    // So do the pictures the program keeps decoded for its next start.
+    QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
     // The tests' servers are on this machine: a proxy the machine may name is never asked for
     // them, by the tests or by the programs they start.
     for (const char* name : {"no_proxy", "NO_PROXY"}) {
