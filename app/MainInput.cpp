@@ -5,6 +5,7 @@
 #include "SorlinDlg.h"
 #include "media/VideoWindow.h"
 #include "platform/VirtualKeys.h"
+#include "platform/proxy/MediaProcess.h"
 #include "res/Accelerators.h"
 #include "res/StringTable.h"
 
@@ -164,6 +165,11 @@ bool CSorlinDlg::eventFilter(QObject* watched, QEvent* event)
     // context menu, the left button and moves point at the DVD's menu buttons, a double click
     // asks for full screen. While full screen the video window routes these by itself.
     const QEvent::Type type = event->type();
+    // The pointer (or a drag) over the window is the user about to ask for something: the media
+    // process starts meanwhile, so that the first play does not wait for it. While only the
+    // clock shows and nobody comes near, none runs.
+    if ((type == QEvent::Enter || type == QEvent::DragEnter) && watched == this)
+        platform::MediaProcess::Instance().WarmUp();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonDblClick)
         return false;
     auto* video = qobject_cast<VideoWindow*>(watched);

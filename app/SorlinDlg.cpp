@@ -714,6 +714,7 @@ platform::LRESULT CSorlinDlg::OnPlayRequest(platform::WPARAM, platform::LPARAM)
 {
     if (player.OpenForward(ForwardFrom::kStart))
         SetLitButton(kPlayButton);
+    MarkStartupStep("play-requested");
     return 0;
 }
 

@@ -197,10 +197,18 @@ bool MediaProcess::StartProcess(QString* error)
     running->connection = new ipc::Connection(pair[0], this);
     connect(running->connection, &ipc::Connection::Received, this, &MediaProcess::OnMessage);
     connect(running->connection, &ipc::Connection::Closed, this, &MediaProcess::OnConnectionClosed);
-    const quint64 started = ++serial;
+    ++serial;
     qCDebug(lcPlatform) << "media process" << pid << "started";
+    return true;
+}
 
+bool MediaProcess::AwaitGreeting(QString* error)
+{
+    if (running && running->greeted)
+        return true;
+    const quint64 started = serial;
     const bool greeted =
+        running &&
         WaitFor([this, started] { return serial != started || !running || running->greeted; }, kStartBoundMs);
     if (greeted && serial == started && running)
         return true;
@@ -211,6 +219,15 @@ bool MediaProcess::StartProcess(QString* error)
         *error = lastLoss;
     }
     return false;
+}
+
+void MediaProcess::WarmUp()
+{
+    if (running || ProgramEnding())
+        return;
+    QString error;
+    if (!StartProcess(&error))
+        qCWarning(lcPlatform).noquote() << error;
 }
 
 struct MediaProcess::Wait
@@ -264,7 +281,7 @@ void MediaProcess::WakeWaits()
 bool MediaProcess::EnsureRunning(Start start, QString* error)
 {
     if (running)
-        return true;
+        return AwaitGreeting(error);
     if (start == Start::Never) {
         *error = QStringLiteral("no media process runs");
         return false;
@@ -274,7 +291,7 @@ bool MediaProcess::EnsureRunning(Start start, QString* error)
         *error = QStringLiteral("the program is ending");
         return false;
     }
-    return StartProcess(error);
+    return StartProcess(error) && AwaitGreeting(error);
 }
 
 quint32 MediaProcess::SendRequest(ipc::Op op, quint32 handle, const QByteArray& arguments)

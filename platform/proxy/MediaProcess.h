@@ -102,6 +102,11 @@ public:
     quint32 NotifyToken(QObject* target);
     void ExpectNotification(quint32 token, qint64 device);
 
+    // Starts the media process without waiting for it, when the user is about to ask for
+    // something it serves (the pointer came over the window): the request then finds it ready.
+    // Nothing when one runs or the program is ending.
+    void WarmUp();
+
     bool IsRunning() const { return running != nullptr; }
     // Counts the media processes started; a graph made in one is gone in the next.
     quint64 Serial() const { return serial; }
@@ -128,7 +133,9 @@ private:
     explicit MediaProcess(QObject* parent);
     bool EnsureRunning(Start start, QString* error);
     quint32 SendRequest(ipc::Op op, quint32 handle, const QByteArray& arguments);
+    // Spawns the process; AwaitGreeting waits for its hello (and its version) within the bound.
     bool StartProcess(QString* error);
+    bool AwaitGreeting(QString* error);
     bool WaitFor(const std::function<bool()>& done, int boundMs);
     void WakeWaits();
     void OnMessage(const QByteArray& message);

@@ -188,6 +188,31 @@ TEST_F(MainWindowTest, TheClockAloneStartsNoMediaProcessAndADiscThatArrivesPlays
     EXPECT_TRUE(played) << "the disc that arrived did not play: the drive was not watched";
 }
 
+TEST_F(MainWindowTest, ThePointerOverTheWindowStartsTheMediaProcessBeforeItIsAskedFor)
+{
+    platform::MediaProcess& process = platform::MediaProcess::Instance();
+    process.End(QStringLiteral("a test starts afresh"), false);
+    WriteSettings("[Play]\nAutoPlay=2\n");
+    CSorlinDlg dialog(Environment(), false);
+    bool quietBefore = false;
+    bool startedByThePointer = false;
+    bool answers = false;
+    RunModal(dialog, [&] {
+        quietBefore = !process.IsRunning();
+        QEnterEvent enter(QPointF(20, 20), QPointF(20, 20), dialog.mapToGlobal(QPointF(20, 20)));
+        QApplication::sendEvent(&dialog, &enter);
+        // Started, not waited for: the window went on at once.
+        startedByThePointer = process.IsRunning();
+        QByteArray reply;
+        answers = process.Call(platform::ipc::Op::LivePipelines, 0, {}, &reply, 30000,
+                               platform::MediaProcess::Start::Never);
+        dialog.EndDialog(IDOK);
+    });
+    EXPECT_TRUE(quietBefore);
+    EXPECT_TRUE(startedByThePointer);
+    EXPECT_TRUE(answers) << "the process started ahead serves the first request";
+}
+
 // Waits for the media process as a stuck parser makes the window wait: it is stopped, and a
 // request goes to it; `meanwhile` runs once the wait has begun. Gives whether an answer came,
 // and the reason when none did.
