@@ -165,10 +165,11 @@ bool CSorlinDlg::eventFilter(QObject* watched, QEvent* event)
     // context menu, the left button and moves point at the DVD's menu buttons, a double click
     // asks for full screen. While full screen the video window routes these by itself.
     const QEvent::Type type = event->type();
-    // The pointer (or a drag) over the window is the user about to ask for something: the media
-    // process starts meanwhile, so that the first play does not wait for it. While only the
-    // clock shows and nobody comes near, none runs.
-    if ((type == QEvent::Enter || type == QEvent::DragEnter) && watched == this)
+    // The pointer (or a drag) moving over the window is the user about to ask for something: the
+    // media process starts meanwhile, so that the first play does not wait for it. While only
+    // the clock shows and nobody comes near, none runs; a window shown under a pointer that
+    // stays still is entered, but nobody moved.
+    if ((type == QEvent::MouseMove || type == QEvent::DragMove) && watched == this)
         platform::MediaProcess::Instance().WarmUp();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonDblClick)
         return false;

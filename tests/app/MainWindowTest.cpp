@@ -188,7 +188,7 @@ TEST_F(MainWindowTest, TheClockAloneStartsNoMediaProcessAndADiscThatArrivesPlays
     EXPECT_TRUE(played) << "the disc that arrived did not play: the drive was not watched";
 }
 
-TEST_F(MainWindowTest, ThePointerOverTheWindowStartsTheMediaProcessBeforeItIsAskedFor)
+TEST_F(MainWindowTest, ThePointerMovingOverTheWindowStartsTheMediaProcessBeforeItIsAskedFor)
 {
     platform::MediaProcess& process = platform::MediaProcess::Instance();
     process.End(QStringLiteral("a test starts afresh"), false);
@@ -198,9 +198,11 @@ TEST_F(MainWindowTest, ThePointerOverTheWindowStartsTheMediaProcessBeforeItIsAsk
     bool startedByThePointer = false;
     bool answers = false;
     RunModal(dialog, [&] {
-        quietBefore = !process.IsRunning();
+        // Shown under the pointer, the window is entered, but nobody moved.
         QEnterEvent enter(QPointF(20, 20), QPointF(20, 20), dialog.mapToGlobal(QPointF(20, 20)));
         QApplication::sendEvent(&dialog, &enter);
+        quietBefore = !process.IsRunning();
+        QTest::mouseMove(&dialog, QPoint(30, 20));
         // Started, not waited for: the window went on at once.
         startedByThePointer = process.IsRunning();
         QByteArray reply;
