@@ -240,26 +240,40 @@ QRect CDib::CoverSource(const QSize& picture, const QSize& dest)
 
 bool CDib::Draw(QPainter& painter, const QRect& dest, bool keepAspect) const
 {
-    const QImage& picture = Image();
-    if (picture.isNull() || dest.isEmpty())
+    if (source.isEmpty() || dest.isEmpty())
         return false;
     // With the aspect kept, only the part of the picture that covers `dest` is drawn, into it:
     // no rectangle ever grows past the picture or the target, however long and thin the picture.
-    const QRect from = keepAspect ? CoverSource(picture.size(), dest.size()) : picture.rect();
+    QRect from = keepAspect ? CoverSource(source.size(), dest.size()) : source;
+    // A picture drawn at another size is smoothed, so a skin drawn for high-density screens
+    // stays clean on ordinary ones. The smoothed picture is made once per size: the clock
+    // repaints its text over it twice a second. Meanwhile the full-size image is let go (it is
+    // made again from the bitmap when another size asks for it): the background is drawn at
+    // the window's size at every paint, and the copy at the picture's own size would only
+    // take memory.
+    constexpr qint64 kMostCachedPixels = 4'000'000;
+    const bool fits = static_cast<qint64>(dest.width()) * dest.height() <= kMostCachedPixels;
+    if (fits && from.size() != dest.size() && !scaled.isNull() && scaled.size() == dest.size() &&
+        scaledFrom == from) {
+        painter.drawImage(dest.topLeft(), scaled);
+        return true;
+    }
+    const QImage& picture = Image();
+    if (picture.isNull())
+        return false;
+    // The same as above, unless the header's size and the decoded picture's differ.
+    if (picture.size() != source.size())
+        from = keepAspect ? CoverSource(picture.size(), dest.size()) : picture.rect();
     if (from.size() == dest.size()) {
         painter.drawImage(dest.topLeft(), picture, from);
         return true;
     }
-    // A picture drawn at another size is smoothed, so a skin drawn for high-density screens
-    // stays clean on ordinary ones. The smoothed picture is made once per size: the clock
-    // repaints its text over it twice a second.
-    constexpr qint64 kMostCachedPixels = 4'000'000;
-    if (static_cast<qint64>(dest.width()) * dest.height() <= kMostCachedPixels) {
-        if (scaled.size() != dest.size() || scaledFrom != from) {
-            const QImage part = from == picture.rect() ? picture : picture.copy(from);
-            scaled = part.scaled(dest.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            scaledFrom = from;
-        }
+    if (fits) {
+        const QImage part = from == picture.rect() ? picture : picture.copy(from);
+        scaled = part.scaled(dest.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaledFrom = from;
+        image = QImage();
+        imageMade = false;
         painter.drawImage(dest.topLeft(), scaled);
         return true;
     }

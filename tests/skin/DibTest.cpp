@@ -104,6 +104,38 @@ TEST_F(DibTest, CoverKeepsTheAspectAndCentres)
     EXPECT_EQ(canvas.pixel(0, 0), qRgb(255, 0, 0));
 }
 
+TEST_F(DibTest, APictureDrawnAtOneSizeThenAnotherLooksAsIfDrawnAfresh)
+{
+    // The background is drawn smoothed at the window's size at every paint, and at another size
+    // when the window changes: each looks as a picture loaded for that size alone does.
+    bmp::Spec spec;
+    spec.width = 120;
+    spec.height = 80;
+    spec.colour = [](int x, int y) { return qRgb(x * 2, y * 3, (x + y) & 0xff); };
+    const QString file = Write(QStringLiteral("back.bmp"), bmp::File(spec));
+    const auto draw = [](const CDib& dib, QSize size, bool keepAspect) {
+        QImage canvas(size, QImage::Format_RGB32);
+        canvas.fill(Qt::black);
+        QPainter painter(&canvas);
+        EXPECT_TRUE(dib.Draw(painter, QRect(QPoint(), size), keepAspect));
+        return canvas;
+    };
+    CDib kept;
+    ASSERT_TRUE(kept.Load(file));
+    const struct
+    {
+        QSize size;
+        bool keepAspect;
+    } paints[] = {{{60, 40}, false}, {{60, 40}, false}, {{120, 80}, false}, {{60, 40}, true},
+                  {{90, 90}, true},  {{120, 80}, true}, {{60, 40}, false}};
+    for (const auto& paint : paints) {
+        CDib fresh;
+        ASSERT_TRUE(fresh.Load(file));
+        EXPECT_EQ(draw(kept, paint.size, paint.keepAspect), draw(fresh, paint.size, paint.keepAspect))
+            << paint.size.width() << "x" << paint.size.height() << (paint.keepAspect ? " kept" : "");
+    }
+}
+
 TEST_F(DibTest, BrokenBitmapsAreRefusedAndTheOldPictureStays)
 {
     bmp::Spec spec;
