@@ -52,20 +52,10 @@ QByteArray ListingAnswer(platform::LocalArchives& archives, const QString& plugi
     return Pack(qint32(listing), plugin->Path(), count, block);
 }
 
-struct DownloadTerms
-{
-    QString address, file, agent;
-    platform::ipc::DownloadLimits limits;
-    bool keepCopy = false;
-    QString knownStamp;
-    qint64 copyBytes = 0;
-    qint64 lengthWithoutHeader = 0;
-};
-
 // The download, skipping the body when the cache's copy is this version already. `report` gets
 // the share done (against lengthWithoutHeader when the answer has no length, and never past the
 // whole) and the bytes written.
-QByteArray DownloadAnswer(const DownloadTerms& terms, std::atomic<bool>& stop,
+QByteArray DownloadAnswer(const platform::ipc::DownloadRequest& terms, std::atomic<bool>& stop,
                           const std::function<void(int percent, qint64 written)>& report)
 {
     platform::HttpDownload download(terms.agent, terms.limits);
@@ -184,10 +174,8 @@ bool ThreadedWork::Start(const Header& request, const QByteArray& arguments)
         };
     } else if (op == Op::Download) {
         SpeakJapanese();
-        DownloadTerms terms;
-        if (!(in >> terms.address >> terms.file >> terms.agent >> terms.limits >> terms.keepCopy >>
-              terms.knownStamp >> terms.copyBytes >> terms.lengthWithoutHeader)
-                 .Ok())
+        platform::ipc::DownloadRequest terms;
+        if (!(in >> terms).Ok())
             return false;
         const quint32 token = request.handle;
         const std::shared_ptr<Shared> reach = shared;

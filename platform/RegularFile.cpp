@@ -74,4 +74,16 @@ bool OpenFileOrBlockDevice(QFile& file, const QString& path, QIODevice::OpenMode
     return !file.isOpen() && OpenOn(file, OpenFileOrBlockDevice(path), extraModes);
 }
 
+std::optional<FileIdentity> IdentifyRegularFile(const QString& path)
+{
+    struct stat info
+    {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return FileIdentity{static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino),
+                        static_cast<qint64>(info.st_size),
+                        qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec,
+                        qint64(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec};
+}
+
 } // namespace platform

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QString>
 
+#include <optional>
+
 namespace platform {
 
 // A read-only, close-on-exec descriptor for `path` when it is a regular file, else -1. The
@@ -22,5 +24,19 @@ int OpenFileOrBlockDevice(const QString& path);
 // `file` then owns the descriptor. False on refusal or when `file` is open already.
 bool OpenRegularFile(QFile& file, const QString& path, QIODevice::OpenMode extraModes = {});
 bool OpenFileOrBlockDevice(QFile& file, const QString& path, QIODevice::OpenMode extraModes = {});
+
+// Which file a path names, as it is now: a file replaced (a new inode) or written since (a new
+// size or time) has another identity. For caches that keep what was made from a file.
+struct FileIdentity
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+// The identity of `path` when it names a regular file (links followed); nothing otherwise.
+std::optional<FileIdentity> IdentifyRegularFile(const QString& path);
 
 } // namespace platform

@@ -100,7 +100,7 @@ bool NetworkSource::Download(const QString& address, const QString& cacheFile)
     // A copy is taken again only when it is this address's own (two addresses that end in the
     // same name share one cache file) and the server's version has changed or is longer.
     const QFileInfo copy(cacheFile);
-    platform::DownloadProxy::Terms terms;
+    platform::ipc::DownloadRequest terms;
     terms.address = address;
     terms.file = cacheFile;
     terms.agent = kAgent;

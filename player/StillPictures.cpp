@@ -74,9 +74,9 @@ bool StillPictures::SetBackground(const QString& path)
         return true;
     }
     // A picture the plug-ins decode, or a classic skin's archive, is kept decoded for the next
-    // start; a bitmap file is read as fast as its entry would be, a skin folder has no identity.
-    const bool keep = !QFileInfo(path).isDir() &&
-                      QFileInfo(path).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) != 0;
+    // start (a skin folder is no file, and is never kept); a bitmap file is read as fast as its
+    // entry would be.
+    const bool keep = QFileInfo(path).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) != 0;
     const QString variant =
         options.pluginFolder + (options.folderImage ? QStringLiteral("|main") : QString());
     const bool loaded = keep ? decoded.Load(image, path, variant, [&](CDib& dib) { return Load(dib, path); })

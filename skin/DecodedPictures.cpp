@@ -1,6 +1,7 @@
 #include "DecodedPictures.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -12,8 +13,6 @@
 
 #include <optional>
 
-#include <sys/stat.h>
-
 namespace {
 
 constexpr quint32 kEntryVersion = 1;
@@ -22,35 +21,12 @@ const char kMagic[] = "SorlinDecodedPicture";
 constexpr qint64 kMostEntryBytes = kMaxPictureBytes + (1 << 20);
 constexpr int kWriteDelayMs = 1000;
 
-struct Identity
-{
-    quint64 device = 0;
-    quint64 inode = 0;
-    qint64 size = -1;
-    qint64 modifiedNs = 0;
-    qint64 changedNs = 0;
-    bool operator==(const Identity&) const = default;
-};
-
-// The file as it is now; nothing for anything but a plain file.
-std::optional<Identity> IdentityOf(const QString& path)
-{
-    struct stat info
-    {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
-    return Identity{static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino),
-                    static_cast<qint64>(info.st_size),
-                    qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec,
-                    qint64(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec};
-}
-
 quint64 Checksum(const QByteArray& bytes)
 {
     return qHashBits(bytes.constData(), static_cast<size_t>(bytes.size()), 0);
 }
 
-QByteArray Entry(const QString& path, const QString& variant, const Identity& identity,
+QByteArray Entry(const QString& path, const QString& variant, const platform::FileIdentity& identity,
                  const QByteArray& block)
 {
     QByteArray bytes;
@@ -64,7 +40,7 @@ QByteArray Entry(const QString& path, const QString& variant, const Identity& id
 // The block an entry holds when it stands for `path` and `variant` as `identity` says; empty
 // otherwise.
 QByteArray ReadEntry(const QString& file, const QString& path, const QString& variant,
-                     const Identity& identity)
+                     const platform::FileIdentity& identity)
 {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly) || in.size() > kMostEntryBytes)
@@ -75,7 +51,7 @@ QByteArray ReadEntry(const QString& file, const QString& path, const QString& va
     quint32 version = 0;
     QString storedPath;
     QString storedVariant;
-    Identity stored;
+    platform::FileIdentity stored;
     quint64 checksum = 0;
     QByteArray block;
     stream >> magic >> version >> storedPath >> storedVariant >> stored.device >> stored.inode >>
@@ -102,7 +78,8 @@ bool DecodedPictures::Load(CDib& dib, const QString& path, const QString& varian
 {
     // Taken before the file is read: a file that changes meanwhile leaves an entry that no
     // longer matches it.
-    const std::optional<Identity> identity = folder.isEmpty() ? std::nullopt : IdentityOf(path);
+    const std::optional<platform::FileIdentity> identity =
+        folder.isEmpty() ? std::nullopt : platform::IdentifyRegularFile(path);
     if (!identity)
         return decode(dib);
     const QString file = EntryFile(path, variant);
@@ -111,11 +88,12 @@ bool DecodedPictures::Load(CDib& dib, const QString& path, const QString& varian
         return true;
     if (!decode(dib))
         return false;
-    const QByteArray entry = Entry(path, variant, *identity, dib.Block());
-    const QString entryFolder = folder;
-    QTimer::singleShot(kWriteDelayMs, QCoreApplication::instance(), [entryFolder, file, entry] {
-        if (QDir().mkpath(entryFolder))
-            platform::WriteFileAtomically(file, entry);
-    });
+    // Made and written off the way to the first paint; the bitmap is shared, not copied, until then.
+    QTimer::singleShot(
+        kWriteDelayMs, QCoreApplication::instance(),
+        [entryFolder = folder, file, path, variant, identity = *identity, block = dib.Block()] {
+            if (QDir().mkpath(entryFolder))
+                platform::WriteFileAtomically(file, Entry(path, variant, identity, block));
+        });
     return true;
 }

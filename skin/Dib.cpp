@@ -244,7 +244,7 @@ bool CDib::Draw(QPainter& painter, const QRect& dest, bool keepAspect) const
         return false;
     // With the aspect kept, only the part of the picture that covers `dest` is drawn, into it:
     // no rectangle ever grows past the picture or the target, however long and thin the picture.
-    QRect from = keepAspect ? CoverSource(source.size(), dest.size()) : source;
+    const QRect from = keepAspect ? CoverSource(source.size(), dest.size()) : source;
     // A picture drawn at another size is smoothed, so a skin drawn for high-density screens
     // stays clean on ordinary ones. The smoothed picture is made once per size: the clock
     // repaints its text over it twice a second. Meanwhile the full-size image is let go (it is
@@ -253,17 +253,14 @@ bool CDib::Draw(QPainter& painter, const QRect& dest, bool keepAspect) const
     // take memory.
     constexpr qint64 kMostCachedPixels = 4'000'000;
     const bool fits = static_cast<qint64>(dest.width()) * dest.height() <= kMostCachedPixels;
-    if (fits && from.size() != dest.size() && !scaled.isNull() && scaled.size() == dest.size() &&
-        scaledFrom == from) {
+    if (fits && from.size() != dest.size() && scaled.size() == dest.size() && scaledFrom == from) {
         painter.drawImage(dest.topLeft(), scaled);
         return true;
     }
+    // Decoded at the size its header gives (source).
     const QImage& picture = Image();
     if (picture.isNull())
         return false;
-    // The same as above, unless the header's size and the decoded picture's differ.
-    if (picture.size() != source.size())
-        from = keepAspect ? CoverSource(picture.size(), dest.size()) : picture.rect();
     if (from.size() == dest.size()) {
         painter.drawImage(dest.topLeft(), picture, from);
         return true;

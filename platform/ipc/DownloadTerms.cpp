@@ -35,4 +35,16 @@ QDataStream& operator>>(QDataStream& in, DownloadLimits& limits)
     return in;
 }
 
+QDataStream& operator<<(QDataStream& out, const DownloadRequest& request)
+{
+    return out << request.address << request.file << request.agent << request.limits << request.keepCopy
+               << request.knownStamp << request.copyBytes << request.lengthWithoutHeader;
+}
+
+QDataStream& operator>>(QDataStream& in, DownloadRequest& request)
+{
+    return in >> request.address >> request.file >> request.agent >> request.limits >> request.keepCopy >>
+           request.knownStamp >> request.copyBytes >> request.lengthWithoutHeader;
+}
+
 } // namespace platform::ipc

@@ -44,6 +44,21 @@ enum class DownloadFailure : qint32
     kNetwork,          // detail = the network's reason
 };
 
+// A download as the window asks for it. The body is skipped when keepCopy is set, the answer's
+// stamp is knownStamp and copyBytes (the cache's copy) reach its length (lengthWithoutHeader
+// when the answer has none).
+struct DownloadRequest
+{
+    QString address;
+    QString file; // written whole or not at all
+    QString agent;
+    DownloadLimits limits;
+    bool keepCopy = false;
+    QString knownStamp;
+    qint64 copyBytes = 0;
+    qint64 lengthWithoutHeader = 0;
+};
+
 // The addresses a download fetches: http and https with a host.
 bool IsFetchable(const QUrl& url);
 
@@ -53,5 +68,7 @@ QString FormatStamp(const QDateTime& time);
 
 QDataStream& operator<<(QDataStream& out, const DownloadLimits& limits);
 QDataStream& operator>>(QDataStream& in, DownloadLimits& limits);
+QDataStream& operator<<(QDataStream& out, const DownloadRequest& request);
+QDataStream& operator>>(QDataStream& in, DownloadRequest& request);
 
 } // namespace platform::ipc

@@ -92,13 +92,11 @@ enum class Op : quint16
                     // QString pluginFile, quint32 members, QByteArray records (AppendArchiveRecord)
     ArchiveExtract, // [progress token] QString pluginFile, QString archive, QString member,
                     // QString targetFile, qint64 maxBytes -> qint32 MemberExtraction
-    // An http or https address fetched into a file, on a thread of its own, reporting the bytes
-    // written (the first report, 0, as the body starts). The body is skipped when keepCopy is set,
-    // the answer's stamp is knownStamp and copyBytes reach its length (lengthWithoutHeader
-    // without one). -> qint32 DownloadResult, qint32 DownloadFailure, QString detail,
-    // qint32 status, QByteArray rawHeaders, QString stamp, qint64 contentLength, qint64 written
-    Download, // [progress token] QString address, QString file, QString agent, DownloadLimits,
-              // bool keepCopy, QString knownStamp, qint64 copyBytes, qint64 lengthWithoutHeader
+    // An http or https address fetched into a file, on a thread of its own, reporting the share
+    // done and the bytes written (the first report, 0 and 0, as the body starts).
+    // -> qint32 DownloadResult, qint32 DownloadFailure, QString detail, qint32 status,
+    // QByteArray rawHeaders, QString stamp, qint64 contentLength, qint64 written
+    Download, // [progress token] DownloadRequest (DownloadTerms.h)
     // Notes.
     SetVolume = 100,    // [graph] qint32 hundredths of a decibel
     FrameRelease = 101, // [graph] quint32 buffer, qint32 slot: the window is done with the slot

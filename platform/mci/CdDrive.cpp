@@ -1,6 +1,7 @@
 #include "CdDrive.h"
 
 #include "CdioHandle.h"
+#include "platform/DiscProbe.h"
 
 #include <QFile>
 
@@ -9,7 +10,7 @@
 
 namespace platform::mci {
 
-CdDrive::CdDrive(QString drivePath) : path(std::move(drivePath)), image(IsCdImageFile(path)) {}
+CdDrive::CdDrive(QString drivePath) : path(std::move(drivePath)), image(IsCdImageDrive(path)) {}
 
 const CdToc* CdDrive::ReadToc(QString* error)
 {

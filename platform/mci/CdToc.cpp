@@ -76,11 +76,6 @@ int MsToSector(int ms)
     return static_cast<int>((next * kSectorsPerSecond + 999) / 1000) - 1 - kPregapSectors;
 }
 
-bool IsCdImageFile(const QString& path)
-{
-    return IsCdImageDrive(path);
-}
-
 namespace {
 
 // A cue sheet does not say how long its last track is: its data file does. An audio track
@@ -108,7 +103,7 @@ std::optional<CdToc> ReadCdToc(const QString& drive, QString* error)
             *error = reason;
         return std::nullopt;
     };
-    const bool image = IsCdImageFile(drive);
+    const bool image = IsCdImageDrive(drive);
     if (image && !QFileInfo(drive).isFile())
         return fail(QStringLiteral("no such image: %1").arg(drive));
     // libcdio would read the samples of a sheet over WAVE files from a .bin of the sheet's name.

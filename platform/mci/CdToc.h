@@ -54,9 +54,6 @@ struct CdToc
 int SectorToMs(int sector);
 int MsToSector(int ms);
 
-// True for the file name extensions of the CD image formats read here.
-bool IsCdImageFile(const QString& path);
-
 // Reads the table of contents of `drive` (a device node or an image file). Nothing, with the
 // reason in `*error`, when there is no disc, the image cannot be read, or its data file is
 // shorter than the table says.

@@ -13,8 +13,6 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
-#include <tuple>
-#include <utility>
 
 namespace platform {
 
@@ -57,11 +55,9 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
         return disk.isValid() ? disk.bytesAvailable() : qint64(-1);
     };
     // A write that failed on a full disk says so, rather than the system's vague text.
-    const auto writeFailed = [&](const QString& reason) {
+    const auto writeFailure = [&] {
         const qint64 room = freeBytes();
-        if (room >= 0 && room < limits.minFreeBytes)
-            return std::pair{Failure::kDiskFull, QString()};
-        return std::pair{Failure::kNotWritable, reason};
+        return room >= 0 && room < limits.minFreeBytes ? Failure::kDiskFull : Failure::kNotWritable;
     };
     QSaveFile out(file);
     out.setDirectWriteFallback(false);
@@ -75,9 +71,6 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
         failure = why;
         detail = words;
         loop.quit();
-    };
-    const auto fail = [&](std::pair<Failure, QString> why) {
-        finish(Result::kFailed, why.first, why.second);
     };
 
     // The final answer's headers: the status decides, then the caller.
@@ -143,7 +136,7 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
             if (n <= 0)
                 break;
             if (out.write(block.constData(), n) != n) {
-                fail(writeFailed(out.errorString()));
+                finish(Result::kFailed, writeFailure(), out.errorString());
                 return;
             }
             // An endless body, or one longer than it said, ends at the bound; the disk is
@@ -204,7 +197,8 @@ HttpDownload::Result HttpDownload::Run(const QUrl& url, const QString& file)
         reply->abort();
 
     if (*end == Result::kDone && !out.commit()) {
-        std::tie(failure, detail) = writeFailed(out.errorString());
+        failure = writeFailure();
+        detail = out.errorString();
         return Result::kFailed;
     }
     if (out.isOpen())

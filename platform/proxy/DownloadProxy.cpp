@@ -20,10 +20,10 @@ constexpr qsizetype kMostStamp = 64;
 
 } // namespace
 
-DownloadProxy::Answer DownloadProxy::Run(const Terms& terms)
+DownloadProxy::Answer DownloadProxy::Run(const ipc::DownloadRequest& request)
 {
     Answer answer;
-    if (!ipc::IsFetchable(QUrl(terms.address))) {
+    if (!ipc::IsFetchable(QUrl(request.address))) {
         answer.failure = DownloadFailure::kBadAddress;
         return answer;
     }
@@ -32,7 +32,7 @@ DownloadProxy::Answer DownloadProxy::Run(const Terms& terms)
     // The media process ends a download that stalls; the connection and each redirect may each
     // take that long before the body's first bytes are reported.
     watch.quietBoundMs =
-        std::max(terms.limits.stallMs, 1000) * (std::clamp(terms.limits.maxRedirects, 0, 20) + 2) +
+        std::max(request.limits.stallMs, 1000) * (std::clamp(request.limits.maxRedirects, 0, 20) + 2) +
         MediaProcess::kReplyMarginMs;
     watch.progress = progress;
     watch.stop = stop;
@@ -40,16 +40,13 @@ DownloadProxy::Answer DownloadProxy::Run(const Terms& terms)
     QByteArray reply;
     QString error;
     const MediaProcess::Outcome outcome =
-        process.CallWatched(ipc::Op::Download,
-                            ipc::Pack(terms.address, terms.file, terms.agent, terms.limits, terms.keepCopy,
-                                      terms.knownStamp, terms.copyBytes, terms.lengthWithoutHeader),
-                            &reply, watch, &error);
+        process.CallWatched(ipc::Op::Download, ipc::Pack(request), &reply, watch, &error);
     if (outcome == MediaProcess::Outcome::kStopped) {
         answer.result = DownloadResult::kAborted;
         return answer;
     }
     if (outcome == MediaProcess::Outcome::kFailed) {
-        qCWarning(lcPlatform).noquote() << "download not carried out:" << terms.address << error;
+        qCWarning(lcPlatform).noquote() << "download not carried out:" << request.address << error;
         answer.failure = DownloadFailure::kNetwork;
         answer.detail = error;
         return answer;

@@ -18,19 +18,6 @@ namespace platform {
 class DownloadProxy
 {
 public:
-    struct Terms
-    {
-        QString address;
-        QString file; // written whole or not at all
-        QString agent;
-        ipc::DownloadLimits limits;
-        // The body is skipped when keepCopy is set, the answer's stamp is knownStamp and
-        // copyBytes reach its length (lengthWithoutHeader when it has none).
-        bool keepCopy = false;
-        QString knownStamp;
-        qint64 copyBytes = 0;
-        qint64 lengthWithoutHeader = 0;
-    };
     struct Answer
     {
         ipc::DownloadResult result = ipc::DownloadResult::kFailed;
@@ -49,7 +36,7 @@ public:
     // Asked while the download runs; true stops it.
     std::function<bool()> stop;
 
-    Answer Run(const Terms& terms);
+    Answer Run(const ipc::DownloadRequest& request);
 };
 
 } // namespace platform

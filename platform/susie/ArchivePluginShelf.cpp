@@ -1,26 +1,18 @@
 #include "ArchivePluginShelf.h"
 
-#include <QFile>
-
-#include <sys/stat.h>
-
 namespace platform {
 
 std::shared_ptr<const SusiePlugin> ArchivePluginShelf::Load(const QString& file)
 {
-    struct stat info
-    {};
-    if (::stat(QFile::encodeName(file).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+    const std::optional<FileIdentity> identity = IdentifyRegularFile(file);
+    if (!identity)
         return nullptr;
-    const Identity identity{static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino),
-                            static_cast<qint64>(info.st_size),
-                            qint64(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec};
     std::shared_ptr<const SusiePlugin> dropped;
     {
         const std::lock_guard<std::mutex> held(lock);
         const auto found = entries.find(file);
         if (found != entries.end()) {
-            if (found->second.identity == identity)
+            if (found->second.identity == *identity)
                 return found->second.plugin;
             // Let go of the old module before the file is loaded again, or the loader would
             // hand back the module it still holds under that name.
@@ -37,7 +29,7 @@ std::shared_ptr<const SusiePlugin> ArchivePluginShelf::Load(const QString& file)
         plugin.reset();
     if (!oldStillUsed) {
         const std::lock_guard<std::mutex> held(lock);
-        entries[file] = Entry{identity, plugin};
+        entries[file] = Entry{*identity, plugin};
     }
     return plugin;
 }

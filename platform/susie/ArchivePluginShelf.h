@@ -1,13 +1,14 @@
 #pragma once
 // The archive plug-ins a process keeps loaded between calls. Finding the plug-in for a file
 // asks every module of the folder; loading each again per archive costs more than listing a
-// small one. A module is kept while its file stays the same (device, inode, size and change
-// time); a file that changed is loaded afresh once the old module is let go everywhere (the
-// loader hands back a module it still holds under the same name, so while a call still uses the
-// old one, the file is loaded for each call and kept for none). A file that is no archive plug-in (an image
-// plug-in, a broken module) is remembered as such and not kept loaded. Any thread.
+// small one. A module is kept while its file stays the same (FileIdentity); a file that changed
+// is loaded afresh once the old module is let go everywhere (the loader hands back a module it
+// still holds under the same name, so while a call still uses the old one, the file is loaded
+// for each call and kept for none). A file that is no archive plug-in (an image plug-in, a
+// broken module) is remembered as such and not kept loaded. Any thread.
 
 #include "SusiePlugin.h"
+#include "platform/RegularFile.h"
 
 #include <QString>
 
@@ -24,17 +25,9 @@ public:
     std::shared_ptr<const SusiePlugin> Load(const QString& file);
 
 private:
-    struct Identity
-    {
-        quint64 device = 0;
-        quint64 inode = 0;
-        qint64 size = 0;
-        qint64 changedNs = 0;
-        bool operator==(const Identity&) const = default;
-    };
     struct Entry
     {
-        Identity identity;
+        FileIdentity identity;
         std::shared_ptr<const SusiePlugin> plugin; // null: no archive plug-in
     };
 

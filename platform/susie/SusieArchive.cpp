@@ -19,6 +19,11 @@ namespace platform {
 
 namespace {
 
+// A packed record: its size, and the lengths of its folder and name, each little-endian.
+constexpr qsizetype kRecordHead = 8;
+constexpr qsizetype kMostFieldBytes = sizeof SpiFileInfo::path;
+static_assert(sizeof SpiFileInfo::fileName == kMostFieldBytes);
+
 constexpr qint64 kHeaderBytes = 2048;
 // Room the cache keeps beside a member written into it.
 constexpr qint64 kSpareRoom = 16 << 20;
@@ -147,40 +152,6 @@ ArchiveListing ReadArchiveRecords(const SusiePlugin& plugin, const QString& arch
     return ArchiveListing::kListed;
 }
 
-namespace {
-
-constexpr qsizetype kRecordHead = 8;
-constexpr qsizetype kMostFieldBytes = sizeof SpiFileInfo::path;
-static_assert(sizeof SpiFileInfo::fileName == kMostFieldBytes);
-
-// Walks a packed block; `each` null only checks it. The number of records, or -1.
-qsizetype WalkRecords(QByteArrayView block, int maxMembers,
-                      const std::function<void(const ArchiveRecord&)>* each)
-{
-    const auto* bytes = reinterpret_cast<const unsigned char*>(block.data());
-    qsizetype at = 0;
-    qsizetype count = 0;
-    while (at < block.size()) {
-        if (block.size() - at < kRecordHead || ++count > maxMembers)
-            return -1;
-        const quint32 size = quint32(bytes[at]) | quint32(bytes[at + 1]) << 8 | quint32(bytes[at + 2]) << 16 |
-                             quint32(bytes[at + 3]) << 24;
-        const qsizetype pathBytes = bytes[at + 4] | bytes[at + 5] << 8;
-        const qsizetype nameBytes = bytes[at + 6] | bytes[at + 7] << 8;
-        at += kRecordHead;
-        if (pathBytes > kMostFieldBytes || nameBytes > kMostFieldBytes || nameBytes == 0 ||
-            block.size() - at < pathBytes + nameBytes)
-            return -1;
-        if (each)
-            (*each)(
-                ArchiveRecord{block.sliced(at, pathBytes), block.sliced(at + pathBytes, nameBytes), 0, size});
-        at += pathBytes + nameBytes;
-    }
-    return count;
-}
-
-} // namespace
-
 void AppendArchiveRecord(QByteArray* block, const ArchiveRecord& record)
 {
     const auto pathBytes = static_cast<quint16>(std::min<qsizetype>(record.path.size(), kMostFieldBytes));
@@ -197,9 +168,23 @@ void AppendArchiveRecord(QByteArray* block, const ArchiveRecord& record)
 bool ReadArchiveRecords(QByteArrayView block, int maxMembers,
                         const std::function<void(const ArchiveRecord&)>& each)
 {
-    if (WalkRecords(block, maxMembers, nullptr) < 0)
-        return false;
-    WalkRecords(block, maxMembers, &each);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(block.data());
+    qsizetype at = 0;
+    int count = 0;
+    while (at < block.size()) {
+        if (block.size() - at < kRecordHead || ++count > maxMembers)
+            return false;
+        const quint32 size = quint32(bytes[at]) | quint32(bytes[at + 1]) << 8 | quint32(bytes[at + 2]) << 16 |
+                             quint32(bytes[at + 3]) << 24;
+        const qsizetype pathBytes = bytes[at + 4] | bytes[at + 5] << 8;
+        const qsizetype nameBytes = bytes[at + 6] | bytes[at + 7] << 8;
+        at += kRecordHead;
+        if (pathBytes > kMostFieldBytes || nameBytes > kMostFieldBytes || nameBytes == 0 ||
+            block.size() - at < pathBytes + nameBytes)
+            return false;
+        each(ArchiveRecord{block.sliced(at, pathBytes), block.sliced(at + pathBytes, nameBytes), 0, size});
+        at += pathBytes + nameBytes;
+    }
     return true;
 }
 

@@ -62,9 +62,10 @@ ArchiveListing ReadArchiveRecords(const SusiePlugin& plugin, const QString& arch
 // for each, its size (4 bytes), the lengths of its folder and name (2 bytes each), then their
 // bytes. The position inside the archive stays behind: the window extracts by name.
 void AppendArchiveRecord(QByteArray* block, const ArchiveRecord& record);
-// Reads a block back, each record handed to `each`; false, before any is handed over, when it is
-// no such block (a length past a field's size or the block's end, an empty name, bytes left
-// over) or holds more than `maxMembers` records.
+// Reads a block back, each record handed to `each`; false when it is no such block (a length
+// past a field's size or the block's end, an empty name, bytes left over) or holds more than
+// `maxMembers` records. The records before the fault have been handed over then: the caller
+// drops them.
 bool ReadArchiveRecords(QByteArrayView block, int maxMembers,
                         const std::function<void(const ArchiveRecord&)>& each);
 

@@ -1,4 +1,5 @@
 #include "platform/mci/CdToc.h"
+#include "platform/DiscProbe.h"
 #include "support/CdImages.h"
 
 #include <QFile>
@@ -139,9 +140,9 @@ TEST(CdTocTimes, MillisecondsAndSectorsConvertBothWays)
     EXPECT_EQ(MsToSector(2013), 1); // where the second one starts, rounded down
     for (int sector : {0, 1, 2, 74, 1000, 333333})
         EXPECT_EQ(MsToSector(SectorToMs(sector)), sector) << sector;
-    EXPECT_TRUE(IsCdImageFile(QStringLiteral("/x/Disc.CUE")));
-    EXPECT_TRUE(IsCdImageFile(QStringLiteral("/x/disc.toc")));
-    EXPECT_FALSE(IsCdImageFile(QStringLiteral("/x/disc.iso")));
+    EXPECT_TRUE(platform::IsCdImageDrive(QStringLiteral("/x/Disc.CUE")));
+    EXPECT_TRUE(platform::IsCdImageDrive(QStringLiteral("/x/disc.toc")));
+    EXPECT_FALSE(platform::IsCdImageDrive(QStringLiteral("/x/disc.iso")));
 }
 
 } // namespace

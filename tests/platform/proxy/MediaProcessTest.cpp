@@ -200,7 +200,7 @@ TEST_F(MediaProcessTest, AMediaProcessPastABoundIsEndedAsBroken)
         {"members-undercount", listTwo},
         {"download",
          [&] {
-             platform::DownloadProxy::Terms terms;
+             platform::ipc::DownloadRequest terms;
              terms.address = QStringLiteral("http://127.0.0.1:9/a.mp3");
              terms.file = pluginFolder.filePath(QStringLiteral("a.mp3"));
              return platform::DownloadProxy().Run(terms).result == platform::ipc::DownloadResult::kDone;
