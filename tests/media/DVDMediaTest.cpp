@@ -336,6 +336,11 @@ TEST_F(DVDMediaTest, PlaysTitlesChaptersAndTimesAndAChapterChangeRaisesChanged)
     ASSERT_NO_FATAL_FAILURE(EnterTitleOne());
     ASSERT_TRUE(PumpUntil([&] { return HandledSince(menu, platform::EC_DVD_CHAPTER_START) > 0; }));
 
+    engine.PlayChapter(3, true, 1);
+    EXPECT_EQ(engine.Chapter(), 3);
+    EXPECT_EQ(engine.Pending(), PendingJump{});
+    EXPECT_TRUE(LocationMeets([](int ms, int t, int c) { return ms >= 3000 && t == 1 && c == 3; }));
+
     // A jump asked for through the engine is no change the controller has to follow, also
     // once the disc has announced the chapter (playing on into one is, below).
     engine.TakeChanged();
@@ -345,12 +350,10 @@ TEST_F(DVDMediaTest, PlaysTitlesChaptersAndTimesAndAChapterChangeRaisesChanged)
     ASSERT_TRUE(PumpUntil([&] { return HandledSince(jump, platform::EC_DVD_CHAPTER_START) > 0; }));
     EXPECT_FALSE(engine.HasChanged());
 
-    engine.PlayChapter(3, true, 1);
-    EXPECT_EQ(engine.Chapter(), 3);
-    EXPECT_EQ(engine.Pending(), PendingJump{});
-    EXPECT_TRUE(LocationMeets([](int ms, int t, int c) { return ms >= 3000 && t == 1 && c == 3; }));
-
-    engine.PlayTitle(1, false); // the next title
+    // The next title, asked for well before the end of this one: the navigator reads about a
+    // second ahead, and a jump asked for as it reaches the end races with its return to the menu
+    // (on a loaded machine the picture then stood still at the next title's start).
+    engine.PlayTitle(1, false);
     ASSERT_TRUE(PumpUntil([&] { return engine.Title() == 2 && engine.Chapter() == 1; }));
     EXPECT_EQ(engine.Pending(), PendingJump{});
 
