@@ -7,6 +7,7 @@
 #include "platform/Folders.h"
 #include "platform/Log.h"
 #include "platform/PathSplit.h"
+#include "platform/proxy/MediaProcess.h"
 #include "res/StringTable.h"
 #include "skin/FileDialogs.h"
 
@@ -21,6 +22,8 @@ void CSorlinDlg::OpenFiles()
     int flags = 0;
     player.GetItems(&current, &source, &flags);
     const QString start = platform::WithoutQuotes(current);
+    // The files chosen will play: the media process starts while the dialog is open.
+    platform::MediaProcess::Instance().WarmUp();
     modalOpen = true;
     const QStringList paths =
         QFileDialog::getOpenFileNames(this, res::LoadString(res::kStrOpenTitle), start,

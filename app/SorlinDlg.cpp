@@ -504,6 +504,29 @@ std::vector<int> CSorlinDlg::DueNow(const QDateTime& now)
     return scheduleGate.Due(std::span<const CTimerEntry>(settings.timers.data(), kAlarmTimerEntry), now);
 }
 
+void CSorlinDlg::WarmUpAheadOfTheClock(const QDateTime& now)
+{
+    // What the clock will play in a moment finds the media process started: it starts this much
+    // ahead of a timer entry or the countdown's alarm, and not before.
+    constexpr int kAheadMs = 2000;
+    bool soon = false;
+    if (stopwatch.GetState() == Stopwatch::kIdle) {
+        soon = !scheduleSuspended &&
+               !DueEntries(std::span<const CTimerEntry>(settings.timers.data(), kAlarmTimerEntry),
+                           now.addMSecs(kAheadMs))
+                    .empty();
+    } else if (stopwatch.GetState() == Stopwatch::kRunning) {
+        const CTimerEntry& alarm = settings.timers[kAlarmTimerEntry];
+        soon = alarm.exec == 1 && !alarm.launch.isEmpty() &&
+               stopwatch
+                   .Peek(env.tickCount() + kAheadMs, static_cast<uint32_t>(settings.countDown),
+                         settings.countMax != 0)
+                   .fire;
+    }
+    if (soon)
+        platform::MediaProcess::Instance().WarmUp();
+}
+
 void CSorlinDlg::ClockFaceWhileWaiting()
 {
     const QString before = displayText;
@@ -535,6 +558,7 @@ void CSorlinDlg::ClockTick()
 {
     for (int index : std::exchange(dueWhileWaiting, {}))
         FireTimerEntry(settings.timers[index]);
+    WarmUpAheadOfTheClock(env.now());
     switch (stopwatch.GetState()) {
     case Stopwatch::kIdle: {
         const QDateTime now = env.now();
@@ -697,6 +721,9 @@ void CSorlinDlg::ShowContextMenu(QPoint screenPoint)
 {
     if (player.GetState().Is(PlayerState::kDownloading))
         return;
+    // Whatever is chosen will most likely play or read something: the media process starts
+    // while the menu is open.
+    platform::MediaProcess::Instance().WarmUp();
     std::unique_ptr<QMenu> menu = MakeContextMenu();
     if (screenPoint == QPoint(-1, -1))
         screenPoint = mapToGlobal(rect().center());

@@ -238,6 +238,8 @@ private:
     // The schedule's entries due at `now` and not yet fired in its second; none while the
     // schedule is suspended.
     std::vector<int> DueNow(const QDateTime& now);
+    // Starts the media process shortly before a timer entry or the countdown's alarm plays.
+    void WarmUpAheadOfTheClock(const QDateTime& now);
     // Fills in the settings from the player and the window before a write.
     void CollectSettings();
     // Hands a timer entry's file to the alarm player.

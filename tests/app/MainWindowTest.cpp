@@ -188,31 +188,115 @@ TEST_F(MainWindowTest, TheClockAloneStartsNoMediaProcessAndADiscThatArrivesPlays
     EXPECT_TRUE(played) << "the disc that arrived did not play: the drive was not watched";
 }
 
-TEST_F(MainWindowTest, ThePointerMovingOverTheWindowStartsTheMediaProcessBeforeItIsAskedFor)
+// Whatever is about to play finds the media process started: the user coming near (the pointer
+// moving over the window, a menu or the open dialog opening) or the clock nearing a timer entry
+// or the countdown's alarm. Until then, none runs.
+TEST_F(MainWindowTest, WhatIsAboutToPlayStartsTheMediaProcessAheadAndNothingElseDoes)
 {
+    struct Scene
+    {
+        CSorlinDlg& dialog;
+        QDateTime& now;
+        uint32_t& ticks;
+    };
+    struct Case
+    {
+        const char* name;
+        QByteArray settings;
+        // Brings the window near the moment, which must not start the process yet.
+        std::function<void(Scene&)> before;
+        // What comes ahead of the play.
+        std::function<void(Scene&)> ahead;
+    };
+    const auto closeWhenRunning = [](auto findWindow) {
+        // Closes the menu or dialog once the process runs (or after a bound), from inside its loop.
+        auto* poll = new QTimer;
+        QElapsedTimer open;
+        open.start();
+        QObject::connect(poll, &QTimer::timeout, [poll, open, findWindow] {
+            QWidget* window = findWindow();
+            if (!window || (!platform::MediaProcess::Instance().IsRunning() && open.elapsed() < 10000))
+                return;
+            window->close();
+            poll->deleteLater();
+        });
+        poll->start(20);
+    };
+    const QByteArray alarm = "[Program50]\nLaunch=/nowhere/alarm.wav\nExec=1\n";
+    const std::vector<Case> cases = {
+        {"the pointer moves over the window", "",
+         [](Scene& scene) {
+             // Shown under the pointer, the window is entered, but nobody moved.
+             QEnterEvent enter(QPointF(20, 20), QPointF(20, 20), scene.dialog.mapToGlobal(QPointF(20, 20)));
+             QApplication::sendEvent(&scene.dialog, &enter);
+         },
+         [](Scene& scene) { QTest::mouseMove(&scene.dialog, QPoint(30, 20)); }},
+        {"the context menu opens",
+         "",
+         {},
+         [&](Scene& scene) {
+             closeWhenRunning([] { return QApplication::activePopupWidget(); });
+             platform::PostWindowMessage(&scene.dialog, WM_SHOW_CONTEXT_MENU);
+         }},
+        {"the open dialog opens",
+         "",
+         {},
+         [&](Scene& scene) {
+             closeWhenRunning([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); });
+             scene.dialog.OnCommand(ID_OPEN);
+         }},
+        {"a timer entry is two seconds away",
+         "[Program0]\nHour=9\nHour2=9\nMin=5\nSec=6\nExec=1\nLaunch=/nowhere/chime.wav\n",
+         [](Scene&) {}, // three seconds away
+         [](Scene& scene) { scene.now = scene.now.addSecs(1); }},
+        {"the countdown has less than two seconds left", "[Program]\nCountDown=10000\nCountMax=1\n" + alarm,
+         [](Scene& scene) {
+             MainWindowScene::GetStopwatch(scene.dialog).Start(scene.ticks);
+             scene.ticks += 7000; // three seconds left
+         },
+         [](Scene& scene) { scene.ticks += 1500; }},
+    };
     platform::MediaProcess& process = platform::MediaProcess::Instance();
-    process.End(QStringLiteral("a test starts afresh"), false);
-    WriteSettings("[Play]\nAutoPlay=2\n");
-    CSorlinDlg dialog(Environment(), false);
-    bool quietBefore = false;
-    bool startedByThePointer = false;
-    bool answers = false;
-    RunModal(dialog, [&] {
-        // Shown under the pointer, the window is entered, but nobody moved.
-        QEnterEvent enter(QPointF(20, 20), QPointF(20, 20), dialog.mapToGlobal(QPointF(20, 20)));
-        QApplication::sendEvent(&dialog, &enter);
-        quietBefore = !process.IsRunning();
-        QTest::mouseMove(&dialog, QPoint(30, 20));
-        // Started, not waited for: the window went on at once.
-        startedByThePointer = process.IsRunning();
-        QByteArray reply;
-        answers = process.Call(platform::ipc::Op::LivePipelines, 0, {}, &reply, 30000,
-                               platform::MediaProcess::Start::Never);
-        dialog.EndDialog(IDOK);
-    });
-    EXPECT_TRUE(quietBefore);
-    EXPECT_TRUE(startedByThePointer);
-    EXPECT_TRUE(answers) << "the process started ahead serves the first request";
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        process.End(QStringLiteral("a test starts afresh"), false);
+        WriteSettings("[Play]\nAutoPlay=2\n" + test.settings);
+        CSorlinDlg::Environment env = Environment();
+        QDateTime now(QDate(2026, 12, 7), QTime(9, 5, 3));
+        uint32_t ticks = 5000;
+        env.now = [&now] { return now; };
+        env.tickCount = [&ticks] { return ticks; };
+        CSorlinDlg dialog(std::move(env), false);
+        TickCounter counter(&dialog);
+        Scene scene{dialog, now, ticks};
+        bool quietBefore = false;
+        bool startedAhead = false;
+        bool answers = false;
+        RunModal(
+            dialog,
+            [&] {
+                const auto twoTicks = [&] {
+                    const int from = counter.ticks;
+                    testsupport::WaitUntil([&] { return counter.ticks >= from + 2; }, 10000);
+                };
+                twoTicks();
+                if (test.before)
+                    test.before(scene);
+                twoTicks();
+                quietBefore = !process.IsRunning();
+                test.ahead(scene);
+                startedAhead = testsupport::WaitUntil([&] { return process.IsRunning(); }, 10000);
+                QByteArray reply;
+                answers = process.Call(platform::ipc::Op::LivePipelines, 0, {}, &reply, 30000,
+                                       platform::MediaProcess::Start::Never);
+                dialog.EndDialog(IDOK);
+            },
+            60000);
+        EXPECT_TRUE(quietBefore) << "started before anything was about to play";
+        EXPECT_TRUE(startedAhead);
+        EXPECT_TRUE(answers) << "the process started ahead serves the first request";
+        EXPECT_FALSE(dialog.AlarmPlayer().GetState().IsLoaded()) << "the alarm played already";
+    }
 }
 
 // Waits for the media process as a stuck parser makes the window wait: it is stopped, and a
