@@ -275,6 +275,8 @@ private:
     bool fullScreenRequest = false;
     // A popup menu or modal dialog of the window is open: the tick leaves the cursor alone.
     bool modalOpen = false;
+    // The window lost the focus at least once: an activation now is the user coming back.
+    bool deactivatedOnce = false;
     // The playlist editor while it runs: it follows the item playing.
     CPLayListDlg* playlistDialog = nullptr;
     // The DVD's angle (from 0; not saved) and the counts of the streams, angles and filters

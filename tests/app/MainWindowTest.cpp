@@ -189,8 +189,8 @@ TEST_F(MainWindowTest, TheClockAloneStartsNoMediaProcessAndADiscThatArrivesPlays
 }
 
 // Whatever is about to play finds the media process started: the user coming near (the pointer
-// moving over the window, a menu or the open dialog opening) or the clock nearing a timer entry
-// or the countdown's alarm. Until then, none runs.
+// moving over the window, the window activated again, a menu or the open dialog opening) or the
+// clock nearing a timer entry or the countdown's alarm. Until then, none runs.
 TEST_F(MainWindowTest, WhatIsAboutToPlayStartsTheMediaProcessAheadAndNothingElseDoes)
 {
     struct Scene
@@ -231,6 +231,18 @@ TEST_F(MainWindowTest, WhatIsAboutToPlayStartsTheMediaProcessAheadAndNothingElse
              QApplication::sendEvent(&scene.dialog, &enter);
          },
          [](Scene& scene) { QTest::mouseMove(&scene.dialog, QPoint(30, 20)); }},
+        {"the keyboard's user comes back to the window", "",
+         [](Scene& scene) {
+             // The activation of the window first shown is nobody coming back.
+             QEvent activate(QEvent::WindowActivate);
+             QApplication::sendEvent(&scene.dialog, &activate);
+             QEvent deactivate(QEvent::WindowDeactivate);
+             QApplication::sendEvent(&scene.dialog, &deactivate);
+         },
+         [](Scene& scene) {
+             QEvent activate(QEvent::WindowActivate);
+             QApplication::sendEvent(&scene.dialog, &activate);
+         }},
         {"the context menu opens",
          "",
          {},
