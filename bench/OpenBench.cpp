@@ -1,17 +1,24 @@
 // Open-to-playing of one file, opened again and again in one process, as the player opens one
 // item after another: the first open (which, with a media process, starts it) apart from the
 // ones after it.
-//   bench_open [--opens N] FILE
-// Prints one line per open and a summary:
+//   bench_open [--opens N] [--started] FILE
+// With --started the media process is started, and has answered, before the first open: as a
+// play finds it once something started it ahead (or, in earlier revisions, the clock's disc
+// check); it prints the time the start and the first answer took. Prints one line per open and a
+// summary:
 //   first   <ms>
 //   later   median <ms> [min–max] of N-1
 // An open is timed from just before CMedia::OpenMedia to the moment the position, polled every
 // millisecond after Play, first passes 0; the item is closed before the next open. Built from
 // this one source against any revision of the engines (tools/bench-open builds it for an
-// earlier one too), so it uses nothing but the engine's interface.
+// earlier one too), so it uses nothing but the engine's interface and, for --started, the media
+// process's where the build links it.
 
 #include "media/Media.h"
 #include "platform/MessageBox.h"
+#ifdef SORLIN_BENCH_MEDIA_PROCESS // set where the build links the media process's interface
+#include "platform/proxy/MediaProcess.h"
+#endif
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -35,7 +42,7 @@ long long NowUs()
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: bench_open [--opens N] FILE\n");
+    std::fprintf(stderr, "usage: bench_open [--opens N] [--started] FILE\n");
     return 2;
 }
 
@@ -45,10 +52,13 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     int opens = 21;
+    bool started = false;
     const char* file = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--opens") == 0 && i + 1 < argc)
             opens = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--started") == 0)
+            started = true;
         else if (argv[i][0] == '-' || file)
             return Usage();
         else
@@ -61,6 +71,23 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_open: %s\n", qPrintable(text));
         return platform::kIdOk;
     });
+
+    if (started) {
+#ifdef SORLIN_BENCH_MEDIA_PROCESS
+        QByteArray answer;
+        QString error;
+        const long long asked = NowUs();
+        if (!platform::MediaProcess::Instance().Call(platform::ipc::Op::LivePipelines, 0, {}, &answer, 10000,
+                                                     platform::MediaProcess::Start::IfNeeded, &error)) {
+            std::fprintf(stderr, "bench_open: the media process did not start: %s\n", qPrintable(error));
+            return 1;
+        }
+        std::printf("started %7.2f ms\n", static_cast<double>(NowUs() - asked) / 1000.0);
+#else
+        std::fprintf(stderr, "bench_open: --started needs the media process's interface\n");
+        return 2;
+#endif
+    }
 
     QObject owner;
     CMedia engine;
