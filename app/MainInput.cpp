@@ -169,14 +169,15 @@ bool CSorlinDlg::eventFilter(QObject* watched, QEvent* event)
     // media process starts meanwhile, so that the first play does not wait for it. While only
     // the clock shows and nobody comes near, none runs; a window shown under a pointer that
     // stays still is entered, but nobody moved.
-    if ((type == QEvent::MouseMove || type == QEvent::DragMove) && watched == this)
-        platform::MediaProcess::Instance().WarmUp();
     // So does the keyboard's user coming back to the window: an activation after the window had
     // lost the focus, not the one it gets when it is first shown.
-    if (type == QEvent::WindowDeactivate && watched == this)
-        deactivatedOnce = true;
-    if (type == QEvent::WindowActivate && watched == this && deactivatedOnce)
-        platform::MediaProcess::Instance().WarmUp();
+    if (watched == this) {
+        if (type == QEvent::MouseMove || type == QEvent::DragMove ||
+            (type == QEvent::WindowActivate && deactivatedOnce))
+            platform::MediaProcess::Instance().WarmUp();
+        if (type == QEvent::WindowDeactivate)
+            deactivatedOnce = true;
+    }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonDblClick)
         return false;
     auto* video = qobject_cast<VideoWindow*>(watched);

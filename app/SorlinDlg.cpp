@@ -504,27 +504,22 @@ std::vector<int> CSorlinDlg::DueNow(const QDateTime& now)
     return scheduleGate.Due(std::span<const CTimerEntry>(settings.timers.data(), kAlarmTimerEntry), now);
 }
 
-void CSorlinDlg::WarmUpAheadOfTheClock(const QDateTime& now)
+bool CSorlinDlg::DueSoon(const QDateTime& now) const
 {
-    // What the clock will play in a moment finds the media process started: it starts this much
-    // ahead of a timer entry or the countdown's alarm, and not before.
-    constexpr int kAheadMs = 2000;
-    bool soon = false;
-    if (stopwatch.GetState() == Stopwatch::kIdle) {
-        soon = !scheduleSuspended &&
-               !DueEntries(std::span<const CTimerEntry>(settings.timers.data(), kAlarmTimerEntry),
-                           now.addMSecs(kAheadMs))
-                    .empty();
-    } else if (stopwatch.GetState() == Stopwatch::kRunning) {
-        const CTimerEntry& alarm = settings.timers[kAlarmTimerEntry];
-        soon = alarm.exec == 1 && !alarm.launch.isEmpty() &&
-               stopwatch
-                   .Peek(env.tickCount() + kAheadMs, static_cast<uint32_t>(settings.countDown),
-                         settings.countMax != 0)
-                   .fire;
-    }
-    if (soon)
-        platform::MediaProcess::Instance().WarmUp();
+    return !scheduleSuspended &&
+           !DueEntries(std::span<const CTimerEntry>(settings.timers.data(), kAlarmTimerEntry),
+                       now.addMSecs(kWarmUpAheadMs))
+                .empty();
+}
+
+bool CSorlinDlg::AlarmSoon() const
+{
+    const CTimerEntry& alarm = settings.timers[kAlarmTimerEntry];
+    return alarm.exec == 1 && !alarm.launch.isEmpty() &&
+           stopwatch
+               .Peek(env.tickCount() + kWarmUpAheadMs, static_cast<uint32_t>(settings.countDown),
+                     settings.countMax != 0)
+               .fire;
 }
 
 void CSorlinDlg::ClockFaceWhileWaiting()
@@ -558,16 +553,21 @@ void CSorlinDlg::ClockTick()
 {
     for (int index : std::exchange(dueWhileWaiting, {}))
         FireTimerEntry(settings.timers[index]);
-    WarmUpAheadOfTheClock(env.now());
+    // What the clock will play in a moment finds the media process started.
+    platform::MediaProcess& process = platform::MediaProcess::Instance();
     switch (stopwatch.GetState()) {
     case Stopwatch::kIdle: {
         const QDateTime now = env.now();
         displayText = ClockText(now);
         for (int index : DueNow(now))
             FireTimerEntry(settings.timers[index]);
+        if (!process.IsRunning() && DueSoon(now))
+            process.WarmUp();
         break;
     }
     case Stopwatch::kRunning: {
+        if (!process.IsRunning() && AlarmSoon())
+            process.WarmUp();
         const Stopwatch::Reading reading = stopwatch.Tick(
             env.tickCount(), static_cast<uint32_t>(settings.countDown), settings.countMax != 0);
         displayText = Stopwatch::Text(reading.shown);

@@ -238,8 +238,11 @@ private:
     // The schedule's entries due at `now` and not yet fired in its second; none while the
     // schedule is suspended.
     std::vector<int> DueNow(const QDateTime& now);
-    // Starts the media process shortly before a timer entry or the countdown's alarm plays.
-    void WarmUpAheadOfTheClock(const QDateTime& now);
+    // Whether a timer entry falls due, or the countdown's alarm with a file fires, within
+    // kWarmUpAheadMs: the media process starts that much ahead of what the clock plays.
+    static constexpr int kWarmUpAheadMs = 2000;
+    bool DueSoon(const QDateTime& now) const;
+    bool AlarmSoon() const;
     // Fills in the settings from the player and the window before a write.
     void CollectSettings();
     // Hands a timer entry's file to the alarm player.

@@ -208,9 +208,9 @@ TEST_F(MainWindowTest, WhatIsAboutToPlayStartsTheMediaProcessAheadAndNothingElse
         // What comes ahead of the play.
         std::function<void(Scene&)> ahead;
     };
-    const auto closeWhenRunning = [](auto findWindow) {
+    const auto closeWhenRunning = [](QObject* owner, auto findWindow) {
         // Closes the menu or dialog once the process runs (or after a bound), from inside its loop.
-        auto* poll = new QTimer;
+        auto* poll = new QTimer(owner);
         QElapsedTimer open;
         open.start();
         QObject::connect(poll, &QTimer::timeout, [poll, open, findWindow] {
@@ -222,7 +222,6 @@ TEST_F(MainWindowTest, WhatIsAboutToPlayStartsTheMediaProcessAheadAndNothingElse
         });
         poll->start(20);
     };
-    const QByteArray alarm = "[Program50]\nLaunch=/nowhere/alarm.wav\nExec=1\n";
     const std::vector<Case> cases = {
         {"the pointer moves over the window", "",
          [](Scene& scene) {
@@ -247,21 +246,23 @@ TEST_F(MainWindowTest, WhatIsAboutToPlayStartsTheMediaProcessAheadAndNothingElse
          "",
          {},
          [&](Scene& scene) {
-             closeWhenRunning([] { return QApplication::activePopupWidget(); });
+             closeWhenRunning(&scene.dialog, [] { return QApplication::activePopupWidget(); });
              platform::PostWindowMessage(&scene.dialog, WM_SHOW_CONTEXT_MENU);
          }},
         {"the open dialog opens",
          "",
          {},
          [&](Scene& scene) {
-             closeWhenRunning([] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); });
+             closeWhenRunning(&scene.dialog,
+                              [] { return qobject_cast<QFileDialog*>(QApplication::activeModalWidget()); });
              scene.dialog.OnCommand(ID_OPEN);
          }},
         {"a timer entry is two seconds away",
          "[Program0]\nHour=9\nHour2=9\nMin=5\nSec=6\nExec=1\nLaunch=/nowhere/chime.wav\n",
          [](Scene&) {}, // three seconds away
          [](Scene& scene) { scene.now = scene.now.addSecs(1); }},
-        {"the countdown has less than two seconds left", "[Program]\nCountDown=10000\nCountMax=1\n" + alarm,
+        {"the countdown has less than two seconds left",
+         "[Program]\nCountDown=10000\nCountMax=1\n[Program50]\nLaunch=/nowhere/alarm.wav\nExec=1\n",
          [](Scene& scene) {
              MainWindowScene::GetStopwatch(scene.dialog).Start(scene.ticks);
              scene.ticks += 7000; // three seconds left
