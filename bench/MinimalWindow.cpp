@@ -3,6 +3,9 @@
 //   bench_minimal_window           the window, with a fixed text
 //   bench_minimal_window --clock   the label shows the time "HH:mm:ss", refreshed every 500 ms:
 //                                  the reference for the CPU an idle desk clock may use
+//   bench_minimal_window --date    the label shows what Sorlin's clock shows ("yyyy年MM月dd日" over
+//                                  the time) in the Japanese face Sorlin's display uses: the
+//                                  reference for what a window showing that text must map
 // With SORLIN_REPORT_FIRST_PAINT set in the environment it prints "first-paint <µs>" to stderr
 // once, at the end of its first paint, where <µs> is CLOCK_MONOTONIC in microseconds, as the
 // program itself does.
@@ -10,6 +13,8 @@
 #include "app/FirstPaint.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QFont>
 #include <QLabel>
 #include <QTime>
 #include <QTimer>
@@ -57,8 +62,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     MarkStartupStep("application");
     bool clock = false;
-    for (int i = 1; i < argc; ++i)
+    bool date = false;
+    for (int i = 1; i < argc; ++i) {
         clock = clock || std::strcmp(argv[i], "--clock") == 0;
+        date = date || std::strcmp(argv[i], "--date") == 0;
+    }
 
     MinimalWindow window;
     QTimer timer;
@@ -69,6 +77,12 @@ int main(int argc, char** argv)
         showTime();
         QObject::connect(&timer, &QTimer::timeout, &window, showTime);
         timer.start(kClockPeriodMs);
+    } else if (date) {
+        // The face and pixel size of Sorlin's default display font.
+        QFont font(QStringLiteral("IPAGothic"));
+        font.setPixelSize(16);
+        window.setFont(font);
+        window.SetText(QDateTime::currentDateTime().toString(QStringLiteral("yyyy年MM月dd日\nHH:mm:ss")));
     } else {
         window.SetText(QStringLiteral("minimal window"));
     }
