@@ -2,9 +2,10 @@
 // for reference, the same window showing the clock's date and time in its Japanese face).
 //   bench_startup [--sorlin PATH] [--minimal PATH] [--runs N] [--idle-seconds S] [--session-bus]
 //                 [--later-starts]
-// Needs an X display in DISPLAY. Every start gets a fresh empty home, so each Sorlin run is a
-// first start with the default settings; with --later-starts each measured start follows a first
-// one in the same home. Measured per program, runs interleaved:
+// Needs an X display in DISPLAY. Every start gets a fresh empty home (and a runtime folder in
+// memory, as on a desktop, when /dev/shm is there), so each Sorlin run is a first start with the
+// default settings; with --later-starts each measured start follows a first one in the same home.
+// Measured per program, runs interleaved:
 //   first paint   CLOCK_MONOTONIC just before the start to the "first-paint <µs>" line the
 //                 program prints (SORLIN_REPORT_FIRST_PAINT=1)
 //   memory        VmRSS (/proc/<pid>/status) and Pss (/proc/<pid>/smaps_rollup) 2 s after it,
@@ -97,6 +98,7 @@ struct Child
     bool reaped = false;
     int status = 0;
     std::unique_ptr<QTemporaryDir> home;
+    std::unique_ptr<QTemporaryDir> runtime;
 
     Child() = default;
     Child(const Child&) = delete;
@@ -121,10 +123,22 @@ struct Child
     }
 };
 
-bool MakePrivateFolder(const QString& path)
+bool IsInMemory(const QString& folder)
 {
-    return QDir().mkpath(path) &&
-           QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    struct statfs fileSystem = {};
+    return ::statfs(QFile::encodeName(folder).constData(), &fileSystem) == 0 &&
+           fileSystem.f_type == kTmpfsMagic;
+}
+
+// Where the runtime folders go: in memory, as a desktop's XDG_RUNTIME_DIR (/run/user/<uid>) is,
+// when /dev/shm is there; else beside the homes. The program makes its single-instance socket
+// there before its first paint, and a folder removed on a disk's file system can take
+// milliseconds that no desktop would charge it.
+QString RuntimeParent()
+{
+    static const QString parent =
+        IsInMemory(QStringLiteral("/dev/shm")) ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    return parent;
 }
 
 // Whether the programs are started on the caller's session bus (--session-bus), as on a desktop.
@@ -134,7 +148,7 @@ bool laterStarts = false;
 
 // The environment of a started program: ours, with a fresh home and no desktop session (the
 // session bus only with --session-bus).
-std::vector<std::string> ChildEnvironment(const QString& home)
+std::vector<std::string> ChildEnvironment(const QString& home, const QString& runtime)
 {
     static const char* const kReplaced[] = {
         "HOME",
@@ -167,7 +181,7 @@ std::vector<std::string> ChildEnvironment(const QString& home)
     environment.push_back("XDG_CONFIG_HOME=" + root + "/.config");
     environment.push_back("XDG_DATA_HOME=" + root + "/.local/share");
     environment.push_back("XDG_CACHE_HOME=" + root + "/.cache");
-    environment.push_back("XDG_RUNTIME_DIR=" + root + "/runtime");
+    environment.push_back("XDG_RUNTIME_DIR=" + runtime.toStdString());
     environment.push_back("QT_QPA_PLATFORM=xcb");
     environment.push_back("SORLIN_REPORT_FIRST_PAINT=1");
     environment.push_back("SORLIN_REPORT_STARTUP=1");
@@ -189,10 +203,13 @@ std::string Start(const Program& program, Child& child, std::unique_ptr<QTempora
         if (!QDir().mkpath(home + QString::fromLatin1(folder)))
             return "cannot make " + (home + QString::fromLatin1(folder)).toStdString();
     }
-    if (!MakePrivateFolder(home + QStringLiteral("/runtime")))
-        return "cannot make the runtime folder in " + home.toStdString();
+    // QTemporaryDir makes it 0700, as a runtime folder must be.
+    child.runtime =
+        std::make_unique<QTemporaryDir>(RuntimeParent() + QStringLiteral("/sorlin-bench-run-XXXXXX"));
+    if (!child.runtime->isValid())
+        return "cannot make a runtime folder: " + child.runtime->errorString().toStdString();
 
-    const std::vector<std::string> environment = ChildEnvironment(home);
+    const std::vector<std::string> environment = ChildEnvironment(home, child.runtime->path());
     std::vector<char*> envp;
     for (const std::string& assignment : environment)
         envp.push_back(const_cast<char*>(assignment.c_str()));
@@ -393,13 +410,6 @@ double OtherProgramsPercent(const CpuUse& before)
         return 0;
     const double other = (after.machineBusyMs - before.machineBusyMs) - (after.ownMs - before.ownMs);
     return std::max(0.0, 100.0 * other / total);
-}
-
-bool IsInMemory(const QString& folder)
-{
-    struct statfs fileSystem = {};
-    return ::statfs(QFile::encodeName(folder).constData(), &fileSystem) == 0 &&
-           fileSystem.f_type == kTmpfsMagic;
 }
 
 // `pid` and all its descendants, `pid` first.
@@ -799,6 +809,8 @@ int main(int argc, char** argv)
     const QString tempFolder = QDir::tempPath();
     std::printf("fresh homes in:  %s (%s; TMPDIR chooses)\n", qPrintable(tempFolder),
                 IsInMemory(tempFolder) ? "tmpfs: writing to disk costs nothing there" : "on disk");
+    std::printf("runtime folders: %s (%s)\n", qPrintable(RuntimeParent()),
+                IsInMemory(RuntimeParent()) ? "tmpfs, as a desktop's XDG_RUNTIME_DIR" : "on disk");
     const CpuUse startUse = ReadCpuUse();
     bool measured = MeasureStartUp(*options);
     std::printf("idle CPU: both programs at once (the minimal one as a clock), %d s measured from 3 s after "
