@@ -78,7 +78,8 @@ int main(int argc, char** argv)
         QObject::connect(&timer, &QTimer::timeout, &window, showTime);
         timer.start(kClockPeriodMs);
     } else if (date) {
-        // The face and pixel size of Sorlin's default display font.
+        // The face and pixel size of Sorlin's default display font, written out here: taking them
+        // from Sorlin's own libraries would make this window carry their weight.
         QFont font(QStringLiteral("IPAGothic"));
         font.setPixelSize(16);
         window.setFont(font);

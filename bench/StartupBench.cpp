@@ -41,6 +41,7 @@
 #include <sys/statfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -652,17 +653,16 @@ bool MeasureStartUp(const Options& options)
     Figures minimalDate;
     for (int run = 0; run < options.runs; ++run) {
         // Rotate which program goes first, so none always follows another.
-        std::array<const Program*, 3> order{&options.sorlin, &options.minimal, &options.minimalDate};
+        std::array<std::pair<const Program*, Figures*>, 3> order{
+            {{&options.sorlin, &sorlin}, {&options.minimal, &minimal}, {&options.minimalDate, &minimalDate}}};
         std::rotate(order.begin(), order.begin() + run % 3, order.end());
-        for (const Program* program : order) {
+        for (const auto& [program, into] : order) {
             const std::optional<RunResult> result = MeasureStart(*program, "run " + std::to_string(run + 1));
             if (!result) {
                 measured = false;
                 continue;
             }
-            Figures& figures = program == &options.sorlin    ? sorlin
-                               : program == &options.minimal ? minimal
-                                                             : minimalDate;
+            Figures& figures = *into;
             figures.paintMs.push_back(result->paintMs);
             figures.rssMiB.push_back(result->rssMiB);
             figures.pssMiB.push_back(result->pssMiB);
